@@ -17,8 +17,8 @@ constexpr std::u16string_view kVowels = u"aiueo";
 // One row of a syllable table: the letters before the vowel, then the kana
 // for a, i, u, e and o.
 struct Row {
-  std::u16string_view head;
-  std::array<std::u16string_view, 5> kana;
+    std::u16string_view head;
+    std::array<std::u16string_view, 5> kana;
 };
 
 constexpr Row kTwoLetterRows[] = {
@@ -80,61 +80,64 @@ constexpr Row kThreeLetterRows[] = {
 constexpr std::u16string_view kSmallTsu = u"っ";
 
 // Keys are all ASCII, so lowering A-Z is all the case folding needed.
-char16_t Lower(char16_t c) { return (c >= u'A' && c <= u'Z') ? c + (u'a' - u'A') : c; }
+char16_t Lower(char16_t c) {
+    return (c >= u'A' && c <= u'Z') ? c + (u'a' - u'A') : c;
+}
 
 template <std::size_t N>
 std::optional<std::u16string_view> LookUp(const Row (&rows)[N], std::u16string_view key) {
-  const std::size_t vowel = kVowels.find(key.back());
-  if (vowel == std::u16string_view::npos) return std::nullopt;
-  const std::u16string_view head = key.substr(0, key.size() - 1);
-  for (const Row& row : rows) {
-    if (row.head == head) return row.kana[vowel];
-  }
-  return std::nullopt;
+    const std::size_t vowel = kVowels.find(key.back());
+    if (vowel == std::u16string_view::npos) return std::nullopt;
+    const std::u16string_view head = key.substr(0, key.size() - 1);
+    for (const Row& row : rows) {
+        if (row.head == head) return row.kana[vowel];
+    }
+    return std::nullopt;
 }
 
 std::u16string_view Convert(std::u16string_view s) {
-  switch (s.size()) {
-    case 1: {
-      const std::size_t at = kSingleKeys.find(s[0]);
-      return at == std::u16string_view::npos ? u"" : kSingleKana.substr(at, 1);
+    switch (s.size()) {
+        case 1: {
+            const std::size_t at = kSingleKeys.find(s[0]);
+            return at == std::u16string_view::npos ? u"" : kSingleKana.substr(at, 1);
+        }
+        case 2:
+            if (s == u"nn") return u"ん";
+            return LookUp(kTwoLetterRows, s).value_or(u"");
+        case 3: {
+            std::u16string_view result = LookUp(kYCombinationRows, s).value_or(u"");
+            if (s == u"ltu" || s == u"xtu") {
+                result = kSmallTsu;
+            } else if (auto key = LookUp(kThreeLetterRows, s)) {
+                result = *key;
+            }
+            return result;
+        }
+        case 4:
+            return s == u"ltsu" ? kSmallTsu : u"";
+        default:
+            return u"";
     }
-    case 2:
-      if (s == u"nn") return u"ん";
-      return LookUp(kTwoLetterRows, s).value_or(u"");
-    case 3: {
-      std::u16string_view result = LookUp(kYCombinationRows, s).value_or(u"");
-      if (s == u"ltu" || s == u"xtu") {
-        result = kSmallTsu;
-      } else if (auto key = LookUp(kThreeLetterRows, s)) {
-        result = *key;
-      }
-      return result;
-    }
-    case 4:
-      return s == u"ltsu" ? kSmallTsu : u"";
-    default:
-      return u"";
-  }
 }
 
 }  // namespace
 
 std::u16string RomaToKana(std::u16string_view buffer) {
-  std::u16string s;
-  s.reserve(buffer.size());
-  for (char16_t c : buffer) s.push_back(Lower(c));
+    std::u16string s;
+    s.reserve(buffer.size());
+    for (char16_t c : buffer) s.push_back(Lower(c));
 
-  // A doubled first letter stands for the small "っ"; "nn" is "ん" instead.
-  // Only one letter is ever taken off, so "kkka" stays unconvertible.
-  const bool doubled = s.size() >= 2 && s[0] == s[1] && s[0] != u'n';
-  const std::u16string_view rest = doubled ? std::u16string_view(s).substr(1) : std::u16string_view(s);
+    // A doubled first letter stands for the small "っ"; "nn" is "ん" instead.
+    // Only one letter is ever taken off, so "kkka" stays unconvertible.
+    const bool doubled = s.size() >= 2 && s[0] == s[1] && s[0] != u'n';
+    const std::u16string_view rest =
+        doubled ? std::u16string_view(s).substr(1) : std::u16string_view(s);
 
-  const std::u16string_view kana = Convert(rest);
-  if (kana.empty()) return {};
-  std::u16string result = doubled ? std::u16string(kSmallTsu) : std::u16string();
-  result += kana;
-  return result;
+    const std::u16string_view kana = Convert(rest);
+    if (kana.empty()) return {};
+    std::u16string result = doubled ? std::u16string(kSmallTsu) : std::u16string();
+    result += kana;
+    return result;
 }
 
 }  // namespace kb
