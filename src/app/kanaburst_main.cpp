@@ -1,0 +1,121 @@
+// The game: one window, the frame loop at 15 frames per second, events between frames.
+#include <SDL.h>
+
+#include <string>
+
+#include "debug/debug_log.h"
+#include "net/connection.h"
+#include "platform/sdl/keymap.h"
+#include "platform/sdl/main_window.h"
+#include "platform/sdl/sdl_dialogs.h"
+#include "platform/sdl/sdl_images.h"
+#include "platform/sdl/ttf_fonts.h"
+#include "shell/form.h"
+#include "shell/main_loop.h"
+#include "shell/ustr.h"
+#include "typing/key_input.h"
+
+namespace {
+
+std::string ProgramDir() {
+    char* base = SDL_GetBasePath();
+    std::string dir = base ? base : ".";
+    SDL_free(base);
+    return dir;
+}
+
+void HandleEvent(kb::Game& g, kb::MainWindow& window, const SDL_Event& ev) {
+    switch (ev.type) {
+        case SDL_QUIT:
+            kb::Form_Unload(g);
+            break;
+        case SDL_WINDOWEVENT:
+            if (ev.window.windowID != window.Id()) break;
+            if (ev.window.event == SDL_WINDOWEVENT_CLOSE) kb::Form_Unload(g);
+            if (ev.window.event == SDL_WINDOWEVENT_EXPOSED ||
+                ev.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+                window.Redraw();
+            break;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP: {
+            if (ev.key.windowID != window.Id()) break;
+            const int code = kb::VirtualKeyFromSdl(ev.key.keysym.sym);
+            if (code == 0) break;
+            const int shift = kb::ShiftBitsFromSdl(ev.key.keysym.mod);
+            if (ev.type == SDL_KEYDOWN)
+                kb::Display_KeyDown(g, code, shift);
+            else
+                kb::Display_KeyUp(g, code, shift);
+            break;
+        }
+        case SDL_MOUSEBUTTONDOWN: {
+            if (ev.button.windowID != window.Id()) break;
+            int dx = 0, dy = 0;
+            if (!window.ToDisplay(ev.button.x, ev.button.y, dx, dy)) break;
+            const int button = ev.button.button == SDL_BUTTON_LEFT    ? 1
+                               : ev.button.button == SDL_BUTTON_RIGHT ? 2
+                                                                      : 4;
+            const int shift = kb::ShiftBitsFromSdl(static_cast<uint16_t>(SDL_GetModState()));
+            kb::Display_MouseDown(g, button, shift, static_cast<float>(dx * kb::kTwipsPerPixel),
+                                  static_cast<float>(dy * kb::kTwipsPerPixel));
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+}  // namespace
+
+int main(int, char**) {
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        SDL_Log("Kanaburst cannot start: %s", SDL_GetError());
+        return 1;
+    }
+    kb::SdlDialogs dialogs;
+    const std::string dir = ProgramDir();
+    kb::TtfFontEngine fonts;
+    std::string error;
+    if (!fonts.Open(kb::TtfFontEngine::FindFontFile(dir), error)) {
+        dialogs.MessageBox(u"Kanaburst", u"ゲーム起動に失敗しました\n" + kb::FromUtf8(error),
+                           kb::Dialogs::Icon::Warning);
+        SDL_Quit();
+        return 1;
+    }
+    kb::MainWindow window;
+    if (!window.Create("Kanaburst Ver1.1", 480, 320, error)) {
+        dialogs.MessageBox(u"Kanaburst", u"ゲーム起動に失敗しました\n" + kb::FromUtf8(error),
+                           kb::Dialogs::Icon::Warning);
+        SDL_Quit();
+        return 1;
+    }
+    dialogs.SetParent(window.Handle());
+
+    kb::SystemClock clock;
+    kb::SdlImageLoader images;
+    kb::Services sv;
+    sv.clock = &clock;
+    sv.dialogs = &dialogs;
+    sv.fonts = &fonts;
+    sv.images = &images;
+    sv.programDir = dir;
+    kb::Game g(sv);
+    g.Display.onRefresh = [&window](const kb::Surface& s) { window.Present(s); };
+
+    if (kb::Form_Load(g)) {
+        while (!g.ended) {
+            // Sleep until the next frame is due or an event arrives: an idle game costs
+            // next to nothing, and events still run between frames.
+            SDL_Event ev;
+            const uint32_t wait = kb::UntilNextFrame(g, clock.TimeGetTime());
+            if (wait > 0 && SDL_WaitEventTimeout(&ev, static_cast<int>(wait)))
+                HandleEvent(g, window, ev);
+            while (!g.ended && SDL_PollEvent(&ev)) HandleEvent(g, window, ev);
+            if (g.ended) break;
+            kb::PollNetwork(g);
+            kb::FramePass(g, clock.TimeGetTime());
+        }
+    }
+    SDL_Quit();
+    return 0;
+}

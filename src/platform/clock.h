@@ -1,0 +1,39 @@
+#pragma once
+#include <cstdint>
+
+namespace kb {
+
+// The timers the game paces itself on.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual uint32_t TimeGetTime() = 0;  // milliseconds, 32 bits, wrapping
+    virtual int WallSecond() = 0;        // second of the minute, 0..59
+    virtual uint32_t RandomSeed() = 0;   // what the random generator is seeded with
+};
+
+// A clock that only moves when told to; its wall second follows its own milliseconds.
+class VirtualClock : public Clock {
+public:
+    explicit VirtualClock(uint32_t startMs = 3600000, uint32_t seed = 1)
+        : now_(startMs), seed_(seed) {}
+    uint32_t TimeGetTime() override { return now_; }
+    int WallSecond() override { return static_cast<int>((now_ / 1000) % 60); }
+    uint32_t RandomSeed() override { return seed_; }
+    void Advance(uint32_t ms) { now_ += ms; }
+    void Set(uint32_t ms) { now_ = ms; }
+
+private:
+    uint32_t now_;
+    uint32_t seed_;
+};
+
+// The machine's clocks: monotonic milliseconds and the local wall clock.
+class SystemClock : public Clock {
+public:
+    uint32_t TimeGetTime() override;
+    int WallSecond() override;
+    uint32_t RandomSeed() override;
+};
+
+}  // namespace kb

@@ -1,0 +1,20 @@
+#pragma once
+#include <string>
+
+namespace kb {
+
+// Modal message boxes with one OK button; the call returns when the box is closed.
+class Dialogs {
+public:
+    enum class Icon { None, Warning };
+    virtual ~Dialogs() = default;
+    virtual void MessageBox(const std::u16string& title, const std::u16string& text,
+                            Icon icon = Icon::None) = 0;
+};
+
+class NullDialogs : public Dialogs {
+public:
+    void MessageBox(const std::u16string&, const std::u16string&, Icon) override {}
+};
+
+}  // namespace kb

@@ -1,0 +1,16 @@
+#pragma once
+#include "platform/images.h"
+
+namespace kb {
+
+// Pictures through SDL_image (JPEG and PNG), and PNG output of a surface.
+class SdlImageLoader : public ImageLoader {
+public:
+    bool Load(const std::string& path, int& w, int& h, std::vector<uint32_t>& px,
+              std::string& error) override;
+};
+
+class Surface;
+bool SavePng(const Surface& surface, const std::string& path, std::string& error);
+
+}  // namespace kb

@@ -1,0 +1,117 @@
+#include "platform/surface.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace kb {
+
+void Surface::Resize(int wPx, int hPx) {
+    w_ = std::max(0, wPx);
+    h_ = std::max(0, hPx);
+    px_.assign(static_cast<size_t>(w_) * h_, back_);
+}
+
+void Surface::SetPicture(int wPx, int hPx, const std::vector<uint32_t>& px) {
+    w_ = wPx;
+    h_ = hPx;
+    px_ = px;
+    px_.resize(static_cast<size_t>(w_) * h_, back_);
+}
+
+void Surface::SetBackColor(uint32_t rgb) {
+    back_ = rgb & 0xFFFFFF;
+    Cls();
+}
+
+void Surface::Cls() {
+    std::fill(px_.begin(), px_.end(), back_);
+    CurrentX = 0;
+    CurrentY = 0;
+}
+
+double Surface::TextWidth(std::u16string_view text) const {
+    if (!fonts_) return 0;
+    int w = 0, h = 0;
+    fonts_->Measure(text, FontSize, FontBold, w, h);
+    return static_cast<double>(w) * kTwipsPerPixel;
+}
+
+double Surface::TextHeight(std::u16string_view text) const {
+    if (!fonts_) return 0;
+    int w = 0, h = 0;
+    fonts_->Measure(text, FontSize, FontBold, w, h);
+    return static_cast<double>(h) * kTwipsPerPixel;
+}
+
+void Surface::Print(std::u16string_view text) {
+    if (!fonts_) return;
+    const TextRun& run = fonts_->Render(text, FontSize, FontBold);
+    // The picture box snaps twips to the pixel grid by truncation.
+    const int x0 = static_cast<int>(std::floor(CurrentX / kTwipsPerPixel));
+    const int y0 = static_cast<int>(std::floor(CurrentY / kTwipsPerPixel));
+    const uint32_t fr = (ForeColor >> 16) & 0xFF, fg = (ForeColor >> 8) & 0xFF, fb = ForeColor & 0xFF;
+    for (int ry = 0; ry < run.h; ++ry) {
+        const int y = y0 + ry;
+        if (y < 0 || y >= h_) continue;
+        for (int rx = 0; rx < run.w; ++rx) {
+            const int x = x0 + rx;
+            if (x < 0 || x >= w_) continue;
+            const uint32_t a = run.coverage[static_cast<size_t>(ry) * run.w + rx];
+            if (a == 0) continue;
+            uint32_t& d = px_[static_cast<size_t>(y) * w_ + x];
+            const uint32_t dr = (d >> 16) & 0xFF, dg = (d >> 8) & 0xFF, db = d & 0xFF;
+            const uint32_t r = (fr * a + dr * (255 - a) + 127) / 255;
+            const uint32_t g = (fg * a + dg * (255 - a) + 127) / 255;
+            const uint32_t b = (fb * a + db * (255 - a) + 127) / 255;
+            d = (r << 16) | (g << 8) | b;
+        }
+    }
+    // Like the picture box, the next print starts on the following line.
+    CurrentX = 0;
+    CurrentY += static_cast<double>(run.h) * kTwipsPerPixel;
+}
+
+bool Surface::Blit(RasterOp op, int x, int y, int w, int h, const Surface& src, int sx, int sy) {
+    // Clip the source rectangle against the source surface, moving the target with it.
+    if (sx < 0) { x -= sx; w += sx; sx = 0; }
+    if (sy < 0) { y -= sy; h += sy; sy = 0; }
+    w = std::min(w, src.w_ - sx);
+    h = std::min(h, src.h_ - sy);
+    // Then against the target.
+    if (x < 0) { sx -= x; w += x; x = 0; }
+    if (y < 0) { sy -= y; h += y; y = 0; }
+    w = std::min(w, w_ - x);
+    h = std::min(h, h_ - y);
+    if (w <= 0 || h <= 0) return false;
+
+    const bool overlapDown = &src == this && sy < y;
+    for (int i = 0; i < h; ++i) {
+        const int row = overlapDown ? h - 1 - i : i;
+        uint32_t* d = px_.data() + static_cast<size_t>(y + row) * w_ + x;
+        const uint32_t* s = src.px_.data() + static_cast<size_t>(sy + row) * src.w_ + sx;
+        switch (op) {
+            case RasterOp::Copy:
+                std::memmove(d, s, static_cast<size_t>(w) * sizeof(uint32_t));
+                break;
+            case RasterOp::Or:
+                for (int k = 0; k < w; ++k) d[k] |= s[k];
+                break;
+            case RasterOp::And:
+                for (int k = 0; k < w; ++k) d[k] &= s[k];
+                break;
+        }
+    }
+    return true;
+}
+
+void NullFontEngine::Measure(std::u16string_view text, int points, bool, int& w, int& h) {
+    const int cell = (points * 96 + 36) / 72;  // pixel size at 96 dpi
+    w = 0;
+    for (char16_t c : text) w += c < 0x100 ? cell / 2 : cell;
+    h = cell;
+}
+
+const TextRun& NullFontEngine::Render(std::u16string_view, int, bool) { return empty_; }
+
+}  // namespace kb

@@ -1,0 +1,58 @@
+#include "shell/game.h"
+
+#include <cmath>
+#include <filesystem>
+
+#include "shell/ustr.h"
+
+namespace kb {
+
+Services WithDefaults(Services s) {
+    static VirtualClock clock;
+    static NullDialogs dialogs;
+    static NullFontEngine fonts;
+    static NullImageLoader images;
+    static SilentSoundDevice sound;
+    static NullMusicDevice music;
+    if (!s.clock) s.clock = &clock;
+    if (!s.dialogs) s.dialogs = &dialogs;
+    if (!s.fonts) s.fonts = &fonts;
+    if (!s.images) s.images = &images;
+    if (!s.sound) s.sound = &sound;
+    if (!s.music) s.music = &music;
+    return s;
+}
+
+Game::Game(Services services) : sv(WithDefaults(std::move(services))) {
+    for (Surface* surface : {&Display, &PIC, &IM, &IM2, &EF, &EXPpic, &BACKpic, &Waku})
+        surface->SetFonts(sv.fonts);
+}
+
+int RandomIndex(Game& g, int n) {
+    return static_cast<int>(std::floor(static_cast<double>(g.Rnd()) * n + 1.0)) - 1;
+}
+
+int WallSecond(Game& g) { return g.sv.clock->WallSecond(); }
+
+std::string ProgramFile(const Game& g, const std::string& name) {
+    return (std::filesystem::path(g.sv.programDir) / name).string();
+}
+
+bool FilePresent(const Game& g, const std::string& name) {
+    // Linux names are case-sensitive, so a plain look-up already distinguishes case.
+    std::error_code ec;
+    return std::filesystem::is_regular_file(ProgramFile(g, name), ec);
+}
+
+void EndProgram(Game& g) {
+    if (g.ended) return;
+    g.ended = true;
+    g.Trace("exit");
+}
+
+void MsgBox(Game& g, const std::u16string& text, const std::u16string& title, Dialogs::Icon icon) {
+    g.Trace("msgbox " + ToUtf8(title) + "|" + ToUtf8(text));
+    g.sv.dialogs->MessageBox(title, text, icon);
+}
+
+}  // namespace kb

@@ -1,0 +1,39 @@
+#pragma once
+// What the game needs from the machine it runs on. Every pointer has a do-nothing default;
+// main() hands in the real ones, the headless driver and the tests their own.
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/fonts.h"
+#include "platform/images.h"
+#include "platform/sound.h"
+
+namespace kb {
+
+class SocketControl;
+class AddressWindow;
+class DebugConsole;
+
+struct Services {
+    Clock* clock = nullptr;
+    Dialogs* dialogs = nullptr;
+    FontEngine* fonts = nullptr;
+    ImageLoader* images = nullptr;
+    SoundDevice* sound = nullptr;
+    MusicDevice* music = nullptr;
+    SocketControl* winsock = nullptr;   // the data connection
+    SocketControl* winsockL = nullptr;  // the listening socket
+    AddressWindow* form2 = nullptr;     // the address-entry window
+    DebugConsole* debugWin = nullptr;   // the debug log window
+    std::string programDir = ".";
+    // Observable effects, one line each ("sound play 3", "msgbox T|X", ...); empty in the game.
+    std::function<void(std::string_view)> trace;
+};
+
+// Fills every empty pointer with a do-nothing default that lives as long as the program.
+Services WithDefaults(Services s);
+
+}  // namespace kb
