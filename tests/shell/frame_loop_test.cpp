@@ -1,0 +1,72 @@
+#include <gtest/gtest.h>
+
+#include "shell/game.h"
+#include "shell/main_loop.h"
+
+namespace kb {
+namespace {
+
+constexpr uint32_t kStart = 3600000;
+
+struct Paced {
+    VirtualClock clock{kStart};
+    Game g{[this] {
+        Services sv;
+        sv.clock = &clock;
+        return sv;
+    }()};
+    int refreshes = 0;
+    Paced() {
+        g.loop.FrameInterval = 67;
+        g.loop.LastFrameTime = kStart;
+        g.s.SceneNo = 9;  // no scene: frames only clear and refresh
+        g.Display.Resize(480, 320);
+        g.Display.onRefresh = [this](const Surface&) { ++refreshes; };
+    }
+};
+
+TEST(FrameLoop, FirstWindowMeasuresOneThenFifteen) {
+    Paced p;
+    EXPECT_FALSE(FramePass(p.g, kStart + 66));
+    EXPECT_TRUE(FramePass(p.g, kStart + 67));
+    // FpsTime starts at 0, so the very first frame closes a window.
+    EXPECT_EQ(p.g.loop.Fps, 1);
+    uint32_t now = kStart + 67;
+    for (int i = 0; i < 14; ++i) ASSERT_TRUE(FramePass(p.g, now += 67));
+    EXPECT_EQ(p.g.loop.Fps, 1) << "14 frames are 938 ms: the window is still open";
+    ASSERT_TRUE(FramePass(p.g, now += 67));
+    EXPECT_EQ(p.g.loop.Fps, 15) << "the frame that ends a window is counted in it";
+    for (int i = 0; i < 15; ++i) ASSERT_TRUE(FramePass(p.g, now += 67));
+    EXPECT_EQ(p.g.loop.Fps, 15);
+    EXPECT_EQ(p.refreshes, 31);
+}
+
+TEST(FrameLoop, LatenessIsNeverCaughtUp) {
+    Paced p;
+    ASSERT_TRUE(FramePass(p.g, kStart + 300));  // a frame four intervals late
+    EXPECT_FALSE(FramePass(p.g, kStart + 301));
+    EXPECT_FALSE(FramePass(p.g, kStart + 366));
+    EXPECT_TRUE(FramePass(p.g, kStart + 367));  // timed from the late frame's start
+    EXPECT_EQ(p.refreshes, 2);
+}
+
+TEST(FrameLoop, TimerWrapDoesNotDisturbPacing) {
+    Paced p;
+    p.g.loop.LastFrameTime = 0xFFFFFFF0u;
+    EXPECT_FALSE(FramePass(p.g, 0x00000020u));  // 48 ms after, across the wrap
+    EXPECT_EQ(UntilNextFrame(p.g, 0x00000020u), 19u);
+    EXPECT_TRUE(FramePass(p.g, 0x00000033u));   // 67 ms after
+    EXPECT_EQ(p.g.loop.LastFrameTime, 0x33u);
+}
+
+TEST(FrameLoop, UnknownSceneOnlyClearsAndRefreshes) {
+    Paced p;
+    p.g.Display.SetBackColor(Rgb(9, 8, 7));
+    p.g.Display.Pixels()[1234] = 0xFFFFFF;
+    Main_Loop(p.g);
+    EXPECT_EQ(p.refreshes, 1);
+    for (int i = 0; i < 480 * 320; ++i) ASSERT_EQ(p.g.Display.Pixels()[i], Rgb(9, 8, 7));
+}
+
+}  // namespace
+}  // namespace kb
