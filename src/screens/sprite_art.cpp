@@ -277,7 +277,7 @@ Sprite PurpleSquare() {
 // ---- EXPpic: explosion frames -----------------------------------------------------------------
 
 constexpr uint32_t kFire[] = {0xFFFCE6, 0xFFEC7C, 0xFFC832, 0xFF9422, 0xF05A14, 0xC0300E, 0x7C1A0C};
-constexpr uint32_t kSmoke[] = {0xA8968C, 0x7C6C66, 0x564A48, 0x362E2E};
+constexpr uint32_t kSmoke[] = {0x9C8A80, 0x74625A, 0x50423E, 0x342A2A};
 constexpr uint32_t kFireRim = 0x5C120A;
 constexpr uint32_t kSmokeRim = 0x1E1818;
 
@@ -344,11 +344,12 @@ Sprite FlashRing() {
     return s;
 }
 
-// A lumpy cloud: the union of round puffs with a noisy border. Returns how deep inside the
-// cloud (x, y) lies: 1 at a puff's centre, 0 at the border, negative outside.
 struct Puff {
     float x, y, r;
 };
+
+// A lumpy cloud: the union of round puffs with a noisy border. Returns how deep inside the
+// cloud (x, y) lies: 1 at a puff's centre, 0 at the border, negative outside.
 float CloudDepth(float x, float y, std::initializer_list<Puff> puffs, float roughness, int seed) {
     float depth = -1.0f;
     for (const Puff& p : puffs) depth = std::max(depth, 1.0f - Dist(x, y, p.x, p.y) / p.r);
@@ -361,9 +362,14 @@ Sprite Fireball() {
     for (int y = 0; y < kExpCell; ++y) {
         for (int x = 0; x < kExpCell; ++x) {
             const float fx = static_cast<float>(x), fy = static_cast<float>(y);
-            const float depth = CloudDepth(
-                fx, fy, {{32, 32, 24}, {22, 24, 12}, {43, 23, 12}, {21, 42, 11}, {44, 43, 12}},
-                0.5f, 21);
+            const float depth = CloudDepth(fx, fy,
+                                           {{32, 32, 22},
+                                            {32, 15, 10},
+                                            {47, 26, 10},
+                                            {42, 45, 10},
+                                            {21, 45, 10},
+                                            {17, 25, 10}},
+                                           0.5f, 21);
             if (depth <= 0.0f) continue;
             const float heat = depth * 1.35f + 0.3f * (Fbm(fx * 0.22f, fy * 0.22f, 22) - 0.5f);
             s.Set(x, y, RampPick(kFire, 1.0f - heat, x, y));
@@ -380,9 +386,14 @@ Sprite BurningSmoke() {
     for (int y = 0; y < kExpCell; ++y) {
         for (int x = 0; x < kExpCell; ++x) {
             const float fx = static_cast<float>(x), fy = static_cast<float>(y);
-            const float depth = CloudDepth(
-                fx, fy, {{32, 33, 20}, {18, 24, 13}, {45, 21, 13}, {17, 44, 12}, {47, 45, 12}},
-                0.7f, 31);
+            const float depth = CloudDepth(fx, fy,
+                                           {{32, 33, 19},
+                                            {30, 13, 11},
+                                            {49, 24, 11},
+                                            {45, 48, 11},
+                                            {18, 47, 10},
+                                            {14, 26, 11}},
+                                           0.7f, 31);
             if (depth <= 0.0f) continue;
             const float heat = depth * 1.4f + 0.6f * (Fbm(fx * 0.2f, fy * 0.2f, 32) - 0.5f);
             if (heat > 0.45f) {
