@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/surface.h"
 
@@ -14,20 +15,20 @@ Placement PlaceDisplay(int windowW, int windowH, int w, int h) {
 }
 
 MainWindow::~MainWindow() {
-    if (texture_) SDL_DestroyTexture(texture_);
-    if (renderer_) SDL_DestroyRenderer(renderer_);
     if (window_) SDL_DestroyWindow(window_);
 }
 
 bool MainWindow::Create(const std::string& caption, int w, int h, std::string& error) {
     w_ = w;
     h_ = h;
+    last_.assign(static_cast<size_t>(w) * h, 0);
     // Twice the Display's size where the screen has room for it.
     int scale = 2;
     SDL_Rect usable{};
     if (SDL_GetDisplayUsableBounds(0, &usable) == 0 && (usable.w < w * 2 || usable.h < h * 2))
         scale = 1;
-    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    // Plain shared-memory updates: with no GPU, a GL framebuffer would be emulated in software.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     window_ = SDL_CreateWindow(caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                w * scale, h * scale, SDL_WINDOW_RESIZABLE);
     if (!window_) {
@@ -35,52 +36,67 @@ bool MainWindow::Create(const std::string& caption, int w, int h, std::string& e
         return false;
     }
     SDL_SetWindowMinimumSize(window_, w, h);
-    renderer_ = SDL_CreateRenderer(window_, -1, 0);
-    if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
-    if (!renderer_) {
+    if (!SDL_GetWindowSurface(window_)) {
         error = SDL_GetError();
         return false;
     }
-    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
-                                 w, h);
-    if (!texture_) {
-        error = SDL_GetError();
-        return false;
-    }
-    SDL_SetTextureBlendMode(texture_, SDL_BLENDMODE_NONE);
     return true;
 }
 
 uint32_t MainWindow::Id() const { return window_ ? SDL_GetWindowID(window_) : 0; }
 
 void MainWindow::Present(const Surface& display) {
-    if (!texture_ || display.W() != w_ || display.H() != h_) return;
-    // The top byte of our pixels is always 0; with blending off the texture ignores it.
-    SDL_UpdateTexture(texture_, nullptr, display.Pixels(), w_ * static_cast<int>(sizeof(uint32_t)));
+    if (display.W() != w_ || display.H() != h_) return;
+    std::memcpy(last_.data(), display.Pixels(), last_.size() * sizeof(uint32_t));
     Redraw();
 }
 
+// Whole-multiple nearest-neighbour scaling straight into the window's own surface: no
+// renderer, so no GPU emulation in software where there is no GPU.
 void MainWindow::Redraw() {
-    if (!renderer_) return;
-    int ow = 0, oh = 0;
-    SDL_GetRendererOutputSize(renderer_, &ow, &oh);
-    const Placement p = PlaceDisplay(ow, oh, w_, h_);
-    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-    SDL_RenderClear(renderer_);
-    const SDL_Rect dst{p.x, p.y, w_ * p.scale, h_ * p.scale};
-    SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
-    SDL_RenderPresent(renderer_);
+    SDL_Surface* out = window_ ? SDL_GetWindowSurface(window_) : nullptr;
+    if (!out || out->format->BytesPerPixel != 4) return;
+    const Placement p = PlaceDisplay(out->w, out->h, w_, h_);
+    SDL_LockSurface(out);
+    auto* base = static_cast<uint8_t*>(out->pixels);
+    const SDL_PixelFormat* f = out->format;
+    const bool native = f->Rmask == 0xFF0000 && f->Gmask == 0xFF00 && f->Bmask == 0xFF;
+    const size_t rowBytes = static_cast<size_t>(out->w) * 4;
+    auto row = [&](int oy) { return reinterpret_cast<uint32_t*>(base + static_cast<size_t>(oy) * out->pitch); };
+    for (int oy = 0; oy < std::min(out->h, std::max(0, p.y)); ++oy) std::memset(row(oy), 0, rowBytes);
+    for (int sy = 0; sy < h_; ++sy) {
+        const int top = p.y + sy * p.scale;
+        if (top >= out->h) break;
+        // Build one scaled row, then repeat it for the other rows of the same source row.
+        uint32_t* first = nullptr;
+        for (int k = 0; k < p.scale; ++k) {
+            const int oy = top + k;
+            if (oy < 0 || oy >= out->h) continue;
+            if (first) {
+                std::memcpy(row(oy), first, rowBytes);
+                continue;
+            }
+            first = row(oy);
+            std::memset(first, 0, rowBytes);
+            const uint32_t* src = last_.data() + static_cast<size_t>(sy) * w_;
+            for (int sx = 0; sx < w_; ++sx) {
+                const uint32_t c = native ? src[sx] : SDL_MapRGB(f, (src[sx] >> 16) & 0xFF, (src[sx] >> 8) & 0xFF, src[sx] & 0xFF);
+                const int ox = p.x + sx * p.scale;
+                for (int j = 0; j < p.scale; ++j)
+                    if (ox + j >= 0 && ox + j < out->w) first[ox + j] = c;
+            }
+        }
+    }
+    for (int oy = std::max(0, p.y + h_ * p.scale); oy < out->h; ++oy) std::memset(row(oy), 0, rowBytes);
+    SDL_UnlockSurface(out);
+    SDL_UpdateWindowSurface(window_);
 }
 
 bool MainWindow::ToDisplay(int wx, int wy, int& dx, int& dy) const {
-    int ww = 0, wh = 0, ow = 0, oh = 0;
-    SDL_GetWindowSize(window_, &ww, &wh);
-    SDL_GetRendererOutputSize(renderer_, &ow, &oh);
-    // Window coordinates may differ from renderer pixels on high-density screens.
-    const double fx = ww > 0 ? static_cast<double>(ow) / ww : 1.0;
-    const double fy = wh > 0 ? static_cast<double>(oh) / wh : 1.0;
-    const Placement p = PlaceDisplay(ow, oh, w_, h_);
-    const int px = static_cast<int>(wx * fx) - p.x, py = static_cast<int>(wy * fy) - p.y;
+    SDL_Surface* out = window_ ? SDL_GetWindowSurface(window_) : nullptr;
+    if (!out) return false;
+    const Placement p = PlaceDisplay(out->w, out->h, w_, h_);
+    const int px = wx - p.x, py = wy - p.y;
     if (px < 0 || py < 0) return false;
     dx = px / p.scale;
     dy = py / p.scale;

@@ -6,9 +6,6 @@
 #include <vector>
 
 struct SDL_Window;
-struct SDL_Renderer;
-struct SDL_Texture;
-union SDL_Event;
 
 namespace kb {
 
@@ -33,8 +30,7 @@ public:
 
 private:
     SDL_Window* window_ = nullptr;
-    SDL_Renderer* renderer_ = nullptr;
-    SDL_Texture* texture_ = nullptr;
+    std::vector<uint32_t> last_;  // the last frame shown, for redraws
     int w_ = 0, h_ = 0;
 };
 
