@@ -1,0 +1,46 @@
+#pragma once
+// A small standard MIDI file writer: format 1, one conductor track for tempo
+// and metre, one track per instrument.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kb::midi {
+
+using Tick = std::uint32_t;
+
+inline constexpr Tick kTicksPerQuarter = 480;
+inline constexpr int kDrumChannel = 9;  // channel 10 as players number them
+
+class Track {
+  public:
+    explicit Track(const std::string& name);
+
+    void tempo(Tick at, int beats_per_minute);
+    void time_signature(Tick at, int numerator, int denominator);
+    void program(Tick at, int channel, int gm_program);
+    void control(Tick at, int channel, int controller, int value);
+    void note(Tick at, Tick length, int channel, int key, int velocity);
+
+    // The MTrk chunk, closed by end-of-track at `end`. Every event must lie at
+    // or before `end` so that looping players restart exactly on the beat.
+    std::vector<std::uint8_t> encode(Tick end) const;
+
+  private:
+    // Events at one tick are written meta first, then controls, then note-offs
+    // before note-ons, so a repeated key is released before it is struck again.
+    enum class Order { kMeta, kControl, kNoteOff, kNoteOn };
+    struct Event {
+        Tick at;
+        Order order;
+        std::vector<std::uint8_t> bytes;
+    };
+    void add(Tick at, Order order, std::vector<std::uint8_t> bytes);
+
+    std::vector<Event> events_;
+};
+
+// The complete file image: header chunk and every track, all ending at `end`.
+std::vector<std::uint8_t> encode_file(const std::vector<Track>& tracks, Tick end);
+
+}  // namespace kb::midi
