@@ -5,8 +5,10 @@
 
 #include "debug/debug_log.h"
 #include "net/connection.h"
+#include "platform/posix_socket.h"
 #include "platform/sdl/keymap.h"
 #include "platform/sdl/main_window.h"
+#include "platform/sdl/sdl_address_window.h"
 #include "platform/sdl/sdl_dialogs.h"
 #include "platform/sdl/sdl_images.h"
 #include "platform/sdl/ttf_fonts.h"
@@ -24,7 +26,30 @@ std::string ProgramDir() {
     return dir;
 }
 
-void HandleEvent(kb::Game& g, kb::MainWindow& window, const SDL_Event& ev) {
+// The window an event belongs to, 0 for none.
+uint32_t EventWindow(const SDL_Event& ev) {
+    switch (ev.type) {
+        case SDL_WINDOWEVENT: return ev.window.windowID;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP: return ev.key.windowID;
+        case SDL_TEXTINPUT: return ev.text.windowID;
+        case SDL_MOUSEBUTTONDOWN: return ev.button.windowID;
+        default: return 0;
+    }
+}
+
+// The address window edits its own text; its key presses also reach the game's Text1_KeyDown.
+void HandleAddressEvent(kb::Game& g, kb::SdlAddressWindow& form2, const SDL_Event& ev) {
+    form2.HandleEvent(ev);
+    if (ev.type == SDL_KEYDOWN) {
+        const int code = kb::VirtualKeyFromSdl(ev.key.keysym.sym);
+        if (code != 0) kb::Text1_KeyDown(g, code, kb::ShiftBitsFromSdl(ev.key.keysym.mod));
+    }
+}
+
+void HandleEvent(kb::Game& g, kb::MainWindow& window, kb::SdlAddressWindow& form2,
+                 const SDL_Event& ev) {
+    if (form2.Id() != 0 && EventWindow(ev) == form2.Id()) return HandleAddressEvent(g, form2, ev);
     switch (ev.type) {
         case SDL_QUIT:
             kb::Form_Unload(g);
@@ -93,12 +118,18 @@ int main(int, char**) {
 
     kb::SystemClock clock;
     kb::SdlImageLoader images;
+    kb::PosixSocket winsock, winsockL;
+    kb::SdlAddressWindow form2(fonts);
+    if (!form2.Create("Kanaburst", error)) SDL_Log("No address window: %s", error.c_str());
     kb::Services sv;
     sv.clock = &clock;
     sv.dialogs = &dialogs;
     sv.fonts = &fonts;
     sv.images = &images;
     sv.programDir = dir;
+    sv.winsock = &winsock;
+    sv.winsockL = &winsockL;
+    sv.form2 = &form2;
     kb::Game g(sv);
     g.Display.onRefresh = [&window](const kb::Surface& s) { window.Present(s); };
 
@@ -109,8 +140,8 @@ int main(int, char**) {
             SDL_Event ev;
             const uint32_t wait = kb::UntilNextFrame(g, clock.TimeGetTime());
             if (wait > 0 && SDL_WaitEventTimeout(&ev, static_cast<int>(wait)))
-                HandleEvent(g, window, ev);
-            while (!g.ended && SDL_PollEvent(&ev)) HandleEvent(g, window, ev);
+                HandleEvent(g, window, form2, ev);
+            while (!g.ended && SDL_PollEvent(&ev)) HandleEvent(g, window, form2, ev);
             if (g.ended) break;
             kb::PollNetwork(g);
             kb::FramePass(g, clock.TimeGetTime());

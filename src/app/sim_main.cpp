@@ -5,6 +5,7 @@
 #include <SDL.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -15,6 +16,8 @@
 #include "app/sim_state.h"
 #include "debug/debug_log.h"
 #include "net/connection.h"
+#include "platform/address_window.h"
+#include "platform/posix_socket.h"
 #include "platform/sdl/sdl_images.h"
 #include "platform/sdl/ttf_fonts.h"
 #include "shell/form.h"
@@ -137,6 +140,11 @@ void Sim::Exec(const std::string& line) {
         const long x = ParseNumber(in, "x"), y = ParseNumber(in, "y");
         Display_MouseDown(g_, static_cast<int>(button), static_cast<int>(shift),
                           static_cast<float>(x * kTwipsPerPixel), static_cast<float>(y * kTwipsPerPixel));
+    } else if (cmd == "address") {
+        // Types into the address window's box and presses Enter there.
+        if (!g_.sv.form2->Visible()) throw ScriptError{"the address window is not open"};
+        g_.sv.form2->SetText(g_.sv.form2->Text() + FromUtf8(rest()));
+        Text1_KeyDown(g_, 13, 0);
     } else if (cmd == "frames") {
         RunFrames(ParseNumber(in, "frames"));
     } else if (cmd == "wait") {
@@ -152,7 +160,8 @@ void Sim::Exec(const std::string& line) {
         throw ScriptError{"unknown command '" + cmd + "'"};
     }
     std::string extra;
-    if (cmd != "type" && cmd != "shot" && (in >> extra)) throw ScriptError{"unexpected '" + extra + "'"};
+    if (cmd != "type" && cmd != "shot" && cmd != "address" && (in >> extra))
+        throw ScriptError{"unexpected '" + extra + "'"};
 }
 
 std::string ExecutableDir(const char* argv0) {
@@ -224,11 +233,20 @@ int main(int argc, char** argv) {
     kb::VirtualClock virtualClock(3600000, seed);
     kb::SeededSystemClock systemClock(seed);
     kb::SdlImageLoader images;
+    kb::PosixSocket winsock, winsockL;
+    kb::HeadlessAddressWindow form2;
     kb::Services sv;
     sv.clock = realtime ? static_cast<kb::Clock*>(&systemClock) : &virtualClock;
     sv.fonts = &fonts;
     sv.images = &images;
     sv.programDir = dir;
+    if (realtime) {
+        sv.winsock = &winsock;
+        sv.winsockL = &winsockL;
+    }
+    sv.form2 = &form2;
+    // Tests move the game's port so that several runs can share one machine.
+    if (const char* port = std::getenv("KB_PORT")) sv.gamePort = std::atoi(port);
     sv.trace = [](std::string_view line) { std::cout << line << std::endl; };
     kb::Game g(sv);
 

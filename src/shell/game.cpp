@@ -3,6 +3,8 @@
 #include <cmath>
 #include <filesystem>
 
+#include "platform/address_window.h"
+#include "platform/socket_control.h"
 #include "shell/ustr.h"
 
 namespace kb {
@@ -14,12 +16,17 @@ Services WithDefaults(Services s) {
     static NullImageLoader images;
     static SilentSoundDevice sound;
     static NullMusicDevice music;
+    static NullSocketControl winsock, winsockL;
+    static HeadlessAddressWindow form2;
     if (!s.clock) s.clock = &clock;
     if (!s.dialogs) s.dialogs = &dialogs;
     if (!s.fonts) s.fonts = &fonts;
     if (!s.images) s.images = &images;
     if (!s.sound) s.sound = &sound;
     if (!s.music) s.music = &music;
+    if (!s.winsock) s.winsock = &winsock;
+    if (!s.winsockL) s.winsockL = &winsockL;
+    if (!s.form2) s.form2 = &form2;
     return s;
 }
 

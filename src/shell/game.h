@@ -27,7 +27,8 @@ struct Game {
     std::vector<std::u16string> Goku, Yomi, Wrong, SortW;
 
     int32_t DsHandle = 0;       // the sound library's device
-    std::string RecvBuf;        // received bytes not yet parsed into a whole message
+    std::u16string RecvBuf;     // received text that ends inside a message, kept for its rest
+    std::u16string ListenError; // why the server could not listen; empty when it listens
     bool ended = false;         // the program has ended itself
 
     void Trace(std::string_view line) const {

@@ -29,6 +29,7 @@ struct Services {
     AddressWindow* form2 = nullptr;     // the address-entry window
     DebugConsole* debugWin = nullptr;   // the debug log window
     std::string programDir = ".";
+    int gamePort = 1001;  // TCP port of the network match; tests move it to run side by side
     // Observable effects, one line each ("sound play 3", "msgbox T|X", ...); empty in the game.
     std::function<void(std::string_view)> trace;
 };

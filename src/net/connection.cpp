@@ -1,0 +1,133 @@
+// Joining two games: the server listens and accepts one client, the client types the server's
+// address and connects. The sockets' events reach the game only through PollNetwork.
+#include "net/connection.h"
+
+#include "debug/debug_log.h"
+#include "net/protocol.h"
+#include "platform/address_window.h"
+#include "platform/socket_control.h"
+#include "shell/scenes.h"
+#include "shell/ustr.h"
+
+namespace kb {
+
+namespace {
+
+// Routes the listener's events.
+class ListenerEvents : public SocketEvents {
+public:
+    explicit ListenerEvents(Game& g) : g_(g) {}
+    void ConnectionRequest(int32_t requestID) override {
+        if (!g_.ended) WinsockL_ConnectionRequest(g_, requestID);
+    }
+    void SendComplete() override {}
+    void DataArrival(int32_t) override {}
+
+private:
+    Game& g_;
+};
+
+// Routes the data connection's events.
+class ConnectionEvents : public SocketEvents {
+public:
+    explicit ConnectionEvents(Game& g) : g_(g) {}
+    void ConnectionRequest(int32_t) override {}
+    void SendComplete() override {
+        if (!g_.ended) SendEND(g_);
+    }
+    void DataArrival(int32_t bytesTotal) override {
+        if (!g_.ended) Winsock_DataArrival(g_, bytesTotal);
+    }
+
+private:
+    Game& g_;
+};
+
+// Surrounding blanks are typing slips, and an IPv6 address may come in brackets.
+std::string HostFromText(const std::u16string& text) {
+    std::string host = ToUtf8(text);
+    const auto first = host.find_first_not_of(" \t");
+    if (first == std::string::npos) return {};
+    host = host.substr(first, host.find_last_not_of(" \t") - first + 1);
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']')
+        host = host.substr(1, host.size() - 2);
+    return host;
+}
+
+}  // namespace
+
+void StartServer(Game& g) {
+    // A connection left over from an earlier attempt would keep clients out.
+    CloseWinsock(g);
+    g.ListenError.clear();
+    g.sv.winsockL->SetLocalPort(g.sv.gamePort);
+    std::string why;
+    if (!g.sv.winsockL->Listen(why))
+        g.ListenError = u"Cannot listen on port " + Num(g.sv.gamePort) + u": " + FromUtf8(why);
+}
+
+void ShowAddressWindow(Game& g) { g.sv.form2->Show(); }
+
+bool AddressWindowVisible(const Game& g) { return g.sv.form2->Visible(); }
+
+void WinsockL_ConnectionRequest(Game& g, int32_t requestID) {
+    // Only a server still waiting for its client takes one. Any other request, a second client
+    // during a match or its handshake among them, is left alone: the listener closes it and
+    // the running match goes on.
+    if (g.s.GameMode != kModeServer || g.s.SceneNo != kSceneTitle ||
+        g.sv.winsock->State() == SocketState::Connected)
+        return;
+    g.sv.winsock->SetLocalPort(g.sv.gamePort);
+    g.sv.winsock->Accept(requestID);
+    g.RecvBuf.clear();
+    SendDataAdd(g, 0, u"");
+    DebugAdd(g, 2, u"ConnectionRequest");
+}
+
+void Text1_KeyDown(Game& g, int keyCode, int) {
+    if (keyCode != 13) return;
+    const std::u16string text = g.sv.form2->Text();
+    if (text.empty()) return;
+    g.RecvBuf.clear();
+    g.sv.winsock->SetRemoteHost(HostFromText(text));
+    g.sv.winsock->SetRemotePort(g.sv.gamePort);
+    g.sv.winsock->Connect();
+    g.sv.form2->Hide();
+}
+
+void CloseWinsock(Game& g) {
+    g.sv.winsock->Close();
+    g.RecvBuf.clear();
+    // Cancelling a client that is still typing its address closes the address window too.
+    g.sv.form2->Hide();
+}
+
+void CloseWinsockL(Game& g) {
+    g.sv.winsockL->Close();
+    g.ListenError.clear();
+}
+
+std::u16string LocalIP(Game& g) { return FromUtf8(g.sv.winsock->LocalIP()); }
+
+void PollNetwork(Game& g) {
+    if (g.ended) return;
+    ListenerEvents listener(g);
+    g.sv.winsockL->Poll(listener);
+    ConnectionEvents connection(g);
+    g.sv.winsock->Poll(connection);
+}
+
+void ConnectionTimeOut(Game& g) {
+    MsgBox(g, u"Connection TimeOut.", u"Kanaburst");
+    DebugAdd(g, 2, u"Connection TimeOut");
+    CloseWinsock(g);
+    GameState& s = g.s;
+    s.GameMode = kModeNone;
+    s.SceneNo = kSceneTitle;
+    s.KeyState = 0;
+    s.KeyHold = 1;
+    s.InputStr.clear();
+    Start_Init(g);
+}
+
+}  // namespace kb

@@ -1,0 +1,335 @@
+#include "platform/posix_socket.h"
+
+#include <arpa/inet.h>
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <utility>
+
+namespace kb {
+
+namespace {
+
+// Connections taken in by a listener and not yet handed to a data control, by request id.
+std::map<int32_t, int>& PendingRequests() {
+    static std::map<int32_t, int> pending;
+    return pending;
+}
+int32_t nextRequestID = 0;
+
+constexpr size_t kReadChunk = 4096;
+constexpr size_t kMaxReadPerPoll = 1 << 20;  // keeps one poll from starving the frame
+
+void SetNoDelay(int fd) {
+    // The game sends a few bytes at a time and waits for each to complete.
+    int on = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+}
+
+}  // namespace
+
+// Filled by the helper thread, read by Poll. Shared so that a control closed during the
+// look-up does not leave the thread writing into freed memory.
+struct PosixSocket::Lookup {
+    std::mutex mutex;
+    bool done = false;
+    std::vector<Address> addresses;
+};
+
+PosixSocket::~PosixSocket() { Close(); }
+
+bool PosixSocket::BindListener(int family, std::string& why) {
+    const int fd = socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        why = std::strerror(errno);
+        return false;
+    }
+    int on = 1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_storage addr{};
+    socklen_t len = 0;
+    if (family == AF_INET6) {
+        int off = 0;  // one socket for both IPv6 and IPv4 clients
+        setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &off, sizeof off);
+        auto* a6 = reinterpret_cast<sockaddr_in6*>(&addr);
+        a6->sin6_family = AF_INET6;
+        a6->sin6_addr = in6addr_any;
+        a6->sin6_port = htons(static_cast<uint16_t>(localPort_));
+        len = sizeof *a6;
+    } else {
+        auto* a4 = reinterpret_cast<sockaddr_in*>(&addr);
+        a4->sin_family = AF_INET;
+        a4->sin_addr.s_addr = htonl(INADDR_ANY);
+        a4->sin_port = htons(static_cast<uint16_t>(localPort_));
+        len = sizeof *a4;
+    }
+    if (bind(fd, reinterpret_cast<sockaddr*>(&addr), len) != 0 || listen(fd, 8) != 0) {
+        why = std::strerror(errno);
+        close(fd);
+        return false;
+    }
+    fd_ = fd;
+    state_ = SocketState::Listening;
+    return true;
+}
+
+bool PosixSocket::Listen(std::string& why) {
+    Close();
+    if (BindListener(AF_INET6, why)) return true;
+    // A machine without IPv6 still serves IPv4. Keep the IPv6 reason when IPv4 fails the
+    // same way (port in use, no permission), since both say the same thing.
+    std::string why4;
+    if (BindListener(AF_INET, why4)) return true;
+    if (why.empty()) why = why4;
+    return false;
+}
+
+int PosixSocket::BoundPort() const {
+    sockaddr_storage addr{};
+    socklen_t len = sizeof addr;
+    if (fd_ < 0 || getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0) return 0;
+    if (addr.ss_family == AF_INET6) return ntohs(reinterpret_cast<sockaddr_in6*>(&addr)->sin6_port);
+    return ntohs(reinterpret_cast<sockaddr_in*>(&addr)->sin_port);
+}
+
+void PosixSocket::Adopt(int fd) {
+    fd_ = fd;
+    SetNoDelay(fd);
+    state_ = SocketState::Connected;
+}
+
+void PosixSocket::Accept(int32_t requestID) {
+    Close();
+    auto& pending = PendingRequests();
+    const auto it = pending.find(requestID);
+    if (it == pending.end()) {
+        state_ = SocketState::Failed;
+        return;
+    }
+    Adopt(it->second);
+    pending.erase(it);
+}
+
+void PosixSocket::Connect() {
+    Close();
+    state_ = SocketState::Resolving;
+    lookup_ = std::make_shared<Lookup>();
+    std::thread([lookup = lookup_, host = remoteHost_, port = std::to_string(remotePort_)] {
+        addrinfo hints{};
+        hints.ai_family = AF_UNSPEC;
+        hints.ai_socktype = SOCK_STREAM;
+        addrinfo* found = nullptr;
+        std::vector<Address> addresses;
+        if (getaddrinfo(host.c_str(), port.c_str(), &hints, &found) == 0) {
+            for (addrinfo* a = found; a; a = a->ai_next) {
+                Address address{};
+                std::memcpy(&address.addr, a->ai_addr, a->ai_addrlen);
+                address.len = a->ai_addrlen;
+                addresses.push_back(address);
+            }
+            freeaddrinfo(found);
+        }
+        std::lock_guard lock(lookup->mutex);
+        lookup->addresses = std::move(addresses);
+        lookup->done = true;
+    }).detach();
+}
+
+void PosixSocket::PollLookup() {
+    {
+        std::lock_guard lock(lookup_->mutex);
+        if (!lookup_->done) return;
+        addresses_ = std::move(lookup_->addresses);
+    }
+    lookup_.reset();
+    nextAddress_ = 0;
+    TryNextAddress();
+}
+
+void PosixSocket::TryNextAddress() {
+    while (nextAddress_ < addresses_.size()) {
+        const Address& a = addresses_[nextAddress_++];
+        const int fd = socket(a.addr.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        if (fd < 0) continue;
+        if (connect(fd, reinterpret_cast<const sockaddr*>(&a.addr), a.len) == 0) {
+            Adopt(fd);
+            return;
+        }
+        if (errno == EINPROGRESS) {
+            fd_ = fd;
+            state_ = SocketState::Connecting;
+            return;
+        }
+        close(fd);
+    }
+    state_ = SocketState::Failed;
+}
+
+void PosixSocket::PollConnecting() {
+    pollfd p{fd_, POLLOUT, 0};
+    if (poll(&p, 1, 0) <= 0) return;
+    int err = 0;
+    socklen_t len = sizeof err;
+    if (getsockopt(fd_, SOL_SOCKET, SO_ERROR, &err, &len) != 0) err = errno;
+    if (err == 0) {
+        Adopt(fd_);
+        return;
+    }
+    close(fd_);
+    fd_ = -1;
+    TryNextAddress();
+}
+
+bool PosixSocket::SendData(const std::string& data) {
+    if (state_ != SocketState::Connected) return false;
+    out_ += data;
+    queued_ += data.size();
+    ends_.push_back(queued_);
+    return Flush();
+}
+
+bool PosixSocket::Flush() {
+    while (!out_.empty()) {
+        const ssize_t n = send(fd_, out_.data(), out_.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n > 0) {
+            out_.erase(0, static_cast<size_t>(n));
+            written_ += static_cast<uint64_t>(n);
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            return true;
+        } else {
+            Fail();
+            return false;
+        }
+    }
+    return true;
+}
+
+void PosixSocket::Fail() {
+    // The connection is gone: nothing more goes out, and sends in flight never complete.
+    state_ = SocketState::Failed;
+    out_.clear();
+    ends_.clear();
+}
+
+std::string PosixSocket::GetData() { return std::exchange(in_, {}); }
+
+void PosixSocket::Close() {
+    if (fd_ >= 0) close(fd_);
+    fd_ = -1;
+    state_ = SocketState::Closed;
+    ++generation_;
+    lookup_.reset();
+    addresses_.clear();
+    out_.clear();
+    queued_ = written_ = 0;
+    ends_.clear();
+    in_.clear();
+}
+
+void PosixSocket::PollListener(SocketEvents& events) {
+    const uint64_t generation = generation_;
+    for (;;) {
+        const int fd = accept4(fd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) {
+            if (errno == EINTR || errno == ECONNABORTED) continue;
+            return;
+        }
+        const int32_t id = ++nextRequestID;
+        PendingRequests()[id] = fd;
+        events.ConnectionRequest(id);
+        // Not accepted during its event: the caller refused it.
+        const auto it = PendingRequests().find(id);
+        if (it != PendingRequests().end()) {
+            close(it->second);
+            PendingRequests().erase(it);
+        }
+        if (generation != generation_) return;  // closed by the event
+    }
+}
+
+void PosixSocket::Poll(SocketEvents& events) {
+    switch (state_) {
+        case SocketState::Listening:
+            PollListener(events);
+            return;
+        case SocketState::Resolving:
+            PollLookup();
+            break;
+        case SocketState::Connecting:
+            PollConnecting();
+            break;
+        default:
+            break;
+    }
+    if (state_ != SocketState::Connected && state_ != SocketState::Failed) return;
+
+    const uint64_t generation = generation_;
+    if (state_ == SocketState::Connected) Flush();
+    // Completions of sends made before this poll; a send made by one of these events
+    // completes at a later poll.
+    size_t due = 0;
+    while (due < ends_.size() && ends_[due] <= written_) ++due;
+    for (size_t i = 0; i < due; ++i) {
+        ends_.pop_front();
+        events.SendComplete();
+        if (generation != generation_) return;
+    }
+    if (state_ != SocketState::Connected) return;
+
+    size_t got = 0;
+    char buf[kReadChunk];
+    while (got < kMaxReadPerPoll) {
+        const ssize_t n = recv(fd_, buf, sizeof buf, MSG_DONTWAIT);
+        if (n > 0) {
+            in_.append(buf, static_cast<size_t>(n));
+            got += static_cast<size_t>(n);
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            break;
+        } else {
+            Fail();  // the peer closed or reset the connection
+            break;
+        }
+    }
+    if (got > 0) events.DataArrival(static_cast<int32_t>(in_.size()));
+}
+
+std::string PosixSocket::LocalIP() { return MainLocalAddress(); }
+
+std::string MainLocalAddress() {
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) != 0) return "127.0.0.1";
+    std::string v4, v6;
+    for (ifaddrs* i = list; i; i = i->ifa_next) {
+        if (!i->ifa_addr || !(i->ifa_flags & IFF_UP) || (i->ifa_flags & IFF_LOOPBACK)) continue;
+        char text[INET6_ADDRSTRLEN] = {};
+        if (i->ifa_addr->sa_family == AF_INET && v4.empty()) {
+            const auto* a = reinterpret_cast<const sockaddr_in*>(i->ifa_addr);
+            if (inet_ntop(AF_INET, &a->sin_addr, text, sizeof text)) v4 = text;
+        } else if (i->ifa_addr->sa_family == AF_INET6 && v6.empty()) {
+            const auto* a = reinterpret_cast<const sockaddr_in6*>(i->ifa_addr);
+            // A link-local address only works with its interface named: useless to type in.
+            if (IN6_IS_ADDR_LINKLOCAL(&a->sin6_addr)) continue;
+            if (inet_ntop(AF_INET6, &a->sin6_addr, text, sizeof text)) v6 = text;
+        }
+    }
+    freeifaddrs(list);
+    if (!v4.empty()) return v4;
+    if (!v6.empty()) return v6;
+    return "127.0.0.1";
+}
+
+}  // namespace kb

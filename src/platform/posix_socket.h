@@ -1,0 +1,77 @@
+#pragma once
+// The socket control on POSIX sockets: non-blocking, IPv4 and IPv6, driven by Poll between
+// frames. Host names are looked up on a helper thread so that connecting never blocks a frame.
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <sys/socket.h>
+
+#include "platform/socket_control.h"
+
+namespace kb {
+
+class PosixSocket : public SocketControl {
+public:
+    PosixSocket() = default;
+    ~PosixSocket() override;
+    PosixSocket(const PosixSocket&) = delete;
+    PosixSocket& operator=(const PosixSocket&) = delete;
+
+    void SetLocalPort(int port) override { localPort_ = port; }
+    bool Listen(std::string& why) override;
+    void Accept(int32_t requestID) override;
+    void SetRemoteHost(const std::string& host) override { remoteHost_ = host; }
+    void SetRemotePort(int port) override { remotePort_ = port; }
+    void Connect() override;
+    bool SendData(const std::string& data) override;
+    std::string GetData() override;
+    void Close() override;
+    SocketState State() const override { return state_; }
+    std::string LocalIP() override;
+    void Poll(SocketEvents& events) override;
+
+    // The port a listener is bound to (useful when listening on port 0).
+    int BoundPort() const;
+
+private:
+    struct Lookup;
+    struct Address {
+        sockaddr_storage addr;
+        socklen_t len;
+    };
+
+    bool BindListener(int family, std::string& why);
+    void PollListener(SocketEvents& events);
+    void PollLookup();
+    void TryNextAddress();
+    void PollConnecting();
+    bool Flush();
+    void Fail();
+    void Adopt(int fd);
+
+    int fd_ = -1;
+    SocketState state_ = SocketState::Closed;
+    int localPort_ = 0;
+    std::string remoteHost_;
+    int remotePort_ = 0;
+    uint64_t generation_ = 0;  // changes whenever the control is closed or reused
+
+    std::shared_ptr<Lookup> lookup_;
+    std::vector<Address> addresses_;
+    size_t nextAddress_ = 0;
+
+    std::string out_;            // bytes handed to SendData and not yet written
+    uint64_t queued_ = 0;        // bytes handed to SendData since the connection began
+    uint64_t written_ = 0;       // of those, bytes written to the connection
+    std::deque<uint64_t> ends_;  // where each pending send ends, counted like queued_
+    std::string in_;             // bytes received and not yet read
+};
+
+// This machine's main address: the first non-loopback IPv4 address of an interface that is
+// up, else such an IPv6 address, else "127.0.0.1".
+std::string MainLocalAddress();
+
+}  // namespace kb

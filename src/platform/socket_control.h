@@ -1,0 +1,89 @@
+#pragma once
+// A TCP socket control: either a listener that raises a connection request for every incoming
+// connection, or one data connection (accepted or connected) that sends and receives text.
+// Events are raised only from Poll, which the game calls between frames, so every event runs
+// on the game's thread and never inside another call of the control.
+#include <cstdint>
+#include <string>
+
+namespace kb {
+
+enum class SocketState {
+    Closed,      // idle; closing again is harmless
+    Listening,   // accepting connection requests
+    Resolving,   // looking up the remote host
+    Connecting,  // connection attempt under way
+    Connected,   // usable for sending
+    Failed,      // the attempt failed or the peer went away; sends fail
+};
+
+class SocketEvents {
+public:
+    virtual ~SocketEvents() = default;
+    // A connection came in on a listener. Accept it on a data control during this event;
+    // a request nobody accepts is closed when the event returns.
+    virtual void ConnectionRequest(int32_t requestID) = 0;
+    // A send handed to the control has gone out completely.
+    virtual void SendComplete() = 0;
+    // Bytes arrived; GetData returns them.
+    virtual void DataArrival(int32_t bytesTotal) = 0;
+};
+
+class SocketControl {
+public:
+    virtual ~SocketControl() = default;
+
+    virtual void SetLocalPort(int port) = 0;
+    // Starts listening on the local port (all addresses, IPv4 and IPv6). False when it
+    // cannot, with the reason in why.
+    virtual bool Listen(std::string& why) = 0;
+    // Takes over a connection request raised by a listener.
+    virtual void Accept(int32_t requestID) = 0;
+
+    virtual void SetRemoteHost(const std::string& host) = 0;
+    virtual void SetRemotePort(int port) = 0;
+    // Starts connecting to the remote host and port; returns at once. How it ends is learnt
+    // from State() or from the peer's first message.
+    virtual void Connect() = 0;
+
+    // Hands text to the connection. False when the connection is not usable; true means the
+    // text is on its way and one SendComplete will follow.
+    virtual bool SendData(const std::string& data) = 0;
+    // Everything received and not yet read.
+    virtual std::string GetData() = 0;
+
+    virtual void Close() = 0;
+    virtual SocketState State() const = 0;
+
+    // This machine's main address, as text.
+    virtual std::string LocalIP() = 0;
+
+    // Raises the events that are due.
+    virtual void Poll(SocketEvents& events) = 0;
+};
+
+// A control with no network behind it: listening works, nothing ever arrives, sends are taken
+// and never complete.
+class NullSocketControl : public SocketControl {
+public:
+    void SetLocalPort(int) override {}
+    bool Listen(std::string&) override {
+        state_ = SocketState::Listening;
+        return true;
+    }
+    void Accept(int32_t) override { state_ = SocketState::Connected; }
+    void SetRemoteHost(const std::string&) override {}
+    void SetRemotePort(int) override {}
+    void Connect() override { state_ = SocketState::Connecting; }
+    bool SendData(const std::string&) override { return true; }
+    std::string GetData() override { return {}; }
+    void Close() override { state_ = SocketState::Closed; }
+    SocketState State() const override { return state_; }
+    std::string LocalIP() override { return "127.0.0.1"; }
+    void Poll(SocketEvents&) override {}
+
+private:
+    SocketState state_ = SocketState::Closed;
+};
+
+}  // namespace kb
