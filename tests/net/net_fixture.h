@@ -1,0 +1,190 @@
+#pragma once
+// Network tests over real loopback TCP: a game with real socket controls, and raw sockets that
+// play the other game by hand.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <utility>
+
+#include "net/connection.h"
+#include "platform/address_window.h"
+#include "platform/posix_socket.h"
+#include "test_game.h"
+
+namespace kb::test {
+
+using Clock = std::chrono::steady_clock;
+
+// One end of a TCP connection on 127.0.0.1, driven by the test.
+class RawPeer {
+  public:
+    RawPeer() = default;
+    RawPeer(const RawPeer&) = delete;
+    RawPeer& operator=(const RawPeer&) = delete;
+    ~RawPeer() { Close(); }
+
+    // Takes over a connected socket.
+    void Adopt(int fd) {
+        Close();
+        fd_ = fd;
+        got_.clear();
+        eof_ = false;
+    }
+
+    bool ConnectTo(int port) {
+        fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(static_cast<uint16_t>(port));
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        return connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    }
+    void Send(std::string_view bytes) const {
+        ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    }
+    // What arrives within ms (stops early once `want` bytes are in).
+    std::string Receive(int ms, size_t want = SIZE_MAX) {
+        const auto end = Clock::now() + std::chrono::milliseconds(ms);
+        while (got_.size() < want && Clock::now() < end) {
+            pollfd p{fd_, POLLIN, 0};
+            if (poll(&p, 1, 10) <= 0) continue;
+            char buf[4096];
+            const ssize_t n = recv(fd_, buf, sizeof buf, 0);
+            if (n <= 0) {
+                eof_ = true;
+                break;
+            }
+            got_.append(buf, static_cast<size_t>(n));
+        }
+        return got_;
+    }
+    // True when the other side has closed the connection within ms.
+    bool SeesClose(int ms) {
+        Receive(ms, SIZE_MAX);
+        return eof_;
+    }
+    void Close() {
+        if (fd_ >= 0) close(fd_);
+        fd_ = -1;
+    }
+    const std::string& Received() const { return got_; }
+
+  private:
+    int fd_ = -1;
+    std::string got_;
+    bool eof_ = false;
+};
+
+// A listening socket on 127.0.0.1 and a port the system picks.
+class RawListener {
+  public:
+    RawListener() {
+        fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        listen(fd_, 4);
+        socklen_t len = sizeof a;
+        getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len);
+        port_ = ntohs(a.sin_port);
+    }
+    ~RawListener() { close(fd_); }
+    int Port() const { return port_; }
+    // A connection that has come in, or an empty peer.
+    bool TryAccept(RawPeer& peer) {
+        const int fd = accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd < 0) return false;
+        peer.Adopt(fd);
+        return true;
+    }
+
+  private:
+    int fd_ = -1;
+    int port_ = 0;
+};
+
+// A port on which nothing listens (as long as nobody takes it in the meantime).
+inline int UnusedPort() {
+    RawListener l;
+    return l.Port();
+}
+
+struct RealSockets {
+    PosixSocket winsock, winsockL;
+    HeadlessAddressWindow form2;
+    Services Make() {
+        Services sv;
+        sv.winsock = &winsock;
+        sv.winsockL = &winsockL;
+        sv.form2 = &form2;
+        sv.gamePort = 0;  // the system picks; tests read it back
+        return sv;
+    }
+};
+
+class NetGame : public RealSockets, public TestGame {
+  public:
+    NetGame() : TestGame(Make()) {}
+
+    // Polls the sockets (no frames) until done() holds; false after ms.
+    bool PollUntil(const std::function<bool()>& done, int ms = 3000) {
+        const auto end = Clock::now() + std::chrono::milliseconds(ms);
+        for (;;) {
+            PollNetwork(g);
+            if (done()) return true;
+            if (Clock::now() >= end) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+    void PollFor(int ms) {
+        PollUntil([] { return false; }, ms);
+    }
+    bool PollUntilTraced(std::string_view line, int ms = 3000) {
+        return PollUntil([&] { return Traced(line); }, ms);
+    }
+
+    // The server entry of the title: waiting for a client. Returns the port it listens on.
+    int Serve() {
+        g.s.GameMode = kModeServer;
+        StartServer(g);
+        return winsockL.BoundPort();
+    }
+
+    // A server that has accepted `peer` and sent it "00".
+    bool ServeAndAccept(RawPeer& peer) {
+        const int port = Serve();
+        return port > 0 && peer.ConnectTo(port) && PollUntilTraced("send 00") &&
+               peer.Receive(2000, 2) == "00";
+    }
+
+    // A client that has typed the address of `listener` and been accepted as `peer`.
+    bool ConnectTo(RawListener& listener, RawPeer& peer, const std::u16string& host = u"127.0.0.1") {
+        g.sv.gamePort = listener.Port();
+        g.s.GameMode = kModeClient;
+        ShowAddressWindow(g);
+        form2.SetText(host);
+        Text1_KeyDown(g, 13, 0);
+        return PollUntil([&] { return listener.TryAccept(peer); }) &&
+               PollUntil([&] { return winsock.State() == SocketState::Connected; });
+    }
+
+    // A client in a running match with `peer` as its server.
+    bool ClientInMatch(RawListener& listener, RawPeer& peer) {
+        if (!ConnectTo(listener, peer)) return false;
+        peer.Send("00");
+        if (!PollUntilTraced("send 01") || peer.Receive(2000, 2) != "01") return false;
+        peer.Send("50");
+        return PollUntil([&] { return g.s.SceneNo == kSceneMatch; });
+    }
+};
+
+}  // namespace kb::test
