@@ -1,0 +1,200 @@
+// Screens rendered with the game's real typeface and compared pixel for pixel with the
+// reference pictures in tests/golden/. A mismatch writes NAME-Actual.png beside the reference
+// to look at; KB_UPDATE_GOLDEN=1 rewrites the references (only on purpose, after looking).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "platform/sdl/sdl_images.h"
+#include "platform/sdl/ttf_fonts.h"
+#include "screen_game.h"
+#include "screens/connection_screen.h"
+#include "screens/match_screen.h"
+#include "screens/result_screen.h"
+#include "screens/title.h"
+#include "shell/ustr.h"
+
+namespace kb {
+namespace {
+
+using test::ScreenGame;
+
+FontEngine* GameFont() {
+    static TtfFontEngine fonts;
+    static const bool opened = [] {
+        std::string error;
+        const bool ok = fonts.Open(TtfFontEngine::FindFontFile(KB_BINARY_DIR), error);
+        if (!ok) ADD_FAILURE() << error;
+        return ok;
+    }();
+    return opened ? &fonts : nullptr;
+}
+
+void ExpectGolden(const Surface& shot, const std::string& name) {
+    const std::filesystem::path dir = std::filesystem::path(KB_SOURCE_DIR) / "tests" / "golden";
+    const std::string expected = (dir / (name + ".png")).string();
+    const std::string actual = (dir / (name + "-Actual.png")).string();
+    std::string error;
+    std::error_code ec;
+    const char* update = std::getenv("KB_UPDATE_GOLDEN");
+    if (update && std::string(update) == "1") {
+        ASSERT_TRUE(SavePng(shot, expected, error)) << error;
+        std::filesystem::remove(actual, ec);
+        return;
+    }
+    int w = 0, h = 0;
+    std::vector<uint32_t> px;
+    SdlImageLoader loader;
+    if (!loader.Load(expected, w, h, px, error)) {
+        SavePng(shot, actual, error);
+        FAIL() << "no reference " << expected << " (" << error << "); wrote " << actual
+               << "; look at it, then run with KB_UPDATE_GOLDEN=1 to keep it";
+    }
+    long differing = 0;
+    int firstX = -1, firstY = -1;
+    if (w == shot.W() && h == shot.H()) {
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                if (px[static_cast<size_t>(y) * w + x] != shot.At(x, y) && differing++ == 0) firstX = x, firstY = y;
+    }
+    if (w != shot.W() || h != shot.H() || differing > 0) {
+        SavePng(shot, actual, error);
+        FAIL() << name << ": " << differing << " pixels differ (first at " << firstX << "," << firstY
+               << "; size " << shot.W() << "x" << shot.H() << " against " << w << "x" << h
+               << "); see " << actual;
+    }
+    std::filesystem::remove(actual, ec);
+}
+
+// A word list of n entries, for the count on the title.
+void Words(Game& g, int n) {
+    for (int i = 0; i < n; ++i) {
+        g.Goku.push_back(u"東京タワー");
+        g.Yomi.push_back(u"とうきょうたわー");
+    }
+}
+
+TEST(GoldenTest, Title) {
+    ScreenGame t(GameFont(), 5);
+    Words(t.g, 250);
+    Dis_Title(t.g);
+    ExpectGolden(t.g.Display, "title");
+}
+
+TEST(GoldenTest, TitleHardDifficultyItem) {
+    ScreenGame t(GameFont(), 9);
+    t.g.s.MenuNo = 6;
+    t.g.s.GameLevel = 2;
+    Dis_Title(t.g);
+    ExpectGolden(t.g.Display, "title_difficulty");
+}
+
+TEST(GoldenTest, TitleClientItem) {
+    ScreenGame t(GameFont(), 11);
+    t.g.s.MenuNo = 8;
+    t.g.s.GameLevel = 1;
+    Words(t.g, 3);
+    Dis_Title(t.g);
+    ExpectGolden(t.g.Display, "title_client");
+}
+
+// The match's first frames: the battlefield, the digit and the opponent.
+TEST(GoldenTest, CountDown) {
+    ScreenGame t(GameFont());
+    Words(t.g, 1);
+    t.g.s.GameMode = kModeCom;
+    t.g.s.MenuNo = 2;
+    t.g.s.StartCount = 3;
+    t.g.s.StartSec = Num(t.Second());
+    Dis_Mis(t.g);
+    Dis_Str(t.g);
+    ExpectGolden(t.g.Display, "countdown");
+}
+
+void MissilesInPlay(GameState& s) {
+    // Ours fly left from the right, the opponent's right from the left; lanes 1 and 4 explode.
+    s.MyMisState[0] = 1, s.MyMisAnim[0] = 0, s.MyMisX[0] = 352, s.MyMisY[0] = 16;
+    s.MyMisState[1] = 2, s.MyMisAnim[1] = 1, s.MyMisX[1] = 210, s.MyMisY[1] = 48;
+    s.MyMisState[3] = 1, s.MyMisAnim[3] = 1, s.MyMisX[3] = 280, s.MyMisY[3] = 112;
+    s.EnMisState[1] = 2, s.EnMisAnim[1] = 0, s.EnMisX[1] = 190, s.EnMisY[1] = 48;
+    s.EnMisState[2] = 1, s.EnMisAnim[2] = 0, s.EnMisX[2] = 96, s.EnMisY[2] = 80;
+    s.EnMisState[4] = 2, s.EnMisAnim[4] = 1, s.EnMisX[4] = 150, s.EnMisY[4] = 144;
+    s.EnMisState[5] = 1, s.EnMisAnim[5] = 1, s.EnMisX[5] = 40, s.EnMisY[5] = 176;
+}
+
+TEST(GoldenTest, MatchWithMissiles) {
+    ScreenGame t(GameFont());
+    Words(t.g, 1);
+    GameState& s = t.g.s;
+    s.GameMode = kModeCom;
+    s.StartCount = 0;
+    s.StartSec = Num(t.Second());
+    s.PlaySec = 12;
+    s.KanaPos = 2;  // とう typed, き next
+    s.InputStr = u"KY";
+    s.LaneNo = 3;
+    MissilesInPlay(s);
+    Dis_Mis(t.g);
+    Dis_Str(t.g);
+    ExpectGolden(t.g.Display, "match");
+}
+
+// Over a background picture, with the half-minute notice.
+TEST(GoldenTest, MatchOverBackgroundWithNotice) {
+    ScreenGame t(GameFont());
+    t.g.Goku = {u"夕焼け"};
+    t.g.Yomi = {u"ゆうやけ"};
+    GameState& s = t.g.s;
+    s.GameMode = kModeCom;
+    s.StartCount = 0;
+    s.StartSec = Num(t.Second());
+    s.PlaySec = 31;
+    s.KanaPos = 0;
+    s.LaneNo = 5;
+    s.BackLoaded = 1;
+    for (int y = 0; y < 320; ++y)
+        for (int x = 0; x < 480; ++x)
+            t.g.BACKpic.Pixels()[y * 480 + x] = Rgb(40 + y / 2, 30 + y / 4, 120 - y / 4 + x / 16);
+    MissilesInPlay(s);
+    Dis_Mis(t.g);
+    Dis_Str(t.g);
+    ExpectGolden(t.g.Display, "match_background");
+}
+
+TEST(GoldenTest, ConnectionServerWaiting) {
+    ScreenGame t(GameFont());
+    t.g.s.GameMode = kModeServer;
+    t.g.s.PlaySec = 2;
+    t.g.s.StartSec = Num(t.Second());
+    DIS_Connection(t.g);
+    ExpectGolden(t.g.Display, "connection_server");
+}
+
+TEST(GoldenTest, ConnectionClientConnecting) {
+    ScreenGame t(GameFont());
+    t.g.s.GameMode = kModeClient;
+    t.g.s.PlaySec = 3;
+    t.g.s.StartSec = Num(t.Second());
+    DIS_Connection(t.g);
+    ExpectGolden(t.g.Display, "connection_client");
+}
+
+TEST(GoldenTest, Result) {
+    ScreenGame t(GameFont());
+    GameState& s = t.g.s;
+    s.GameResult = u"WIN";
+    s.TypeCount = 120;
+    s.MissCount = 4;
+    s.PlaySec = 60;
+    s.GameLevel = 1;
+    s.MenuNo = 2;
+    s.EndSec = static_cast<Integer>(t.Second());
+    t.g.SortW = {u"0003:か:KI    KO    KYA ", u"0002:し:SA    SU  ", u"0001:ん:M   "};
+    Dis_Result(t.g);
+    ExpectGolden(t.g.Display, "result");
+}
+
+}  // namespace
+}  // namespace kb
