@@ -106,7 +106,8 @@ void DrawTyping(Game& g) {
     if (!complete) {
         d.FontSize = 12;
         const double w = d.TextWidth(typed) / tx;
-        BlitCopy(d, static_cast<int>(std::nearbyint(w + 15)), 266, g.Waku.W(), g.Waku.H(), g.Waku, 0, 0);
+        BlitCopy(d, static_cast<int>(std::nearbyint(w + 15)), 266, g.Waku.W(), g.Waku.H(), g.Waku,
+                 0, 0);
     }
     if (k > 0) {
         d.FontSize = 12;
@@ -145,7 +146,8 @@ void Dis_Mis(Game& g) {
     }
     for (int i = 0; i < kLanes; ++i) {
         if (s.EnMisState[i] != 0)
-            DrawMaskedCell(g, s.EnMisX[i], s.EnMisY[i], (s.EnMisState[i] - 1) * 4 + s.EnMisAnim[i] + 2);
+            DrawMaskedCell(g, s.EnMisX[i], s.EnMisY[i],
+                           (s.EnMisState[i] - 1) * 4 + s.EnMisAnim[i] + 2);
     }
 }
 

@@ -10,23 +10,33 @@ namespace {
 
 // n / d to two decimals, a half rounded up, taken from the exact quotient as the decimal
 // formatting of the figure does (1/8 gives 0.13). n >= 0, d > 0.
-long long RoundedHundredths(long long n, long long d) { return (200 * n + d) / (2 * d); }
+long long RoundedHundredths(long long n, long long d) {
+    return (200 * n + d) / (2 * d);
+}
 
 int LevelBonus(int gameLevel) {
     switch (gameLevel) {
-        case 1: return 15;
-        case 2: return 30;
-        default: return 0;
+        case 1:
+            return 15;
+        case 2:
+            return 30;
+        default:
+            return 0;
     }
 }
 
 int OpponentBonus(int menuNo) {
     switch (menuNo) {
-        case 1: return 10;
-        case 2: return 25;
-        case 3: return 40;
-        case 4: return 60;
-        default: return 0;  // speed 1 and the network items
+        case 1:
+            return 10;
+        case 2:
+            return 25;
+        case 3:
+            return 40;
+        case 4:
+            return 60;
+        default:
+            return 0;  // speed 1 and the network items
     }
 }
 

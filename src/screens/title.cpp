@@ -20,7 +20,9 @@ constexpr int kKeyEnter = 13;
 constexpr int kKeySpace = 32;
 constexpr std::u16string_view kCredit = u"(C) 2026 Kanaburst  ";
 
-int IntOf(double v) { return static_cast<int>(std::floor(v)); }
+int IntOf(double v) {
+    return static_cast<int>(std::floor(v));
+}
 
 // Three squares in random light greys, new every frame, in the top 192 rows.
 void DrawSquares(Game& g) {
@@ -30,7 +32,8 @@ void DrawSquares(Game& g) {
         // The draws come in this order: shade, size, x, y.
         const int k = IntOf(g.Rnd() * 30.0 + 1);
         d.FontSize = IntOf(g.Rnd() * 6.0 + 15);
-        const double x = std::floor(g.Rnd() * static_cast<double>(d.Width()) + 1) - d.TextWidth(u"A");
+        const double x =
+            std::floor(g.Rnd() * static_cast<double>(d.Width()) + 1) - d.TextWidth(u"A");
         const double y = std::floor(g.Rnd() * (g.s.TwipsY * 192.0) + 1) - d.TextHeight(u"A");
         d.ForeColor = Rgb(240 - k, 240 - k, 240 - k);
         PrintAt(d, x, y, u"□");
@@ -82,7 +85,11 @@ void Choose(Game& g) {
     GameState& s = g.s;
     if (s.MenuNo != kMenuDifficultyA && s.MenuNo != kMenuDifficultyB) PrepareMatchMusic(g);
     switch (s.MenuNo) {
-        case 0: case 1: case 2: case 3: case 4:
+        case 0:
+        case 1:
+        case 2:
+        case 3:
+        case 4:
             s.GameMode = kModeCom;
             GameStartInit(g);
             break;
@@ -138,8 +145,8 @@ void Dis_Title(Game& g) {
     d.FontSize = 8;
     d.ForeColor = Rgb(100, 100, 100);
     PrintAt(d, s.TwipsX * 5.0, s.TwipsY * 5.0,
-            std::u16string(kCredit) + u"Registration[" + Num(static_cast<long long>(g.Yomi.size())) +
-                u" words]");
+            std::u16string(kCredit) + u"Registration[" +
+                Num(static_cast<long long>(g.Yomi.size())) + u" words]");
 
     if ((s.LastKeyUp == kKeyEnter || s.LastKeyUp == kKeySpace) && s.KeyState == 2) Choose(g);
 }

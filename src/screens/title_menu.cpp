@@ -8,7 +8,11 @@ namespace kb {
 std::u16string MenuText(int menuNo, int gameLevel) {
     // The change texts are padded to one length so that the line does not jump.
     switch (menuNo) {
-        case 0: case 1: case 2: case 3: case 4:
+        case 0:
+        case 1:
+        case 2:
+        case 3:
+        case 4:
             return u"VS. Com [" + Num(menuNo + 1) + u"type/sec]";
         case kMenuDifficultyA:
             if (gameLevel == 0) return u"Chng to Normal Mode";
@@ -29,18 +33,25 @@ std::u16string MenuText(int menuNo, int gameLevel) {
 
 std::u16string LevelLabel(int gameLevel) {
     switch (gameLevel) {
-        case 0: return u"   Easy Mode";
-        case 1: return u" Normal Mode";
-        case 2: return u"   Hard Mode";
-        default: return u"";
+        case 0:
+            return u"   Easy Mode";
+        case 1:
+            return u" Normal Mode";
+        case 2:
+            return u"   Hard Mode";
+        default:
+            return u"";
     }
 }
 
 uint32_t LevelColor(int gameLevel) {
     switch (gameLevel) {
-        case 1: return Rgb(0, 0, 255);
-        case 2: return Rgb(255, 0, 0);
-        default: return Rgb(0, 0, 0);
+        case 1:
+            return Rgb(0, 0, 255);
+        case 2:
+            return Rgb(255, 0, 0);
+        default:
+            return Rgb(0, 0, 0);
     }
 }
 

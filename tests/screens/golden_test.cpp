@@ -57,12 +57,13 @@ void ExpectGolden(const Surface& shot, const std::string& name) {
     if (w == shot.W() && h == shot.H()) {
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x)
-                if (px[static_cast<size_t>(y) * w + x] != shot.At(x, y) && differing++ == 0) firstX = x, firstY = y;
+                if (px[static_cast<size_t>(y) * w + x] != shot.At(x, y) && differing++ == 0)
+                    firstX = x, firstY = y;
     }
     if (w != shot.W() || h != shot.H() || differing > 0) {
         SavePng(shot, actual, error);
-        FAIL() << name << ": " << differing << " pixels differ (first at " << firstX << "," << firstY
-               << "; size " << shot.W() << "x" << shot.H() << " against " << w << "x" << h
+        FAIL() << name << ": " << differing << " pixels differ (first at " << firstX << ","
+               << firstY << "; size " << shot.W() << "x" << shot.H() << " against " << w << "x" << h
                << "); see " << actual;
     }
     std::filesystem::remove(actual, ec);

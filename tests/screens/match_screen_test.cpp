@@ -20,7 +20,9 @@ void InMatch(ScreenGame& t) {
 }
 
 // The next second of the wall clock, so that the match clock counts one.
-void NextSecond(ScreenGame& t) { t.SetSecond((t.Second() + 1) % 60); }
+void NextSecond(ScreenGame& t) {
+    t.SetSecond((t.Second() + 1) % 60);
+}
 
 const Printed* Find(const ScreenGame& t, std::u16string_view text) {
     for (const auto& p : t.prints.printed)
@@ -44,6 +46,10 @@ struct NoticeCase {
     int playSec;  // after this frame's count
     bool shown;
 };
+
+void PrintTo(const NoticeCase& c, std::ostream* os) {
+    *os << "second " << c.playSec;
+}
 
 class NoticeTest : public testing::TestWithParam<NoticeCase> {};
 
@@ -69,10 +75,12 @@ TEST_P(NoticeTest, ForFourSecondsFromEachHalfMinute) {
 }
 
 INSTANTIATE_TEST_SUITE_P(MatchScreen, NoticeTest,
-                         testing::Values(NoticeCase{1, false}, NoticeCase{3, false}, NoticeCase{10, false},
-                                         NoticeCase{29, false}, NoticeCase{30, true}, NoticeCase{31, true},
-                                         NoticeCase{32, true}, NoticeCase{33, true}, NoticeCase{34, false},
-                                         NoticeCase{59, false}, NoticeCase{60, true}, NoticeCase{63, true},
+                         testing::Values(NoticeCase{1, false}, NoticeCase{3, false},
+                                         NoticeCase{10, false}, NoticeCase{29, false},
+                                         NoticeCase{30, true}, NoticeCase{31, true},
+                                         NoticeCase{32, true}, NoticeCase{33, true},
+                                         NoticeCase{34, false}, NoticeCase{59, false},
+                                         NoticeCase{60, true}, NoticeCase{63, true},
                                          NoticeCase{64, false}, NoticeCase{90, true}));
 
 TEST(MatchClockTest, SpeedsUpOnceAtEachHalfMinute) {
@@ -115,6 +123,10 @@ struct CountDownCase {
     int lineX;
 };
 
+void PrintTo(const CountDownCase& c, std::ostream* os) {
+    *os << "mode " << c.mode << " item " << c.menuNo;
+}
+
 class CountDownLineTest : public testing::TestWithParam<CountDownCase> {};
 
 TEST_P(CountDownLineTest, DigitAndOpponent) {
@@ -149,14 +161,13 @@ TEST_P(CountDownLineTest, DigitAndOpponent) {
 }
 
 // Opponent lines are centred by "VS. Com 0keys/sec" (17 letters of 9 pixels) or by themselves.
-INSTANTIATE_TEST_SUITE_P(
-    MatchScreen, CountDownLineTest,
-    testing::Values(CountDownCase{kModeCom, 0, u"VS. Com 1keys/sec", 163},
-                    CountDownCase{kModeCom, 1, u"VS. Com 2keys/sec", 163},
-                    CountDownCase{kModeCom, 4, u"VS. Com 5keys/sec", 163},
-                    CountDownCase{kModeClient, 8, u"VS. Network", 190},
-                    CountDownCase{kModeServer, 7, u"VS. Network", 190},
-                    CountDownCase{kModeNone, 0, nullptr, 0}));
+INSTANTIATE_TEST_SUITE_P(MatchScreen, CountDownLineTest,
+                         testing::Values(CountDownCase{kModeCom, 0, u"VS. Com 1keys/sec", 163},
+                                         CountDownCase{kModeCom, 1, u"VS. Com 2keys/sec", 163},
+                                         CountDownCase{kModeCom, 4, u"VS. Com 5keys/sec", 163},
+                                         CountDownCase{kModeClient, 8, u"VS. Network", 190},
+                                         CountDownCase{kModeServer, 7, u"VS. Network", 190},
+                                         CountDownCase{kModeNone, 0, nullptr, 0}));
 
 TEST(CountDownTest, FromMatchStartToTyping) {
     ScreenGame t;
@@ -201,13 +212,17 @@ struct TypingCase {
     const char* what;
     int kanaPos;
     const char16_t* input;
-    int frameX;                // -1: no frame
-    const char16_t* typed;     // nullptr: nothing in the typed colour
-    const char16_t* next;      // the large kana ("" when complete)
+    int frameX;             // -1: no frame
+    const char16_t* typed;  // nullptr: nothing in the typed colour
+    const char16_t* next;   // the large kana ("" when complete)
     int nextX;
     int restX;
     const char16_t* rest;
 };
+
+void PrintTo(const TypingCase& c, std::ostream* os) {
+    *os << c.what;
+}
 
 class TypingLineTest : public testing::TestWithParam<TypingCase> {};
 
@@ -234,7 +249,8 @@ TEST_P(TypingLineTest, Layout) {
     const Surface& d = t.g.Display;
     for (int y = 224; y < 320; ++y) {
         for (int x = 0; x < 480; ++x) {
-            const bool inFrame = c.frameX >= 0 && x >= c.frameX && x < c.frameX + 36 && y >= 266 && y < 302;
+            const bool inFrame =
+                c.frameX >= 0 && x >= c.frameX && x < c.frameX + 36 && y >= 266 && y < 302;
             const uint32_t expected = inFrame ? t.g.Waku.At(x - c.frameX, y - 266) : Rgb(0, 0, 0);
             ASSERT_EQ(d.At(x, y), expected) << c.what << " at " << x << "," << y;
         }

@@ -13,6 +13,10 @@ struct ScoreCase {
     int score;
 };
 
+void PrintTo(const ScoreCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
 class ScoreTest : public testing::TestWithParam<ScoreCase> {};
 
 TEST_P(ScoreTest, Score) {
@@ -58,6 +62,10 @@ struct FigureCase {
     const char16_t* ratio;
 };
 
+void PrintTo(const FigureCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
 class FigureTest : public testing::TestWithParam<FigureCase> {};
 
 TEST_P(FigureTest, RateAndRatio) {
@@ -65,28 +73,28 @@ TEST_P(FigureTest, RateAndRatio) {
     EXPECT_EQ(ToUtf8(HundredthsText(TypingRateHundredths(c.typeCount, c.missCount, c.playSec))),
               ToUtf8(c.rate))
         << c.what;
-    EXPECT_EQ(ToUtf8(HundredthsText(MissRatioHundredths(c.typeCount, c.missCount))), ToUtf8(c.ratio))
+    EXPECT_EQ(ToUtf8(HundredthsText(MissRatioHundredths(c.typeCount, c.missCount))),
+              ToUtf8(c.ratio))
         << c.what;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     ResultFigures, FigureTest,
-    testing::Values(
-        FigureCase{"worked example: 116/60 and 120/4", 120, 4, 60, u"1.93", u"30"},
-        FigureCase{"one trailing zero dropped", 150, 60, 60, u"1.5", u"2.5"},
-        FigureCase{"two trailing zeros dropped", 180, 60, 40, u"3", u"3"},
-        FigureCase{"no misses: ratio 0", 90, 0, 60, u"1.5", u"0"},
-        FigureCase{"as many misses as keys: rate 0", 4, 4, 60, u"0", u"1"},
-        FigureCase{"more misses than keys", 3, 6, 60, u"0", u"0.5"},
-        FigureCase{"no keys but misses: ratio is the misses", 0, 3, 60, u"0", u"3"},
-        FigureCase{"no time counted: rate 0", 10, 0, 0, u"0", u"0"},
-        FigureCase{"1/8 rounds its half up", 1, 0, 8, u"0.13", u"0"},
-        FigureCase{"2/3 rounds up", 2, 0, 3, u"0.67", u"0"},
-        FigureCase{"7/3 rounds down", 7, 3, 1, u"4", u"2.33"},
-        FigureCase{"below 0.005 shows 0", 1, 0, 201, u"0", u"0"},
-        FigureCase{"0.005 shows 0.01", 1, 0, 200, u"0.01", u"0"},
-        FigureCase{"a leading zero is kept", 3, 0, 50, u"0.06", u"0"},
-        FigureCase{"large figures", 999, 1, 2, u"499", u"999"}));
+    testing::Values(FigureCase{"worked example: 116/60 and 120/4", 120, 4, 60, u"1.93", u"30"},
+                    FigureCase{"one trailing zero dropped", 150, 60, 60, u"1.5", u"2.5"},
+                    FigureCase{"two trailing zeros dropped", 180, 60, 40, u"3", u"3"},
+                    FigureCase{"no misses: ratio 0", 90, 0, 60, u"1.5", u"0"},
+                    FigureCase{"as many misses as keys: rate 0", 4, 4, 60, u"0", u"1"},
+                    FigureCase{"more misses than keys", 3, 6, 60, u"0", u"0.5"},
+                    FigureCase{"no keys but misses: ratio is the misses", 0, 3, 60, u"0", u"3"},
+                    FigureCase{"no time counted: rate 0", 10, 0, 0, u"0", u"0"},
+                    FigureCase{"1/8 rounds its half up", 1, 0, 8, u"0.13", u"0"},
+                    FigureCase{"2/3 rounds up", 2, 0, 3, u"0.67", u"0"},
+                    FigureCase{"7/3 rounds down", 7, 3, 1, u"4", u"2.33"},
+                    FigureCase{"below 0.005 shows 0", 1, 0, 201, u"0", u"0"},
+                    FigureCase{"0.005 shows 0.01", 1, 0, 200, u"0.01", u"0"},
+                    FigureCase{"a leading zero is kept", 3, 0, 50, u"0.06", u"0"},
+                    FigureCase{"large figures", 999, 1, 2, u"499", u"999"}));
 
 TEST(HundredthsTextTest, PlainDecimals) {
     EXPECT_EQ(ToUtf8(HundredthsText(250)), "2.5");

@@ -74,7 +74,8 @@ TEST(ResultScreenTest, NoMissesShowsZeroInAllKeys) {
     t.g.s.MissCount = 0;
     t.g.s.TypeCount = 50;
     Dis_Result(t.g);
-    EXPECT_EQ(ToUtf8(OnlyAtRow(t, 128).text), ToUtf8(u"平均ミス数\u3000   \uFF1A\u300050字中に0回"));
+    EXPECT_EQ(ToUtf8(OnlyAtRow(t, 128).text),
+              ToUtf8(u"平均ミス数\u3000   \uFF1A\u300050字中に0回"));
 }
 
 TEST(ResultScreenTest, LoseAndAZeroScore) {
@@ -88,7 +89,8 @@ TEST(ResultScreenTest, LoseAndAZeroScore) {
     Dis_Result(t.g);
     EXPECT_EQ(ToUtf8(OnlyAtRow(t, 16).text), "RESULT : LOSE");
     EXPECT_EQ(ToUtf8(OnlyAtRow(t, 112).text), ToUtf8(u"平均入力数     \uFF1A\u30000字\uFF0F秒"));
-    EXPECT_EQ(ToUtf8(OnlyAtRow(t, 128).text), ToUtf8(u"平均ミス数\u3000   \uFF1A\u30000.33字中に\uFF11回"));
+    EXPECT_EQ(ToUtf8(OnlyAtRow(t, 128).text),
+              ToUtf8(u"平均ミス数\u3000   \uFF1A\u30000.33字中に\uFF11回"));
     EXPECT_EQ(ToUtf8(OnlyAtRow(t, 256).text), ToUtf8(u"SCORE\u3000\uFF1A\u30000pts"));
 }
 
@@ -112,7 +114,8 @@ TEST_P(RecordLinesTest, AtMostThreeMostMissed) {
     AfterExampleMatch(t);
     for (int i = 0; i < records; ++i) t.g.SortW.push_back(kRecords[i]);
     Dis_Result(t.g);
-    EXPECT_EQ(ToUtf8(OnlyAtRow(t, 176).text), "あなたが最もミスした入力") << "the heading is always there";
+    EXPECT_EQ(ToUtf8(OnlyAtRow(t, 176).text), "あなたが最もミスした入力")
+        << "the heading is always there";
     for (int i = 0; i < 3; ++i) {
         const int y = 192 + 16 * i;
         const auto row = t.prints.AtRow(y);

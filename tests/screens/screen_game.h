@@ -1,19 +1,15 @@
 #pragma once
-// A Game set up as the screens see it after start-up (480 x 320 surfaces, 15 twips per
-// pixel, the sprite sheets), on a clock that only moves when told to, with every print on the
-// Display recorded: text, font, colour and the pixel position it was printed at.
-#include <unistd.h>
-
+// A TestGame set up as the screens see it after start-up (480 x 320 surfaces, 15 twips per
+// pixel, the sprite sheets), with every print on the Display recorded: text, font, colour
+// and the pixel position it was printed at.
 #include <cmath>
 #include <cstdint>
-#include <filesystem>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "platform/clock.h"
 #include "screens/sprite_sheets.h"
 #include "shell/game.h"
+#include "test_game.h"
 
 namespace kb::test {
 
@@ -28,7 +24,7 @@ struct Printed {
 // Measures like a fixed-pitch face (half a cell for Latin, a cell for the rest; a cell is the
 // point size at 96 dpi) and draws nothing, so expected positions can be worked out by hand.
 class PrintRecorder : public FontEngine {
-public:
+  public:
     void Measure(std::u16string_view text, int points, bool bold, int& w, int& h) override {
         null_.Measure(text, points, bold, w, h);
     }
@@ -59,17 +55,23 @@ public:
     const Surface* display = nullptr;
     std::vector<Printed> printed;
 
-private:
+  private:
     NullFontEngine null_;
     TextRun empty_;
 };
 
-class ScreenGame {
-public:
+namespace detail {
+// Holds the recorder so that it is there before the game is made with it.
+struct RecorderHolder {
+    PrintRecorder prints;
+};
+}  // namespace detail
+
+class ScreenGame : private detail::RecorderHolder, public TestGame {
+  public:
     // Prints are recorded unless a real font engine is handed in.
     explicit ScreenGame(FontEngine* fonts = nullptr, uint32_t seed = 1)
-        : dir_(MakeDir()), clock(3600000, seed), g(MakeServices(fonts)) {
-        g.rng.Seed(seed);
+        : TestGame(WithFonts(fonts ? fonts : &prints), seed) {
         prints.display = &g.Display;
         GameState& s = g.s;
         s.TwipsX = 15;
@@ -81,41 +83,17 @@ public:
         LoadSpriteSheets(g);
         g.Display.SetBackColor(Rgb(0, 0, 0));
     }
-    ~ScreenGame() {
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-    }
-    ScreenGame(const ScreenGame&) = delete;
-    ScreenGame& operator=(const ScreenGame&) = delete;
+
+    using detail::RecorderHolder::prints;
 
     // Puts the wall clock at a second of the minute (the match clock counts its changes).
     void SetSecond(int second) { clock.Set(3600000 + static_cast<uint32_t>(second) * 1000); }
     int Second() { return clock.WallSecond(); }
 
-    bool Traced(std::string_view line) const {
-        for (const auto& l : trace)
-            if (l == line) return true;
-        return false;
-    }
-
-    std::filesystem::path dir_;
-    VirtualClock clock;
-    std::vector<std::string> trace;
-    PrintRecorder prints;
-    Game g;
-
-private:
-    static std::filesystem::path MakeDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kb-screens-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary directory");
-        return pattern;
-    }
-    Services MakeServices(FontEngine* fonts) {
+  private:
+    static Services WithFonts(FontEngine* fonts) {
         Services sv;
-        sv.clock = &clock;
-        sv.fonts = fonts ? fonts : &prints;
-        sv.programDir = dir_.string();
-        sv.trace = [this](std::string_view line) { trace.emplace_back(line); };
+        sv.fonts = fonts;
         return sv;
     }
 };

@@ -5,8 +5,8 @@
 #include <cmath>
 
 #include "net/connection.h"
-#include "screens/title_menu.h"
 #include "screen_game.h"
+#include "screens/title_menu.h"
 #include "shell/ustr.h"
 
 namespace kb {
@@ -27,6 +27,10 @@ struct MenuCase {
     int menuNo, gameLevel;
     const char16_t* item;
 };
+
+void PrintTo(const MenuCase& c, std::ostream* os) {
+    *os << "item " << c.menuNo << " at level " << c.gameLevel;
+}
 
 class MenuTextTest : public testing::TestWithParam<MenuCase> {};
 
@@ -50,16 +54,15 @@ TEST_P(MenuTextTest, ShowsTheItemOnTheBlackBand) {
 
 INSTANTIATE_TEST_SUITE_P(
     Title, MenuTextTest,
-    testing::Values(
-        MenuCase{0, 0, u"VS. Com [1type/sec]"}, MenuCase{0, 2, u"VS. Com [1type/sec]"},
-        MenuCase{1, 0, u"VS. Com [2type/sec]"}, MenuCase{2, 1, u"VS. Com [3type/sec]"},
-        MenuCase{3, 2, u"VS. Com [4type/sec]"}, MenuCase{4, 0, u"VS. Com [5type/sec]"},
-        MenuCase{5, 0, u"Chng to Normal Mode"}, MenuCase{5, 1, u"Chng to   Easy Mode"},
-        MenuCase{5, 2, u"Chng to   Easy Mode"}, MenuCase{6, 0, u"Chng to   Hard Mode"},
-        MenuCase{6, 1, u"Chng to   Hard Mode"}, MenuCase{6, 2, u"Chng to Normal Mode"},
-        MenuCase{7, 0, u"VS. Player [Server]"}, MenuCase{7, 2, u"VS. Player [Server]"},
-        MenuCase{8, 1, u"VS. Player [Client]"}, MenuCase{9, 0, u""}, MenuCase{-1, 0, u""},
-        MenuCase{5, 3, u""}, MenuCase{6, 3, u""}));
+    testing::Values(MenuCase{0, 0, u"VS. Com [1type/sec]"}, MenuCase{0, 2, u"VS. Com [1type/sec]"},
+                    MenuCase{1, 0, u"VS. Com [2type/sec]"}, MenuCase{2, 1, u"VS. Com [3type/sec]"},
+                    MenuCase{3, 2, u"VS. Com [4type/sec]"}, MenuCase{4, 0, u"VS. Com [5type/sec]"},
+                    MenuCase{5, 0, u"Chng to Normal Mode"}, MenuCase{5, 1, u"Chng to   Easy Mode"},
+                    MenuCase{5, 2, u"Chng to   Easy Mode"}, MenuCase{6, 0, u"Chng to   Hard Mode"},
+                    MenuCase{6, 1, u"Chng to   Hard Mode"}, MenuCase{6, 2, u"Chng to Normal Mode"},
+                    MenuCase{7, 0, u"VS. Player [Server]"}, MenuCase{7, 2, u"VS. Player [Server]"},
+                    MenuCase{8, 1, u"VS. Player [Client]"}, MenuCase{9, 0, u""},
+                    MenuCase{-1, 0, u""}, MenuCase{5, 3, u""}, MenuCase{6, 3, u""}));
 
 TEST(TitleMenuTest, EveryItemAtEveryDifficulty) {
     // The two change items always offer the two difficulties not in force.
@@ -81,6 +84,10 @@ struct LabelCase {
     const char16_t* label;
     uint32_t color;
 };
+
+void PrintTo(const LabelCase& c, std::ostream* os) {
+    *os << "level " << c.gameLevel;
+}
 
 class LevelLabelTest : public testing::TestWithParam<LabelCase> {};
 
@@ -124,7 +131,8 @@ TEST(TitleTest, ServerItemShowsWaitingAndTheAddress) {
     EXPECT_EQ(ToUtf8(ip.text), ToUtf8(expected));
     EXPECT_EQ(ip.points, 10);
     EXPECT_EQ(ip.color, Rgb(255, 0, 0));
-    EXPECT_EQ(ip.x, 480 - 10 - 6 * static_cast<int>(expected.size()));  // 10 points: 6-pixel letters
+    EXPECT_EQ(ip.x,
+              480 - 10 - 6 * static_cast<int>(expected.size()));  // 10 points: 6-pixel letters
 }
 
 TEST(TitleTest, ClientItemShowsConnectServer) {
@@ -214,6 +222,10 @@ struct ChangeCase {
     int item, before, after;
 };
 
+void PrintTo(const ChangeCase& c, std::ostream* os) {
+    *os << "item " << c.item << " from " << c.before;
+}
+
 class DifficultyChangeTest : public testing::TestWithParam<ChangeCase> {};
 
 TEST_P(DifficultyChangeTest, OnEnterRelease) {
@@ -238,14 +250,19 @@ TEST_P(DifficultyChangeTest, OnEnterRelease) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Title, DifficultyChangeTest,
-                         testing::Values(ChangeCase{5, 0, 1}, ChangeCase{5, 1, 0}, ChangeCase{5, 2, 0},
-                                         ChangeCase{6, 0, 2}, ChangeCase{6, 1, 2}, ChangeCase{6, 2, 1}));
+                         testing::Values(ChangeCase{5, 0, 1}, ChangeCase{5, 1, 0},
+                                         ChangeCase{5, 2, 0}, ChangeCase{6, 0, 2},
+                                         ChangeCase{6, 1, 2}, ChangeCase{6, 2, 1}));
 
 struct KeyCase {
     const char* what;
     int keyState, lastKeyUp;
     bool chooses;
 };
+
+void PrintTo(const KeyCase& c, std::ostream* os) {
+    *os << c.what;
+}
 
 class ChoiceKeyTest : public testing::TestWithParam<KeyCase> {};
 
