@@ -1,0 +1,157 @@
+#include "battle/missiles.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "audio/sound_effects.h"
+#include "net/protocol.h"
+#include "shell/scenes.h"
+#include "shell/ustr.h"
+
+namespace kb {
+
+namespace {
+
+enum MisState : Integer { kEmpty = 0, kFlying = 1, kExploding = 2 };
+
+constexpr Integer kMyLaunchX = 416;  // the player's missiles start at the right
+constexpr Integer kEnLaunchX = 32;   // the opponent's at the left
+constexpr Integer kSprite = 32;
+constexpr Integer kBlastFrames = 30;  // counted down to -1: 31 frames drawn as exploding
+
+bool IsLane(int lane) {
+    return lane >= 0 && lane < kLanes;
+}
+
+Integer LaneY(int lane) {
+    return static_cast<Integer>(32 * lane + 16);
+}
+
+// One frame's flight: 16 pixels per second per speed level, spread over the measured frames,
+// rounded to the nearest pixel with ties to even (the default rounding mode of nearbyint).
+Integer Flown(const Game& g, Integer x, Integer power, int direction) {
+    // Fps is 0 only before the first second has been counted, when no match can be running;
+    // dividing by 1 then keeps the step finite.
+    const double fps = g.loop.Fps > 0 ? static_cast<double>(g.loop.Fps) : 1.0;
+    const double step = 32.0 / fps * (power + g.s.SpeedBonus) / 2.0;
+    const double moved = std::nearbyint(x + direction * step);
+    // A client's missile keeps flying past the base until the server's word arrives; keep
+    // such a stray within the 16-bit field.
+    return static_cast<Integer>(std::clamp(moved, double{std::numeric_limits<Integer>::min()},
+                                           double{std::numeric_limits<Integer>::max()}));
+}
+
+void Explode(Integer& state, Integer& power) {
+    state = kExploding;
+    power = kBlastFrames;
+}
+
+// An explosion counts its frames down; below 0 the lane is empty again.
+void Burn(Integer& state, Integer& power) {
+    power = static_cast<Integer>(power - 1);
+    if (power < 0) state = kEmpty;
+}
+
+void ToggleAnim(Integer& anim) {
+    anim = static_cast<Integer>(anim + 1);
+    if (anim > 1) anim = 0;
+}
+
+}  // namespace
+
+void Init_Mis(Game& g) {
+    GameState& s = g.s;
+    for (int i = 0; i < kLanes; ++i) {
+        s.MyMisState[i] = s.MyMisX[i] = s.MyMisY[i] = s.MyMisPower[i] = s.MyMisAnim[i] = 0;
+        s.EnMisState[i] = s.EnMisX[i] = s.EnMisY[i] = s.EnMisPower[i] = s.EnMisAnim[i] = 0;
+    }
+}
+
+void Fire_Mis(Game& g, int seLine, int pe) {
+    GameState& s = g.s;
+    if (s.GameMode == kModeNone) return;  // no match running, or it has just ended
+    // Only a malformed network message can bring another lane.
+    if (!IsLane(seLine)) return;
+    if (pe == 0) {
+        if (s.MyMisState[seLine] == kFlying) {
+            s.MyMisPower[seLine] = static_cast<Integer>(s.MyMisPower[seLine] + 2);
+            StopSe(g, 4);
+            PlaySe(g, 4, 10000);
+            if (s.GameMode != kModeCom) SendDataAdd(g, 5, Num(seLine));
+        } else {
+            // An explosion still burning in the lane gives way to the new missile.
+            s.MyMisState[seLine] = kFlying;
+            s.MyMisX[seLine] = kMyLaunchX;
+            s.MyMisY[seLine] = LaneY(seLine);
+            s.MyMisPower[seLine] = 1;
+            StopSe(g, 0);
+            PlaySe(g, 0, 10000);
+            if (s.GameMode != kModeCom) SendDataAdd(g, 4, Num(seLine));
+        }
+    } else if (pe == 1) {
+        // The opponent's shots are never sent: the peer sends its own.
+        if (s.EnMisState[seLine] == kFlying) {
+            s.EnMisPower[seLine] = static_cast<Integer>(s.EnMisPower[seLine] + 2);
+            StopSe(g, 5);
+            PlaySe(g, 5, -10000);
+        } else {
+            s.EnMisState[seLine] = kFlying;
+            s.EnMisX[seLine] = kEnLaunchX;
+            s.EnMisY[seLine] = LaneY(seLine);
+            s.EnMisPower[seLine] = 1;
+            StopSe(g, 1);
+            PlaySe(g, 1, -10000);
+        }
+    }
+}
+
+void MOV_MIS(Game& g) {
+    GameState& s = g.s;
+    // A client never decides a hit itself: it waits for the server's messages. GameMode is
+    // read afresh every time, since Game_End sets it to 0 in the middle of the frame.
+    const auto decides = [&s] { return s.GameMode != kModeClient; };
+
+    for (int i = 0; i < kLanes; ++i) {
+        ToggleAnim(s.MyMisAnim[i]);
+        if (s.MyMisState[i] == kFlying) {
+            s.MyMisX[i] = Flown(g, s.MyMisX[i], s.MyMisPower[i], -1);
+            if (s.MyMisX[i] < kEnLaunchX && decides()) {
+                Explode(s.MyMisState[i], s.MyMisPower[i]);
+                PlaySe(g, 3, -8000);
+                if (s.GameMode == kModeServer) SendDataAdd(g, 51, u"1" + Num(i));
+                Game_End(g, u"WIN");
+            }
+        } else if (s.MyMisState[i] == kExploding) {
+            Burn(s.MyMisState[i], s.MyMisPower[i]);
+        }
+    }
+
+    // The opponent's loop runs second, so when both bases fall in one frame "LOSE" stands.
+    for (int i = 0; i < kLanes; ++i) {
+        ToggleAnim(s.EnMisAnim[i]);
+        if (s.EnMisState[i] == kFlying) {
+            s.EnMisX[i] = Flown(g, s.EnMisX[i], s.EnMisPower[i], +1);
+            if (s.EnMisX[i] > kMyLaunchX && decides()) {
+                Explode(s.EnMisState[i], s.EnMisPower[i]);
+                PlaySe(g, 3, 8000);
+                if (s.GameMode == kModeServer) SendDataAdd(g, 51, u"0" + Num(i));
+                Game_End(g, u"LOSE");
+            }
+        } else if (s.EnMisState[i] == kExploding) {
+            Burn(s.EnMisState[i], s.EnMisPower[i]);
+        }
+
+        // The sprites overlap: both go up, whatever their powers.
+        if (s.MyMisState[i] == kFlying && s.EnMisState[i] == kFlying &&
+            s.MyMisX[i] < s.EnMisX[i] + kSprite && decides()) {
+            Explode(s.MyMisState[i], s.MyMisPower[i]);
+            Explode(s.EnMisState[i], s.EnMisPower[i]);
+            const int pan = static_cast<int>(std::floor(s.MyMisX[i] / 480.0 * 20000.0)) - 10000;
+            PlaySe(g, 2, pan);
+            if (s.GameMode == kModeServer) SendDataAdd(g, 6, Num(i));
+        }
+    }
+}
+
+}  // namespace kb
