@@ -1,21 +1,16 @@
 #pragma once
-// A started game for the battle tests: virtual clock, a program directory with nothing in it
-// (so no music or word list is found), and every traced effect line kept in order.
-#include <string>
-#include <string_view>
-#include <vector>
-
-#include "platform/clock.h"
+// A started game for the battle tests, on the shared test fixture (empty program directory,
+// virtual clock, every traced effect line kept).
 #include "shell/form.h"
-#include "shell/game.h"
+#include "test_game.h"
 
 namespace kb::test {
 
-class BattleGame {
+class BattleGame : public TestGame {
   public:
-    BattleGame() : g(MakeServices()) { Form_Load(g); }
+    BattleGame() { Form_Load(g); }
 
-    // Puts the game in the middle of a match with empty tables.
+    // Puts the game in the middle of a match with empty tables and an empty send queue.
     void StartMatch(Long mode, Long fps = 15) {
         g.s.SceneNo = kSceneMatch;
         g.s.GameMode = mode;
@@ -25,19 +20,16 @@ class BattleGame {
         for (auto* table : {&g.s.MyMisState, &g.s.MyMisX, &g.s.MyMisY, &g.s.MyMisPower,
                             &g.s.EnMisState, &g.s.EnMisX, &g.s.EnMisY, &g.s.EnMisPower})
             table->fill(0);
+        for (auto& slot : g.s.SendList) slot.clear();
+        trace.clear();
     }
 
-    VirtualClock clock;
-    std::vector<std::string> trace;
-    Game g;
-
-  private:
-    Services MakeServices() {
-        Services sv;
-        sv.clock = &clock;
-        sv.programDir = "/nonexistent/kanaburst-battle-test";
-        sv.trace = [this](std::string_view line) { trace.emplace_back(line); };
-        return sv;
+    // The messages queued for the peer, in order (the first is the one on the wire).
+    std::vector<std::u16string> Queued() const {
+        std::vector<std::u16string> out;
+        for (const auto& m : g.s.SendList)
+            if (!m.empty()) out.push_back(m);
+        return out;
     }
 };
 

@@ -218,7 +218,7 @@ TEST(MissileHitTest, SecondBaseHitInTheSameFrameStands) {
 
 TEST(MissileHitTest, LanesAfterTheDecidingHitStillMoveAndCollide) {
     BattleGame t;
-    t.StartMatch(kModeServer, kOnePixelFps);
+    t.StartMatch(kModeCom, kOnePixelFps);
     GameState& s = t.g.s;
     PlaceMy(s, 0, 32);
     PlaceMy(s, 4, 300);
@@ -315,6 +315,80 @@ TEST(FireTest, IgnoredOutsideAMatchForOtherSidesAndOutsideTheLanes) {
         EXPECT_EQ(t.g.s.EnMisX, before.EnMisX);
         EXPECT_EQ(t.g.s.EnMisPower, before.EnMisPower);
     }
+}
+
+TEST(MissileMessageTest, EachSideSendsOnlyItsOwnPlayersShots) {
+    struct Case {
+        const char* name;
+        Long mode;
+        std::vector<std::u16string> queued;
+    };
+    // Player: launch lane 2, reinforce lane 2, launch lane 0; opponent: launch and reinforce.
+    const std::vector<Case> cases = {
+        {"server", kModeServer, {u"042", u"052", u"040"}},
+        {"client", kModeClient, {u"042", u"052", u"040"}},
+        {"against the computer", kModeCom, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BattleGame t;
+        t.StartMatch(c.mode);
+        Fire_Mis(t.g, 2, 0);
+        Fire_Mis(t.g, 2, 0);
+        Fire_Mis(t.g, 0, 0);
+        Fire_Mis(t.g, 4, 1);
+        Fire_Mis(t.g, 4, 1);
+        EXPECT_EQ(t.Queued(), c.queued);
+        EXPECT_EQ(t.TracedStartingWith("send "), c.queued.empty()
+                                                     ? std::vector<std::string>{}
+                                                     : std::vector<std::string>{"send 042"});
+    }
+}
+
+TEST(MissileMessageTest, OnlyTheServerReportsCollisionsAndHits) {
+    struct Case {
+        const char* name;
+        Long mode;
+        std::vector<std::u16string> queued;
+    };
+    const std::vector<Case> cases = {
+        {"server", kModeServer, {u"062", u"5115"}},
+        {"against the computer", kModeCom, {}},
+        {"client", kModeClient, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BattleGame t;
+        t.StartMatch(c.mode, kOnePixelFps);
+        PlaceMy(t.g.s, 2, 200);
+        PlaceEn(t.g.s, 2, 190);
+        MOV_MIS(t.g);
+        PlaceMy(t.g.s, 5, 32);
+        MOV_MIS(t.g);
+        EXPECT_EQ(t.Queued(), c.queued);
+    }
+}
+
+TEST(MissileMessageTest, NothingIsSentForLanesAfterTheDecidingHit) {
+    BattleGame t;
+    t.StartMatch(kModeServer, kOnePixelFps);
+    PlaceMy(t.g.s, 0, 32);   // decides the match: "5110"
+    PlaceMy(t.g.s, 3, 300);  // then meets the opponent's missile
+    PlaceEn(t.g.s, 3, 298);
+    PlaceEn(t.g.s, 5, 416);  // and the opponent gets through too
+    MOV_MIS(t.g);
+    EXPECT_EQ(t.Queued(), std::vector<std::u16string>{u"5110"});
+    EXPECT_EQ(t.g.s.MyMisState[3], 2);
+    EXPECT_EQ(t.g.s.GameResult, u"LOSE");
+}
+
+TEST(MissileMessageTest, OpponentsHitIsReportedWithFirstDigit0) {
+    BattleGame t;
+    t.StartMatch(kModeServer, kOnePixelFps);
+    PlaceEn(t.g.s, 1, 416);
+    MOV_MIS(t.g);
+    EXPECT_EQ(t.Queued(), std::vector<std::u16string>{u"5101"});
+    EXPECT_TRUE(t.Traced("send 5101"));
 }
 
 TEST(InitMisTest, EmptiesEveryLaneOfBothTables) {
