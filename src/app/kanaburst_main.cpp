@@ -5,9 +5,12 @@
 
 #include "debug/debug_log.h"
 #include "net/connection.h"
+#include "platform/mci_commands.h"
 #include "platform/posix_socket.h"
 #include "platform/sdl/keymap.h"
 #include "platform/sdl/main_window.h"
+#include "platform/sdl/mixer_midi_player.h"
+#include "platform/sdl/mixer_sound.h"
 #include "platform/sdl/sdl_address_window.h"
 #include "platform/sdl/sdl_dialogs.h"
 #include "platform/sdl/sdl_images.h"
@@ -121,7 +124,13 @@ int main(int, char**) {
     kb::PosixSocket winsock, winsockL;
     kb::SdlAddressWindow form2(fonts);
     if (!form2.Create("Kanaburst", error)) SDL_Log("No address window: %s", error.c_str());
+    // Sound opens SDL's audio itself: a machine without an audio device still runs, silent.
+    kb::MixerSoundDevice sound;
+    kb::MixerMidiPlayer midi;
+    kb::MciMusicDevice music(midi);
     kb::Services sv;
+    sv.sound = &sound;
+    sv.music = &music;
     sv.clock = &clock;
     sv.dialogs = &dialogs;
     sv.fonts = &fonts;

@@ -17,6 +17,8 @@
 #include "debug/debug_log.h"
 #include "net/connection.h"
 #include "platform/address_window.h"
+#include "platform/mci_commands.h"
+#include "platform/midi_player.h"
 #include "platform/posix_socket.h"
 #include "platform/sdl/sdl_images.h"
 #include "platform/sdl/ttf_fonts.h"
@@ -53,8 +55,8 @@ long ParseNumber(std::istringstream& in, const char* what) {
 
 class Sim {
 public:
-    Sim(Game& g, Clock& clock, VirtualClock* virtualClock)
-        : g_(g), clock_(clock), virtual_(virtualClock) {}
+    Sim(Game& g, Clock& clock, VirtualClock* virtualClock, SilentMidiPlayer& midi)
+        : g_(g), clock_(clock), virtual_(virtualClock), midi_(midi) {}
 
     void Exec(const std::string& line);
 
@@ -69,6 +71,7 @@ private:
     Game& g_;
     Clock& clock_;
     VirtualClock* virtual_;  // null when the real clocks pace the game
+    SilentMidiPlayer& midi_;
 };
 
 void Sim::RunFrames(long n) {
@@ -149,6 +152,8 @@ void Sim::Exec(const std::string& line) {
         RunFrames(ParseNumber(in, "frames"));
     } else if (cmd == "wait") {
         Wait(ParseNumber(in, "wait"));
+    } else if (cmd == "musicend") {
+        midi_.EndPiece();
     } else if (cmd == "state") {
         std::cout << "state " << StateJson(g_) << std::endl;
     } else if (cmd == "shot") {
@@ -235,7 +240,12 @@ int main(int argc, char** argv) {
     kb::SdlImageLoader images;
     kb::PosixSocket winsock, winsockL;
     kb::HeadlessAddressWindow form2;
+    // Music runs through the real command interpreter on a silent player whose pieces end only
+    // when the script says so.
+    kb::SilentMidiPlayer midi;
+    kb::MciMusicDevice music(midi);
     kb::Services sv;
+    sv.music = &music;
     sv.clock = realtime ? static_cast<kb::Clock*>(&systemClock) : &virtualClock;
     sv.fonts = &fonts;
     sv.images = &images;
@@ -251,7 +261,7 @@ int main(int argc, char** argv) {
     kb::Game g(sv);
 
     if (!kb::Form_Load(g)) return 0;
-    kb::Sim sim(g, *sv.clock, realtime ? nullptr : &virtualClock);
+    kb::Sim sim(g, *sv.clock, realtime ? nullptr : &virtualClock, midi);
     std::string line;
     int lineNo = 0;
     while (!g.ended && std::getline(script, line)) {

@@ -1,0 +1,71 @@
+#pragma once
+// MIDI pieces played by SDL_mixer through FluidSynth with the General MIDI bank.
+//
+// Loading a piece builds a whole synthesiser with the bank (25 to 230 ms here), longer than a
+// frame may take, so a worker thread loads it while the game goes on; a piece asked to play
+// before it is ready starts as soon as it is, and counts as playing meanwhile. This SDL_mixer's
+// FluidSynth player cannot seek, so a rewind after the piece has sounded loads it afresh from
+// the bytes kept since it was opened. Everything but loading and freeing runs on the caller's
+// thread, and every call returns within a few milliseconds.
+#include <SDL_mixer.h>
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/midi_player.h"
+
+namespace kb {
+
+class MixerMidiPlayer : public MidiPlayer {
+  public:
+    MixerMidiPlayer();
+    ~MixerMidiPlayer() override;
+    MixerMidiPlayer(const MixerMidiPlayer&) = delete;
+    MixerMidiPlayer& operator=(const MixerMidiPlayer&) = delete;
+
+    // False as well when there is no audio device or no bank to play with.
+    bool Open(const std::string& path) override;
+    void Play() override;
+    void Stop() override;
+    void Rewind() override;
+    bool Playing() override;
+    void Close() override;
+
+    // How long the last finished load took on the worker, in milliseconds.
+    double LastLoadMilliseconds();
+
+  private:
+    struct Job {
+        uint64_t piece = 0;                                 // load this piece ...
+        std::shared_ptr<const std::vector<uint8_t>> bytes;  // ... from these bytes
+        Mix_Music* discard = nullptr;                       // or free this one
+    };
+    void Work();
+    void LoadLocked();
+    void DropLocked();
+    void StartLocked();
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<Job> jobs_;
+    bool quit_ = false;
+
+    bool mixerOpen_ = false;
+    uint64_t piece_ = 0;  // counts loads; a load finished for an older one is thrown away
+    std::shared_ptr<const std::vector<uint8_t>> bytes_;
+    Mix_Music* music_ = nullptr;
+    bool loading_ = false;
+    bool wantPlay_ = false;
+    bool started_ = false;  // it has sounded since it was loaded, so is no longer at its start
+    bool paused_ = false;
+    double lastLoadMs_ = 0;
+
+    std::thread worker_;  // last: it starts once everything above exists
+};
+
+}  // namespace kb
