@@ -59,18 +59,19 @@ struct MixerSoundDevice::Buffer {
         int rate = 0, channels = 0;
         Uint16 format = 0;
         if (!Mix_QuerySpec(&rate, &format, &channels)) return nullptr;
-        SDL_AudioStream* stream =
-            SDL_NewAudioStream(spec.format, spec.channels, frequency, format, channels, rate);
-        if (!stream) return nullptr;
+        // Whole-buffer conversion: SDL's streaming resampler drops the last few hundred
+        // frames of a sound.
+        SDL_AudioCVT cvt;
+        if (SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, frequency, format,
+                              static_cast<Uint8>(channels), rate) < 0)
+            return nullptr;
         auto r = std::make_unique<Rendering>();
-        if (SDL_AudioStreamPut(stream, pcm.data(), static_cast<int>(pcm.size())) == 0 &&
-            SDL_AudioStreamFlush(stream) == 0) {
-            r->samples.resize(static_cast<size_t>(SDL_AudioStreamAvailable(stream)));
-            const int got =
-                SDL_AudioStreamGet(stream, r->samples.data(), static_cast<int>(r->samples.size()));
-            r->samples.resize(static_cast<size_t>(std::max(got, 0)));
-        }
-        SDL_FreeAudioStream(stream);
+        r->samples.resize(pcm.size() * static_cast<size_t>(cvt.len_mult));
+        std::copy(pcm.begin(), pcm.end(), r->samples.begin());
+        cvt.buf = r->samples.data();
+        cvt.len = static_cast<int>(pcm.size());
+        if (SDL_ConvertAudio(&cvt) < 0) return nullptr;
+        r->samples.resize(static_cast<size_t>(cvt.len_cvt));
         if (r->samples.empty()) return nullptr;
         r->chunk = Mix_QuickLoad_RAW(r->samples.data(), static_cast<Uint32>(r->samples.size()));
         if (!r->chunk) return nullptr;
