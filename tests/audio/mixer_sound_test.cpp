@@ -126,7 +126,7 @@ TEST(MixerSound, LowerFrequencyPlaysSlowerAndLower) {
                 const auto image = WaveImage(kRate, 1, Tone(kRate, 440, 0.2));
                 dev.PlayEx(dev.CreateBuffer(d, image.data(), image.size(), 1), 0, 0, frequency);
             },
-            600);
+            900);
     };
     const Output recorded = render(kRate), slow = render(14000);
     const double stretch = static_cast<double>(SoundingSpan(slow.left)) /
@@ -137,35 +137,35 @@ TEST(MixerSound, LowerFrequencyPlaysSlowerAndLower) {
                 static_cast<double>(ZeroCrossings(recorded.left)), 4);
 }
 
+// The sounds are long against the waits, so that a busy machine cannot blur the outcome.
 TEST(MixerSound, StoppingOneBufferLeavesAnotherSounding) {
     const Output out = RenderToDisk(
         [](SoundDevice& dev, int32_t d) {
-            const auto image = WaveImage(kRate, 1, Tone(kRate, 440, 0.3));
+            const auto image = WaveImage(kRate, 1, Tone(kRate, 440, 1.0));
             const int32_t left = dev.CreateBuffer(d, image.data(), image.size(), 1);
             const int32_t right = dev.CreateBuffer(d, image.data(), image.size(), 1);
             dev.PlayEx(left, 0, -10000, kRate);
             dev.PlayEx(right, 0, 10000, kRate);
-            SDL_Delay(60);
+            SDL_Delay(50);
             dev.Stop(left);
         },
-        500);
-    const double left = Energy(out.left), right = Energy(out.right);
-    EXPECT_GT(left, 0) << "the stopped one never started";
-    EXPECT_LT(left, 0.6 * right);
-    EXPECT_NEAR(static_cast<double>(SoundingSpan(out.right)), 0.3 * 44100, 0.01 * 44100);
+        1400);
+    EXPECT_GT(Energy(out.left), 0) << "the stopped one never started";
+    EXPECT_LT(SoundingSpan(out.left), SoundingSpan(out.right) / 2);
+    EXPECT_NEAR(static_cast<double>(SoundingSpan(out.right)), 44100, 0.01 * 44100);
 }
 
 TEST(MixerSound, PlayingASoundingBufferAgainDoesNotRestartIt) {
     const Output out = RenderToDisk(
         [](SoundDevice& dev, int32_t d) {
-            const auto image = WaveImage(kRate, 1, Tone(kRate, 440, 0.25));
+            const auto image = WaveImage(kRate, 1, Tone(kRate, 440, 0.6));
             const int32_t b = dev.CreateBuffer(d, image.data(), image.size(), 1);
             dev.Play(b);
             SDL_Delay(100);
             dev.Play(b);
         },
-        600);
-    EXPECT_NEAR(static_cast<double>(SoundingSpan(out.left)), 0.25 * 44100, 0.01 * 44100);
+        1200);
+    EXPECT_NEAR(static_cast<double>(SoundingSpan(out.left)), 0.6 * 44100, 0.01 * 44100);
 }
 
 class MixerSoundDummy : public ::testing::Test {
