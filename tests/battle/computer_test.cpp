@@ -7,6 +7,8 @@
 
 #include "battle/missiles.h"
 #include "battle_game.h"
+#include "shell/main_loop.h"
+#include "shell/scenes.h"
 
 namespace kb {
 namespace {
@@ -221,6 +223,27 @@ TEST(ComAITest, ReadingsAreTakenFromTheLastEntryBackwardsAndWrap) {
         }
         EXPECT_EQ(t.g.s.ComWordLen, length);
     }
+}
+
+TEST(ComMatchTest, ComputerWinsAMatchThePlayerNeverAnswers) {
+    BattleGame t;
+    t.g.Goku = t.g.Yomi = {u"かなかな", u"ことば", u"さくらんぼ"};
+    t.g.s.MenuNo = 4;
+    t.g.s.GameMode = kModeCom;
+    t.g.loop.Fps = 15;
+    GameStartInit(t.g);
+    t.g.s.StartCount = 0;  // the count-down is the match screen's; skip it
+    int frames = 0;
+    while (t.g.s.SceneNo == kSceneMatch && frames < 2000) {
+        Main_Loop(t.g);
+        ++frames;
+    }
+    EXPECT_EQ(t.g.s.SceneNo, kSceneOver);
+    EXPECT_EQ(t.g.s.GameResult, u"LOSE");
+    EXPECT_EQ(t.g.s.GameMode, kModeNone);
+    // Even a fresh missile that nobody reinforces would be through after 50 + 385 frames.
+    EXPECT_LE(frames, 435);
+    EXPECT_TRUE(t.Traced("sound playex 3 8000 14000"));
 }
 
 }  // namespace

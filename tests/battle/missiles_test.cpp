@@ -391,6 +391,89 @@ TEST(MissileMessageTest, OpponentsHitIsReportedWithFirstDigit0) {
     EXPECT_TRUE(t.Traced("send 5101"));
 }
 
+using Lines = std::vector<std::string>;
+
+TEST(MissileSoundTest, FireRestartsTheLaunchOrSpeedUpSoundOfItsSide) {
+    struct Case {
+        const char* name;
+        int side;
+        Integer stateBefore;
+        Lines sounds;
+    };
+    const std::vector<Case> cases = {
+        {"player launches", 0, 0, {"sound stop 0", "sound playex 0 10000 14000"}},
+        {"player launches over an explosion", 0, 2, {"sound stop 0", "sound playex 0 10000 14000"}},
+        {"player reinforces", 0, 1, {"sound stop 4", "sound playex 4 10000 14000"}},
+        {"opponent launches", 1, 0, {"sound stop 1", "sound playex 1 -10000 14000"}},
+        {"opponent launches over an explosion",
+         1,
+         2,
+         {"sound stop 1", "sound playex 1 -10000 14000"}},
+        {"opponent reinforces", 1, 1, {"sound stop 5", "sound playex 5 -10000 14000"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BattleGame t;
+        t.StartMatch(kModeCom);
+        (c.side == 0 ? t.g.s.MyMisState : t.g.s.EnMisState)[3] = c.stateBefore;
+        Fire_Mis(t.g, 3, c.side);
+        EXPECT_EQ(t.TracedStartingWith("sound "), c.sounds);
+    }
+}
+
+TEST(MissileSoundTest, IgnoredShotsAreSilent) {
+    BattleGame t;
+    t.StartMatch(kModeNone);
+    Fire_Mis(t.g, 1, 0);
+    t.StartMatch(kModeCom);
+    Fire_Mis(t.g, 6, 0);
+    Fire_Mis(t.g, 2, 2);
+    EXPECT_TRUE(t.TracedStartingWith("sound ").empty());
+}
+
+TEST(MissileSoundTest, BaseHitsSoundTowardsTheBaseThatWasHit) {
+    BattleGame t;
+    t.StartMatch(kModeCom, kOnePixelFps);
+    PlaceMy(t.g.s, 0, 32);
+    PlaceEn(t.g.s, 5, 416);
+    MOV_MIS(t.g);
+    // No stop before either: a second hit plays over the first.
+    EXPECT_EQ(t.TracedStartingWith("sound "),
+              (Lines{"sound playex 3 -8000 14000", "sound playex 3 8000 14000"}));
+}
+
+TEST(MissileSoundTest, CollisionIsPannedByThePlayersMissile) {
+    struct Case {
+        Integer myX;
+        const char* sound;
+    };
+    const std::vector<Case> cases = {
+        {416, "sound playex 2 7333 14000"},   // 17333.3 - 10000
+        {100, "sound playex 2 -5834 14000"},  // 4166.7 goes down, not to the nearest
+        {240, "sound playex 2 0 14000"},
+        {32, "sound playex 2 -8667 14000"},
+    };
+    for (const Case& c : cases) {
+        BattleGame t;
+        t.StartMatch(kModeCom, kStandStillFps);
+        PlaceMy(t.g.s, 2, c.myX);
+        PlaceEn(t.g.s, 2, c.myX);
+        MOV_MIS(t.g);
+        EXPECT_EQ(t.TracedStartingWith("sound "), Lines{c.sound}) << "x " << c.myX;
+    }
+}
+
+TEST(MissileSoundTest, ClientHearsNoHitsOfItsOwn) {
+    BattleGame t;
+    t.StartMatch(kModeClient, kOnePixelFps);
+    PlaceMy(t.g.s, 0, 32);
+    PlaceEn(t.g.s, 5, 416);
+    PlaceMy(t.g.s, 3, 100);
+    PlaceEn(t.g.s, 3, 100);
+    for (int frame = 0; frame < 3; ++frame) MOV_MIS(t.g);
+    EXPECT_TRUE(t.TracedStartingWith("sound ").empty());
+}
+
 TEST(InitMisTest, EmptiesEveryLaneOfBothTables) {
     BattleGame t;
     t.StartMatch(kModeCom);
