@@ -98,5 +98,54 @@ TEST(ConnectionScreenTest, SecondsAreComparedAsNumbers) {
     EXPECT_EQ(ToUtf8(t.g.s.StartSec), "6");
 }
 
+TEST(ConnectionScreenTest, AddressWindowOpenAsksForTheAddressAndHoldsTheClock) {
+    ScreenGame t;
+    Connecting(t, kModeClient);
+    t.form2.Show();
+    for (int second = 1; second <= 40; ++second) {
+        t.SetSecond(second);
+        EXPECT_EQ(ToUtf8(StatusAfterFrame(t)), "接続先のＩＰを入力して下さい");
+        EXPECT_EQ(t.g.s.PlaySec, 0);
+    }
+    EXPECT_EQ(t.g.s.GameMode, kModeClient) << "no time-out while the address is typed";
+    t.form2.Hide();
+    t.SetSecond(41);
+    EXPECT_EQ(ToUtf8(StatusAfterFrame(t)), "接続中 .");
+}
+
+TEST(ConnectionScreenTest, ClientTimesOutWhenPastThirtySeconds) {
+    ScreenGame t;
+    Connecting(t, kModeClient);
+    for (int second = 1; second <= 30; ++second) {
+        t.SetSecond(second);
+        DIS_Connection(t.g);
+    }
+    EXPECT_EQ(t.g.s.PlaySec, 30);
+    EXPECT_EQ(t.g.s.GameMode, kModeClient) << "30 is not yet past 30";
+    EXPECT_FALSE(t.Traced("msgbox Kanaburst|Connection TimeOut."));
+    t.SetSecond(31);
+    DIS_Connection(t.g);
+    EXPECT_TRUE(t.Traced("msgbox Kanaburst|Connection TimeOut."));
+    EXPECT_EQ(t.g.s.GameMode, kModeNone);
+    EXPECT_EQ(t.g.s.SceneNo, kSceneTitle);
+}
+
+TEST(ConnectionScreenTest, ListenFailureShownInRedUnderTheStatus) {
+    ScreenGame t;
+    Connecting(t, kModeServer);
+    DIS_Connection(t.g);
+    EXPECT_TRUE(t.prints.AtRow(40).empty()) << "nothing while the server listens";
+    t.g.ListenError = u"Cannot listen on port 1001: Permission denied";
+    t.prints.printed.clear();
+    DIS_Connection(t.g);
+    const auto row = t.prints.AtRow(40);
+    ASSERT_EQ(row.size(), 1u);
+    EXPECT_EQ(ToUtf8(row[0].text), "Cannot listen on port 1001: Permission denied");
+    EXPECT_EQ(row[0].x, 16);
+    EXPECT_EQ(row[0].points, 10);
+    EXPECT_EQ(row[0].color, Rgb(255, 90, 90));
+    EXPECT_EQ(ToUtf8(t.prints.AtRow(16)[0].text), "接続要求待 ") << "still waiting";
+}
+
 }  // namespace
 }  // namespace kb

@@ -182,6 +182,25 @@ TEST(GoldenTest, ConnectionClientConnecting) {
     ExpectGolden(t.g.Display, "connection_client");
 }
 
+TEST(GoldenTest, ConnectionServerCannotListen) {
+    ScreenGame t(GameFont());
+    t.g.s.GameMode = kModeServer;
+    t.g.s.PlaySec = 1;
+    t.g.s.StartSec = Num(t.Second());
+    t.g.ListenError = u"Cannot listen on port 1001: Permission denied";
+    DIS_Connection(t.g);
+    ExpectGolden(t.g.Display, "connection_listen_error");
+}
+
+TEST(GoldenTest, ConnectionClientTypingTheAddress) {
+    ScreenGame t(GameFont());
+    t.g.s.GameMode = kModeClient;
+    t.g.s.StartSec = Num(t.Second());
+    t.form2.Show();
+    DIS_Connection(t.g);
+    ExpectGolden(t.g.Display, "connection_address");
+}
+
 TEST(GoldenTest, Result) {
     ScreenGame t(GameFont());
     GameState& s = t.g.s;

@@ -208,6 +208,38 @@ TEST(CountDownTest, ClientWaitsForTheServersDigits) {
     EXPECT_EQ(t.g.s.InputOn, 0);
 }
 
+TEST(CountDownTest, ServerSendsEachDigitToTheClient) {
+    ScreenGame t;
+    t.g.s.GameMode = kModeServer;
+    t.g.s.StartCount = 4;
+    t.g.s.StartSec = Num(t.Second());
+    for (int i = 0; i < 6; ++i) {
+        NextSecond(t);
+        Dis_Str(t.g);
+    }
+    // The first goes out at once; the rest wait in the queue for its completion.
+    EXPECT_TRUE(t.Traced("send 993"));
+    const auto& queue = t.g.s.SendList;
+    EXPECT_EQ(ToUtf8(queue[0]), "993");
+    EXPECT_EQ(ToUtf8(queue[1]), "992");
+    EXPECT_EQ(ToUtf8(queue[2]), "991");
+    EXPECT_EQ(ToUtf8(queue[3]), "990");
+    EXPECT_TRUE(queue[4].empty()) << "nothing once the count-down is over";
+}
+
+TEST(CountDownTest, ComputerMatchSendsNothing) {
+    ScreenGame t;
+    t.g.s.GameMode = kModeCom;
+    t.g.s.StartCount = 4;
+    t.g.s.StartSec = Num(t.Second());
+    for (int i = 0; i < 6; ++i) {
+        NextSecond(t);
+        Dis_Str(t.g);
+    }
+    EXPECT_TRUE(t.TracedStartingWith("send").empty());
+    EXPECT_TRUE(t.g.s.SendList[0].empty());
+}
+
 struct TypingCase {
     const char* what;
     int kanaPos;

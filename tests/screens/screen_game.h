@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/address_window.h"
+#include "platform/socket_control.h"
 #include "screens/sprite_sheets.h"
 #include "shell/game.h"
 #include "test_game.h"
@@ -61,9 +63,21 @@ class PrintRecorder : public FontEngine {
 };
 
 namespace detail {
-// Holds the recorder so that it is there before the game is made with it.
+// What each screen game has of its own, made before the game that uses it: the recorder, and
+// an address window and sockets that no other test can leave open.
 struct RecorderHolder {
     PrintRecorder prints;
+    HeadlessAddressWindow form2;
+    NullSocketControl winsock, winsockL;
+
+    Services OwnServices(FontEngine* fonts) {
+        Services sv;
+        sv.fonts = fonts ? fonts : &prints;
+        sv.form2 = &form2;
+        sv.winsock = &winsock;
+        sv.winsockL = &winsockL;
+        return sv;
+    }
 };
 }  // namespace detail
 
@@ -71,7 +85,7 @@ class ScreenGame : private detail::RecorderHolder, public TestGame {
   public:
     // Prints are recorded unless a real font engine is handed in.
     explicit ScreenGame(FontEngine* fonts = nullptr, uint32_t seed = 1)
-        : TestGame(WithFonts(fonts ? fonts : &prints), seed) {
+        : TestGame(OwnServices(fonts), seed) {
         prints.display = &g.Display;
         GameState& s = g.s;
         s.TwipsX = 15;
@@ -84,18 +98,12 @@ class ScreenGame : private detail::RecorderHolder, public TestGame {
         g.Display.SetBackColor(Rgb(0, 0, 0));
     }
 
+    using detail::RecorderHolder::form2;
     using detail::RecorderHolder::prints;
 
     // Puts the wall clock at a second of the minute (the match clock counts its changes).
     void SetSecond(int second) { clock.Set(3600000 + static_cast<uint32_t>(second) * 1000); }
     int Second() { return clock.WallSecond(); }
-
-  private:
-    static Services WithFonts(FontEngine* fonts) {
-        Services sv;
-        sv.fonts = fonts;
-        return sv;
-    }
 };
 
 }  // namespace kb::test
