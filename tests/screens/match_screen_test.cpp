@@ -91,6 +91,7 @@ TEST(MatchClockTest, SpeedsUpOnceAtEachHalfMinute) {
     for (int frame = 0; frame < 15; ++frame) Dis_Str(t.g);
     EXPECT_EQ(t.g.s.PlaySec, 30);
     EXPECT_EQ(t.g.s.SpeedBonus, 1) << "raised once, not once a frame";
+    EXPECT_EQ(t.TracedStartingWith("sound play 6").size(), 1u) << "one speed-up sound";
     for (int second = 31; second <= 59; ++second) {
         NextSecond(t);
         Dis_Str(t.g);
@@ -101,6 +102,7 @@ TEST(MatchClockTest, SpeedsUpOnceAtEachHalfMinute) {
     NextSecond(t);
     Dis_Str(t.g);
     EXPECT_EQ(t.g.s.SpeedBonus, 2);
+    EXPECT_EQ(t.TracedStartingWith("sound play 6").size(), 2u);
 }
 
 TEST(MatchClockTest, CountsOnlyChangesOfTheSecond) {
@@ -238,6 +240,19 @@ TEST(CountDownTest, ComputerMatchSendsNothing) {
     }
     EXPECT_TRUE(t.TracedStartingWith("send").empty());
     EXPECT_TRUE(t.g.s.SendList[0].empty());
+}
+
+TEST(CountDownTest, MusicKeptLoopingOnlyOnceTypingStarts) {
+    ScreenGame t;
+    t.g.s.GameMode = kModeCom;
+    t.g.s.StartCount = 1;
+    t.g.s.StartSec = Num(t.Second());
+    Dis_Str(t.g);
+    EXPECT_TRUE(t.TracedStartingWith("music ").empty()) << "silent during the count-down";
+    NextSecond(t);
+    Dis_Str(t.g);
+    Dis_Str(t.g);
+    EXPECT_EQ(t.TracedStartingWith("music status Media mode").size(), 2u) << "asked every frame";
 }
 
 struct TypingCase {

@@ -327,5 +327,64 @@ TEST(TitleTest, NetworkItemsSwitchToTheConnectionScreen) {
     }
 }
 
+// The music lines a choice sends when piece r of the match music is wanted and `present` says
+// which of the two files are there.
+std::vector<std::string> ExpectedMusic(const ScreenGame& t, int r, bool present) {
+    std::vector<std::string> lines = {"music stop Media", "music close Media"};
+    if (present) {
+        const std::string path = (t.dir.Path() / ("music0" + std::to_string(r) + ".mid")).string();
+        lines.push_back("music open \"" + path + "\" alias Media");
+        lines.push_back("music play Media");
+    }
+    lines.push_back("music stop Media");
+    lines.push_back("music seek media to start");
+    return lines;
+}
+
+// Which piece the 13th number of a seed picks (the squares take the first twelve).
+int PieceForSeed(uint32_t seed) {
+    Random ref;
+    ref.Seed(seed);
+    for (int i = 0; i < 12; ++i) ref.Rnd();
+    return static_cast<int>(std::floor(ref.Rnd() * 2.0 + 1));
+}
+
+TEST(TitleMusicTest, MatchMusicIsOpenedAndPausedAtItsStart) {
+    // Seeds that pick each piece, with the picked file present or absent.
+    uint32_t seedFor[3] = {0, 0, 0};
+    for (uint32_t seed = 1; seed < 100 && (!seedFor[1] || !seedFor[2]); ++seed)
+        seedFor[PieceForSeed(seed)] = seed;
+    ASSERT_TRUE(seedFor[1] && seedFor[2]);
+    for (int piece : {1, 2}) {
+        for (const char* file : {"", "music01.mid", "music02.mid"}) {
+            for (int item : {0, 4, 7, 8}) {
+                ScreenGame t(nullptr, seedFor[piece]);
+                if (*file) t.WriteFile(file, "MThd");
+                t.g.s.MenuNo = static_cast<Integer>(item);
+                t.g.s.LastKeyUp = kEnter;
+                t.g.s.KeyState = 2;
+                Dis_Title(t.g);
+                const bool present = std::string(file) == "music0" + std::to_string(piece) + ".mid";
+                EXPECT_EQ(t.TracedStartingWith("music "), ExpectedMusic(t, piece, present))
+                    << "piece " << piece << ", file '" << file << "', item " << item;
+            }
+        }
+    }
+}
+
+TEST(TitleMusicTest, DifficultyItemsLeaveTheMusicAlone) {
+    for (int item : {5, 6}) {
+        ScreenGame t;
+        t.WriteFile("music01.mid", "MThd");
+        t.WriteFile("music02.mid", "MThd");
+        t.g.s.MenuNo = static_cast<Integer>(item);
+        t.g.s.LastKeyUp = kSpace;
+        t.g.s.KeyState = 2;
+        Dis_Title(t.g);
+        EXPECT_TRUE(t.TracedStartingWith("music ").empty()) << item;
+        EXPECT_TRUE(t.Traced("sound play 10")) << item;
+    }
+}
+
 }  // namespace
 }  // namespace kb
