@@ -47,6 +47,20 @@ int KeyCodeForChar(char c) {
     }
 }
 
+// Line ends shown as \r and \n, so that a text stays on one output line.
+std::string Escaped(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\r')
+            out += "\\r";
+        else if (c == '\n')
+            out += "\\n";
+        else
+            out += c;
+    }
+    return out;
+}
+
 long ParseNumber(std::istringstream& in, const char* what) {
     long v = 0;
     if (!(in >> v)) throw ScriptError{std::string("expected a number for ") + what};
@@ -148,6 +162,15 @@ void Sim::Exec(const std::string& line) {
         if (!g_.sv.form2->Visible()) throw ScriptError{"the address window is not open"};
         g_.sv.form2->SetText(g_.sv.form2->Text() + FromUtf8(rest()));
         Text1_KeyDown(g_, 13, 0);
+    } else if (cmd == "console") {
+        DebugConsole& win = DebugWin(g_);
+        win.SetCommandText(win.CommandText() + FromUtf8(rest()));
+        SndTxt_KeyDown(g_, 13, 0);
+    } else if (cmd == "copy") {
+        Command1_Click(g_);
+        std::cout << "clipboard " << Escaped(ToUtf8(g_.headlessDebugWin.clipboard)) << std::endl;
+    } else if (cmd == "closeconsole") {
+        g_.sv.debugWin->Unload();
     } else if (cmd == "frames") {
         RunFrames(ParseNumber(in, "frames"));
     } else if (cmd == "wait") {

@@ -31,6 +31,7 @@ Services WithDefaults(Services s) {
 }
 
 Game::Game(Services services) : sv(WithDefaults(std::move(services))) {
+    if (!sv.debugWin) sv.debugWin = &headlessDebugWin;
     for (Surface* surface : {&Display, &PIC, &IM, &IM2, &EF, &EXPpic, &BACKpic, &Waku})
         surface->SetFonts(sv.fonts);
 }

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/debug_console.h"
 #include "platform/surface.h"
 #include "shell/game_state.h"
 #include "shell/random.h"
@@ -30,6 +31,8 @@ struct Game {
     std::u16string RecvBuf;     // received text that ends inside a message, kept for its rest
     std::u16string ListenError; // why the server could not listen; empty when it listens
     bool ended = false;         // the program has ended itself
+    // The debug window when none is handed in: one per game, since it holds a log.
+    HeadlessDebugConsole headlessDebugWin;
 
     void Trace(std::string_view line) const {
         if (sv.trace) sv.trace(line);

@@ -1,0 +1,61 @@
+// The driver's console lines end to end: console, copy, closeconsole.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string RunSim(const std::string& script) {
+    const fs::path file =
+        fs::temp_directory_path() / ("kb-console-" + std::to_string(::getpid()) + ".txt");
+    std::ofstream(file) << script;
+    const std::string cmd =
+        std::string(KB_BINARY_DIR) + "/kanaburst-sim " + file.string() + " 2>&1";
+    std::string out;
+    FILE* p = popen(cmd.c_str(), "r");
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    EXPECT_EQ(pclose(p), 0) << out;
+    fs::remove(file);
+    return out;
+}
+
+bool Has(const std::string& out, const std::string& line) {
+    return ("\n" + out).find("\n" + line + "\n") != std::string::npos;
+}
+
+TEST(ConsoleDriver, CommandsTypedWhileHiddenAreTracedNotLogged) {
+    const std::string out = RunSim("console 0401\ncopy\n");
+    EXPECT_TRUE(Has(out, "log 2 DEBUG : 0401")) << out;
+    EXPECT_TRUE(Has(out, "clipboard ")) << out;
+}
+
+TEST(ConsoleDriver, OpenedConsoleLogsAndCopiesWithCrLf) {
+    const std::string out = RunSim("mouse 2 1 31 31\nconsole 4\ncopy\n");
+    EXPECT_TRUE(Has(out, "log 2 DEBUG : 4")) << out;
+    const auto at = out.find("clipboard ");
+    ASSERT_NE(at, std::string::npos) << out;
+    const std::string clip = out.substr(at, out.find('\n', at) - at);
+    EXPECT_NE(clip.find("DEBUG : 4\\r\\n"), std::string::npos) << clip;
+    EXPECT_EQ(clip.substr(clip.size() - 4), "\\r\\n") << clip;
+}
+
+TEST(ConsoleDriver, GestureWithCtrlLeavesItHidden) {
+    const std::string out =
+        RunSim("mouse 2 3 31 31\nmouse 1 1 0 0\nmouse 2 1 32 0\nconsole 1\ncopy\n");
+    EXPECT_TRUE(Has(out, "clipboard ")) << out;
+}
+
+TEST(ConsoleDriver, ClosingDiscardsTheLog) {
+    const std::string out = RunSim("mouse 2 1 0 0\nconsole 2\ncloseconsole\nmouse 2 1 0 0\ncopy\n");
+    EXPECT_TRUE(Has(out, "log 2 DEBUG : 2")) << out;
+    EXPECT_TRUE(Has(out, "clipboard ")) << out;
+}
+
+}  // namespace
