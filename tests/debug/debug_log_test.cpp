@@ -4,26 +4,26 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "platform/debug_console.h"
 #include "shell/ustr.h"
+#include "test_game.h"
 
 namespace kb {
 namespace {
 
+Services WithConsole(DebugConsole& win) {
+    Services sv;
+    sv.debugWin = &win;
+    return sv;
+}
+
 class DebugLog : public ::testing::Test {
   protected:
-    DebugLog() {
-        Services sv;
-        sv.debugWin = &win_;
-        sv.trace = [this](std::string_view line) { lines_.emplace_back(line); };
-        game_ = std::make_unique<Game>(sv);
-    }
-    Game& g() { return *game_; }
+    Game& g() { return t_.g; }
     void Open() { Display_MouseDown(g(), 2, 1, 0, 0); }
     void Enter(const std::u16string& box) {
         win_.SetCommandText(box);
@@ -31,8 +31,8 @@ class DebugLog : public ::testing::Test {
     }
 
     HeadlessDebugConsole win_;
-    std::vector<std::string> lines_;
-    std::unique_ptr<Game> game_;
+    test::TestGame t_{WithConsole(win_)};
+    std::vector<std::string>& lines_ = t_.trace;
 };
 
 TEST_F(DebugLog, GestureOpensOnlyWithTheRightButtonAndShiftInTheCorner) {
@@ -56,10 +56,8 @@ TEST_F(DebugLog, GestureOpensOnlyWithTheRightButtonAndShiftInTheCorner) {
     };
     for (const auto& c : cases) {
         HeadlessDebugConsole win;
-        Services sv;
-        sv.debugWin = &win;
-        Game game(sv);
-        Display_MouseDown(game, c.button, c.shift, c.x, c.y);
+        test::TestGame t(WithConsole(win));
+        Display_MouseDown(t.g, c.button, c.shift, c.x, c.y);
         EXPECT_EQ(win.Visible(), c.opens) << c.button << " " << c.shift << " " << c.x << "," << c.y;
         // A press that is not the gesture leaves the window uncreated.
         EXPECT_EQ(win.Loaded(), c.opens) << c.button << " " << c.shift << " " << c.x << "," << c.y;
@@ -132,9 +130,37 @@ TEST_F(DebugLog, EnterLogsTheCommandAndEmptiesTheBox) {
     Open();
     Enter(u"993");
     EXPECT_EQ(win_.CommandText(), u"");
-    const std::u16string& log = win_.Log().Text();
-    EXPECT_NE(log.find(u"DEBUG : 993\r\n"), std::u16string::npos) << ToUtf8(log);
-    EXPECT_NE(std::find(lines_.begin(), lines_.end(), "log 2 DEBUG : 993"), lines_.end());
+    // The message is logged as it goes out, then the command as typed.
+    EXPECT_EQ(win_.Log().Text(), u"← SND : 993\r\nDEBUG : 993\r\n");
+    EXPECT_EQ(g().s.SendList[0], u"993");
+}
+
+TEST(DebugCommand, FirstTwoCharactersAreTheCodeAndTheRestItsParameter) {
+    const struct {
+        std::u16string box, queued;
+    } cases[] = {
+        {u"993", u"993"},
+        {u"0401", u"0401"},
+        {u"4", u"04"},
+        {u"x1", u"001"},
+        {u" 5x", u"05x"},
+        {u"51 2", u"51 2"},
+        {u"9", u"09"},
+        {u"1.5", u"015"},
+        {u".9", u"01"},
+        // Half-way codes go to the even neighbour, as a number stored in an integer does.
+        {u".5", u"00"},
+    };
+    for (const auto& c : cases) {
+        HeadlessDebugConsole win;
+        test::TestGame t(WithConsole(win));
+        win.SetCommandText(c.box);
+        SndTxt_KeyDown(t.g, 13, 0);
+        EXPECT_EQ(t.g.s.SendList[0], c.queued) << ToUtf8(c.box);
+        EXPECT_TRUE(t.Traced("send " + ToUtf8(c.queued))) << ToUtf8(c.box);
+        EXPECT_TRUE(t.Traced("log 2 DEBUG : " + ToUtf8(c.box))) << ToUtf8(c.box);
+        EXPECT_EQ(win.CommandText(), u"");
+    }
 }
 
 TEST_F(DebugLog, CommandWhileHiddenIsTracedButNotLogged) {
@@ -164,12 +190,10 @@ class BrokenConsole : public HeadlessDebugConsole {
 
 TEST(DebugLogFailure, AFailingStepEmptiesTheBox) {
     BrokenConsole win;
-    Services sv;
-    sv.debugWin = &win;
-    Game game(sv);
-    Display_MouseDown(game, 2, 1, 0, 0);
+    test::TestGame t(WithConsole(win));
+    Display_MouseDown(t.g, 2, 1, 0, 0);
     win.SetCommandText(u"993");
-    SndTxt_KeyDown(game, 13, 0);
+    SndTxt_KeyDown(t.g, 13, 0);
     EXPECT_EQ(win.CommandText(), u"");
 }
 
