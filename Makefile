@@ -6,7 +6,8 @@ JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 
 PACKAGES := g++ cmake ninja-build pkg-config \
 	libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libsdl2-mixer-dev \
-	fonts-ipafont-gothic timgm6mb-soundfont libgtest-dev libbenchmark-dev
+	fonts-ipafont-gothic timgm6mb-soundfont libgtest-dev libbenchmark-dev \
+	libimgui-dev
 WORD_CHECK_PACKAGES := mecab mecab-ipadic-utf8 python3
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)

@@ -12,6 +12,7 @@
 #include "platform/sdl/mixer_midi_player.h"
 #include "platform/sdl/mixer_sound.h"
 #include "platform/sdl/sdl_address_window.h"
+#include "platform/sdl/sdl_debug_console.h"
 #include "platform/sdl/sdl_dialogs.h"
 #include "platform/sdl/sdl_images.h"
 #include "platform/sdl/ttf_fonts.h"
@@ -36,7 +37,11 @@ uint32_t EventWindow(const SDL_Event& ev) {
         case SDL_KEYDOWN:
         case SDL_KEYUP: return ev.key.windowID;
         case SDL_TEXTINPUT: return ev.text.windowID;
-        case SDL_MOUSEBUTTONDOWN: return ev.button.windowID;
+        case SDL_TEXTEDITING: return ev.edit.windowID;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP: return ev.button.windowID;
+        case SDL_MOUSEMOTION: return ev.motion.windowID;
+        case SDL_MOUSEWHEEL: return ev.wheel.windowID;
         default: return 0;
     }
 }
@@ -51,8 +56,9 @@ void HandleAddressEvent(kb::Game& g, kb::SdlAddressWindow& form2, const SDL_Even
 }
 
 void HandleEvent(kb::Game& g, kb::MainWindow& window, kb::SdlAddressWindow& form2,
-                 const SDL_Event& ev) {
+                 kb::SdlDebugConsole& debugWin, const SDL_Event& ev) {
     if (form2.Id() != 0 && EventWindow(ev) == form2.Id()) return HandleAddressEvent(g, form2, ev);
+    if (debugWin.Id() != 0 && EventWindow(ev) == debugWin.Id()) return debugWin.HandleEvent(ev);
     switch (ev.type) {
         case SDL_QUIT:
             kb::Form_Unload(g);
@@ -128,6 +134,7 @@ int main(int, char**) {
     kb::MixerSoundDevice sound;
     kb::MixerMidiPlayer midi;
     kb::MciMusicDevice music(midi);
+    kb::SdlDebugConsole debugWin(kb::TtfFontEngine::FindFontFile(dir));
     kb::Services sv;
     sv.sound = &sound;
     sv.music = &music;
@@ -139,8 +146,11 @@ int main(int, char**) {
     sv.winsock = &winsock;
     sv.winsockL = &winsockL;
     sv.form2 = &form2;
+    sv.debugWin = &debugWin;
     kb::Game g(sv);
     g.Display.onRefresh = [&window](const kb::Surface& s) { window.Present(s); };
+    debugWin.onCommandKey = [&g](int key) { kb::SndTxt_KeyDown(g, key, 0); };
+    debugWin.onCopy = [&g] { kb::Command1_Click(g); };
 
     if (kb::Form_Load(g)) {
         while (!g.ended) {
@@ -149,13 +159,15 @@ int main(int, char**) {
             SDL_Event ev;
             const uint32_t wait = kb::UntilNextFrame(g, clock.TimeGetTime());
             if (wait > 0 && SDL_WaitEventTimeout(&ev, static_cast<int>(wait)))
-                HandleEvent(g, window, form2, ev);
-            while (!g.ended && SDL_PollEvent(&ev)) HandleEvent(g, window, form2, ev);
+                HandleEvent(g, window, form2, debugWin, ev);
+            while (!g.ended && SDL_PollEvent(&ev)) HandleEvent(g, window, form2, debugWin, ev);
             if (g.ended) break;
             kb::PollNetwork(g);
             kb::FramePass(g, clock.TimeGetTime());
+            debugWin.Redraw();
         }
     }
+    debugWin.Unload();  // its renderer and textures must go before SDL does
     SDL_Quit();
     return 0;
 }

@@ -1,0 +1,119 @@
+// The console window itself, on SDL's dummy video driver: created only when shown, typing and
+// Enter in the command box reach the game, closing it throws the log away.
+#include "platform/sdl/sdl_debug_console.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/sdl/ttf_fonts.h"
+
+namespace kb {
+namespace {
+
+class SdlConsole : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError(); }
+    void TearDown() override {
+        win_.Unload();
+        SDL_Quit();
+    }
+    void Settle() {
+        for (int i = 0; i < 4; ++i) win_.Redraw();
+    }
+    void Type(const char* text) {
+        SDL_Event ev{};
+        ev.type = SDL_TEXTINPUT;
+        ev.text.windowID = win_.Id();
+        std::strncpy(ev.text.text, text, sizeof ev.text.text - 1);
+        win_.HandleEvent(ev);
+        Settle();
+    }
+    void Press(SDL_Scancode key) {
+        SDL_Event ev{};
+        ev.type = SDL_KEYDOWN;
+        ev.key.windowID = win_.Id();
+        ev.key.keysym.scancode = key;
+        win_.HandleEvent(ev);
+        Settle();
+        ev.type = SDL_KEYUP;
+        win_.HandleEvent(ev);
+        Settle();
+    }
+
+    SdlDebugConsole win_{TtfFontEngine::FindFontFile(KB_BINARY_DIR)};
+};
+
+TEST_F(SdlConsole, LoadingAloneMakesNoWindow) {
+    win_.Load();
+    win_.AppendLog(u"x");
+    EXPECT_EQ(win_.Id(), 0u);
+    win_.Show();
+    ASSERT_NE(win_.Id(), 0u);
+    SDL_Window* w = SDL_GetWindowFromID(win_.Id());
+    EXPECT_STREQ(SDL_GetWindowTitle(w), "DebugList");
+    int width = 0, height = 0;
+    SDL_GetWindowSize(w, &width, &height);
+    EXPECT_EQ(width, 264);
+    EXPECT_EQ(height, 343);
+}
+
+TEST_F(SdlConsole, EnterInTheCommandBoxReachesTheGameWithTheTypedText) {
+    std::vector<std::u16string> entered;
+    win_.onCommandKey = [&](int key) {
+        EXPECT_EQ(key, 13);
+        entered.push_back(win_.CommandText());
+        win_.SetCommandText(u"");
+    };
+    win_.Show();
+    Settle();
+    Type("99");
+    Type("3");
+    EXPECT_EQ(win_.CommandText(), u"993");  // the box has the caret as soon as it is shown
+    Press(SDL_SCANCODE_RETURN);
+    Type("041");  // the caret stays in the box after Enter
+    Press(SDL_SCANCODE_KP_ENTER);
+    EXPECT_EQ(entered, (std::vector<std::u16string>{u"993", u"041"}));
+    EXPECT_EQ(win_.CommandText(), u"");
+}
+
+TEST_F(SdlConsole, ClosingTheWindowThrowsTheLogAway) {
+    win_.Show();
+    win_.AppendLog(u"← SND : 041");
+    win_.SetCommandText(u"05");
+    Settle();
+    SDL_Event ev{};
+    ev.type = SDL_WINDOWEVENT;
+    ev.window.event = SDL_WINDOWEVENT_CLOSE;
+    ev.window.windowID = win_.Id();
+    win_.HandleEvent(ev);
+    EXPECT_EQ(win_.Id(), 0u);
+    EXPECT_FALSE(win_.Loaded());
+    EXPECT_FALSE(win_.Visible());
+    win_.Show();
+    EXPECT_EQ(win_.Log().Text(), u"");
+    EXPECT_EQ(win_.CommandText(), u"");
+}
+
+TEST_F(SdlConsole, CopyGoesToTheSystemClipboard) {
+    win_.SetClipboardText(u"→ GET : 51\r\n");
+    char* text = SDL_GetClipboardText();
+    EXPECT_STREQ(text, "→ GET : 51\r\n");
+    SDL_free(text);
+}
+
+TEST_F(SdlConsole, KeepsDrawingAsALongLogGrows) {
+    win_.Show();
+    for (int i = 0; i < 100000; ++i)
+        win_.AppendLog(u"← SND : 0" + std::u16string(1, u'0' + i % 10));
+    Settle();
+    win_.AppendLog(u"GAME START");
+    Settle();
+    EXPECT_EQ(win_.Log().LineCount(), 100001u);
+}
+
+}  // namespace
+}  // namespace kb
