@@ -53,9 +53,12 @@ class RawPeer {
     // What arrives within ms (stops early once `want` bytes are in).
     std::string Receive(int ms, size_t want = SIZE_MAX) {
         const auto end = Clock::now() + std::chrono::milliseconds(ms);
-        while (got_.size() < want && Clock::now() < end) {
+        while (got_.size() < want && !eof_) {
             pollfd p{fd_, POLLIN, 0};
-            if (poll(&p, 1, 10) <= 0) continue;
+            if (poll(&p, 1, ms > 0 ? 10 : 0) <= 0) {
+                if (Clock::now() >= end) break;
+                continue;
+            }
             char buf[4096];
             const ssize_t n = recv(fd_, buf, sizeof buf, 0);
             if (n <= 0) {
@@ -66,7 +69,7 @@ class RawPeer {
         }
         return got_;
     }
-    // True when the other side has closed the connection within ms.
+    // True when the other side has closed the connection within ms (0: has closed by now).
     bool SeesClose(int ms) {
         Receive(ms, SIZE_MAX);
         return eof_;
