@@ -1,0 +1,181 @@
+// The receive path as the sockets drive it: arrivals of any bytes, cut anywhere, handed to the
+// game through PollNetwork, with the game's own sends completing in between and frames running.
+//
+// Input: the first byte picks the side (even: server, odd: client). After it, bytes collect
+// into the next arrival; 0x00 delivers it at a poll, 0xFF completes the send in flight at a
+// poll, 0xFE runs a frame. After every step the queue, the kept tail and the missile tables
+// must still make sense, and the game must never have two messages on the wire.
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "net/connection.h"
+#include "platform/socket_control.h"
+#include "shell/form.h"
+#include "shell/game.h"
+#include "shell/main_loop.h"
+#include "shell/scenes.h"
+
+namespace {
+
+void Check(bool ok) {
+    if (!ok) __builtin_trap();
+}
+
+// A connected data control whose traffic the input decides.
+class ScriptedSocket : public kb::SocketControl {
+  public:
+    std::string pendingArrival;
+    bool completeNext = false;
+
+    void SetLocalPort(int) override {}
+    bool Listen(std::string&) override { return true; }
+    void Accept(int32_t) override {}
+    void SetRemoteHost(const std::string&) override {}
+    void SetRemotePort(int) override {}
+    void Connect() override {}
+    bool SendData(const std::string&) override {
+        Check(!inFlight_);  // one message on the wire at a time
+        inFlight_ = open_;
+        return open_;
+    }
+    std::string GetData() override { return std::exchange(received_, {}); }
+    void Close() override {
+        open_ = false;
+        inFlight_ = false;
+    }
+    kb::SocketState State() const override {
+        return open_ ? kb::SocketState::Connected : kb::SocketState::Closed;
+    }
+    std::string LocalIP() override { return "127.0.0.1"; }
+    void Poll(kb::SocketEvents& events) override {
+        if (completeNext && inFlight_) {
+            inFlight_ = false;
+            events.SendComplete();
+        }
+        completeNext = false;
+        if (open_ && !pendingArrival.empty()) {
+            received_ = std::exchange(pendingArrival, {});
+            events.DataArrival(static_cast<int32_t>(received_.size()));
+        }
+        pendingArrival.clear();
+    }
+
+  private:
+    bool open_ = true;
+    bool inFlight_ = false;
+    std::string received_;
+};
+
+const std::string& EmptyDir() {
+    static const std::string dir = [] {
+        char pattern[] = "/tmp/kb-fuzz-arrivals-XXXXXX";
+        return std::string(mkdtemp(pattern) ? pattern : "/nonexistent");
+    }();
+    return dir;
+}
+
+bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+// Only an unfinished message may wait for the next arrival.
+bool TailIsUnfinished(const std::u16string& tail) {
+    if (tail.empty()) return true;
+    for (char16_t c : tail.substr(0, 2))
+        if (!IsDigit(c)) return false;
+    if (tail.size() == 1) return true;
+    const int code = (tail[0] - u'0') * 10 + (tail[1] - u'0');
+    if (tail.size() == 2) return code == 4 || code == 5 || code == 6 || code == 99 || code == 51;
+    return tail.size() == 3 && code == 51;
+}
+
+void CheckGame(const kb::Game& g) {
+    const auto& list = g.s.SendList;
+    bool gap = false;
+    for (const auto& slot : list) {
+        if (slot.empty()) gap = true;
+        else Check(!gap);  // occupied slots run from 0 without holes
+    }
+    Check(TailIsUnfinished(g.RecvBuf));
+    for (int lane = 0; lane < kb::kLaneSlots; ++lane) {
+        Check(g.s.MyMisState[lane] >= 0 && g.s.MyMisState[lane] <= 2);
+        Check(g.s.EnMisState[lane] >= 0 && g.s.EnMisState[lane] <= 2);
+    }
+}
+
+// One game for the whole run, since drawing the sprite sheets at start-up is slow; every input
+// starts from the state it had right after start-up.
+struct Harness {
+    ScriptedSocket winsock;
+    kb::NullSocketControl winsockL;
+    kb::VirtualClock clock;
+    kb::Game g;
+    kb::GameState fresh;
+    kb::FrameLoop freshLoop;
+    std::vector<std::u16string> goku, yomi;
+
+    Harness() : g(Make()) {
+        kb::Form_Load(g);
+        fresh = g.s;
+        freshLoop = g.loop;
+        goku = g.Goku;
+        yomi = g.Yomi;
+    }
+    kb::Services Make() {
+        kb::Services sv;
+        sv.clock = &clock;
+        sv.winsock = &winsock;
+        sv.winsockL = &winsockL;
+        sv.programDir = EmptyDir();
+        return sv;
+    }
+    kb::Game& Reset() {
+        winsock = ScriptedSocket();
+        clock.Set(3600000);
+        g.s = fresh;
+        g.loop = freshLoop;
+        g.Goku = goku;
+        g.Yomi = yomi;
+        g.Wrong.clear();
+        g.SortW.clear();
+        g.RecvBuf.clear();
+        g.ended = false;
+        g.rng.Seed(1);
+        return g;
+    }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0) return 0;
+    static Harness* harness = new Harness();
+    kb::Game& g = harness->Reset();
+    ScriptedSocket& winsock = harness->winsock;
+    g.s.GameMode = (data[0] & 1) ? kb::kModeClient : kb::kModeServer;
+    kb::GameStartInit(g);
+
+    for (size_t i = 1; i < size && !g.ended; ++i) {
+        switch (data[i]) {
+            case 0x00:
+                kb::PollNetwork(g);
+                break;
+            case 0xFF:
+                winsock.completeNext = true;
+                kb::PollNetwork(g);
+                break;
+            case 0xFE:
+                harness->clock.Advance(67);
+                kb::FramePass(g, harness->clock.TimeGetTime());
+                break;
+            default:
+                winsock.pendingArrival.push_back(static_cast<char>(data[i]));
+                continue;
+        }
+        CheckGame(g);
+    }
+    return 0;
+}
