@@ -79,7 +79,9 @@ const std::string& EmptyDir() {
     return dir;
 }
 
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool IsDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
 
 // Only an unfinished message may wait for the next arrival.
 bool TailIsUnfinished(const std::u16string& tail) {
@@ -96,8 +98,10 @@ void CheckGame(const kb::Game& g) {
     const auto& list = g.s.SendList;
     bool gap = false;
     for (const auto& slot : list) {
-        if (slot.empty()) gap = true;
-        else Check(!gap);  // occupied slots run from 0 without holes
+        if (slot.empty())
+            gap = true;
+        else
+            Check(!gap);  // occupied slots run from 0 without holes
     }
     Check(TailIsUnfinished(g.RecvBuf));
     for (int lane = 0; lane < kb::kLaneSlots; ++lane) {

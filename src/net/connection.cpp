@@ -15,7 +15,7 @@ namespace {
 
 // Routes the listener's events.
 class ListenerEvents : public SocketEvents {
-public:
+  public:
     explicit ListenerEvents(Game& g) : g_(g) {}
     void ConnectionRequest(int32_t requestID) override {
         if (!g_.ended) WinsockL_ConnectionRequest(g_, requestID);
@@ -23,13 +23,13 @@ public:
     void SendComplete() override {}
     void DataArrival(int32_t) override {}
 
-private:
+  private:
     Game& g_;
 };
 
 // Routes the data connection's events.
 class ConnectionEvents : public SocketEvents {
-public:
+  public:
     explicit ConnectionEvents(Game& g) : g_(g) {}
     void ConnectionRequest(int32_t) override {}
     void SendComplete() override {
@@ -39,7 +39,7 @@ public:
         if (!g_.ended) Winsock_DataArrival(g_, bytesTotal);
     }
 
-private:
+  private:
     Game& g_;
 };
 
@@ -66,9 +66,13 @@ void StartServer(Game& g) {
         g.ListenError = u"Cannot listen on port " + Num(g.sv.gamePort) + u": " + FromUtf8(why);
 }
 
-void ShowAddressWindow(Game& g) { g.sv.form2->Show(); }
+void ShowAddressWindow(Game& g) {
+    g.sv.form2->Show();
+}
 
-bool AddressWindowVisible(const Game& g) { return g.sv.form2->Visible(); }
+bool AddressWindowVisible(const Game& g) {
+    return g.sv.form2->Visible();
+}
 
 void WinsockL_ConnectionRequest(Game& g, int32_t requestID) {
     // Only a server still waiting for its client takes one. Any other request, a second client
@@ -107,7 +111,9 @@ void CloseWinsockL(Game& g) {
     g.ListenError.clear();
 }
 
-std::u16string LocalIP(Game& g) { return FromUtf8(g.sv.winsock->LocalIP()); }
+std::u16string LocalIP(Game& g) {
+    return FromUtf8(g.sv.winsock->LocalIP());
+}
 
 void PollNetwork(Game& g) {
     if (g.ended) return;

@@ -23,14 +23,14 @@ namespace kb {
 
 namespace {
 
-constexpr int kCodeServerHello = 0;   // 00: the server accepted the client
-constexpr int kCodeClientHello = 1;   // 01: the client answers
-constexpr int kCodeStart = 50;        // 50: the server starts the match
-constexpr int kCodeLaunch = 4;        // 04 L: a new missile in lane L
-constexpr int kCodeReinforce = 5;     // 05 L: the flying missile in lane L speeds up
-constexpr int kCodeCollision = 6;     // 06 L: both missiles in lane L meet
-constexpr int kCodeDecided = 51;      // 51 F L: a missile in lane L got through
-constexpr int kCodeCountDown = 99;    // 99 D: the start count-down reached D
+constexpr int kCodeServerHello = 0;           // 00: the server accepted the client
+constexpr int kCodeClientHello = 1;           // 01: the client answers
+constexpr int kCodeStart = 50;                // 50: the server starts the match
+constexpr int kCodeLaunch = 4;                // 04 L: a new missile in lane L
+constexpr int kCodeReinforce = 5;             // 05 L: the flying missile in lane L speeds up
+constexpr int kCodeCollision = 6;             // 06 L: both missiles in lane L meet
+constexpr int kCodeDecided = 51;              // 51 F L: a missile in lane L got through
+constexpr int kCodeCountDown = 99;            // 99 D: the start count-down reached D
 constexpr int kHighestLane = kLaneSlots - 1;  // the tables hold lanes 0..6
 
 // The code as two digits, like a leading-zero format of the number.
@@ -40,10 +40,14 @@ std::u16string FormatCode(int code) {
     return code < 0 ? u"-" + digits : digits;
 }
 
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool IsDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
 
 // A parameter character reads as its digit; anything else reads as 0.
-int ParamValue(char16_t c) { return IsDigit(c) ? c - u'0' : 0; }
+int ParamValue(char16_t c) {
+    return IsDigit(c) ? c - u'0' : 0;
+}
 
 // The leading number of a text, 0 when it starts with none.
 int LeadingNumber(std::u16string_view text) {

@@ -5,7 +5,7 @@
 namespace kb {
 
 class AddressWindow {
-public:
+  public:
     virtual ~AddressWindow() = default;
     virtual void Show() = 0;
     virtual void Hide() = 0;
@@ -16,14 +16,14 @@ public:
 
 // Holds the text and whether it is shown; the headless driver types into it.
 class HeadlessAddressWindow : public AddressWindow {
-public:
+  public:
     void Show() override { visible_ = true; }
     void Hide() override { visible_ = false; }
     bool Visible() const override { return visible_; }
     std::u16string Text() const override { return text_; }
     void SetText(const std::u16string& text) override { text_ = text; }
 
-private:
+  private:
     bool visible_ = false;
     std::u16string text_;
 };

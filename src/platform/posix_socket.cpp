@@ -46,7 +46,9 @@ struct PosixSocket::Lookup {
     std::vector<Address> addresses;
 };
 
-PosixSocket::~PosixSocket() { Close(); }
+PosixSocket::~PosixSocket() {
+    Close();
+}
 
 bool PosixSocket::BindListener(int family, std::string& why) {
     const int fd = socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
@@ -223,7 +225,9 @@ void PosixSocket::Fail() {
     ends_.clear();
 }
 
-std::string PosixSocket::GetData() { return std::exchange(in_, {}); }
+std::string PosixSocket::GetData() {
+    return std::exchange(in_, {});
+}
 
 void PosixSocket::Close() {
     if (fd_ >= 0) close(fd_);
@@ -307,7 +311,9 @@ void PosixSocket::Poll(SocketEvents& events) {
     if (got > 0) events.DataArrival(static_cast<int32_t>(in_.size()));
 }
 
-std::string PosixSocket::LocalIP() { return MainLocalAddress(); }
+std::string PosixSocket::LocalIP() {
+    return MainLocalAddress();
+}
 
 std::string MainLocalAddress() {
     ifaddrs* list = nullptr;

@@ -1,20 +1,20 @@
 #pragma once
 // The socket control on POSIX sockets: non-blocking, IPv4 and IPv6, driven by Poll between
 // frames. Host names are looked up on a helper thread so that connecting never blocks a frame.
+#include <sys/socket.h>
+
 #include <cstdint>
 #include <deque>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include <sys/socket.h>
-
 #include "platform/socket_control.h"
 
 namespace kb {
 
 class PosixSocket : public SocketControl {
-public:
+  public:
     PosixSocket() = default;
     ~PosixSocket() override;
     PosixSocket(const PosixSocket&) = delete;
@@ -36,7 +36,7 @@ public:
     // The port a listener is bound to (useful when listening on port 0).
     int BoundPort() const;
 
-private:
+  private:
     struct Lookup;
     struct Address {
         sockaddr_storage addr;

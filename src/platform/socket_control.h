@@ -18,7 +18,7 @@ enum class SocketState {
 };
 
 class SocketEvents {
-public:
+  public:
     virtual ~SocketEvents() = default;
     // A connection came in on a listener. Accept it on a data control during this event;
     // a request nobody accepts is closed when the event returns.
@@ -30,7 +30,7 @@ public:
 };
 
 class SocketControl {
-public:
+  public:
     virtual ~SocketControl() = default;
 
     virtual void SetLocalPort(int port) = 0;
@@ -65,7 +65,7 @@ public:
 // A control with no network behind it: listening works, nothing ever arrives, sends are taken
 // and never complete.
 class NullSocketControl : public SocketControl {
-public:
+  public:
     void SetLocalPort(int) override {}
     bool Listen(std::string&) override {
         state_ = SocketState::Listening;
@@ -82,7 +82,7 @@ public:
     std::string LocalIP() override { return "127.0.0.1"; }
     void Poll(SocketEvents&) override {}
 
-private:
+  private:
     SocketState state_ = SocketState::Closed;
 };
 

@@ -170,7 +170,8 @@ class NetGame : public RealSockets, public TestGame {
     }
 
     // A client that has typed the address of `listener` and been accepted as `peer`.
-    bool ConnectTo(RawListener& listener, RawPeer& peer, const std::u16string& host = u"127.0.0.1") {
+    bool ConnectTo(RawListener& listener, RawPeer& peer,
+                   const std::u16string& host = u"127.0.0.1") {
         g.sv.gamePort = listener.Port();
         g.s.GameMode = kModeClient;
         ShowAddressWindow(g);

@@ -174,7 +174,8 @@ TEST(PosixSocket, CloseDuringTheLookUpIsHarmless) {
 TEST(PosixSocket, LocalIpIsAnAddress) {
     const std::string ip = MainLocalAddress();
     unsigned char buf[sizeof(in6_addr)];
-    EXPECT_TRUE(inet_pton(AF_INET, ip.c_str(), buf) == 1 || inet_pton(AF_INET6, ip.c_str(), buf) == 1)
+    EXPECT_TRUE(inet_pton(AF_INET, ip.c_str(), buf) == 1 ||
+                inet_pton(AF_INET6, ip.c_str(), buf) == 1)
         << ip;
 }
 

@@ -1,12 +1,11 @@
 // A whole network match between two kanaburst-sim processes over loopback: the server and the
 // client are driven line by line, as two players would, and both sides' traces are checked.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -158,10 +157,13 @@ TEST(NetworkMatch, TwoDriversPlayAMatchToItsEnd) {
     client.Write("address 127.0.0.1\n");
 
     // The handshake and the count-down, which the client follows.
-    ASSERT_TRUE(RunBoth(server, client, 9000, [](const std::string& s, const std::string& c) {
-        return Field(s, "SceneNo") == "1" && Field(s, "StartCount") == "0" &&
-               Field(c, "StartCount") == "0" && Field(c, "InputOn") == "1";
-    })) << server.Dump() << "----\n" << client.Dump();
+    ASSERT_TRUE(RunBoth(server, client, 9000,
+                        [](const std::string& s, const std::string& c) {
+                            return Field(s, "SceneNo") == "1" && Field(s, "StartCount") == "0" &&
+                                   Field(c, "StartCount") == "0" && Field(c, "InputOn") == "1";
+                        }))
+        << server.Dump() << "----\n"
+        << client.Dump();
     EXPECT_EQ(server.Starting("send 0").front(), "send 00");
     EXPECT_TRUE(server.Has("send 50"));
     EXPECT_TRUE(client.Has("send 01"));
@@ -174,10 +176,14 @@ TEST(NetworkMatch, TwoDriversPlayAMatchToItsEnd) {
     // Lane 0: the client's slow missile meets the server's, launched and reinforced 4 times.
     client.Write(Fire(1));
     server.Write(Fire(5));
-    ASSERT_TRUE(RunBoth(server, client, 6000, [](const std::string& s, const std::string& c) {
-        return Field(s, "MyMisState").starts_with("[2,") &&
-               Field(c, "MyMisState").starts_with("[2,") && Field(c, "EnMisState").starts_with("[2,");
-    })) << server.Dump() << "----\n" << client.Dump();
+    ASSERT_TRUE(RunBoth(server, client, 6000,
+                        [](const std::string& s, const std::string& c) {
+                            return Field(s, "MyMisState").starts_with("[2,") &&
+                                   Field(c, "MyMisState").starts_with("[2,") &&
+                                   Field(c, "EnMisState").starts_with("[2,");
+                        }))
+        << server.Dump() << "----\n"
+        << client.Dump();
     EXPECT_TRUE(client.Has("send 040"));
     EXPECT_EQ(server.Starting("send 05").size(), 4u);
     EXPECT_NE(client.Received().find("040050050050050"), std::string::npos) << client.Received();
@@ -186,11 +192,14 @@ TEST(NetworkMatch, TwoDriversPlayAMatchToItsEnd) {
     // Lane 2: the client's missile, reinforced 8 times, gets through.
     client.Write("key 40\nkey 40\n" + Fire(9));
     std::string s, c;
-    ASSERT_TRUE(RunBoth(server, client, 8000, [&](const std::string& ss, const std::string& cc) {
-        s = ss;
-        c = cc;
-        return Field(ss, "SceneNo") == "2" && Field(cc, "SceneNo") == "2";
-    })) << server.Dump() << "----\n" << client.Dump();
+    ASSERT_TRUE(RunBoth(server, client, 8000,
+                        [&](const std::string& ss, const std::string& cc) {
+                            s = ss;
+                            c = cc;
+                            return Field(ss, "SceneNo") == "2" && Field(cc, "SceneNo") == "2";
+                        }))
+        << server.Dump() << "----\n"
+        << client.Dump();
     EXPECT_EQ(Field(s, "GameResult"), "\"LOSE\"");
     EXPECT_EQ(Field(c, "GameResult"), "\"WIN\"");
     EXPECT_TRUE(server.Has("send 5102"));

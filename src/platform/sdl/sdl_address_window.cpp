@@ -11,7 +11,7 @@ namespace kb {
 
 namespace {
 
-constexpr int kW = 300, kH = 40;                        // client area
+constexpr int kW = 300, kH = 40;                              // client area
 constexpr int kBoxX = 8, kBoxY = 8, kBoxW = 284, kBoxH = 24;  // the text box
 constexpr int kTextPoints = 10;
 constexpr uint32_t kFace = 0xF0F0F0, kWhite = 0xFFFFFF, kBorder = 0x7A7A7A;
@@ -40,7 +40,9 @@ bool SdlAddressWindow::Create(const std::string& caption, std::string& error) {
     return true;
 }
 
-uint32_t SdlAddressWindow::Id() const { return window_ ? SDL_GetWindowID(window_) : 0; }
+uint32_t SdlAddressWindow::Id() const {
+    return window_ ? SDL_GetWindowID(window_) : 0;
+}
 
 void SdlAddressWindow::Show() {
     visible_ = true;
@@ -95,8 +97,8 @@ void SdlAddressWindow::Redraw() {
     std::fill(pixels_.begin(), pixels_.end(), kFace);
     for (int y = kBoxY; y < kBoxY + kBoxH; ++y) {
         for (int x = kBoxX; x < kBoxX + kBoxW; ++x) {
-            const bool edge = y == kBoxY || y == kBoxY + kBoxH - 1 || x == kBoxX ||
-                              x == kBoxX + kBoxW - 1;
+            const bool edge =
+                y == kBoxY || y == kBoxY + kBoxH - 1 || x == kBoxX || x == kBoxX + kBoxW - 1;
             pixels_[y * kW + x] = edge ? kBorder : kWhite;
         }
     }

@@ -17,7 +17,7 @@ namespace kb {
 class FontEngine;
 
 class SdlAddressWindow : public AddressWindow {
-public:
+  public:
     explicit SdlAddressWindow(FontEngine& fonts) : fonts_(fonts) {}
     ~SdlAddressWindow() override;
     SdlAddressWindow(const SdlAddressWindow&) = delete;
@@ -35,7 +35,7 @@ public:
     std::u16string Text() const override { return text_; }
     void SetText(const std::u16string& text) override;
 
-private:
+  private:
     void Redraw();
 
     FontEngine& fonts_;
