@@ -11,13 +11,16 @@ namespace kb::test {
 // A whole RIFF/WAVE file image of 16-bit samples.
 inline std::vector<uint8_t> WaveImage(int rate, int channels, const std::vector<int16_t>& samples) {
     std::vector<uint8_t> w;
+    w.reserve(44 + samples.size() * 2);
     auto u32 = [&](uint32_t v) {
         for (int i = 0; i < 4; ++i) w.push_back(static_cast<uint8_t>(v >> (8 * i)));
     };
     auto u16 = [&](uint32_t v) {
         for (int i = 0; i < 2; ++i) w.push_back(static_cast<uint8_t>(v >> (8 * i)));
     };
-    auto tag = [&](const char* t) { w.insert(w.end(), t, t + 4); };
+    auto tag = [&](const char* t) {
+        for (int i = 0; i < 4; ++i) w.push_back(static_cast<uint8_t>(t[i]));
+    };
     const uint32_t data = static_cast<uint32_t>(samples.size() * 2);
     tag("RIFF");
     u32(36 + data);
