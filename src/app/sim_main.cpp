@@ -290,10 +290,12 @@ int main(int argc, char** argv) {
     while (!g.ended && std::getline(script, line)) {
         ++lineNo;
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        const auto first = line.find_first_not_of(" \t");
-        if (first == std::string::npos || line[first] == '#') continue;
+        // A '#' starts a comment, also after a command: no command's text can hold one.
+        const std::string code = line.substr(0, line.find('#'));
+        const auto first = code.find_first_not_of(" \t");
+        if (first == std::string::npos) continue;
         try {
-            sim.Exec(line.substr(first));
+            sim.Exec(code.substr(first, code.find_last_not_of(" \t") + 1 - first));
         } catch (const kb::ScriptError& e) {
             std::cerr << "kanaburst-sim: line " << lineNo << ": " << e.what << ": " << line << "\n";
             return 2;
