@@ -290,8 +290,11 @@ int main(int argc, char** argv) {
     while (!g.ended && std::getline(script, line)) {
         ++lineNo;
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        // A '#' starts a comment, also after a command: no command's text can hold one.
-        const std::string code = line.substr(0, line.find('#'));
+        // A '#' at the start of a line or after a blank starts a comment.
+        auto hash = line.find('#');
+        while (hash != std::string::npos && hash > 0 && line[hash - 1] != ' ' && line[hash - 1] != '\t')
+            hash = line.find('#', hash + 1);
+        const std::string code = line.substr(0, hash);
         const auto first = code.find_first_not_of(" \t");
         if (first == std::string::npos) continue;
         try {
