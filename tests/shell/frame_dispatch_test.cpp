@@ -110,7 +110,7 @@ TEST(FrameDispatch, TheFrameThatEndsTheMatchFinishesAsAMatchFrame) {
     GameState& s = t.g.s;
     Fly(s, false, 0, 416);  // one pixel from our base
     t.SetSecond(10);        // a new second comes with this frame
-    s.StartSec = u"9";
+    s.StartSec = Num(9);
 
     Main_Loop(t.g);
 
