@@ -13,7 +13,7 @@ namespace {
 
 constexpr int kW = 300, kH = 40;                              // client area
 constexpr int kBoxX = 8, kBoxY = 8, kBoxW = 284, kBoxH = 24;  // the text box
-constexpr int kTextPoints = 10;
+constexpr int kTextPoints = 12;
 constexpr uint32_t kFace = 0xF0F0F0, kWhite = 0xFFFFFF, kBorder = 0x7A7A7A;
 
 }  // namespace
