@@ -1,41 +1,21 @@
 // The headless driver end to end: scripts in, effect lines and screenshots out.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+
+#include "sim_runner.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct SimRun {
-    int status = 0;
-    std::string out;
-};
-
-SimRun RunSim(const std::string& script, const std::string& args = "") {
-    const fs::path file = fs::temp_directory_path() / ("kb-sim-" + std::to_string(::getpid()) + ".txt");
-    std::ofstream(file) << script;
-    const std::string cmd = std::string(KB_BINARY_DIR) + "/kanaburst-sim " + args + " " +
-                            file.string() + " 2>&1";
-    SimRun r;
-    FILE* p = popen(cmd.c_str(), "r");
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-    const int raw = pclose(p);
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    fs::remove(file);
-    return r;
-}
+using kb::test::RunSim;
+using kb::test::SimRun;
 
 std::string Field(const std::string& out, const std::string& name) {
-    const auto at = out.find("\"" + name + "\":");
-    if (at == std::string::npos) return "<missing>";
-    const auto start = at + name.size() + 3;
-    return out.substr(start, out.find_first_of(",}", start) - start);
+    return kb::test::JsonField(out, name);
 }
 
 TEST(SimDriver, WaitThenStateShowsTheSurfaceAndSteadyFrameRate) {

@@ -1,37 +1,21 @@
 // The headless driver's music: the real command interpreter over a silent player.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "sim_runner.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 std::vector<std::string> MusicLines(const std::string& script, int& status) {
-    const fs::path file =
-        fs::temp_directory_path() / ("kb-sim-music-" + std::to_string(::getpid()) + ".txt");
-    std::ofstream(file) << script;
-    const std::string cmd =
-        std::string(KB_BINARY_DIR) + "/kanaburst-sim " + file.string() + " 2>&1";
-    std::string out;
-    FILE* p = popen(cmd.c_str(), "r");
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    const int raw = pclose(p);
-    status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    fs::remove(file);
-    std::vector<std::string> lines;
-    std::istringstream in(out);
-    for (std::string line; std::getline(in, line);)
-        if (line.rfind("music ", 0) == 0 || line.rfind("kanaburst-sim", 0) == 0)
-            lines.push_back(line);
+    const kb::test::SimRun r = kb::test::RunSim(script);
+    status = r.status;
+    std::vector<std::string> lines = r.LinesStartingWith("music ");
+    for (const std::string& error : r.LinesStartingWith("kanaburst-sim")) lines.push_back(error);
     return lines;
 }
 

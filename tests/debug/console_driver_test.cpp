@@ -1,29 +1,17 @@
 // The driver's console lines end to end: console, copy, closeconsole.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
+#include "sim_runner.h"
+
+namespace kb::test {
 namespace {
 
-namespace fs = std::filesystem;
-
-std::string RunSim(const std::string& script) {
-    const fs::path file =
-        fs::temp_directory_path() / ("kb-console-" + std::to_string(::getpid()) + ".txt");
-    std::ofstream(file) << script;
-    const std::string cmd =
-        std::string(KB_BINARY_DIR) + "/kanaburst-sim " + file.string() + " 2>&1";
-    std::string out;
-    FILE* p = popen(cmd.c_str(), "r");
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    EXPECT_EQ(pclose(p), 0) << out;
-    fs::remove(file);
-    return out;
+std::string RunConsole(const std::string& script) {
+    const SimRun r = RunSim(script);
+    EXPECT_EQ(r.status, 0) << r.out;
+    return r.out;
 }
 
 bool Has(const std::string& out, const std::string& line) {
@@ -31,7 +19,7 @@ bool Has(const std::string& out, const std::string& line) {
 }
 
 TEST(ConsoleDriver, CommandsTypedWhileHiddenAreTracedNotLogged) {
-    const std::string out = RunSim("console 0401\ncopy\n");
+    const std::string out = RunConsole("console 0401\ncopy\n");
     EXPECT_TRUE(Has(out, "send 0401")) << out;
     EXPECT_TRUE(Has(out, "log 0 0401")) << out;
     EXPECT_TRUE(Has(out, "log 2 DEBUG : 0401")) << out;
@@ -39,7 +27,7 @@ TEST(ConsoleDriver, CommandsTypedWhileHiddenAreTracedNotLogged) {
 }
 
 TEST(ConsoleDriver, OpenedConsoleLogsAndCopiesWithCrLf) {
-    const std::string out = RunSim("mouse 2 1 31 31\nconsole 4\ncopy\n");
+    const std::string out = RunConsole("mouse 2 1 31 31\nconsole 4\ncopy\n");
     EXPECT_TRUE(Has(out, "log 2 DEBUG : 4")) << out;
     const auto at = out.find("clipboard ");
     ASSERT_NE(at, std::string::npos) << out;
@@ -49,14 +37,15 @@ TEST(ConsoleDriver, OpenedConsoleLogsAndCopiesWithCrLf) {
 
 TEST(ConsoleDriver, GestureWithCtrlLeavesItHidden) {
     const std::string out =
-        RunSim("mouse 2 3 31 31\nmouse 1 1 0 0\nmouse 2 1 32 0\nconsole 1\ncopy\n");
+        RunConsole("mouse 2 3 31 31\nmouse 1 1 0 0\nmouse 2 1 32 0\nconsole 1\ncopy\n");
     EXPECT_TRUE(Has(out, "clipboard ")) << out;
 }
 
 TEST(ConsoleDriver, ClosingDiscardsTheLog) {
-    const std::string out = RunSim("mouse 2 1 0 0\nconsole 2\ncloseconsole\nmouse 2 1 0 0\ncopy\n");
+    const std::string out = RunConsole("mouse 2 1 0 0\nconsole 2\ncloseconsole\nmouse 2 1 0 0\ncopy\n");
     EXPECT_TRUE(Has(out, "log 2 DEBUG : 2")) << out;
     EXPECT_TRUE(Has(out, "clipboard ")) << out;
 }
 
 }  // namespace
+}  // namespace kb::test
