@@ -1,8 +1,5 @@
 #include "scripts/replay.h"
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -90,26 +87,27 @@ Replay ParseReplay(const std::filesystem::path& path) {
     text << in.rdbuf();
     Replay r = ParseReplayText(text.str());
     r.path = path;
+    r.text = text.str();
     return r;
 }
 
-SimRun RunSim(const std::filesystem::path& script, const std::filesystem::path& cwd,
-              const std::optional<std::filesystem::path>& programDir) {
-    std::string cmd = "cd '" + cwd.string() + "' && '" + std::string(KB_BINARY_DIR) + "/kanaburst-sim'";
-    if (programDir) cmd += " --dir '" + programDir->string() + "'";
-    cmd += " '" + script.string() + "' 2>&1";
-    SimRun r;
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-    const int raw = pclose(p);
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    std::istringstream lines(r.out);
-    for (std::string line; std::getline(lines, line);)
-        if (line.starts_with("state ")) r.states.push_back(line.substr(6));
-    return r;
+SimRun PlayReplay(const Replay& r, const TempDir& programDir, const std::filesystem::path& work) {
+    // Shots land in the work directory, whatever directory the test runs in.
+    std::istringstream in(r.text);
+    std::string script;
+    for (std::string line; std::getline(in, line);) {
+        const std::string command = Trimmed(line.substr(0, line.find('#')));
+        if (command.starts_with("shot ")) line = "shot " + (work / Trimmed(command.substr(5))).string();
+        script += line + "\n";
+    }
+    std::string args;
+    if (r.words != "bundled") {
+        std::ifstream words(r.path.parent_path() / r.words, std::ios::binary);
+        if (!words) throw std::runtime_error("no word list " + r.words);
+        programDir.WriteFile("str.dat", std::string(std::istreambuf_iterator<char>(words), {}));
+        args = "--dir '" + programDir.Path().string() + "'";
+    }
+    return RunSim(script, args);
 }
 
 std::optional<std::string> StateValue(const std::string& json, const std::string& field, int index) {

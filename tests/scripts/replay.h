@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "sim_runner.h"
+#include "test_game.h"
+
 namespace kb::test {
 
 struct Expectation {
@@ -22,6 +25,7 @@ struct Expectation {
 
 struct Replay {
     std::filesystem::path path;
+    std::string text;
     std::string words;                            // a file name, or "bundled"
     std::vector<std::vector<Expectation>> states;  // one group per `state` line, in order
     std::vector<std::string> shots;                // files named by `shot` lines, in order
@@ -30,16 +34,9 @@ struct Replay {
 Replay ParseReplay(const std::filesystem::path& path);
 Replay ParseReplayText(const std::string& text);
 
-struct SimRun {
-    int status = -1;
-    std::string out;
-    std::vector<std::string> states;  // the JSON of each `state` line, in order
-};
-
-// Runs kanaburst-sim on the script with `cwd` as its working directory (where `shot` files
-// land) and `programDir` as its program directory (none: the build directory).
-SimRun RunSim(const std::filesystem::path& script, const std::filesystem::path& cwd,
-              const std::optional<std::filesystem::path>& programDir);
+// Plays a replay: its word list is installed in `programDir` (unless it runs on the bundled
+// one) and its `shot` files are written into `work`.
+SimRun PlayReplay(const Replay& r, const TempDir& programDir, const std::filesystem::path& work);
 
 // The raw JSON text of a field of a state, or of one element of a list field; nullopt when
 // there is no such field or element.

@@ -4,13 +4,11 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 
 #include "golden_image.h"
 #include "scripts/reading_keys.h"
 #include "scripts/replay.h"
 #include "shell/ustr.h"
-#include "test_game.h"
 
 namespace kb::test {
 namespace {
@@ -27,19 +25,6 @@ std::vector<std::string> ScriptNames() {
         if (entry.path().extension() == ".txt") names.push_back(entry.path().stem().string());
     std::sort(names.begin(), names.end());
     return names;
-}
-
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// A program directory for a replay: the named word list as str.dat, or the build directory
-// with everything bundled.
-std::optional<fs::path> ProgramDir(const Replay& r, const TempDir& dir) {
-    if (r.words == "bundled") return std::nullopt;
-    dir.WriteFile("str.dat", Slurp(ScriptsDir() / r.words));
-    return dir.Path();
 }
 
 void ExpectStates(const Replay& r, const SimRun& run) {
@@ -61,7 +46,7 @@ TEST_P(ReplayTest, ShowsWhatItSays) {
     ASSERT_FALSE(r.words.empty()) << "a replay names its word list with #@ words";
     ASSERT_FALSE(r.states.empty()) << "a replay checks something";
     TempDir programDir, work;
-    const SimRun run = RunSim(r.path, work.Path(), ProgramDir(r, programDir));
+    const SimRun run = PlayReplay(r, programDir, work.Path());
     ASSERT_EQ(run.status, 0) << run.out;
     EXPECT_EQ(run.out.find("msgbox"), std::string::npos) << run.out;
     ExpectStates(r, run);
@@ -103,7 +88,7 @@ TEST(ReplayFormat, StateValuesAreRawJson) {
 TEST(ReplayShots, CurtainThenTheResultAlone) {
     const Replay r = ParseReplay(ScriptsDir() / "match_over_shots.txt");
     TempDir programDir, work;
-    const SimRun run = RunSim(r.path, work.Path(), ProgramDir(r, programDir));
+    const SimRun run = PlayReplay(r, programDir, work.Path());
     ASSERT_EQ(run.status, 0) << run.out;
     auto load = [&](const std::string& name, std::vector<uint32_t>& px) {
         int w = 0, h = 0;
@@ -143,9 +128,7 @@ TEST(ReplayShots, CurtainThenTheResultAlone) {
 // keys are worked out from the list the game loaded. The frame is the same as with kaki5.dat
 // (player_wins_typing_every_word.txt): it depends on when the words are fired, not on which.
 TEST(ReplayBundled, PlayerTypesEveryWordAndWins) {
-    TempDir work;
-    work.WriteFile("list.txt", "state\n");
-    const SimRun list = RunSim(work.Path() / "list.txt", work.Path(), std::nullopt);
+    const SimRun list = RunSim("state\n");
     ASSERT_EQ(list.states.size(), 1u) << list.out;
 
     std::string script = "frames 15\nkey 13\nframes 60\n";
@@ -161,8 +144,7 @@ TEST(ReplayBundled, PlayerTypesEveryWordAndWins) {
         script += "# " + utf8 + "\n" + typed->lines + "key 13\n";
         script += word < 8 ? "frames 5\n" : "frames 2\nstate\nframes 1\nstate\n";
     }
-    work.WriteFile("win.txt", script);
-    const SimRun run = RunSim(work.Path() / "win.txt", work.Path(), std::nullopt);
+    const SimRun run = RunSim(script);
     ASSERT_EQ(run.status, 0) << run.out;
     ASSERT_EQ(run.states.size(), 2u) << script << run.out;
     EXPECT_EQ(StateValue(run.states[0], "SceneNo"), "1");
