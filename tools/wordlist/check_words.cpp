@@ -75,8 +75,9 @@ std::string to_utf8(std::u32string_view text) {
     return out;
 }
 
-// The characters the romaji conversion can produce; anything else in a reading
-// leaves the word impossible to finish.
+// The characters a player can type: what the romaji conversion produces, less
+// ～ ＋ ＊, which it knows but which no key of the game's keyboard handling
+// sends. Anything else in a reading leaves the word impossible to finish.
 bool in_reading_alphabet(char32_t c) {
     if (c >= U'ぁ' && c <= U'ん') {
         return c != U'ゎ' && c != U'ゐ' && c != U'ゑ';
@@ -84,7 +85,7 @@ bool in_reading_alphabet(char32_t c) {
     if (c >= U'０' && c <= U'９') {
         return true;
     }
-    return std::u32string_view(U"ヴ、。？！ー～＋＊・").find(c) != std::u32string_view::npos;
+    return std::u32string_view(U"ヴ、。？！ー・").find(c) != std::u32string_view::npos;
 }
 
 // CR and LF must only ever appear as a CR LF pair, and the last record must end
