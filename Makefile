@@ -9,15 +9,18 @@ PACKAGES := g++ cmake ninja-build pkg-config \
 	fonts-ipafont-gothic timgm6mb-soundfont libgtest-dev libbenchmark-dev \
 	libimgui-dev
 WORD_CHECK_PACKAGES := mecab mecab-ipadic-utf8 python3
+FUZZ_PACKAGES := clang libclang-rt-14-dev
+BENCH_PACKAGES := xvfb xauth xdotool time python3
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build run test check-words clean
+.PHONY: all deps configure build run test check-words clean asan bench fuzz soak install
 
 all: build
 
+# Installs the missing ones of $(PACKAGES) and of the list in EXTRA.
 deps:
-	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
+	@missing=$$(for p in $(PACKAGES) $(EXTRA); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 		echo "Installing: $$missing"; \
 		$(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y $$missing || \
@@ -45,3 +48,45 @@ check-words:
 
 clean:
 	rm -rf $(BUILD)
+
+# Every test under AddressSanitizer and UndefinedBehaviorSanitizer; any report stops the test
+# that made it and fails the run.
+asan: deps
+	cmake --preset debug-asan
+	cmake --build --preset debug-asan -j $(JOBS)
+	ctest --preset debug-asan -j $(JOBS)
+
+# Figures for this machine: one frame per scene, start-up, peak memory of a full match, and the
+# real window under Xvfb (idle processor use, frame spacing). Reports; never fails on a figure.
+bench:
+	@$(MAKE) --no-print-directory deps EXTRA="$(BENCH_PACKAGES)"
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS) --target kanaburst kanaburst-sim kanaburst_bench
+	./build-release/bench/kanaburst_bench
+	bench/measure-memory.sh build-release
+	bench/measure-window.sh build-release
+
+# Each libFuzzer target for FUZZ_SECONDS, starting from its committed seeds in
+# fuzz/corpus/<name>/; new inputs go to build-fuzz/corpus/, crashes to build-fuzz/crashes/.
+FUZZ_SECONDS ?= 60
+fuzz:
+	@$(MAKE) --no-print-directory deps EXTRA="$(FUZZ_PACKAGES)"
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS)
+	fuzz/run-all.sh build-fuzz $(FUZZ_SECONDS)
+
+# 500 computer matches back to back on the sanitizer build, memory printed every 50.
+SOAK_MATCHES ?= 500
+soak:
+	@$(MAKE) --no-print-directory deps EXTRA=python3
+	cmake --preset debug-asan
+	cmake --build --preset debug-asan -j $(JOBS) --target kanaburst-sim
+	bench/soak.py --sim build-asan/kanaburst-sim --matches $(SOAK_MATCHES)
+
+# The game under PREFIX: lib/kanaburst/ holds the program and its files, bin/kanaburst links
+# to it, and a menu entry with its icon goes under share/.
+PREFIX ?= /usr/local
+install:
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS) --target kanaburst
+	cmake --install build-release --prefix "$(PREFIX)"

@@ -1,0 +1,30 @@
+#pragma once
+// A game started the way the window program starts it (the real typeface, the bundled files),
+// but on a virtual clock and without a window, so one frame can be timed on its own.
+#include <memory>
+
+#include "platform/clock.h"
+#include "platform/sdl/sdl_images.h"
+#include "platform/sdl/ttf_fonts.h"
+#include "shell/game.h"
+
+namespace kb::bench {
+
+class BenchGame {
+public:
+    BenchGame();
+    Game& g() { return *game_; }
+    // Runs n frames 67 ms apart, as the frame loop would.
+    void Frames(int n);
+
+private:
+    VirtualClock clock_;
+    TtfFontEngine fonts_;
+    SdlImageLoader images_;
+    std::unique_ptr<Game> game_;
+};
+
+// Where the bundled files are: the build directory, or KB_ASSET_DIR from the environment.
+const char* AssetDir();
+
+}  // namespace kb::bench

@@ -1,0 +1,56 @@
+// Any key sequence into a match against the computer: key presses and releases go through the
+// romaji conversion and the typing judgement, frames let missiles fly, the match end and the
+// result screen return to the title, so every scene sees the keys.
+//
+// Each input byte is one event: 0xF0..0xFF run 1..16 frames; otherwise bit 6 chooses press
+// or release and the low six bits pick one of the keys below.
+#include <cstddef>
+#include <cstdint>
+
+#include "started_game.h"
+#include "typing/key_input.h"
+
+namespace {
+
+constexpr int kKeys[64] = {
+    'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L', 'M', 'N', 'O', 'P',
+    'Q', 'R', 'S', 'T', 'U', 'V', 'W', 'X', 'Y', 'Z', '0', '1', '2', '3', '4', '5',
+    '6', '7', '8', '9', 188, 190, 191, 189, 186, 187, 219, 221, 222, 220,
+    13,   // Enter
+    8,    // Backspace
+    38,   // Up
+    40,   // Down
+    37,   // Left
+    39,   // Right
+    27,   // Escape
+    32,   // Space
+    16,   // Shift
+    17,   // Control
+    9,    // Tab
+    46,   // Delete
+    112,  // F1
+    0, 255, 93, 96, 110,  // none, a code no key has, Apps, keypad 0 and .
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    kb::fuzz::StartedGame& f = kb::fuzz::StartedGame::Fresh();
+    f.EnterMatch();
+    kb::Game& g = f.g();
+    for (size_t i = 0; i < size && !g.ended; ++i) {
+        const uint8_t b = data[i];
+        if (b >= 0xF0) {
+            f.Frames(b - 0xEF);
+            continue;
+        }
+        const int code = kKeys[b & 0x3F];
+        const int shift = (b & 0x80) ? 1 : 0;
+        if (b & 0x40)
+            kb::Display_KeyUp(g, code, shift);
+        else
+            kb::Display_KeyDown(g, code, shift);
+    }
+    f.Frames(1);
+    return 0;
+}

@@ -1,0 +1,105 @@
+#include "started_game.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "shell/form.h"
+#include "shell/main_loop.h"
+#include "shell/scenes.h"
+
+namespace kb::fuzz {
+
+namespace {
+
+// Readings with doubled consonants, y-combinations, "ん", marks, digits, and two that no key
+// sequence can finish; UTF-8 with the byte-order mark.
+constexpr char kWords[] =
+    "\xEF\xBB\xBF"
+    "切符,きっぷ\r\n"
+    "東京,とうきょう\r\n"
+    "三百,さんびゃく\r\n"
+    "ヴァイオリン,ゔぁいおりん\r\n"
+    "１２３,１２３\r\n"
+    "長音,ちょーおん\r\n"
+    "句読点,、。・\r\n"
+    "記号,？！\r\n"
+    "カタカナ,カタカナ\r\n";
+
+std::string MakeProgramDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "kb-fuzz-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) std::abort();
+    std::ofstream(std::filesystem::path(pattern) / "str.dat", std::ios::binary) << kWords;
+    return pattern;
+}
+
+std::vector<Surface*> Surfaces(Game& g) {
+    return {&g.Display, &g.PIC, &g.IM, &g.IM2, &g.EF, &g.EXPpic, &g.BACKpic, &g.Waku};
+}
+
+}  // namespace
+
+StartedGame::StartedGame() : clock_(3600000, 7) {
+    Services sv;
+    sv.clock = &clock_;
+    sv.programDir = MakeProgramDir();
+    game_ = std::make_unique<Game>(sv);
+    if (!Form_Load(*game_)) std::abort();
+    Frames(16);  // past the first second: Fps is measured
+    Save();
+}
+
+StartedGame& StartedGame::Fresh() {
+    static StartedGame* game = new StartedGame();  // lives until the process ends
+    game->Restore();
+    return *game;
+}
+
+void StartedGame::Save() {
+    Game& g = *game_;
+    saved_.now = clock_.TimeGetTime();
+    saved_.s = g.s;
+    saved_.loop = g.loop;
+    saved_.rng = g.rng;
+    saved_.surfaces.clear();
+    for (Surface* s : Surfaces(g)) saved_.surfaces.push_back(*s);
+    saved_.Goku = g.Goku;
+    saved_.Yomi = g.Yomi;
+    saved_.Wrong = g.Wrong;
+    saved_.SortW = g.SortW;
+}
+
+void StartedGame::Restore() {
+    Game& g = *game_;
+    clock_.Set(saved_.now);
+    g.s = saved_.s;
+    g.loop = saved_.loop;
+    g.rng = saved_.rng;
+    const std::vector<Surface*> surfaces = Surfaces(g);
+    for (size_t i = 0; i < surfaces.size(); ++i) *surfaces[i] = saved_.surfaces[i];
+    g.Goku = saved_.Goku;
+    g.Yomi = saved_.Yomi;
+    g.Wrong = saved_.Wrong;
+    g.SortW = saved_.SortW;
+    g.RecvBuf.clear();
+    g.ended = false;
+}
+
+void StartedGame::Frames(int n) {
+    for (int i = 0; i < n && !game_->ended; ++i) {
+        clock_.Advance(67);
+        FramePass(*game_, clock_.TimeGetTime());
+    }
+}
+
+void StartedGame::EnterMatch() {
+    game_->s.GameMode = kModeCom;
+    game_->s.MenuNo = 4;
+    GameStartInit(*game_);
+    game_->s.StartCount = 0;
+    game_->s.InputOn = 1;
+}
+
+}  // namespace kb::fuzz
