@@ -1,6 +1,8 @@
 // The game: one window, the frame loop at 15 frames per second, events between frames.
 #include <SDL.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "debug/debug_log.h"
@@ -151,6 +153,9 @@ int main(int, char**) {
     g.Display.onRefresh = [&window](const kb::Surface& s) { window.Present(s); };
     debugWin.onCommandKey = [&g](int key) { kb::SndTxt_KeyDown(g, key, 0); };
     debugWin.onCopy = [&g] { kb::Command1_Click(g); };
+    // KB_FRAME_LOG=FILE records the timer value at every frame start, for measuring pacing.
+    const char* frameLogPath = std::getenv("KB_FRAME_LOG");
+    std::FILE* frameLog = frameLogPath ? std::fopen(frameLogPath, "w") : nullptr;
 
     if (kb::Form_Load(g)) {
         while (!g.ended) {
@@ -163,10 +168,14 @@ int main(int, char**) {
             while (!g.ended && SDL_PollEvent(&ev)) HandleEvent(g, window, form2, debugWin, ev);
             if (g.ended) break;
             kb::PollNetwork(g);
-            kb::FramePass(g, clock.TimeGetTime());
+            if (kb::FramePass(g, clock.TimeGetTime()) && frameLog) {
+                std::fprintf(frameLog, "%u\n", g.loop.LastFrameTime);
+                std::fflush(frameLog);
+            }
             debugWin.Redraw();
         }
     }
+    if (frameLog) std::fclose(frameLog);
     debugWin.Unload();  // its renderer and textures must go before SDL does
     SDL_Quit();
     return 0;

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# The real game window under a virtual X server: start-up to the first frame, processor use
+# on the title and during a match against the computer, the spacing of frame starts, and the
+# window program's peak memory. Reports figures; never fails on them.
+#   bench/measure-window.sh [BUILD_DIR] [SECONDS_PER_PHASE]
+# Needs xvfb-run and xdotool (make bench installs them).
+set -euo pipefail
+build=${1:-build-release}
+seconds=${2:-10}
+here=$(cd "$(dirname "$0")" && pwd)
+for tool in xvfb-run xdotool python3; do
+    command -v "$tool" >/dev/null || { echo "measure-window: $tool is missing, skipped"; exit 0; }
+done
+# SDL's dummy audio driver still mixes and synthesises the music in real time, as a sound
+# card would make it; a build machine has no sound card of its own.
+SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy} \
+    xvfb-run -a -s "-screen 0 1024x768x24" \
+    python3 "$here/measure_window.py" "$build/kanaburst" "$seconds"

@@ -1,0 +1,137 @@
+// Missing, empty and corrupt sound, music and background files, no audio device, and no usable
+// typeface: each gives its designed outcome or a clear message, and a game that starts keeps
+// drawing every frame.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "robustness/whole_game.h"
+
+namespace kb::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kJunk = "RIFF\x04\x00\x00\x00WAVEjunk that is not a picture, a wave or a piece";
+
+enum class Outcome { Silent, SoundBox, StartUpFails };
+
+struct MediaCase {
+    const char* name;
+    const char* file;
+    const char* bytes;  // nullptr: the file is removed
+    Outcome outcome;
+    bool synthesise = false;
+};
+
+void PrintTo(const MediaCase& c, std::ostream* os) { *os << c.name; }
+
+class BadMedia : public ::testing::TestWithParam<MediaCase> {};
+
+TEST_P(BadMedia, GivesItsOutcome) {
+    const MediaCase& c = GetParam();
+    WholeGame w(c.synthesise);
+    if (c.bytes)
+        w.Spoil(c.file, c.bytes);
+    else
+        w.Remove(c.file);
+    const bool started = w.Start();
+    const std::vector<std::string> boxes = w.Boxes();
+    switch (c.outcome) {
+        case Outcome::Silent:
+            EXPECT_TRUE(started);
+            EXPECT_TRUE(boxes.empty()) << boxes[0];
+            break;
+        case Outcome::SoundBox:
+            EXPECT_TRUE(started);
+            ASSERT_EQ(boxes.size(), 1u);
+            EXPECT_TRUE(boxes[0].starts_with("VbDSnd.Dll|")) << boxes[0];
+            break;
+        case Outcome::StartUpFails:
+            EXPECT_FALSE(started);
+            EXPECT_EQ(boxes, std::vector<std::string>{"Kanaburst|ゲーム起動に失敗しました"});
+            EXPECT_TRUE(w.g->ended);
+            return;
+    }
+    EXPECT_TRUE(w.PlayAMatch());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Robustness, BadMedia,
+    ::testing::Values(
+        MediaCase{"MissingSound", "fire.wav", nullptr, Outcome::Silent},
+        MediaCase{"EmptySound", "exp.wav", "", Outcome::SoundBox},
+        // Readable but no wave: the library gives no buffer, the slot stays empty silently.
+        MediaCase{"CorruptSound", "Hit.wav", kJunk.c_str(), Outcome::Silent},
+        MediaCase{"MissingMusic", "title.mid", nullptr, Outcome::Silent},
+        MediaCase{"EmptyMusic", "music01.mid", "", Outcome::Silent},
+        MediaCase{"CorruptTitleMusicSynthesised", "title.mid", kJunk.c_str(), Outcome::Silent,
+                  true},
+        MediaCase{"CorruptMatchMusic", "music01.mid", kJunk.c_str(), Outcome::Silent},
+        MediaCase{"EmptyBackground", "back.jpg", "", Outcome::StartUpFails},
+        MediaCase{"CorruptBackground", "back.jpg", kJunk.c_str(), Outcome::StartUpFails}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(NoAudioDevice, OneBoxThenTheGamePlaysSilently) {
+    const char* old = std::getenv("SDL_AUDIODRIVER");
+    const std::string saved = old ? old : "";
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    WholeGame w;
+    const bool started = w.Start();
+    const std::vector<std::string> boxes = w.Boxes();
+    EXPECT_TRUE(started);
+    EXPECT_EQ(boxes, std::vector<std::string>{"VbDSnd.Dll|Direct Soundインターフェースが作成できません。"});
+    EXPECT_TRUE(w.PlayAMatch());
+    setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
+}
+
+// Runs a program and returns its exit status, with its standard error in `err`.
+int RunProgram(const std::string& command, std::string& err) {
+    const std::string errFile = (fs::temp_directory_path() / "kb-robust-err.txt").string();
+    const int status = std::system((command + " 2>" + errFile + " >/dev/null").c_str());
+    std::FILE* f = std::fopen(errFile.c_str(), "r");
+    err.clear();
+    if (f) {
+        char buf[4096];
+        size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) err.append(buf, n);
+        std::fclose(f);
+    }
+    fs::remove(errFile);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// A program directory whose typeface file is not a font: the game's own ipag.ttf wins over the
+// system's, so both programs must refuse to start and say why.
+TEST(NoFont, DriverSaysWhichFileAndWhatToInstall) {
+    TempDir dir;
+    dir.WriteFile("ipag.ttf", "not a font");
+    std::string err;
+    const int code = RunProgram("echo 'frames 1' | " + std::string(KB_BINARY_DIR) +
+                             "/kanaburst-sim --dir " + dir.Path().string(),
+                         err);
+    EXPECT_EQ(code, 1);
+    EXPECT_NE(err.find("cannot open the font " + (dir.Path() / "ipag.ttf").string()),
+              std::string::npos)
+        << err;
+    EXPECT_NE(err.find("fonts-ipafont-gothic"), std::string::npos) << err;
+}
+
+TEST(NoFont, GameShowsTheStartUpFailureAndEnds) {
+    TempDir dir;
+    dir.WriteFile("ipag.ttf", "");
+    fs::copy_file(fs::path(KB_BINARY_DIR) / "kanaburst", dir.Path() / "kanaburst");
+    std::string err;
+    const int code = RunProgram("SDL_VIDEODRIVER=dummy timeout 30 " + (dir.Path() / "kanaburst").string(), err);
+    EXPECT_EQ(code, 1);
+    EXPECT_NE(err.find("ゲーム起動に失敗しました"), std::string::npos) << err;
+    EXPECT_NE(err.find("ipag.ttf"), std::string::npos) << err;
+}
+
+}  // namespace
+}  // namespace kb::test
