@@ -2,11 +2,14 @@
 // romaji conversion and the typing judgement, frames let missiles fly, the match end and the
 // result screen return to the title, so every scene sees the keys.
 //
-// Each input byte is one event: 0xF0..0xFF run 1..16 frames; otherwise bit 6 chooses press
-// or release and the low six bits pick one of the keys below.
+// Each input byte is one event: 0xF0..0xFD run a frame, 0xFE a second of frames, 0xFF ends the
+// match as a missile getting through would (so the fuzzer reaches the result screen and the
+// title without flying a missile across); otherwise bit 6 chooses press or release, bit 7
+// the Shift state passed along, and the low six bits one of the keys below.
 #include <cstddef>
 #include <cstdint>
 
+#include "shell/scenes.h"
 #include "started_game.h"
 #include "typing/key_input.h"
 
@@ -40,8 +43,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     kb::Game& g = f.g();
     for (size_t i = 0; i < size && !g.ended; ++i) {
         const uint8_t b = data[i];
+        if (b == 0xFF) {
+            if (g.s.SceneNo == kb::kSceneMatch) kb::Game_End(g, u"LOSE");
+            continue;
+        }
         if (b >= 0xF0) {
-            f.Frames(b - 0xEF);
+            f.Frames(b == 0xFE ? 15 : 1);
             continue;
         }
         const int code = kKeys[b & 0x3F];
