@@ -75,13 +75,16 @@ fuzz:
 	cmake --build --preset fuzz -j $(JOBS)
 	fuzz/run-all.sh build-fuzz $(FUZZ_SECONDS)
 
-# 500 computer matches back to back on the sanitizer build, memory printed every 50.
+# 500 computer matches back to back on the sanitizer build, memory printed every 50; then 50
+# network matches between two drivers over loopback.
 SOAK_MATCHES ?= 500
+SOAK_NET_MATCHES ?= 50
 soak:
 	@$(MAKE) --no-print-directory deps EXTRA=python3
 	cmake --preset debug-asan
 	cmake --build --preset debug-asan -j $(JOBS) --target kanaburst-sim
 	bench/soak.py --sim build-asan/kanaburst-sim --matches $(SOAK_MATCHES)
+	bench/soak_network.py --sim build-asan/kanaburst-sim --matches $(SOAK_NET_MATCHES)
 
 # The game under PREFIX: lib/kanaburst/ holds the program and its files, bin/kanaburst links
 # to it, and a menu entry with its icon goes under share/.

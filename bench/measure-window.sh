@@ -13,6 +13,12 @@ for tool in xvfb-run xdotool python3; do
 done
 # SDL's dummy audio driver still mixes and synthesises the music in real time, as a sound
 # card would make it; a build machine has no sound card of its own.
-SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy} \
+export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+# Twice: with SDL's own choice of renderer (under Xvfb that is OpenGL drawn by Mesa's llvmpipe,
+# which brings LLVM into the process) and with SDL's software renderer.
+for renderer in default software; do
+    echo "-- renderer: $renderer"
+    if [ "$renderer" = software ]; then export SDL_RENDER_DRIVER=software; fi
     xvfb-run -a -s "-screen 0 1024x768x24" \
-    python3 "$here/measure_window.py" "$build/kanaburst" "$seconds"
+        python3 "$here/measure_window.py" "$build/kanaburst" "$seconds"
+done

@@ -69,7 +69,8 @@ def main():
         time.sleep(5.0)  # the start count-down
         match_cpu, match_gaps = measure_phase(proc.pid, log, seconds)
         with open(f"/proc/{proc.pid}/status") as f:
-            peak_kb = next(int(l.split()[1]) for l in f if l.startswith("VmHWM:"))
+            status = {l.split(":")[0]: l.split()[1] for l in f if l.startswith(("VmHWM:", "RssAnon:"))}
+        peak_kb, anon_kb = int(status["VmHWM"]), int(status["RssAnon"])
     finally:
         proc.terminate()
         proc.wait(timeout=10)
@@ -82,7 +83,8 @@ def main():
     print(f"frame start spacing over {len(gaps)} frames: median {statistics.median(gaps):.0f} ms "
           f"(target 67), 99th percentile {percentile(gaps, 99)} ms (target < 75), "
           f"max {max(gaps)} ms")
-    print(f"window program peak resident memory: {peak_kb / 1024:.1f} MB (target < 80 MB)")
+    print(f"window program peak resident memory: {peak_kb / 1024:.1f} MB (target < 80 MB), "
+          f"of it {anon_kb / 1024:.1f} MB the program's own (not shared libraries' pages)")
 
 
 if __name__ == "__main__":

@@ -10,6 +10,7 @@ on the sanitizer build (make soak): any sanitizer report, crash or stuck match f
     bench/soak.py --sim build-asan/kanaburst-sim [--matches 500] [--seed 1]
 """
 import argparse
+import collections
 import json
 import os
 import random
@@ -34,16 +35,17 @@ SUPPRESSIONS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "t
 
 
 class Driver:
-    def __init__(self, sim, seed):
-        env = dict(os.environ, SDL_VIDEODRIVER="dummy", SDL_AUDIODRIVER="dummy",
+    def __init__(self, sim, seed, args=(), env=None):
+        env = dict(os.environ, **(env or {}), SDL_VIDEODRIVER="dummy", SDL_AUDIODRIVER="dummy",
                    ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1",
                    LSAN_OPTIONS=f"suppressions={SUPPRESSIONS}:print_suppressions=0",
                    UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1")
         self.stderr = open(f"/tmp/kb-soak-{os.getpid()}.err", "w+")
-        self.proc = subprocess.Popen([sim, "--seed", str(seed)], stdin=subprocess.PIPE,
+        self.proc = subprocess.Popen([sim, "--seed", str(seed), *args], stdin=subprocess.PIPE,
                                      stdout=subprocess.PIPE, stderr=self.stderr, env=env,
                                      text=True, encoding="utf-8", bufsize=1)
         self.pending = []
+        self.recent = collections.deque(maxlen=40)  # the last effect lines, for failure reports
 
     def send(self, *lines):
         self.pending.extend(lines)
@@ -59,6 +61,7 @@ class Driver:
                 raise SystemExit(f"soak: the driver ended (exit {self.proc.wait()}):\n{self.errors()}")
             if line.startswith("state "):
                 return json.loads(line[6:])
+            self.recent.append(line.rstrip("\n"))
 
     def key(self, code):
         self.send(f"key {code}")
