@@ -34,6 +34,15 @@ FPS = 15
 SUPPRESSIONS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tools", "sanitize", "lsan.supp")
 
 
+class DriverEnded(Exception):
+    """The driver process ended; `lines` are its last effect lines."""
+
+    def __init__(self, code, lines, errors):
+        super().__init__(f"the driver ended (exit {code}) after:\n" + "\n".join(lines) +
+                         f"\n{errors}")
+        self.lines = list(lines)
+
+
 class Driver:
     def __init__(self, sim, seed, args=(), env=None):
         env = dict(os.environ, **(env or {}), SDL_VIDEODRIVER="dummy", SDL_AUDIODRIVER="dummy",
@@ -58,7 +67,7 @@ class Driver:
         while True:
             line = self.proc.stdout.readline()
             if not line:
-                raise SystemExit(f"soak: the driver ended (exit {self.proc.wait()}):\n{self.errors()}")
+                raise DriverEnded(self.proc.wait(), self.recent, self.errors())
             if line.startswith("state "):
                 return json.loads(line[6:])
             self.recent.append(line.rstrip("\n"))
@@ -191,7 +200,10 @@ def main():
     wins = typed = missed = 0
     rss = []
     for match in range(args.matches):
-        result, keys, misses = play_match(d, rng, match)
+        try:
+            result, keys, misses = play_match(d, rng, match)
+        except DriverEnded as e:
+            raise SystemExit(f"soak: match {match + 1}: {e}")
         wins += result == "WIN"
         typed += keys
         missed += misses
