@@ -47,7 +47,7 @@ void SetPan(int channel, int32_t pan) {
 }  // namespace
 
 struct MixerSoundDevice::Buffer {
-    SDL_AudioSpec spec{};      // as recorded
+    SDL_AudioSpec recorded{};  // the wave as recorded
     std::vector<uint8_t> pcm;  // our own copy of the recorded samples
     int channel = 0;
     std::map<int, std::unique_ptr<Rendering>> byFrequency;
@@ -62,7 +62,7 @@ struct MixerSoundDevice::Buffer {
         // Whole-buffer conversion: SDL's streaming resampler drops the last few hundred
         // frames of a sound.
         SDL_AudioCVT cvt;
-        if (SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, frequency, format,
+        if (SDL_BuildAudioCVT(&cvt, recorded.format, recorded.channels, frequency, format,
                               static_cast<Uint8>(channels), rate) < 0)
             return nullptr;
         auto r = std::make_unique<Rendering>();
@@ -94,16 +94,16 @@ int32_t MixerSoundDevice::Initialize() {
 int32_t MixerSoundDevice::CreateBuffer(int32_t device, const uint8_t* image, size_t size,
                                        int32_t /*flags: nothing depends on them*/) {
     if (!open_ || device != kDevice || !IsWaveImage(image, size)) return 0;
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec recorded{};
     Uint8* data = nullptr;
     Uint32 length = 0;
     SDL_RWops* rw = SDL_RWFromConstMem(image, static_cast<int>(size));
-    if (!rw || !SDL_LoadWAV_RW(rw, 1, &spec, &data, &length)) return 0;
+    if (!rw || !SDL_LoadWAV_RW(rw, 1, &recorded, &data, &length)) return 0;
     auto b = std::make_unique<Buffer>();
-    b->spec = spec;
+    b->recorded = recorded;
     b->pcm.assign(data, data + length);
     SDL_FreeWAV(data);
-    if (b->pcm.empty() || !b->At(spec.freq)) return 0;
+    if (b->pcm.empty() || !b->At(recorded.freq)) return 0;
     b->channel = UnusedChannel();
     if (b->channel >= Mix_AllocateChannels(-1)) Mix_AllocateChannels(b->channel + 16);
     buffers_[++lastBuffer_] = std::move(b);
@@ -131,7 +131,7 @@ void MixerSoundDevice::Play(int32_t buffer) {
     Buffer* b = Find(buffer);
     if (!b || Mix_Playing(b->channel)) return;
     SetPan(b->channel, 0);
-    Start(*b, b->spec.freq);
+    Start(*b, b->recorded.freq);
 }
 
 void MixerSoundDevice::PlayEx(int32_t buffer, int32_t /*value: unused*/, int32_t pan,
