@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real game window under a virtual X server: start-up to the first frame, processor use
-# on the title and during a match against the computer, the spacing of frame starts, and the
-# window program's peak memory. Reports figures; never fails on them.
+# on the title and during a match against the computer, the spacing of frame starts, the
+# window program's peak memory and how fast it answers a network peer. Reports figures;
+# never fails on them.
 #   bench/measure-window.sh [BUILD_DIR] [SECONDS_PER_PHASE]
 # Needs xvfb-run and xdotool (make bench installs them).
 set -euo pipefail
@@ -22,3 +23,5 @@ for renderer in default software; do
     xvfb-run -a -s "-screen 0 1024x768x24" \
         python3 "$here/measure_window.py" "$build/kanaburst" "$seconds"
 done
+echo "-- network replies (the window program as server)"
+xvfb-run -a -s "-screen 0 1024x768x24" python3 "$here/measure_net_latency.py" "$build/kanaburst"

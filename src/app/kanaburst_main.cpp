@@ -18,6 +18,7 @@
 #include "platform/sdl/sdl_dialogs.h"
 #include "platform/sdl/sdl_images.h"
 #include "platform/sdl/ttf_fonts.h"
+#include "shell/event_loop.h"
 #include "shell/form.h"
 #include "shell/main_loop.h"
 #include "shell/ustr.h"
@@ -101,6 +102,42 @@ void HandleEvent(kb::Game& g, kb::MainWindow& window, kb::SdlAddressWindow& form
     }
 }
 
+// The window's events: keys, mouse and windows come from SDL's queue, and the socket watcher
+// wakes the sleep with an event of our own.
+class WindowLoopHost : public kb::LoopHost {
+  public:
+    WindowLoopHost(kb::MainWindow& window, kb::SdlAddressWindow& form2, kb::SdlDebugConsole& debugWin,
+                   std::FILE* frameLog)
+        : window_(window), form2_(form2), debugWin_(debugWin), frameLog_(frameLog),
+          wakeEvent_(SDL_RegisterEvents(1)) {}
+
+    void Sleep(uint32_t ms) override { SDL_WaitEventTimeout(nullptr, static_cast<int>(ms)); }
+    void Wake() override {
+        SDL_Event ev{};
+        ev.type = wakeEvent_;
+        SDL_PushEvent(&ev);
+    }
+    void PumpEvents(kb::Game& g) override {
+        SDL_Event ev;
+        while (!g.ended && SDL_PollEvent(&ev))
+            if (ev.type != wakeEvent_) HandleEvent(g, window_, form2_, debugWin_, ev);
+    }
+    void PassDone(kb::Game& g, bool frameRan) override {
+        if (frameRan && frameLog_) {
+            std::fprintf(frameLog_, "%u\n", g.loop.LastFrameTime);
+            std::fflush(frameLog_);
+        }
+        debugWin_.Redraw();
+    }
+
+  private:
+    kb::MainWindow& window_;
+    kb::SdlAddressWindow& form2_;
+    kb::SdlDebugConsole& debugWin_;
+    std::FILE* frameLog_;
+    const uint32_t wakeEvent_;
+};
+
 }  // namespace
 
 int main(int, char**) {
@@ -149,6 +186,8 @@ int main(int, char**) {
     sv.winsockL = &winsockL;
     sv.form2 = &form2;
     sv.debugWin = &debugWin;
+    // KB_PORT moves the game's port, so that measurements run without root beside another game.
+    if (const char* port = std::getenv("KB_PORT")) sv.gamePort = std::atoi(port);
     kb::Game g(sv);
     g.Display.onRefresh = [&window](const kb::Surface& s) { window.Present(s); };
     debugWin.onCommandKey = [&g](int key) { kb::SndTxt_KeyDown(g, key, 0); };
@@ -158,22 +197,8 @@ int main(int, char**) {
     std::FILE* frameLog = frameLogPath ? std::fopen(frameLogPath, "w") : nullptr;
 
     if (kb::Form_Load(g)) {
-        while (!g.ended) {
-            // Sleep until the next frame is due or an event arrives: an idle game costs
-            // next to nothing, and events still run between frames.
-            SDL_Event ev;
-            const uint32_t wait = kb::UntilNextFrame(g, clock.TimeGetTime());
-            if (wait > 0 && SDL_WaitEventTimeout(&ev, static_cast<int>(wait)))
-                HandleEvent(g, window, form2, debugWin, ev);
-            while (!g.ended && SDL_PollEvent(&ev)) HandleEvent(g, window, form2, debugWin, ev);
-            if (g.ended) break;
-            kb::PollNetwork(g);
-            if (kb::FramePass(g, clock.TimeGetTime()) && frameLog) {
-                std::fprintf(frameLog, "%u\n", g.loop.LastFrameTime);
-                std::fflush(frameLog);
-            }
-            debugWin.Redraw();
-        }
+        WindowLoopHost host(window, form2, debugWin, frameLog);
+        kb::EventLoop(g, host).Run();
     }
     if (frameLog) std::fclose(frameLog);
     debugWin.Unload();  // its renderer and textures must go before SDL does

@@ -4,14 +4,13 @@
 //   kanaburst-sim [--dir DIR] [--seed N] [--realtime] [SCRIPT]
 #include <SDL.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
-#include <thread>
+#include <memory>
 
 #include "app/sim_state.h"
 #include "debug/debug_log.h"
@@ -22,6 +21,7 @@
 #include "platform/posix_socket.h"
 #include "platform/sdl/sdl_images.h"
 #include "platform/sdl/ttf_fonts.h"
+#include "shell/event_loop.h"
 #include "shell/form.h"
 #include "shell/main_loop.h"
 #include "shell/ustr.h"
@@ -70,7 +70,10 @@ long ParseNumber(std::istringstream& in, const char* what) {
 class Sim {
 public:
     Sim(Game& g, Clock& clock, VirtualClock* virtualClock, SilentMidiPlayer& midi)
-        : g_(g), clock_(clock), virtual_(virtualClock), midi_(midi) {}
+        : g_(g), clock_(clock), virtual_(virtualClock), midi_(midi) {
+        // In real time the game runs the window program's loop; the script's lines are its events.
+        if (!virtual_) loop_ = std::make_unique<EventLoop>(g_, host_);
+    }
 
     void Exec(const std::string& line);
 
@@ -86,6 +89,8 @@ private:
     Clock& clock_;
     VirtualClock* virtual_;  // null when the real clocks pace the game
     SilentMidiPlayer& midi_;
+    QuietLoopHost host_;
+    std::unique_ptr<EventLoop> loop_;  // real time only
 };
 
 void Sim::RunFrames(long n) {
@@ -94,11 +99,7 @@ void Sim::RunFrames(long n) {
             virtual_->Advance(67);
             Frame();
         } else {
-            const uint32_t before = g_.loop.LastFrameTime;
-            while (!g_.ended && g_.loop.LastFrameTime == before) {
-                std::this_thread::sleep_for(
-                    std::chrono::milliseconds(std::min<uint32_t>(5, UntilNextFrame(g_, clock_.TimeGetTime()))));
-                Frame();
+            while (!g_.ended && !loop_->Pass()) {
             }
         }
     }
@@ -120,12 +121,7 @@ void Sim::Wait(long ms) {
         virtual_->Set(start + total);
         return;
     }
-    while (!g_.ended && clock_.TimeGetTime() - start < total) {
-        const uint32_t left = total - (clock_.TimeGetTime() - start);
-        std::this_thread::sleep_for(std::chrono::milliseconds(
-            std::min({left, UntilNextFrame(g_, clock_.TimeGetTime()), 5u})));
-        Frame();
-    }
+    while (!g_.ended && clock_.TimeGetTime() - start < total) loop_->Pass(total - (clock_.TimeGetTime() - start));
 }
 
 void Sim::Exec(const std::string& line) {

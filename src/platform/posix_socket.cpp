@@ -7,6 +7,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -39,11 +40,20 @@ void SetNoDelay(int fd) {
 }  // namespace
 
 // Filled by the helper thread, read by Poll. Shared so that a control closed during the
-// look-up does not leave the thread writing into freed memory.
+// look-up does not leave the thread writing into freed memory. The thread signals `ready`
+// when it is done, so that a loop sleeping on the control wakes for the result.
 struct PosixSocket::Lookup {
+    Lookup() : ready(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+    ~Lookup() {
+        if (ready >= 0) close(ready);
+    }
+    Lookup(const Lookup&) = delete;
+    Lookup& operator=(const Lookup&) = delete;
+
     std::mutex mutex;
     bool done = false;
     std::vector<Address> addresses;
+    const int ready;
 };
 
 PosixSocket::~PosixSocket() {
@@ -144,6 +154,7 @@ void PosixSocket::Connect() {
         std::lock_guard lock(lookup->mutex);
         lookup->addresses = std::move(addresses);
         lookup->done = true;
+        if (lookup->ready >= 0) eventfd_write(lookup->ready, 1);
     }).detach();
 }
 
@@ -263,36 +274,21 @@ void PosixSocket::PollListener(SocketEvents& events) {
     }
 }
 
-void PosixSocket::Poll(SocketEvents& events) {
-    switch (state_) {
-        case SocketState::Listening:
-            PollListener(events);
-            return;
-        case SocketState::Resolving:
-            PollLookup();
-            break;
-        case SocketState::Connecting:
-            PollConnecting();
-            break;
-        default:
-            break;
-    }
-    if (state_ != SocketState::Connected && state_ != SocketState::Failed) return;
-
-    const uint64_t generation = generation_;
-    if (state_ == SocketState::Connected) Flush();
-    // Completions of sends made before this poll; a send made by one of these events
-    // completes at a later poll.
-    size_t due = 0;
-    while (due < ends_.size() && ends_[due] <= written_) ++due;
-    for (size_t i = 0; i < due; ++i) {
+// Completions of sends whose bytes are all with the kernel. Returns true when one was raised.
+bool PosixSocket::RaiseCompletions(SocketEvents& events, uint64_t generation) {
+    bool raised = false;
+    while (state_ == SocketState::Connected && !ends_.empty() && ends_.front() <= written_) {
         ends_.pop_front();
+        raised = true;
         events.SendComplete();
-        if (generation != generation_) return;
+        if (generation != generation_) break;
     }
-    if (state_ != SocketState::Connected) return;
+    return raised;
+}
 
-    size_t got = 0;
+// Reads what has arrived, up to the per-poll limit. Returns true when bytes came in.
+bool PosixSocket::Receive(size_t& got) {
+    const size_t before = got;
     char buf[kReadChunk];
     while (got < kMaxReadPerPoll) {
         const ssize_t n = recv(fd_, buf, sizeof buf, MSG_DONTWAIT);
@@ -308,7 +304,57 @@ void PosixSocket::Poll(SocketEvents& events) {
             break;
         }
     }
-    if (got > 0) events.DataArrival(static_cast<int32_t>(in_.size()));
+    return got > before;
+}
+
+void PosixSocket::Poll(SocketEvents& events) {
+    switch (state_) {
+        case SocketState::Listening:
+            PollListener(events);
+            return;
+        case SocketState::Resolving:
+            PollLookup();
+            break;
+        case SocketState::Connecting:
+            PollConnecting();
+            break;
+        default:
+            break;
+    }
+    if (state_ != SocketState::Connected) return;
+
+    // Events follow each other as they become due, all within this poll: a completion lets the
+    // game hand over its next queued message, which goes to the kernel at once and completes
+    // here too; an arrival may answer with a message of its own.
+    const uint64_t generation = generation_;
+    size_t got = 0;
+    for (;;) {
+        Flush();
+        const bool completed = RaiseCompletions(events, generation);
+        if (generation != generation_ || state_ != SocketState::Connected) return;
+        const bool arrived = Receive(got);
+        if (arrived) {
+            events.DataArrival(static_cast<int32_t>(in_.size()));
+            if (generation != generation_ || state_ != SocketState::Connected) return;
+        }
+        if (!completed && !arrived) return;
+    }
+}
+
+SocketReadiness PosixSocket::Readiness() const {
+    switch (state_) {
+        case SocketState::Listening:
+            return {fd_, POLLIN};
+        case SocketState::Resolving:
+            return {lookup_ ? lookup_->ready : -1, POLLIN};
+        case SocketState::Connecting:
+            return {fd_, POLLOUT};
+        case SocketState::Connected:
+            // Room to write matters only while bytes are still waiting to go out.
+            return {fd_, static_cast<short>(POLLIN | (out_.empty() ? 0 : POLLOUT))};
+        default:
+            return {};
+    }
 }
 
 std::string PosixSocket::LocalIP() {

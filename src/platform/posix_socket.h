@@ -32,6 +32,7 @@ class PosixSocket : public SocketControl {
     SocketState State() const override { return state_; }
     std::string LocalIP() override;
     void Poll(SocketEvents& events) override;
+    SocketReadiness Readiness() const override;
 
     // The port a listener is bound to (useful when listening on port 0).
     int BoundPort() const;
@@ -49,6 +50,8 @@ class PosixSocket : public SocketControl {
     void TryNextAddress();
     void PollConnecting();
     bool Flush();
+    bool RaiseCompletions(SocketEvents& events, uint64_t generation);
+    bool Receive(size_t& got);
     void Fail();
     void Adopt(int fd);
 

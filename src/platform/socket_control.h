@@ -17,6 +17,13 @@ enum class SocketState {
     Failed,      // the attempt failed or the peer went away; sends fail
 };
 
+// What a control is waiting for: a descriptor and the poll() events that would make its next
+// Poll do something, or fd -1 when nothing can happen until the game acts.
+struct SocketReadiness {
+    int fd = -1;
+    short events = 0;
+};
+
 class SocketEvents {
   public:
     virtual ~SocketEvents() = default;
@@ -60,6 +67,8 @@ class SocketControl {
 
     // Raises the events that are due.
     virtual void Poll(SocketEvents& events) = 0;
+    // What would make the next Poll raise an event, so the loop can sleep until then.
+    virtual SocketReadiness Readiness() const { return {}; }
 };
 
 // A control with no network behind it: listening works, nothing ever arrives, sends are taken

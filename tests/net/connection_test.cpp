@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include "net_fixture.h"
+#include "shell/event_loop.h"
 #include "shell/main_loop.h"
 #include "shell/ustr.h"
 #include "test_keys.h"
@@ -52,6 +55,37 @@ TEST(Handshake, TwoGamesStartTheirMatchTogether) {
         EXPECT_TRUE(server.Traced("log 2 GAME START"));
         EXPECT_TRUE(client.Traced("log 2 GAME START"));
     }
+}
+
+// The loop both programs run wakes for the peer's bytes and answers at once; each "00" is
+// answered with "01", and five replies queued by one arrival follow each other without waiting
+// for frames (one per frame would take 270 ms). The window program does it in under 5 and 20 ms;
+// the limit here leaves room for a loaded machine.
+TEST(Loop, RepliesGoOutAsSoonAsTheirMessageArrives) {
+    NetGame n;
+    RawPeer peer;
+    ASSERT_TRUE(n.ServeAndAccept(peer));
+    n.g.loop.LastFrameTime = n.clock.TimeGetTime();  // the clock stands still: no frame is due
+    QuietLoopHost host;
+    EventLoop loop(n.g, host);
+    std::atomic<bool> stop = false;
+    std::thread game([&] {
+        while (!stop) loop.Pass();
+    });
+    for (const int replies : {1, 5}) {
+        SCOPED_TRACE(replies);
+        std::string sent;
+        for (int i = 0; i < replies; ++i) sent += "00";
+        const auto start = Clock::now();
+        peer.Send(sent);
+        std::string expect = peer.Received();
+        for (int i = 0; i < replies; ++i) expect += "01";
+        EXPECT_EQ(peer.Receive(2000, expect.size()), expect);
+        EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(50));
+    }
+    stop = true;
+    host.Wake();
+    game.join();
 }
 
 TEST(Cancel, EscapeWhileTypingTheAddressClosesTheWindow) {

@@ -49,7 +49,7 @@ TEST(SendQueue, DelListOnAFullQueueFreesTheLastSlot) {
     EXPECT_EQ(list[500], u"");
 }
 
-TEST(SendQueue, ThreeMessagesGoOutOnePerCompletion) {
+TEST(SendQueue, ThreeMessagesGoOutOneAfterAnotherInOnePoll) {
     NetGame n;
     RawPeer peer;
     ASSERT_TRUE(n.ServeAndAccept(peer));
@@ -62,12 +62,8 @@ TEST(SendQueue, ThreeMessagesGoOutOnePerCompletion) {
     EXPECT_EQ(n.TracedStartingWith("log 0 "), std::vector<std::string>{"log 0 041"});
     EXPECT_EQ(Occupied(n.g), 3);
     PollNetwork(n.g);
-    EXPECT_EQ(n.TracedStartingWith("send "), (std::vector<std::string>{"send 041", "send 051"}));
-    EXPECT_EQ(n.g.s.SendList[0], u"051");
-    PollNetwork(n.g);
     EXPECT_EQ(n.TracedStartingWith("send "),
               (std::vector<std::string>{"send 041", "send 051", "send 993"}));
-    PollNetwork(n.g);
     EXPECT_EQ(Occupied(n.g), 0);
     EXPECT_EQ(peer.Receive(2000, 10), "00041051993");
 }

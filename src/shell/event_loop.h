@@ -1,0 +1,55 @@
+#pragma once
+// The loop both programs run: sleep until the next frame is due or something happens, let the
+// events run, deliver the sockets' events, and run the frame when its time has come. The window
+// program and the headless driver differ only in their LoopHost: where events come from and
+// how the sleep is done.
+#include <condition_variable>
+#include <cstdint>
+#include <limits>
+#include <mutex>
+
+#include "platform/socket_watcher.h"
+#include "shell/game.h"
+
+namespace kb {
+
+class LoopHost {
+  public:
+    virtual ~LoopHost() = default;
+    // Sleeps at most ms; returns sooner when an event comes in or Wake is called.
+    virtual void Sleep(uint32_t ms) = 0;
+    // Ends the current or next Sleep early. Any thread may call it.
+    virtual void Wake() = 0;
+    // Runs the events that have come in.
+    virtual void PumpEvents(Game&) {}
+    // After each pass; frameRan tells whether the pass ran a frame.
+    virtual void PassDone(Game&, bool /*frameRan*/) {}
+};
+
+// A host whose own events arrive between passes (a script, a test): it sleeps on a condition.
+class QuietLoopHost : public LoopHost {
+  public:
+    void Sleep(uint32_t ms) override;
+    void Wake() override;
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable woken_;
+    bool wake_ = false;
+};
+
+class EventLoop {
+  public:
+    EventLoop(Game& g, LoopHost& host);
+    // One pass, sleeping no longer than maxSleep ms. True when it ran a frame.
+    bool Pass(uint32_t maxSleep = std::numeric_limits<uint32_t>::max());
+    // Passes until the game ends.
+    void Run();
+
+  private:
+    Game& g_;
+    LoopHost& host_;
+    SocketWatcher watcher_;
+};
+
+}  // namespace kb
