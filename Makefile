@@ -11,10 +11,12 @@ PACKAGES := g++ cmake ninja-build pkg-config \
 WORD_CHECK_PACKAGES := mecab mecab-ipadic-utf8 python3
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 BENCH_PACKAGES := xvfb xauth xdotool time python3
+PACKAGE_TOOLS := build-essential debhelper dpkg-dev lintian appstream desktop-file-utils
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build run test check-words clean asan bench fuzz soak install
+.PHONY: all deps configure build run test check-words clean asan bench fuzz soak install \
+	package package-test
 
 all: build
 
@@ -93,3 +95,20 @@ install:
 	cmake --preset release
 	cmake --build --preset release -j $(JOBS) --target kanaburst
 	cmake --install build-release --prefix "$(PREFIX)"
+
+# The Debian package, built by debhelper (debian/) in a copy of this tree under build-deb/, so
+# that the tree itself stays as it was; the .deb and its companions land in build-deb/.
+DEB_VERSION = $(shell sed -n '1s/^[^(]*(\([^)]*\)).*/\1/p' debian/changelog)
+DEB = build-deb/kanaburst_$(DEB_VERSION)_$(shell dpkg --print-architecture).deb
+package:
+	@$(MAKE) --no-print-directory deps EXTRA="$(PACKAGE_TOOLS)"
+	rm -rf build-deb
+	mkdir -p build-deb/kanaburst
+	tar -c --exclude-vcs --exclude='./build*' . | tar -x -C build-deb/kanaburst
+	cd build-deb/kanaburst && dpkg-buildpackage -b -us -uc -j$(JOBS)
+	@echo "Built $(DEB)"
+
+# The package checked (lintian, AppStream, menu entry), installed with apt-get, run headless
+# from /usr/games, stopped with SIGTERM and purged; as root or through sudo.
+package-test: package
+	$(SUDO) tests/package/round_trip.sh $(DEB)

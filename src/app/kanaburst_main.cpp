@@ -75,7 +75,7 @@ void HandleEvent(kb::Game& g, kb::MainWindow& window, kb::SdlAddressWindow& form
             break;
         case SDL_KEYDOWN:
         case SDL_KEYUP: {
-            if (ev.key.windowID != window.Id()) break;
+            if (ev.key.windowID != window.Id() || window.TakeKey(ev.key)) break;
             const int code = kb::VirtualKeyFromSdl(ev.key.keysym.sym);
             if (code == 0) break;
             const int shift = kb::ShiftBitsFromSdl(ev.key.keysym.mod);

@@ -1,6 +1,10 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <memory>
+#include <string>
+
 #include "platform/sdl/keymap.h"
 #include "platform/sdl/main_window.h"
 
@@ -20,6 +24,34 @@ TEST(PlaceDisplay, LargestWholeMultipleCentredOnBlack) {
         EXPECT_EQ(p.x, c.x) << c.ww << "x" << c.wh;
         EXPECT_EQ(p.y, c.y) << c.ww << "x" << c.wh;
     }
+}
+
+// Each step: a key, its modifiers, D press / R repeat / U release, whether the game gets it,
+// and whether the window is full screen after it.
+TEST(MainWindow, F11AndAltEnterToggleFullScreenAndNeverReachTheGame) {
+    ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
+    const SDL_Keycode F11 = SDLK_F11, Ret = SDLK_RETURN, Alt = SDLK_LALT;
+    const uint16_t L = KMOD_LALT;
+    const struct { SDL_Keycode key; uint16_t mod; char how; bool toGame, full; } steps[] = {
+        {F11, 0, 'D', 0, 1}, {F11, 0, 'R', 0, 1}, {F11, 0, 'U', 0, 1}, {Alt, L, 'D', 1, 1},
+        {Ret, L, 'D', 0, 0}, {Ret, L, 'R', 0, 0}, {Alt, 0, 'U', 0, 0}, {Ret, 0, 'U', 0, 0},
+        {F11, L, 'D', 0, 1}, {Ret, 0, 'D', 1, 1}, {Ret, L, 'U', 1, 1}, {Alt, 0, 'U', 1, 1},
+        {SDLK_a, L, 'D', 1, 1},
+    };
+    auto w = std::make_unique<MainWindow>();
+    std::string error;
+    ASSERT_TRUE(w->Create("keys", 480, 320, error)) << error;
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        SDL_KeyboardEvent e{};
+        e.type = steps[i].how == 'U' ? SDL_KEYUP : SDL_KEYDOWN;
+        e.keysym = {SDL_SCANCODE_UNKNOWN, steps[i].key, steps[i].mod, 0};
+        e.repeat = steps[i].how == 'R';
+        EXPECT_EQ(!w->TakeKey(e), steps[i].toGame) << "step " << i;
+        const bool full = (SDL_GetWindowFlags(w->Handle()) & SDL_WINDOW_FULLSCREEN) != 0;
+        EXPECT_EQ(full, steps[i].full) << "step " << i;
+    }
+    w.reset();
+    SDL_Quit();
 }
 
 TEST(Keymap, SdlKeysBecomeTheVirtualKeyCodesTheGameReads) {

@@ -14,6 +14,25 @@ Placement PlaceDisplay(int windowW, int windowH, int w, int h) {
     return {scale, (windowW - w * scale) / 2, (windowH - h * scale) / 2};
 }
 
+WindowKeys::Route WindowKeys::Take(int32_t k, uint16_t mod, bool down, bool repeat) {
+    if (k == SDLK_F11) return down && !repeat ? Route::ToggleFullScreen : Route::Window;
+    if ((k == SDLK_LALT || k == SDLK_RALT) && !down && altTaken_) {
+        altTaken_ = false;
+        return Route::Window;
+    }
+    if (k != SDLK_RETURN) return Route::Game;
+    // A release goes where its press went, whatever the modifiers are by then.
+    if (!down) {
+        const bool was = enterTaken_;
+        enterTaken_ = false;
+        return was ? Route::Window : Route::Game;
+    }
+    if (!repeat) enterTaken_ = (mod & KMOD_ALT) != 0;
+    if (!enterTaken_) return Route::Game;
+    altTaken_ = true;
+    return repeat ? Route::Window : Route::ToggleFullScreen;
+}
+
 MainWindow::~MainWindow() {
     if (window_) SDL_DestroyWindow(window_);
 }
@@ -44,6 +63,21 @@ bool MainWindow::Create(const std::string& caption, int w, int h, std::string& e
 }
 
 uint32_t MainWindow::Id() const { return window_ ? SDL_GetWindowID(window_) : 0; }
+
+bool MainWindow::TakeKey(const SDL_KeyboardEvent& key) {
+    const WindowKeys::Route r =
+        keys_.Take(key.keysym.sym, key.keysym.mod, key.type == SDL_KEYDOWN, key.repeat != 0);
+    if (r == WindowKeys::Route::ToggleFullScreen) ToggleFullScreen();
+    return r != WindowKeys::Route::Game;
+}
+
+// Desktop full screen keeps the screen's own mode; Redraw scales and centres as in a window.
+void MainWindow::ToggleFullScreen() {
+    if (!window_) return;
+    const bool full = (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) != 0;
+    SDL_SetWindowFullscreen(window_, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+    Redraw();
+}
 
 void MainWindow::Present(const Surface& display) {
     if (display.W() != w_ || display.H() != h_) return;

@@ -6,10 +6,24 @@
 #include <vector>
 
 struct SDL_Window;
+struct SDL_KeyboardEvent;
 
 namespace kb {
 
 class Surface;
+
+// F11 and Alt+Enter switch the window between windowed and desktop full screen. These keys
+// belong to the window: their presses, repeats and releases never reach the game, and neither
+// does the release of the Alt that made the chord (on the result screen any release counts).
+class WindowKeys {
+public:
+    enum class Route { Game, Window, ToggleFullScreen };
+    Route Take(int32_t sdlKeycode, uint16_t sdlMod, bool down, bool repeat);
+
+private:
+    bool enterTaken_ = false;  // the press of Enter that is down went to the window
+    bool altTaken_ = false;    // the next Alt release goes to the window
+};
 
 struct Placement {
     int scale, x, y;  // the Display drawn at (x, y), scale pixels per Display pixel
@@ -23,6 +37,9 @@ public:
     bool Create(const std::string& caption, int w, int h, std::string& error);
     void Present(const Surface& display);
     void Redraw();  // after a resize or expose, from the last frame
+    // True when the key event is the window's own (see WindowKeys); the game must not see it.
+    bool TakeKey(const SDL_KeyboardEvent& key);
+    void ToggleFullScreen();
     // Display pixel under a window position; false when it is outside the Display.
     bool ToDisplay(int wx, int wy, int& dx, int& dy) const;
     SDL_Window* Handle() const { return window_; }
@@ -30,6 +47,7 @@ public:
 
 private:
     SDL_Window* window_ = nullptr;
+    WindowKeys keys_;
     std::vector<uint32_t> last_;  // the last frame shown, for redraws
     int w_ = 0, h_ = 0;
 };
