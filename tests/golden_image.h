@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/sdl/sdl_images.h"
-#include "platform/surface.h"
+#include "screens/surface.h"
 
 namespace kb::test {
 
@@ -22,7 +22,7 @@ inline void ExpectGolden(const Surface& shot, const std::string& name) {
     std::error_code ec;
     const char* update = std::getenv("KB_UPDATE_GOLDEN");
     if (update && std::string(update) == "1") {
-        ASSERT_TRUE(SavePng(shot, expected, error)) << error;
+        ASSERT_TRUE(SavePng(shot.View(), expected, error)) << error;
         std::filesystem::remove(actual, ec);
         return;
     }
@@ -30,7 +30,7 @@ inline void ExpectGolden(const Surface& shot, const std::string& name) {
     std::vector<uint32_t> px;
     SdlImageLoader loader;
     if (!loader.Load(expected, w, h, px, error)) {
-        SavePng(shot, actual, error);
+        SavePng(shot.View(), actual, error);
         FAIL() << "no reference " << expected << " (" << error << "); wrote " << actual
                << "; look at it, then run with KB_UPDATE_GOLDEN=1 to keep it";
     }
@@ -43,7 +43,7 @@ inline void ExpectGolden(const Surface& shot, const std::string& name) {
                     firstX = x, firstY = y;
     }
     if (w != shot.W() || h != shot.H() || differing > 0) {
-        SavePng(shot, actual, error);
+        SavePng(shot.View(), actual, error);
         FAIL() << name << ": " << differing << " pixels differ (first at " << firstX << ","
                << firstY << "; size " << shot.W() << "x" << shot.H() << " against " << w << "x" << h
                << "); see " << actual;

@@ -8,7 +8,8 @@
 #include "debug/debug_log.h"
 #include "net/connection.h"
 #include "platform/mci_commands.h"
-#include "platform/posix_socket.h"
+#include "platform/posix/posix_socket.h"
+#include "platform/posix/system_clock.h"
 #include "platform/sdl/keymap.h"
 #include "platform/sdl/main_window.h"
 #include "platform/sdl/mixer_midi_player.h"
@@ -189,7 +190,7 @@ int main(int, char**) {
     // KB_PORT moves the game's port, so that measurements run without root beside another game.
     if (const char* port = std::getenv("KB_PORT")) sv.gamePort = std::atoi(port);
     kb::Game g(sv);
-    g.Display.onRefresh = [&window](const kb::Surface& s) { window.Present(s); };
+    g.Display.onRefresh = [&window](const kb::Surface& s) { window.Present(s.View()); };
     debugWin.onCommandKey = [&g](int key) { kb::SndTxt_KeyDown(g, key, 0); };
     debugWin.onCopy = [&g] { kb::Command1_Click(g); };
     // KB_FRAME_LOG=FILE records the timer value at every frame start, for measuring pacing.

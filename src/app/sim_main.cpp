@@ -18,7 +18,8 @@
 #include "platform/address_window.h"
 #include "platform/mci_commands.h"
 #include "platform/midi_player.h"
-#include "platform/posix_socket.h"
+#include "platform/posix/posix_socket.h"
+#include "platform/posix/system_clock.h"
 #include "platform/sdl/sdl_images.h"
 #include "platform/sdl/ttf_fonts.h"
 #include "shell/event_loop.h"
@@ -179,7 +180,7 @@ void Sim::Exec(const std::string& line) {
         const std::string file = rest();
         if (file.empty()) throw ScriptError{"shot needs a file name"};
         std::string error;
-        if (!SavePng(g_.Display, file, error)) throw ScriptError{"cannot write " + file + ": " + error};
+        if (!SavePng(g_.Display.View(), file, error)) throw ScriptError{"cannot write " + file + ": " + error};
     } else {
         throw ScriptError{"unknown command '" + cmd + "'"};
     }

@@ -1,5 +1,6 @@
 #include "app/sim_state.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 
@@ -20,6 +21,11 @@ public:
     void Field(const char* name, const std::array<T, N>& values) {
         Key(name);
         List(values.begin(), values.end());
+    }
+    // The send queue has no gaps: it is printed up to its first empty slot.
+    void Field(const char* name, const SendArray& queue) {
+        Key(name);
+        List(queue.begin(), std::find(queue.begin(), queue.end(), std::u16string()));
     }
     void Field(const char* name, const std::vector<std::u16string>& values) {
         Key(name);
@@ -76,27 +82,9 @@ private:
 std::string StateJson(const Game& g) {
     const GameState& s = g.s;
     Json j;
-#define KB_FIELD(name) j.Field(#name, s.name)
-    KB_FIELD(KeyState); KB_FIELD(KeyHold); KB_FIELD(LastKeyUp); KB_FIELD(DispW); KB_FIELD(DispH);
-    KB_FIELD(InputStr); KB_FIELD(InputOn); KB_FIELD(TypeCount); KB_FIELD(WordNo);
-    KB_FIELD(KanaPos); KB_FIELD(MissCount); KB_FIELD(MissFlag); KB_FIELD(StartSec);
-    KB_FIELD(PlaySec); KB_FIELD(SceneNo); KB_FIELD(GameLevel); KB_FIELD(ResultSec);
-    KB_FIELD(EndSec); KB_FIELD(MyMisState); KB_FIELD(MyMisX); KB_FIELD(MyMisY);
-    KB_FIELD(MyMisPower); KB_FIELD(MyMisAnim); KB_FIELD(EnMisState); KB_FIELD(EnMisX);
-    KB_FIELD(EnMisY); KB_FIELD(EnMisPower); KB_FIELD(EnMisAnim); KB_FIELD(SpeedBonus);
-    KB_FIELD(LaneNo); KB_FIELD(GameResult); KB_FIELD(TwipsX); KB_FIELD(TwipsY);
-    KB_FIELD(ComWordLen); KB_FIELD(ComPos); KB_FIELD(ComWait); KB_FIELD(ComTimer);
-    KB_FIELD(ComWordNo); KB_FIELD(MenuNo); KB_FIELD(MenuMax); KB_FIELD(GameMode);
-    KB_FIELD(SeBuf); KB_FIELD(TypeSeNo); KB_FIELD(WaveColPhase); KB_FIELD(WaveColStart);
-    KB_FIELD(WaveRowPhase); KB_FIELD(WaveRowStart); KB_FIELD(WaveRowAmp); KB_FIELD(WaveColAmp);
-    KB_FIELD(WaveLeft); KB_FIELD(WaveHold); KB_FIELD(ExpX); KB_FIELD(ExpY); KB_FIELD(ExpSpeed);
-    KB_FIELD(ExpState); KB_FIELD(LastKeyStr); KB_FIELD(ShiftDown); KB_FIELD(StartCount);
-    KB_FIELD(BackLoaded);
-#undef KB_FIELD
-    size_t occupied = 0;
-    while (occupied < s.SendList.size() && !s.SendList[occupied].empty()) ++occupied;
-    std::vector<std::u16string> sendList(s.SendList.begin(), s.SendList.begin() + occupied);
-    j.Field("SendList", sendList);
+#define KB_PRINT_FIELD(type, name) j.Field(#name, s.name);
+    KB_GAME_STATE_FIELDS(KB_PRINT_FIELD)
+#undef KB_PRINT_FIELD
     j.Field("Fps", g.loop.Fps);
     j.Field("Goku", g.Goku);
     j.Field("Yomi", g.Yomi);

@@ -28,12 +28,4 @@ private:
     uint32_t seed_;
 };
 
-// The machine's clocks: monotonic milliseconds and the local wall clock.
-class SystemClock : public Clock {
-public:
-    uint32_t TimeGetTime() override;
-    int WallSecond() override;
-    uint32_t RandomSeed() override;
-};
-
 }  // namespace kb

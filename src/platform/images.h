@@ -5,6 +5,16 @@
 
 namespace kb {
 
+// A finished picture to show or save: 0x00RRGGBB pixels, row after row, w by h.
+struct PixelView {
+    const uint32_t* px = nullptr;
+    int w = 0, h = 0;
+    int W() const { return w; }
+    int H() const { return h; }
+    const uint32_t* Pixels() const { return px; }
+    uint32_t At(int x, int y) const { return px[static_cast<size_t>(y) * w + x]; }
+};
+
 // Decodes picture files (the JPEG background) to 0x00RRGGBB pixels.
 class ImageLoader {
 public:

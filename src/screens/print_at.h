@@ -1,7 +1,7 @@
 #pragma once
 #include <string_view>
 
-#include "platform/surface.h"
+#include "screens/surface.h"
 
 namespace kb {
 

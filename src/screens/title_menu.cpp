@@ -1,6 +1,6 @@
 #include "screens/title_menu.h"
 
-#include "platform/surface.h"
+#include "screens/surface.h"
 #include "shell/ustr.h"
 
 namespace kb {

@@ -8,7 +8,7 @@
 #include <limits>
 #include <mutex>
 
-#include "platform/socket_watcher.h"
+#include "platform/posix/socket_watcher.h"
 #include "shell/game.h"
 
 namespace kb {

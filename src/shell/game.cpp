@@ -3,34 +3,24 @@
 #include <cmath>
 #include <filesystem>
 
-#include "platform/address_window.h"
-#include "platform/socket_control.h"
 #include "shell/ustr.h"
 
 namespace kb {
 
-Services WithDefaults(Services s) {
-    static VirtualClock clock;
-    static NullDialogs dialogs;
-    static NullFontEngine fonts;
-    static NullImageLoader images;
-    static SilentSoundDevice sound;
-    static NullMusicDevice music;
-    static NullSocketControl winsock, winsockL;
-    static HeadlessAddressWindow form2;
-    if (!s.clock) s.clock = &clock;
-    if (!s.dialogs) s.dialogs = &dialogs;
-    if (!s.fonts) s.fonts = &fonts;
-    if (!s.images) s.images = &images;
-    if (!s.sound) s.sound = &sound;
-    if (!s.music) s.music = &music;
-    if (!s.winsock) s.winsock = &winsock;
-    if (!s.winsockL) s.winsockL = &winsockL;
-    if (!s.form2) s.form2 = &form2;
+Services WithDefaults(Services s, NullServices& d) {
+    if (!s.clock) s.clock = &d.clock;
+    if (!s.dialogs) s.dialogs = &d.dialogs;
+    if (!s.fonts) s.fonts = &d.fonts;
+    if (!s.images) s.images = &d.images;
+    if (!s.sound) s.sound = &d.sound;
+    if (!s.music) s.music = &d.music;
+    if (!s.winsock) s.winsock = &d.winsock;
+    if (!s.winsockL) s.winsockL = &d.winsockL;
+    if (!s.form2) s.form2 = &d.form2;
     return s;
 }
 
-Game::Game(Services services) : sv(WithDefaults(std::move(services))) {
+Game::Game(Services services) : sv(WithDefaults(std::move(services), defaults)) {
     if (!sv.debugWin) sv.debugWin = &headlessDebugWin;
     for (Surface* surface : {&Display, &PIC, &IM, &IM2, &EF, &EXPpic, &BACKpic, &Waku})
         surface->SetFonts(sv.fonts);

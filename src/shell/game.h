@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/debug_console.h"
-#include "platform/surface.h"
+#include "screens/surface.h"
 #include "shell/game_state.h"
 #include "shell/random.h"
 #include "shell/services.h"
@@ -16,16 +16,25 @@ struct Game {
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;
 
-    GameState s;
-    FrameLoop loop;
-    Services sv;
-    Random rng;
+    NullServices defaults;  // what sv falls back on; declared first, so it outlives sv's use
+    GameState s;            // the state record
+    FrameLoop loop;         // the frame loop's timer values and measured frame rate
+    Services sv;            // the machine: clock, sound, sockets, windows
+    Random rng;             // the one random generator, seeded once at start-up
 
-    // The visible drawing surface and the off-screen ones.
-    Surface Display, PIC, IM, IM2, EF, EXPpic, BACKpic, Waku;
+    Surface Display;  // 480 x 320, the visible frame; shown on Refresh
+    Surface PIC;      // 320 x 64 sprite sheet: missiles, lane cursor (images above masks)
+    Surface IM;       // 480 x 320 work surface: the match-over picture; the title's black strip
+    Surface IM2;      // 480 x 320 work surface of the match-over picture
+    Surface EF;       // 480 x 320, never drawn into: the source of plain one-pixel lines
+    Surface EXPpic;   // 320 x 128 explosion sheet: five 64 x 64 frames above their masks
+    Surface BACKpic;  // 480 x 320 background from back.jpg; empty without the file
+    Surface Waku;     // 36 x 36 typing frame: a thin yellow-green border on black
 
-    // Word entries (display form, reading) and mistype records.
-    std::vector<std::u16string> Goku, Yomi, Wrong, SortW;
+    std::vector<std::u16string> Goku;   // display form of each word entry
+    std::vector<std::u16string> Yomi;   // reading of each word entry, same order as Goku
+    std::vector<std::u16string> Wrong;  // mistype records "NNNN:kana:samples", in order met
+    std::vector<std::u16string> SortW;  // the same records sorted, most frequent first
 
     int32_t DsHandle = 0;       // the sound library's device
     std::u16string RecvBuf;     // received text that ends inside a message, kept for its rest

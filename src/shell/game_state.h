@@ -21,62 +21,89 @@ constexpr int kSendSlots = 501;    // SendList 0..500
 constexpr int kSeSlots = 31;       // SeBuf 0..30
 constexpr int kParticles = 51;     // ExpX.. 0..50
 
+using LaneArray = std::array<Integer, kLaneSlots>;
+using SendArray = std::array<std::u16string, kSendSlots>;
+using SlotArray = std::array<Long, kSeSlots>;
+using ParticleArray = std::array<Integer, kParticles>;
+
+// Every field of the record, in its order: type, name and what it holds. The record below and
+// the driver's state printer are both made from this one list.
+#define KB_GAME_STATE_FIELDS(X)                                                                   \
+    X(Byte, KeyState)           /* 0 none, 1 a key went down, 2 that key was released */       \
+    X(Byte, KeyHold)            /* 1: the next key release only clears this flag */            \
+    X(Byte, LastKeyUp)          /* key code of the last key release */                         \
+    X(Integer, DispW)           /* drawing surface width in pixels, 480 */                     \
+    X(Integer, DispH)           /* drawing surface height in pixels, 320 */                    \
+    X(std::u16string, InputStr) /* romaji typed so far for the current word */                 \
+    X(Integer, InputOn)         /* 1 when Up and Down act (menu cursor, lane) */               \
+    X(Integer, TypeCount)       /* keys typed in the match */                                  \
+    X(Integer, WordNo)          /* index of the current word in Goku and Yomi */               \
+    X(Integer, KanaPos)         /* characters of the reading typed correctly */                \
+    X(Integer, MissCount)       /* misses counted in the match */                              \
+    X(Byte, MissFlag)           /* 1 after a miss, until the next accepted character */        \
+    X(std::u16string, StartSec) /* wall-clock second last seen, as text */                     \
+    X(Integer, PlaySec)         /* seconds elapsed in the match */                             \
+    X(Integer, SceneNo)         /* 0 title, 1 match, 2 match over */                           \
+    X(Long, GameLevel)          /* difficulty: 0 Easy, 1 Normal, 2 Hard */                     \
+    X(Integer, ResultSec)       /* whole seconds counted on the result screen */               \
+    X(Integer, EndSec)          /* wall-clock second of the match end, then of each count */   \
+    X(LaneArray, MyMisState)    /* player's missile per lane: 0 none, 1 flying, 2 hit */       \
+    X(LaneArray, MyMisX)        /* its position along the flight (416 at launch) */            \
+    X(LaneArray, MyMisY)        /* its lane coordinate, 32 * lane + 16 */                      \
+    X(LaneArray, MyMisPower)    /* its power: words fired into the lane while it flies */      \
+    X(LaneArray, MyMisAnim)     /* its animation phase */                                      \
+    X(LaneArray, EnMisState)    /* the opponent's missiles, the same (32 at launch) */         \
+    X(LaneArray, EnMisX)                                                                       \
+    X(LaneArray, EnMisY)                                                                       \
+    X(LaneArray, EnMisPower)                                                                   \
+    X(LaneArray, EnMisAnim)                                                                    \
+    X(Integer, SpeedBonus)      /* added to every missile's speed; +1 every 30 s of play */    \
+    X(Integer, LaneNo)          /* the player's lane, 0..5 */                                  \
+    X(std::u16string, GameResult) /* "WIN" or "LOSE" of the last match */                      \
+    X(Integer, TwipsX)          /* twips per pixel across, 15 */                               \
+    X(Integer, TwipsY)          /* twips per pixel down, 15 */                                 \
+    X(Integer, ComWordLen)      /* computer: length of its current reading */                  \
+    X(Integer, ComPos)          /* computer: characters of it typed */                         \
+    X(Integer, ComWait)         /* computer: frames per character */                           \
+    X(Integer, ComTimer)        /* computer: frames left to its next character */              \
+    X(Integer, ComWordNo)       /* computer: index of its next word */                         \
+    X(Integer, MenuNo)          /* title-menu cursor, 0..8 (0..4: the computer's speed - 1) */ \
+    X(Integer, MenuMax)         /* highest title-menu index, 8 */                              \
+    X(SendArray, SendList)      /* queue of outgoing network messages */                       \
+    X(Long, GameMode)           /* 0 none, 1 computer, 2 network client, 3 network server */   \
+    X(SlotArray, SeBuf)         /* loaded sound per effect slot; 0 = empty */                  \
+    X(Integer, TypeSeNo)        /* rotating index 0..4 of the key-hit sound */                 \
+    X(Single, WaveColPhase)     /* match-over wave: phase of the column shifts */              \
+    X(Single, WaveColStart)     /* ... their start angle */                                    \
+    X(Single, WaveRowPhase)     /* ... phase of the row shifts */                              \
+    X(Single, WaveRowStart)     /* ... their start angle */                                    \
+    X(Single, WaveRowAmp)       /* ... amplitude of the row shifts */                          \
+    X(Single, WaveColAmp)       /* ... amplitude of the column shifts */                       \
+    X(Integer, WaveLeft)        /* frames left of the wave; 0 = over */                        \
+    X(Integer, WaveHold)        /* frame counter of the wave */                                \
+    X(ParticleArray, ExpX)      /* match-over particles: x */                                  \
+    X(ParticleArray, ExpY)      /* ... y */                                                    \
+    X(ParticleArray, ExpSpeed)  /* ... horizontal speed, pixels per frame */                   \
+    X(ParticleArray, ExpState)  /* ... 0 free, 1..5 animation frame */                         \
+    X(std::u16string, LastKeyStr) /* key code of the last key press, as decimal text */        \
+    X(Byte, ShiftDown)          /* 1 while Shift is held */                                    \
+    X(Single, StartCount)       /* count-down before typing: 4 at the start, -1 a second */    \
+    X(Integer, BackLoaded)      /* 1 when back.jpg was loaded at start-up */
+
 struct GameState {
-    Byte KeyState = 0;
-    Byte KeyHold = 0;
-    Byte LastKeyUp = 0;
-    Integer DispW = 0;
-    Integer DispH = 0;
-    std::u16string InputStr;
-    Integer InputOn = 0;
-    Integer TypeCount = 0;
-    Integer WordNo = 0;
-    Integer KanaPos = 0;
-    Integer MissCount = 0;
-    Byte MissFlag = 0;
-    std::u16string StartSec;
-    Integer PlaySec = 0;
-    Integer SceneNo = 0;
-    Long GameLevel = 0;
-    Integer ResultSec = 0;
-    Integer EndSec = 0;
-    std::array<Integer, kLaneSlots> MyMisState{}, MyMisX{}, MyMisY{}, MyMisPower{}, MyMisAnim{};
-    std::array<Integer, kLaneSlots> EnMisState{}, EnMisX{}, EnMisY{}, EnMisPower{}, EnMisAnim{};
-    Integer SpeedBonus = 0;
-    Integer LaneNo = 0;
-    std::u16string GameResult;
-    Integer TwipsX = 0;
-    Integer TwipsY = 0;
-    Integer ComWordLen = 0;
-    Integer ComPos = 0;
-    Integer ComWait = 0;
-    Integer ComTimer = 0;
-    Integer ComWordNo = 0;
-    Integer MenuNo = 0;
-    Integer MenuMax = 0;
-    std::array<std::u16string, kSendSlots> SendList{};
-    Long GameMode = 0;
-    std::array<Long, kSeSlots> SeBuf{};
-    Integer TypeSeNo = 0;
-    Single WaveColPhase = 0, WaveColStart = 0, WaveRowPhase = 0, WaveRowStart = 0;
-    Single WaveRowAmp = 0, WaveColAmp = 0;
-    Integer WaveLeft = 0;
-    Integer WaveHold = 0;
-    std::array<Integer, kParticles> ExpX{}, ExpY{}, ExpSpeed{}, ExpState{};
-    std::u16string LastKeyStr;
-    Byte ShiftDown = 0;
-    Single StartCount = 0;
-    Integer BackLoaded = 0;
+#define KB_DECLARE_FIELD(type, name) type name{};
+    KB_GAME_STATE_FIELDS(KB_DECLARE_FIELD)
+#undef KB_DECLARE_FIELD
 };
 
 // Frame-loop values, kept beside the record (milliseconds of the 32-bit timer).
 struct FrameLoop {
-    Long FrameInterval = 0;
-    uint32_t LastFrameTime = 0;
-    uint32_t NowTime = 0;
-    uint32_t FpsTime = 0;
-    Long FpsCount = 0;
-    Long Fps = 0;
+    Long FrameInterval = 0;      // least time between two frame starts, 67
+    uint32_t LastFrameTime = 0;  // timer at the start of the last frame
+    uint32_t NowTime = 0;        // timer read in the current pass
+    uint32_t FpsTime = 0;        // timer at the start of the current measuring window
+    Long FpsCount = 0;           // frames run in the current window
+    Long Fps = 0;                // frames in the last whole window: the measured frame rate
 };
 
 }  // namespace kb

@@ -9,12 +9,12 @@
 #include "platform/dialogs.h"
 #include "platform/fonts.h"
 #include "platform/images.h"
+#include "platform/address_window.h"
+#include "platform/socket_control.h"
 #include "platform/sound.h"
 
 namespace kb {
 
-class SocketControl;
-class AddressWindow;
 class DebugConsole;
 
 struct Services {
@@ -34,7 +34,20 @@ struct Services {
     std::function<void(std::string_view)> trace;
 };
 
-// Fills every empty pointer with a do-nothing default that lives as long as the program.
-Services WithDefaults(Services s);
+// The do-nothing services a game falls back on where none is handed in. Each game has its own,
+// so two games in one process never share a socket, a clock or a window.
+struct NullServices {
+    VirtualClock clock;
+    NullDialogs dialogs;
+    NullFontEngine fonts;
+    NullImageLoader images;
+    SilentSoundDevice sound;
+    NullMusicDevice music;
+    NullSocketControl winsock, winsockL;
+    HeadlessAddressWindow form2;
+};
+
+// Fills every empty pointer of s with the matching one of defaults.
+Services WithDefaults(Services s, NullServices& defaults);
 
 }  // namespace kb

@@ -16,7 +16,7 @@
 
 #include "net/connection.h"
 #include "platform/address_window.h"
-#include "platform/posix_socket.h"
+#include "platform/posix/posix_socket.h"
 #include "test_game.h"
 
 namespace kb::test {

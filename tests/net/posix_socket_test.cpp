@@ -1,6 +1,6 @@
 // The socket controls on their own, over loopback: events only from Poll, sends that
 // complete later, failures reported instead of signals.
-#include "platform/posix_socket.h"
+#include "platform/posix/posix_socket.h"
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>

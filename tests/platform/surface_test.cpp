@@ -1,4 +1,4 @@
-#include "platform/surface.h"
+#include "screens/surface.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/surface.h"
+#include "platform/images.h"
 
 namespace kb {
 
@@ -79,7 +79,7 @@ void MainWindow::ToggleFullScreen() {
     Redraw();
 }
 
-void MainWindow::Present(const Surface& display) {
+void MainWindow::Present(const PixelView& display) {
     if (display.W() != w_ || display.H() != h_) return;
     std::memcpy(last_.data(), display.Pixels(), last_.size() * sizeof(uint32_t));
     Redraw();

@@ -10,7 +10,7 @@ struct SDL_KeyboardEvent;
 
 namespace kb {
 
-class Surface;
+struct PixelView;
 
 // F11 and Alt+Enter switch the window between windowed and desktop full screen. These keys
 // belong to the window: their presses, repeats and releases never reach the game, and neither
@@ -35,7 +35,7 @@ class MainWindow {
 public:
     ~MainWindow();
     bool Create(const std::string& caption, int w, int h, std::string& error);
-    void Present(const Surface& display);
+    void Present(const PixelView& display);
     void Redraw();  // after a resize or expose, from the last frame
     // True when the key event is the window's own (see WindowKeys); the game must not see it.
     bool TakeKey(const SDL_KeyboardEvent& key);

@@ -3,7 +3,6 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
-#include "platform/surface.h"
 
 namespace kb {
 
@@ -34,7 +33,7 @@ bool SdlImageLoader::Load(const std::string& path, int& w, int& h, std::vector<u
     return true;
 }
 
-bool SavePng(const Surface& surface, const std::string& path, std::string& error) {
+bool SavePng(const PixelView& surface, const std::string& path, std::string& error) {
     SDL_Surface* out = SDL_CreateRGBSurfaceWithFormat(0, surface.W(), surface.H(), 32,
                                                       SDL_PIXELFORMAT_ARGB8888);
     if (!out) {

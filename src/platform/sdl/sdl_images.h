@@ -10,7 +10,6 @@ public:
               std::string& error) override;
 };
 
-class Surface;
-bool SavePng(const Surface& surface, const std::string& path, std::string& error);
+bool SavePng(const PixelView& surface, const std::string& path, std::string& error);
 
 }  // namespace kb

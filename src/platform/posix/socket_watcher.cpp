@@ -1,4 +1,4 @@
-#include "platform/socket_watcher.h"
+#include "platform/posix/socket_watcher.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>

@@ -1,4 +1,4 @@
-#include "platform/console_log.h"
+#include "debug/console_log.h"
 
 namespace kb {
 

@@ -1,6 +1,7 @@
-#include "platform/posix_socket.h"
+#include "platform/posix/posix_socket.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <ifaddrs.h>
 #include <net/if.h>
 #include <netdb.h>
@@ -12,7 +13,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <map>
 #include <mutex>
 #include <thread>
 #include <utility>
@@ -20,13 +20,6 @@
 namespace kb {
 
 namespace {
-
-// Connections taken in by a listener and not yet handed to a data control, by request id.
-std::map<int32_t, int>& PendingRequests() {
-    static std::map<int32_t, int> pending;
-    return pending;
-}
-int32_t nextRequestID = 0;
 
 constexpr size_t kReadChunk = 4096;
 constexpr size_t kMaxReadPerPoll = 1 << 20;  // keeps one poll from starving the frame
@@ -120,16 +113,17 @@ void PosixSocket::Adopt(int fd) {
     state_ = SocketState::Connected;
 }
 
+// The request id is the listener's descriptor of the new connection, valid during its event.
+// The data control takes its own duplicate; the listener closes the original when the event
+// returns, so a request nobody accepts is closed and an accepted one lives on.
 void PosixSocket::Accept(int32_t requestID) {
     Close();
-    auto& pending = PendingRequests();
-    const auto it = pending.find(requestID);
-    if (it == pending.end()) {
+    const int fd = fcntl(requestID, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) {
         state_ = SocketState::Failed;
         return;
     }
-    Adopt(it->second);
-    pending.erase(it);
+    Adopt(fd);
 }
 
 void PosixSocket::Connect() {
@@ -261,15 +255,8 @@ void PosixSocket::PollListener(SocketEvents& events) {
             if (errno == EINTR || errno == ECONNABORTED) continue;
             return;
         }
-        const int32_t id = ++nextRequestID;
-        PendingRequests()[id] = fd;
-        events.ConnectionRequest(id);
-        // Not accepted during its event: the caller refused it.
-        const auto it = PendingRequests().find(id);
-        if (it != PendingRequests().end()) {
-            close(it->second);
-            PendingRequests().erase(it);
-        }
+        events.ConnectionRequest(fd);
+        close(fd);  // an accepting control holds a duplicate
         if (generation != generation_) return;  // closed by the event
     }
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/fonts.h"
+#include "platform/images.h"
 
 namespace kb {
 
@@ -32,6 +33,7 @@ public:
     uint32_t* Pixels() { return px_.data(); }
     const uint32_t* Pixels() const { return px_.data(); }
     uint32_t At(int x, int y) const { return px_[static_cast<size_t>(y) * w_ + x]; }
+    PixelView View() const { return {px_.data(), w_, h_}; }
 
     // Size in twips, as the game reads and sets it.
     int Width() const { return w_ * kTwipsPerPixel; }
