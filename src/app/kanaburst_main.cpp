@@ -54,8 +54,8 @@ uint32_t EventWindow(const SDL_Event& ev) {
 void HandleAddressEvent(kb::Game& g, kb::SdlAddressWindow& form2, const SDL_Event& ev) {
     form2.HandleEvent(ev);
     if (ev.type == SDL_KEYDOWN) {
-        const int code = kb::VirtualKeyFromSdl(ev.key.keysym.sym);
-        if (code != 0) kb::Text1_KeyDown(g, code, kb::ShiftBitsFromSdl(ev.key.keysym.mod));
+        const int code = kb::VirtualKeyFromSdl(ev.key.keysym.sym, ev.key.keysym.scancode);
+        kb::Text1_KeyDown(g, code, kb::ShiftBitsFromSdl(ev.key.keysym.mod));
     }
 }
 
@@ -70,6 +70,7 @@ void HandleEvent(kb::Game& g, kb::MainWindow& window, kb::SdlAddressWindow& form
         case SDL_WINDOWEVENT:
             if (ev.window.windowID != window.Id()) break;
             if (ev.window.event == SDL_WINDOWEVENT_CLOSE) kb::Form_Unload(g);
+            if (ev.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) kb::UseTextInput(false);
             if (ev.window.event == SDL_WINDOWEVENT_EXPOSED ||
                 ev.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
                 window.Redraw();
@@ -77,8 +78,7 @@ void HandleEvent(kb::Game& g, kb::MainWindow& window, kb::SdlAddressWindow& form
         case SDL_KEYDOWN:
         case SDL_KEYUP: {
             if (ev.key.windowID != window.Id() || window.TakeKey(ev.key)) break;
-            const int code = kb::VirtualKeyFromSdl(ev.key.keysym.sym);
-            if (code == 0) break;
+            const int code = kb::VirtualKeyFromSdl(ev.key.keysym.sym, ev.key.keysym.scancode);
             const int shift = kb::ShiftBitsFromSdl(ev.key.keysym.mod);
             if (ev.type == SDL_KEYDOWN)
                 kb::Display_KeyDown(g, code, shift);

@@ -20,8 +20,10 @@ constexpr Integer kEnLaunchX = 32;   // the opponent's at the left
 constexpr Integer kSprite = 32;
 constexpr Integer kBlastFrames = 30;  // counted down to -1: 31 frames drawn as exploding
 
+// Any slot of the tables: a peer's message may name the spare lane 6, which takes the missile
+// (and its sound) but is never moved or drawn.
 bool IsLane(int lane) {
-    return lane >= 0 && lane < kLanes;
+    return lane >= 0 && lane < kLaneSlots;
 }
 
 Integer LaneY(int lane) {
@@ -71,7 +73,6 @@ void Init_Mis(Game& g) {
 void Fire_Mis(Game& g, int seLine, int pe) {
     GameState& s = g.s;
     if (s.GameMode == kModeNone) return;  // no match running, or it has just ended
-    // Only a malformed network message can bring another lane.
     if (!IsLane(seLine)) return;
     if (pe == 0) {
         if (s.MyMisState[seLine] == kFlying) {
@@ -120,6 +121,7 @@ void MOV_MIS(Game& g) {
                 Explode(s.MyMisState[i], s.MyMisPower[i]);
                 PlaySe(g, 3, -8000);
                 if (s.GameMode == kModeServer) SendDataAdd(g, 51, u"1" + Num(i));
+                if (g.ended) return;  // Connect Lost ended the program
                 Game_End(g, u"WIN");
             }
         } else if (s.MyMisState[i] == kExploding) {
@@ -136,6 +138,7 @@ void MOV_MIS(Game& g) {
                 Explode(s.EnMisState[i], s.EnMisPower[i]);
                 PlaySe(g, 3, 8000);
                 if (s.GameMode == kModeServer) SendDataAdd(g, 51, u"0" + Num(i));
+                if (g.ended) return;
                 Game_End(g, u"LOSE");
             }
         } else if (s.EnMisState[i] == kExploding) {
@@ -150,6 +153,7 @@ void MOV_MIS(Game& g) {
             const int pan = static_cast<int>(std::floor(s.MyMisX[i] / 480.0 * 20000.0)) - 10000;
             PlaySe(g, 2, pan);
             if (s.GameMode == kModeServer) SendDataAdd(g, 6, Num(i));
+            if (g.ended) return;
         }
     }
 }

@@ -56,6 +56,7 @@ void SndTxt_KeyDown(Game& g, int KeyCode, int /*Shift*/) {
         const int code =
             static_cast<int>(std::nearbyint(Val(std::u16string_view(box).substr(0, 2))));
         SendDataAdd(g, code, box.size() > 2 ? box.substr(2) : u"");
+        if (g.ended) return;  // the send failed and the program has ended: nothing more runs
         DebugAdd(g, 2, u"DEBUG : " + box);
     } catch (const std::exception&) {
         // Whatever went wrong, the typed command is dropped with the rest of its steps.

@@ -85,6 +85,7 @@ void WinsockL_ConnectionRequest(Game& g, int32_t requestID) {
     g.sv.winsock->Accept(requestID);
     g.RecvBuf.clear();
     SendDataAdd(g, 0, u"");
+    if (g.ended) return;  // Connect Lost ended the program
     DebugAdd(g, 2, u"ConnectionRequest");
 }
 

@@ -74,8 +74,9 @@ size_t ParamLength(int code) {
     }
 }
 
+// Text goes on the wire in code page 932, as the system's ANSI code page writes it.
 bool HandToConnection(Game& g, const std::u16string& message) {
-    if (!g.sv.winsock->SendData(ToUtf8(message))) return false;
+    if (!g.sv.winsock->SendData(ToCp932(message))) return false;
     DebugAdd(g, 0, message);
     g.Trace("send " + ToUtf8(message));
     return true;
@@ -146,7 +147,7 @@ void Del_List(Game& g) {
 }
 
 void Winsock_DataArrival(Game& g, int32_t) {
-    const std::u16string data = FromUtf8(g.sv.winsock->GetData());
+    const std::u16string data = FromCp932(g.sv.winsock->GetData());
     DebugAdd(g, 1, data);
     g.Trace("recv " + ToUtf8(data));
     GetDataDo(g, data);
@@ -177,6 +178,7 @@ void GetDataDo(Game& g, const std::u16string& GetStr) {
                 break;
             case kCodeClientHello:
                 SendDataAdd(g, kCodeStart, u"");
+                if (g.ended) return;  // Connect Lost ended the program
                 StartNetworkMatch(g);
                 break;
             case kCodeStart:

@@ -40,6 +40,7 @@ void TickClock(Game& g) {
     if (s.GameMode != kModeClient && s.StartCount > 0) {
         s.StartCount -= 1;
         if (s.GameMode == kModeServer) SendDataAdd(g, 99, SingleText(s.StartCount));
+        if (g.ended) return;  // Connect Lost ended the program
         if (s.StartCount == 0) {
             s.InputStr.clear();
             s.InputOn = 1;
@@ -154,6 +155,7 @@ void Dis_Mis(Game& g) {
 void Dis_Str(Game& g) {
     GameState& s = g.s;
     TickClock(g);
+    if (g.ended) return;
     DrawHalfMinuteNotice(g);
     if (s.StartCount >= 4) return;  // the first second shows the battlefield alone
     if (s.StartCount > 0) {

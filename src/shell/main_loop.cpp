@@ -18,9 +18,12 @@ void Main_Loop(Game& g) {
             break;
         case kSceneMatch:
             MOV_MIS(g);
+            // A failed send (Connect Lost) has ended the program: nothing more of it runs.
+            if (g.ended) return;
             Com_AI(g);
             Dis_Mis(g);
             Dis_Str(g);
+            if (g.ended) return;
             break;
         case kSceneOver:
             MOV_EXP(g);

@@ -1,52 +1,18 @@
 #include "typing/word_file.h"
 
-#include <iconv.h>
-
-#include <cstdint>
 #include <optional>
+
+#include "shell/ustr.h"
 
 namespace kb {
 namespace {
 
-struct DecodedText {
-    std::u16string text;
-    // False when decoding stopped early at bytes that are not valid text:
-    // then the end of `text` is not the end of the file.
-    bool whole = true;
-};
-
-// Bytes that cannot be decoded end the load like any other read error: what
-// was read before them is kept, the pair they fall into is dropped and the
-// load fails. Guessing a character for them could put a word into the list
-// that the player can never type.
-DecodedText Decode(std::string_view bytes) {
+// Bytes that are no text become stand-in characters and the load goes on, as the system's
+// converter reads the file; such a word shows the stand-in.
+std::u16string Decode(std::string_view bytes) {
     constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
-    const char* encoding = "CP932";
-    if (bytes.starts_with(kUtf8Bom)) {
-        bytes.remove_prefix(kUtf8Bom.size());
-        encoding = "UTF-8";
-    }
-    iconv_t cd = iconv_open("UTF-16LE", encoding);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return {{}, false};
-
-    // One input byte never gives more than one UTF-16 unit (four UTF-8 bytes
-    // give at most two), so this buffer is always large enough.
-    std::string out(bytes.size() * 2, '\0');
-    char* in = const_cast<char*>(bytes.data());
-    std::size_t inLeft = bytes.size();
-    char* outAt = out.data();
-    std::size_t outLeft = out.size();
-    const bool whole = iconv(cd, &in, &inLeft, &outAt, &outLeft) != static_cast<std::size_t>(-1);
-    iconv_close(cd);
-    out.resize(out.size() - outLeft);
-
-    DecodedText decoded{{}, whole};
-    decoded.text.reserve(out.size() / 2);
-    for (std::size_t i = 0; i + 1 < out.size(); i += 2) {
-        decoded.text.push_back(static_cast<char16_t>(static_cast<std::uint8_t>(out[i]) |
-                                                     static_cast<std::uint8_t>(out[i + 1]) << 8));
-    }
-    return decoded;
+    if (bytes.starts_with(kUtf8Bom)) return FromUtf8(bytes.substr(kUtf8Bom.size()));
+    return FromCp932(bytes);
 }
 
 bool IsBlank(char16_t c) {
@@ -62,7 +28,7 @@ bool EndsField(char16_t c) {
 // Reads fields the way BASIC's `Input #` does, plus skipping blank lines.
 class FieldReader {
   public:
-    explicit FieldReader(const DecodedText& decoded) : text_(decoded.text), whole_(decoded.whole) {}
+    FieldReader(std::u16string_view text, bool whole) : text_(text), whole_(whole) {}
 
     // True at the end of the file; trailing blank lines count as its end.
     bool AtEnd() {
@@ -71,7 +37,7 @@ class FieldReader {
     }
 
     // The next field, or nothing when the text runs out before the field
-    // has ended (end of file in the middle of a pair, or undecodable bytes).
+    // has ended (end of file in the middle of a pair, or a read error).
     std::optional<std::u16string> Next() {
         SkipBlankLines();
         if (pos_ == text_.size()) return std::nullopt;
@@ -131,9 +97,9 @@ class FieldReader {
 
 }  // namespace
 
-WordFileResult ParseWordFile(std::string_view bytes) {
-    const DecodedText decoded = Decode(bytes);
-    FieldReader reader(decoded);
+WordFileResult ParseWordFile(std::string_view bytes, bool whole) {
+    const std::u16string text = Decode(bytes);
+    FieldReader reader(text, whole);
     WordFileResult result;
     while (result.entries.size() < kMaxWordEntries && !reader.AtEnd()) {
         std::optional<std::u16string> display = reader.Next();

@@ -16,15 +16,16 @@ inline constexpr std::size_t kMaxWordEntries = 3001;
 struct WordFileResult {
     // (display form, reading), in file order.
     std::vector<std::pair<std::u16string, std::u16string>> entries;
-    // The load stopped with an error (the file ended in the middle of a pair,
-    // bytes that are not text, ...); the entries before it are kept.
+    // The load stopped with an error (the file ended in the middle of a pair, or
+    // could not be read to its end); the entries before it are kept.
     bool failed = false;
     // The display form (first field of a pair) read last: the failure box shows it.
     std::u16string lastDisplay;
 };
 
-// Parses the whole content of the file. It is code page 932 (Shift-JIS) text,
-// or UTF-8 when it starts with the UTF-8 byte-order mark.
+// Parses the content of the file. It is code page 932 (Shift-JIS) text, or
+// UTF-8 when it starts with the UTF-8 byte-order mark; bytes that are no text
+// become stand-in characters (see FromCp932) and reading goes on.
 //
 // A comma or a line end (CR LF, LF or CR) ends a field. A field may be put in
 // double quotes, which then may hold commas; anything after the closing quote
@@ -32,6 +33,8 @@ struct WordFileResult {
 // trimmed. Blank lines give no field at all, so they never shift the pairing
 // of later lines. A pair with an empty field is skipped. A file that ends in
 // the middle of a pair fails, with that pair's display form in lastDisplay.
-WordFileResult ParseWordFile(std::string_view bytes);
+// whole is false when a read error cut the bytes short: then the load fails
+// there, and the field the error cut into is not read.
+WordFileResult ParseWordFile(std::string_view bytes, bool whole = true);
 
 }  // namespace kb

@@ -1,8 +1,9 @@
 #include "typing/word_list.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
+#include <cstdio>
+#include <memory>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -10,22 +11,52 @@
 
 namespace kb {
 
+namespace {
+
+struct FileBytes {
+    bool opened = false;
+    bool whole = false;  // read to its end without an error
+    std::string bytes;   // what was read
+};
+
+FileBytes ReadAll(const std::string& path) {
+    FileBytes file;
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"),
+                                                             &std::fclose);
+    if (!f) return file;
+    file.opened = true;
+    try {
+        char chunk[1 << 16];
+        std::size_t n = 0;
+        while ((n = std::fread(chunk, 1, sizeof chunk, f.get())) > 0) file.bytes.append(chunk, n);
+        file.whole = !std::ferror(f.get());
+    } catch (const std::bad_alloc&) {
+        // Too big to hold: what fitted is read, like a read error there.
+    }
+    return file;
+}
+
+}  // namespace
+
+// A file that cannot be opened or read to its end (a directory of that name, an I/O error)
+// gives the box with the display form read last; the entries before the error stay and the
+// game goes on.
 void Read_File(Game& g) {
-    std::ifstream in(ProgramFile(g, "str.dat"), std::ios::binary);
-    if (!in) {
+    const FileBytes file = ReadAll(ProgramFile(g, "str.dat"));
+    if (!file.opened) {
         // Nothing was read, so the box has no word to name.
         MsgBox(g, u"");
         return;
     }
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) {
-        MsgBox(g, u"");
-        return;
+    WordFileResult words;
+    try {
+        words = ParseWordFile(file.bytes, file.whole);
+    } catch (const std::bad_alloc&) {
+        words.failed = true;  // no room for the words: as unreadable as a read error
     }
-    WordFileResult file = ParseWordFile(bytes);
-    for (auto& [display, reading] : file.entries) addStr(g, std::move(display), std::move(reading));
+    for (auto& [display, reading] : words.entries) addStr(g, std::move(display), std::move(reading));
     // The entries before the fault stay: a damaged list still gives a game.
-    if (file.failed) MsgBox(g, file.lastDisplay);
+    if (words.failed) MsgBox(g, words.lastDisplay);
 }
 
 void addStr(Game& g, std::u16string gStr, std::u16string yStr) {

@@ -297,8 +297,7 @@ TEST(FireTest, IgnoredOutsideAMatchForOtherSidesAndOutsideTheLanes) {
         {"no match running, opponent", kModeNone, 2, 1},
         {"side 2", kModeCom, 2, 2},
         {"side -1", kModeCom, 2, -1},
-        {"lane 6, the spare array entry", kModeServer, 6, 0},
-        {"lane 6 for the opponent", kModeServer, 6, 1},
+        {"lane 7, beyond the tables", kModeServer, 7, 0},
         {"lane -1", kModeServer, -1, 0},
         {"lane 9", kModeClient, 9, 1},
     };
@@ -426,7 +425,7 @@ TEST(MissileSoundTest, IgnoredShotsAreSilent) {
     t.StartMatch(kModeNone);
     Fire_Mis(t.g, 1, 0);
     t.StartMatch(kModeCom);
-    Fire_Mis(t.g, 6, 0);
+    Fire_Mis(t.g, 7, 0);
     Fire_Mis(t.g, 2, 2);
     EXPECT_TRUE(t.TracedStartingWith("sound ").empty());
 }

@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/fonts.h"
+#include "platform/sdl/main_window.h"
+#include "platform/sdl/sdl_address_window.h"
 #include "platform/sdl/ttf_fonts.h"
 
 namespace kb {
@@ -96,6 +99,35 @@ TEST_F(SdlConsole, ClosingTheWindowThrowsTheLogAway) {
     win_.Show();
     EXPECT_EQ(win_.Log().Text(), u"");
     EXPECT_EQ(win_.CommandText(), u"");
+}
+
+// The game's window takes keys, not text, so that an input method composing kana cannot
+// swallow them; text input is on only while the address box or the command box has the focus.
+TEST_F(SdlConsole, TextInputOnlyWhileATextBoxHasTheFocus) {
+    MainWindow game;
+    NullFontEngine fonts;
+    SdlAddressWindow form2(fonts);
+    std::string error;
+    ASSERT_TRUE(game.Create("Kanaburst Ver1.1", 480, 320, error) && form2.Create("", error));
+    const auto focus = [](auto& window, bool gained) {
+        SDL_Event ev{};
+        ev.type = SDL_WINDOWEVENT;
+        ev.window.event = gained ? SDL_WINDOWEVENT_FOCUS_GAINED : SDL_WINDOWEVENT_FOCUS_LOST;
+        ev.window.windowID = window.Id();
+        window.HandleEvent(ev);
+    };
+    EXPECT_FALSE(SDL_IsTextInputActive()) << "the game's window";
+    form2.Show();
+    focus(form2, true);
+    EXPECT_TRUE(SDL_IsTextInputActive()) << "the address box";
+    form2.Hide();
+    EXPECT_FALSE(SDL_IsTextInputActive()) << "the address window hidden";
+    win_.Show();
+    focus(win_, true);
+    Settle();
+    EXPECT_TRUE(SDL_IsTextInputActive()) << "the command box";
+    focus(win_, false);
+    EXPECT_FALSE(SDL_IsTextInputActive()) << "back to the game's window";
 }
 
 TEST_F(SdlConsole, CopyGoesToTheSystemClipboard) {

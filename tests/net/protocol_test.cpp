@@ -3,10 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "battle/missiles.h"
+#include "debug/debug_log.h"
+#include "shell/main_loop.h"
 #include "net_fixture.h"
 #include "shell/scenes.h"
 #include "shell/ustr.h"
@@ -112,18 +115,41 @@ TEST(SendQueue, DecidingMessageSentEndsTheConnection) {
     EXPECT_TRUE(peer.SeesClose(2000));
 }
 
+// The Connect Lost box ends the program: nothing after it runs, whether the failed send came
+// from the console's command line or from a frame deciding the match.
 TEST(SendQueue, SendingOnALostConnectionEndsTheProgram) {
-    NetGame n;
-    RawPeer peer;
-    ASSERT_TRUE(n.ServeAndAccept(peer));
-    ASSERT_TRUE(n.PollUntil([&] { return n.g.s.SendList[0].empty(); }));
-    peer.Close();
-    ASSERT_TRUE(n.PollUntil([&] { return n.winsock.State() == SocketState::Failed; }));
-    SendDataAdd(n.g, 4, u"2");
-    EXPECT_TRUE(n.Traced("msgbox Kanaburst|Connect Lost\r\n→SendDataAdd(042)"));
-    EXPECT_TRUE(n.Traced("exit"));
-    EXPECT_TRUE(n.g.ended);
-    EXPECT_FALSE(n.Traced("send 042"));
+    const struct {
+        std::function<void(NetGame&)> send;
+        const char* message;
+    } rows[] = {
+        {[](NetGame& n) {
+             DebugWin(n.g).SetCommandText(u"042");
+             SndTxt_KeyDown(n.g, 13, 0);
+         },
+         "042"},
+        {[](NetGame& n) {
+             n.g.s.SceneNo = kSceneMatch;
+             n.g.s.MyMisState[2] = 1;
+             n.g.s.MyMisX[2] = 31;  // past the line: the server decides the match
+             n.clock.Advance(67);
+             FramePass(n.g, n.clock.TimeGetTime());
+         },
+         "5112"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.message);
+        NetGame n;
+        RawPeer peer;
+        ASSERT_TRUE(n.ServeAndAccept(peer));
+        ASSERT_TRUE(n.PollUntil([&] { return n.g.s.SendList[0].empty(); }));
+        peer.Close();
+        ASSERT_TRUE(n.PollUntil([&] { return n.winsock.State() == SocketState::Failed; }));
+        r.send(n);
+        EXPECT_TRUE(n.Traced(std::string("msgbox Kanaburst|Connect Lost\r\n→SendDataAdd(") +
+                             r.message + ")"));
+        EXPECT_EQ(n.trace.back(), "exit");
+        EXPECT_TRUE(n.TracedStartingWith("send ").size() == 1u) << "only the 00";
+    }
 }
 
 // --- the dispatcher -------------------------------------------------------------------------
@@ -176,6 +202,38 @@ TEST_F(Dispatch, LaunchAndReinforcementInOneArrival) {
     EXPECT_EQ(s().MyMisState, (std::array<Integer, kLaneSlots>{}));
 }
 
+// Text goes out and comes in in code page 932; a byte that is no character reads as one ・ and
+// keeps the digits behind it.
+TEST_F(Dispatch, TextOnTheWireIsCodePage932BothWays) {
+    enum { kBoth, kOut, kIn };
+    const struct {
+        const char* text;
+        std::string bytes;
+        int way;
+    } rows[] = {
+        {"04あ", "04\x82\xA0", kBoth},
+        {"99ｶ", "99\xB6", kBoth},
+        {"04\U0001F600", "04?", kOut},  // no such character in code page 932
+        {"・041", "\xE3" "041", kIn},
+        {"・・0", "\xEB\x40\x82" "0", kIn},  // a lead and trail byte that name nothing: one
+    };
+    std::string sent = peer.Received();
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.text);
+        if (r.way != kIn) {
+            DebugWin(n.g).SetCommandText(FromUtf8(r.text));
+            SndTxt_KeyDown(n.g, 13, 0);
+            sent += r.bytes;
+            EXPECT_EQ(peer.Receive(2000, sent.size()), sent);
+            ASSERT_TRUE(n.PollUntil([&] { return n.g.s.SendList[0].empty(); }));
+        }
+        if (r.way != kOut) {
+            peer.Send(r.bytes);
+            EXPECT_TRUE(n.PollUntilTraced(std::string("log 1 ") + r.text));
+        }
+    }
+}
+
 TEST_F(Dispatch, MessageSplitByTcpIsAppliedWhenItsRestArrives) {
     Arrive("0");
     EXPECT_EQ(s().EnMisState[2], 0);
@@ -204,7 +262,8 @@ TEST_F(Dispatch, LaneAboveSixIsAnErrorAndDropsTheRest) {
     EXPECT_EQ(s().EnMisState[1], 1) << "what came before the error stays";
     EXPECT_EQ(s().EnMisState[3], 0) << "what came after it is dropped";
     EXPECT_EQ(n.TracedStartingWith("log 2 "), std::vector<std::string>{"log 2 GetDataEr : 7053"});
-    Arrive("046");  // the tables hold lane 6: no error
+    Arrive("046");  // the tables hold lane 6: it takes the missile, no error
+    EXPECT_EQ(s().EnMisState[6], 1);
     EXPECT_EQ(n.TracedStartingWith("log 2 ").size(), 1u);
 }
 

@@ -3,6 +3,7 @@
 
 #include <iterator>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "platform/sdl/keymap.h"
@@ -54,17 +55,45 @@ TEST(MainWindow, F11AndAltEnterToggleFullScreenAndNeverReachTheGame) {
     SDL_Quit();
 }
 
-TEST(Keymap, SdlKeysBecomeTheVirtualKeyCodesTheGameReads) {
-    const std::pair<SDL_Keycode, int> cases[] = {
-        {SDLK_a, 65},       {SDLK_z, 90},        {SDLK_0, 48},       {SDLK_9, 57},
-        {SDLK_KP_0, 96},    {SDLK_KP_9, 105},    {SDLK_KP_DIVIDE, 111}, {SDLK_KP_MINUS, 109},
-        {SDLK_COMMA, 188},  {SDLK_PERIOD, 190},  {SDLK_SLASH, 191},  {SDLK_MINUS, 189},
-        {SDLK_BACKSPACE, 8}, {SDLK_RETURN, 13},  {SDLK_KP_ENTER, 13}, {SDLK_ESCAPE, 27},
-        {SDLK_SPACE, 32},   {SDLK_LSHIFT, 16},   {SDLK_RSHIFT, 16},  {SDLK_UP, 38},
-        {SDLK_DOWN, 40},    {SDLK_LEFT, 37},     {SDLK_RIGHT, 39},   {SDLK_F1, 112},
+// Every key reaches the game: no SDL key is without a code, the keys SDL has (on its US
+// layout) give the codes a Windows keyboard sends for them, and where a key's character and
+// its place disagree the rows say which wins.
+TEST(Keymap, EverySdlKeyGivesItsVirtualKeyCode) {
+    ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
+    std::set<int> reached;
+    for (int sc = 1; sc < SDL_NUM_SCANCODES; ++sc) {
+        const int vk = VirtualKeyFromSdl(SDL_GetKeyFromScancode(static_cast<SDL_Scancode>(sc)), sc);
+        EXPECT_TRUE(vk > 0 && vk <= kVkNoCode) << SDL_GetScancodeName(static_cast<SDL_Scancode>(sc));
+        reached.insert(vk);
+    }
+    SDL_Quit();
+    std::set<int> expected = {3,   8,   9,   12,  13,  16,  17,  18,  19,  20,  21,  25,  27,
+                              28,  29,  32,  91,  92,  93,  95,  106, 107, 108, 109, 110, 111,
+                              144, 145, 146, 186, 187, 188, 189, 190, 191, 192, 219, 220, 221,
+                              222, 226, 194, 247, 248, kVkNoCode};
+    for (int vk = 33; vk <= 57; ++vk)  // paging, arrows, ..., digits; Print has no key
+        if (vk != 42) expected.insert(vk);
+    for (int vk = 65; vk <= 90; ++vk) expected.insert(vk);   // letters
+    for (int vk = 96; vk <= 105; ++vk) expected.insert(vk);  // keypad digits
+    for (int vk = 112; vk <= 135; ++vk) expected.insert(vk); // F1 to F24
+    for (int vk = 166; vk <= 183; ++vk) expected.insert(vk); // browser and media keys
+    for (int vk : expected) EXPECT_TRUE(reached.count(vk)) << "nothing gives " << vk;
+
+    const struct { SDL_Keycode sym; SDL_Scancode place; int vk; } rows[] = {
+        {SDLK_a, SDL_SCANCODE_Q, 65},                      // French: by the character
+        {SDLK_EXCLAIM, SDL_SCANCODE_SLASH, 223},           // French !
+        {SDLK_AT, SDL_SCANCODE_LEFTBRACKET, 192},          // Japanese @, :, ^
+        {SDLK_COLON, SDL_SCANCODE_APOSTROPHE, 186},
+        {SDLK_CARET, SDL_SCANCODE_EQUALS, 222},
+        {SDLK_BACKSLASH, SDL_SCANCODE_INTERNATIONAL1, 226},  // ろ and ¥ both type a backslash
+        {SDLK_BACKSLASH, SDL_SCANCODE_INTERNATIONAL3, 220},
+        {SDL_SCANCODE_TO_KEYCODE(SDL_SCANCODE_UNKNOWN), SDL_SCANCODE_GRAVE, 25},  // 半角/全角
+        {SDLK_UNKNOWN, SDL_SCANCODE_INTERNATIONAL4, 28},   // 変換
+        {0x00FC, SDL_SCANCODE_LEFTBRACKET, 219},           // German ü: by the place
+        {0x0444, SDL_SCANCODE_A, 65},                      // Russian ф
+        {SDLK_POWER, SDL_SCANCODE_POWER, kVkNoCode},
     };
-    for (const auto& [sdl, vk] : cases) EXPECT_EQ(VirtualKeyFromSdl(sdl), vk) << SDL_GetKeyName(sdl);
-    EXPECT_EQ(VirtualKeyFromSdl(SDLK_CAPSLOCK), 0);
+    for (const auto& r : rows) EXPECT_EQ(VirtualKeyFromSdl(r.sym, r.place), r.vk) << r.sym;
 }
 
 TEST(Keymap, ShiftBits) {

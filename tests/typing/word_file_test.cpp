@@ -17,11 +17,12 @@ struct Case {
     Entries entries;
     bool failed;
     std::u16string lastDisplay;
+    bool whole = true;  // false: a read error cut the bytes short
 };
 
 void ExpectParsed(const Case& c) {
     SCOPED_TRACE(c.name);
-    const WordFileResult result = ParseWordFile(c.bytes);
+    const WordFileResult result = ParseWordFile(c.bytes, c.whole);
     EXPECT_EQ(result.entries, c.entries);
     EXPECT_EQ(result.failed, c.failed);
     EXPECT_EQ(result.lastDisplay, c.lastDisplay);
@@ -130,6 +131,11 @@ TEST(ParseWordFileTest, FileEndingInsidePairFails) {
         {"last line ends in a comma", "dog,inu\r\ncat,", {{u"dog", u"inu"}}, true, u"cat"},
         {"only line one field", "\x8a\xbf\x8e\x9a\r\n", {}, true, u"漢字"},
         {"quoted one field", "dog,inu\r\n\"c,at\"\r\n", {{u"dog", u"inu"}}, true, u"c,at"},
+        // A read error ends the load where it struck, even between two lines.
+        {"read error after a line", "dog,inu\r\n", {{u"dog", u"inu"}}, true, u"dog", false},
+        {"read error inside a reading", "dog,inu\r\ncat,ne", {{u"dog", u"inu"}}, true, u"cat",
+         false},
+        {"read error before anything", "", {}, true, u"", false},
     };
     for (const Case& c : cases) ExpectParsed(c);
 }
@@ -163,38 +169,18 @@ TEST(ParseWordFileTest, Encodings) {
          false,
          u"漢字"},
         {"BOM only", "\xEF\xBB\xBF", {}, false, u""},
-    };
-    for (const Case& c : cases) ExpectParsed(c);
-}
-
-// Undecodable bytes end the load: entries before them stay, the pair they are
-// in is dropped, and the box shows the display form read last.
-TEST(ParseWordFileTest, UndecodableBytesFail) {
-    const std::vector<Case> cases = {
-        {"bad byte in a reading",
-         "dog,inu\r\ncat,ne\xFFko\r\nfox,kitsune\r\n",
-         {{u"dog", u"inu"}},
-         true,
-         u"cat"},
-        {"bad byte in a display form",
-         "dog,inu\r\nc\x80t,neko\r\nfox,kitsune\r\n",
-         {{u"dog", u"inu"}},
-         true,
-         u"dog"},
-        {"bad byte right after a reading", "dog,inu\xA0\r\n", {}, true, u"dog"},
-        {"bad byte on its own line",
-         "dog,inu\r\n\xFD\r\ncat,neko\r\n",
-         {{u"dog", u"inu"}},
-         true,
-         u"dog"},
-        {"bad byte at the start", "\xFF", {}, true, u""},
-        {"lead byte cut off at the end", "dog,inu\r\ncat,\x82", {{u"dog", u"inu"}}, true, u"cat"},
+        // Bytes that are no text become stand-ins, one for a lead byte with a trail byte that
+        // names nothing, one for each other bad byte, and the load goes on.
+        {"bad bytes in code page 932",
+         "c\x80t,ne\xFFko\r\n\xEB\x40\xE3\x30,\x85\x40\xA0\r\nfox,\x82",
+         {{u"c・t", u"ne・ko"}, {u"・・0", u"・・"}, {u"fox", u"・"}},
+         false,
+         u"fox"},
         {"bad UTF-8 after BOM",
-         "\xEF\xBB\xBF犬,いぬ\r\ncat,\xC3(\r\n",
-         {{u"犬", u"いぬ"}},
-         true,
-         u"cat"},
-        {"UTF-8 surrogate after BOM", "\xEF\xBB\xBF\xED\xA0\x80,x\r\n", {}, true, u""},
+         "\xEF\xBB\xBF犬,\xC3(\r\n\xED\xA0\x80,\xE3\x81\r\n",
+         {{u"犬", u"\uFFFD("}, {u"\uFFFD\uFFFD\uFFFD", u"\uFFFD\uFFFD"}},
+         false,
+         u"\uFFFD\uFFFD\uFFFD"},
     };
     for (const Case& c : cases) ExpectParsed(c);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,7 +19,7 @@ using Lists = std::vector<std::u16string>;
 struct LoadCase {
     const char* name;
     std::string bytes;
-    bool present;  // whether str.dat exists at all
+    int present;  // str.dat is 0 missing, 1 the file, 2 a directory
     Lists goku, yomi;
     std::vector<std::string> boxes;  // the msgbox lines, in order
 };
@@ -27,34 +28,31 @@ TEST(ReadFileTest, LoadsThroughTheProgramDirectory) {
     // 柿,かき and 犬,いぬ in code page 932.
     const std::string cp932 = "\x8a\x60,\x82\xa9\x82\xab\r\n\x8c\xa2,\x82\xa2\x82\xca\r\n";
     const std::vector<LoadCase> cases = {
-        {"missing file: a box with empty text", "", false, {}, {}, {"msgbox Kanaburst|"}},
-        {"code page 932 bytes", cp932, true, {u"柿", u"犬"}, {u"かき", u"いぬ"}, {}},
-        {"UTF-8 with byte-order mark", "\xEF\xBB\xBF柿,かき\r\n", true, {u"柿"}, {u"かき"}, {}},
+        {"missing file: a box with empty text", "", 0, {}, {}, {"msgbox Kanaburst|"}},
+        {"code page 932 bytes", cp932, 1, {u"柿", u"犬"}, {u"かき", u"いぬ"}, {}},
+        {"UTF-8 with byte-order mark", "\xEF\xBB\xBF柿,かき\r\n", 1, {u"柿"}, {u"かき"}, {}},
         {"quoted fields equal unquoted ones",
          "\"a,b\",\"x\"\r\nc,y\r\n",
-         true,
+         1,
          {u"a,b", u"c"},
          {u"x", u"y"},
          {}},
-        {"empty fields skip the pair only", ",x\r\na,\r\nb,y\r\n", true, {u"b"}, {u"y"}, {}},
+        {"empty fields skip the pair only", ",x\r\na,\r\nb,y\r\n", 1, {u"b"}, {u"y"}, {}},
         {"final line with one field: earlier entries kept, box names it",
          "a,x\r\nb,y\r\nlast\r\n",
-         true,
+         1,
          {u"a", u"b"},
          {u"x", u"y"},
          {"msgbox Kanaburst|last"}},
-        {"undecodable bytes end the load",
-         "a,x\r\nb,\x82\r\n",
-         true,
-         {u"a"},
-         {u"x"},
-         {"msgbox Kanaburst|b"}},
-        {"empty file", "", true, {}, {}, {}},
+        {"bytes that are no text are stand-ins", "a,\x82\r\nb,y", 1, {u"a", u"b"}, {u"・", u"y"}, {}},
+        {"a directory: read error, the game goes on", "", 2, {}, {}, {"msgbox Kanaburst|"}},
+        {"empty file", "", 1, {}, {}, {}},
     };
     for (const LoadCase& c : cases) {
         SCOPED_TRACE(c.name);
         TestGame t;
-        if (c.present) t.WriteFile("str.dat", c.bytes);
+        if (c.present == 1) t.WriteFile("str.dat", c.bytes);
+        if (c.present == 2) std::filesystem::create_directory(t.dir.Path() / "str.dat");
         Read_File(t.g);
         EXPECT_EQ(t.g.Goku, c.goku);
         EXPECT_EQ(t.g.Yomi, c.yomi);

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/images.h"
+#include "platform/sdl/keymap.h"
 
 namespace kb {
 
@@ -55,6 +56,8 @@ bool MainWindow::Create(const std::string& caption, int w, int h, std::string& e
         return false;
     }
     SDL_SetWindowMinimumSize(window_, w, h);
+    // SDL starts with text input on; the game's own window takes keys, not text.
+    UseTextInput(false);
     if (!SDL_GetWindowSurface(window_)) {
         error = SDL_GetError();
         return false;

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/fonts.h"
+#include "platform/sdl/keymap.h"
 #include "shell/ustr.h"
 
 namespace kb {
@@ -49,13 +50,14 @@ void SdlAddressWindow::Show() {
     visible_ = true;
     if (!window_) return;
     SDL_ShowWindow(window_);
-    SDL_RaiseWindow(window_);
-    SDL_StartTextInput();
+    SDL_RaiseWindow(window_);  // its focus event turns text input on
     Redraw();
 }
 
 void SdlAddressWindow::Hide() {
     visible_ = false;
+    if (focused_) UseTextInput(false);
+    focused_ = false;
     if (window_) SDL_HideWindow(window_);
 }
 
@@ -87,6 +89,11 @@ void SdlAddressWindow::HandleEvent(const SDL_Event& ev) {
         case SDL_WINDOWEVENT:
             if (ev.window.event == SDL_WINDOWEVENT_CLOSE) Hide();
             if (ev.window.event == SDL_WINDOWEVENT_EXPOSED) Redraw();
+            if (ev.window.event == SDL_WINDOWEVENT_FOCUS_GAINED ||
+                ev.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+                focused_ = ev.window.event == SDL_WINDOWEVENT_FOCUS_GAINED;
+                UseTextInput(focused_);
+            }
             break;
         default:
             break;

@@ -26,7 +26,8 @@ class SdlAddressWindow : public AddressWindow {
     // Creates the window, hidden.
     bool Create(const std::string& caption, std::string& error);
     uint32_t Id() const;
-    // Edits the text for an event of this window (text input, Backspace, Ctrl+V, closing).
+    // Edits the text for an event of this window (text input, Backspace, Ctrl+V, closing);
+    // text input is on while the window has the focus.
     void HandleEvent(const SDL_Event& ev);
 
     void Show() override;
@@ -44,6 +45,7 @@ class SdlAddressWindow : public AddressWindow {
     SDL_Texture* texture_ = nullptr;
     std::vector<uint32_t> pixels_;
     bool visible_ = false;
+    bool focused_ = false;
     std::u16string text_;
 };
 

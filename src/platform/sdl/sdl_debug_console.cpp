@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <type_traits>
 
+#include "platform/sdl/keymap.h"
 #include "shell/ustr.h"
 
 namespace kb {
@@ -96,6 +97,8 @@ bool SdlDebugConsole::OpenWindow() {
 }
 
 void SdlDebugConsole::CloseWindow() {
+    if (focused_) UseTextInput(false);
+    focused_ = commandActive_ = false;
     if (imgui_) {
         ImGui::SetCurrentContext(imgui_);
         ImGui_ImplSDLRenderer_Shutdown();
@@ -114,6 +117,11 @@ void SdlDebugConsole::HandleEvent(const SDL_Event& ev) {
     if (ev.type == SDL_WINDOWEVENT && ev.window.event == SDL_WINDOWEVENT_CLOSE) {
         Unload();
         return;
+    }
+    if (ev.type == SDL_WINDOWEVENT && (ev.window.event == SDL_WINDOWEVENT_FOCUS_GAINED ||
+                                       ev.window.event == SDL_WINDOWEVENT_FOCUS_LOST)) {
+        focused_ = ev.window.event == SDL_WINDOWEVENT_FOCUS_GAINED;
+        UseTextInput(focused_ && commandActive_);
     }
     ImGui::SetCurrentContext(imgui_);
     ImGui_ImplSDL2_ProcessEvent(&ev);
@@ -153,6 +161,7 @@ void SdlDebugConsole::Redraw() {
     SDL_RenderClear(renderer_);
     ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());
     SDL_RenderPresent(renderer_);
+    if (focused_) UseTextInput(commandActive_);
     // The game's routines may change the log and the box: only now that the frame is done.
     if (enter && onCommandKey) onCommandKey(kKeyEnter);
     if (copy && onCopy) onCopy();
@@ -203,6 +212,8 @@ void SdlDebugConsole::Layout(bool& enter, bool& copy) {
         enter = true;
         focusCommand_ = true;
     }
+    // Enter lets go of the box for one frame only: the caret comes straight back.
+    commandActive_ = ImGui::IsItemActive() || focusCommand_;
 
     ImGui::SetCursorPos(kCommand1Pos);
     copy = ImGui::Button("COPY", kCommand1Size);

@@ -31,7 +31,8 @@ class SdlDebugConsole : public DebugConsole {
 
     // The window's SDL id, 0 while it is not on screen.
     uint32_t Id() const;
-    // An event of this window; closing it unloads the console.
+    // An event of this window; closing it unloads the console. Text input is on while the
+    // window has the focus and the caret is in the command box.
     void HandleEvent(const SDL_Event& ev);
     // Draws the window when something changed since it was last drawn; cheap otherwise.
     void Redraw();
@@ -71,6 +72,8 @@ class SdlDebugConsole : public DebugConsole {
 
     int framesDue_ = 0;
     bool focusCommand_ = false;  // put the caret in the command box on the next frame
+    bool commandActive_ = false;  // the caret is in the command box
+    bool focused_ = false;        // the window has the keyboard focus
     bool followEnd_ = false;     // scroll the log to its end on the next frame
     size_t measured_ = 0;        // log lines whose width is in widest_
     float widest_ = 0;
