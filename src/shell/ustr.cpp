@@ -61,7 +61,11 @@ std::u16string FromUtf8(std::string_view s) {
     std::size_t i = 0;
     while (i < s.size()) {
         const unsigned char c = static_cast<unsigned char>(s[i]);
-        std::size_t len = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+        std::size_t len = c < 0x80           ? 1
+                          : (c >> 5) == 0x6  ? 2
+                          : (c >> 4) == 0xE  ? 3
+                          : (c >> 3) == 0x1E ? 4
+                                             : 0;
         char32_t cp = len == 1 ? c : c & (0x7F >> len);
         for (std::size_t k = 1; k < len; ++k) {
             if (i + k >= s.size() || (s[i + k] & 0xC0) != 0x80) {
@@ -81,13 +85,14 @@ std::u16string FromUtf8(std::string_view s) {
 }
 
 std::u16string FromCp932(std::string_view bytes) {
-    const std::string utf16 = Iconv("UTF-16LE", "CP932", bytes, [](const char* in, std::size_t left, std::string& out) {
-        out += "\xFB\x30";  // kCp932Unknown, little-endian
-        return IsLeadByte(static_cast<unsigned char>(in[0])) && left > 1 &&
-                       IsTrailByte(static_cast<unsigned char>(in[1]))
-                   ? 2
-                   : 1;
-    });
+    const std::string utf16 =
+        Iconv("UTF-16LE", "CP932", bytes, [](const char* in, std::size_t left, std::string& out) {
+            out += "\xFB\x30";  // kCp932Unknown, little-endian
+            return IsLeadByte(static_cast<unsigned char>(in[0])) && left > 1 &&
+                           IsTrailByte(static_cast<unsigned char>(in[1]))
+                       ? 2
+                       : 1;
+        });
     std::u16string text(utf16.size() / 2, u'\0');
     for (std::size_t i = 0; i < text.size(); ++i)
         text[i] = static_cast<char16_t>(static_cast<unsigned char>(utf16[2 * i]) |
@@ -102,17 +107,19 @@ std::string ToCp932(std::u16string_view text) {
         utf16.push_back(static_cast<char>(c & 0xFF));
         utf16.push_back(static_cast<char>(c >> 8));
     }
-    return Iconv("CP932", "UTF-16LE", utf16, [](const char* in, std::size_t left, std::string& out) {
-        out += '?';
-        // A character beyond U+FFFF is two units, and one "?".
-        const auto unit = [&](std::size_t at) {
-            return static_cast<unsigned char>(in[at]) | static_cast<unsigned char>(in[at + 1]) << 8;
-        };
-        return left >= 4 && unit(0) >= 0xD800 && unit(0) < 0xDC00 && unit(2) >= 0xDC00 &&
-                       unit(2) < 0xE000
-                   ? 4
-                   : 2;
-    });
+    return Iconv(
+        "CP932", "UTF-16LE", utf16, [](const char* in, std::size_t left, std::string& out) {
+            out += '?';
+            // A character beyond U+FFFF is two units, and one "?".
+            const auto unit = [&](std::size_t at) {
+                return static_cast<unsigned char>(in[at]) | static_cast<unsigned char>(in[at + 1])
+                                                                << 8;
+            };
+            return left >= 4 && unit(0) >= 0xD800 && unit(0) < 0xDC00 && unit(2) >= 0xDC00 &&
+                           unit(2) < 0xE000
+                       ? 4
+                       : 2;
+        });
 }
 
 std::string ToUtf8(std::u16string_view s) {

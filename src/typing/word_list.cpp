@@ -22,7 +22,7 @@ struct FileBytes {
 FileBytes ReadAll(const std::string& path) {
     FileBytes file;
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"),
-                                                             &std::fclose);
+                                                            &std::fclose);
     if (!f) return file;
     file.opened = true;
     try {
@@ -54,7 +54,8 @@ void Read_File(Game& g) {
     } catch (const std::bad_alloc&) {
         words.failed = true;  // no room for the words: as unreadable as a read error
     }
-    for (auto& [display, reading] : words.entries) addStr(g, std::move(display), std::move(reading));
+    for (auto& [display, reading] : words.entries)
+        addStr(g, std::move(display), std::move(reading));
     // The entries before the fault stay: a damaged list still gives a game.
     if (words.failed) MsgBox(g, words.lastDisplay);
 }

@@ -9,8 +9,8 @@
 
 #include "battle/missiles.h"
 #include "debug/debug_log.h"
-#include "shell/main_loop.h"
 #include "net_fixture.h"
+#include "shell/main_loop.h"
 #include "shell/scenes.h"
 #include "shell/ustr.h"
 
@@ -214,8 +214,8 @@ TEST_F(Dispatch, TextOnTheWireIsCodePage932BothWays) {
         {"04あ", "04\x82\xA0", kBoth},
         {"99ｶ", "99\xB6", kBoth},
         {"04\U0001F600", "04?", kOut},  // no such character in code page 932
-        {"・041", "\xE3" "041", kIn},
-        {"・・0", "\xEB\x40\x82" "0", kIn},  // a lead and trail byte that name nothing: one
+        {"・041", "\xE3\x30\x34\x31", kIn},
+        {"・・0", "\xEB\x40\x82\x30", kIn},  // a lead and trail byte that name nothing: one
     };
     std::string sent = peer.Received();
     for (const auto& r : rows) {

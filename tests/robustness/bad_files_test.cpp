@@ -73,8 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
         // A display form without its reading: the box shows the (megabyte long) form.
         WordListCase{"OneMegabyteLineWithoutComma", std::string(1 << 20, 'a'), 0, ""},
         // 0x81 0x7F is no code page 932 character: a stand-in takes its place, no box.
-        WordListCase{"InvalidCodePage932", "ok,\x82\xa0\r\nbad\x81\x7f,\x82\xa2\r\n", 2,
-                     nullptr}),
+        WordListCase{"InvalidCodePage932", "ok,\x82\xa0\r\nbad\x81\x7f,\x82\xa2\r\n", 2, nullptr}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

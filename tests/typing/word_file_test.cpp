@@ -133,7 +133,11 @@ TEST(ParseWordFileTest, FileEndingInsidePairFails) {
         {"quoted one field", "dog,inu\r\n\"c,at\"\r\n", {{u"dog", u"inu"}}, true, u"c,at"},
         // A read error ends the load where it struck, even between two lines.
         {"read error after a line", "dog,inu\r\n", {{u"dog", u"inu"}}, true, u"dog", false},
-        {"read error inside a reading", "dog,inu\r\ncat,ne", {{u"dog", u"inu"}}, true, u"cat",
+        {"read error inside a reading",
+         "dog,inu\r\ncat,ne",
+         {{u"dog", u"inu"}},
+         true,
+         u"cat",
          false},
         {"read error before anything", "", {}, true, u"", false},
     };

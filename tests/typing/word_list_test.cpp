@@ -44,7 +44,12 @@ TEST(ReadFileTest, LoadsThroughTheProgramDirectory) {
          {u"a", u"b"},
          {u"x", u"y"},
          {"msgbox Kanaburst|last"}},
-        {"bytes that are no text are stand-ins", "a,\x82\r\nb,y", 1, {u"a", u"b"}, {u"・", u"y"}, {}},
+        {"bytes that are no text are stand-ins",
+         "a,\x82\r\nb,y",
+         1,
+         {u"a", u"b"},
+         {u"・", u"y"},
+         {}},
         {"a directory: read error, the game goes on", "", 2, {}, {}, {"msgbox Kanaburst|"}},
         {"empty file", "", 1, {}, {}, {}},
     };
