@@ -26,6 +26,7 @@
 #include "shell/form.h"
 #include "shell/main_loop.h"
 #include "shell/ustr.h"
+#include "typing/key_codes.h"
 #include "typing/key_input.h"
 
 namespace kb {
@@ -35,17 +36,10 @@ struct ScriptError {
     std::string what;
 };
 
-int KeyCodeForChar(char c) {
-    if (c >= 'A' && c <= 'Z') return c;
-    if (c >= 'a' && c <= 'z') return c - 32;
-    if (c >= '0' && c <= '9') return c;
-    switch (c) {
-        case ',': return 188;
-        case '.': return 190;
-        case '/': return 191;
-        case '-': return 189;
-        default: throw ScriptError{std::string("no key types '") + c + "'"};
-    }
+int KeyCodeOf(char c) {
+    const int code = KeyCodeForChar(c);
+    if (code == 0) throw ScriptError{std::string("no key types '") + c + "'"};
+    return code;
 }
 
 // Line ends shown as \r and \n, so that a text stays on one output line.
@@ -145,7 +139,7 @@ void Sim::Exec(const std::string& line) {
         Display_KeyUp(g_, code, 0);
     } else if (cmd == "type") {
         for (char c : rest()) {
-            const int code = KeyCodeForChar(c);
+            const int code = KeyCodeOf(c);
             Display_KeyDown(g_, code, 0);
             Display_KeyUp(g_, code, 0);
         }
@@ -158,11 +152,11 @@ void Sim::Exec(const std::string& line) {
         // Types into the address window's box and presses Enter there.
         if (!g_.sv.form2->Visible()) throw ScriptError{"the address window is not open"};
         g_.sv.form2->SetText(g_.sv.form2->Text() + FromUtf8(rest()));
-        Text1_KeyDown(g_, 13, 0);
+        Text1_KeyDown(g_, kVkReturn, 0);
     } else if (cmd == "console") {
         DebugConsole& win = DebugWin(g_);
         win.SetCommandText(win.CommandText() + FromUtf8(rest()));
-        SndTxt_KeyDown(g_, 13, 0);
+        SndTxt_KeyDown(g_, kVkReturn, 0);
     } else if (cmd == "copy") {
         Command1_Click(g_);
         std::cout << "clipboard " << Escaped(ToUtf8(g_.headlessDebugWin.clipboard)) << std::endl;

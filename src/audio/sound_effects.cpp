@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <vector>
 
 namespace kb {
@@ -16,6 +17,7 @@ constexpr const char* kSlotFiles[] = {
     "open.wav", "select.wav", "frame.wav", "encounter.wav", "er.wav",   "Hit.wav",
     "Hit.wav",  "Hit.wav",    "Hit.wav",   "Hit.wav",
 };
+static_assert(std::size(kSlotFiles) == kSeLoadedSlots);
 
 constexpr int32_t kBaseFrequency = 22000;
 constexpr int32_t kFrequencyShift = -8000;

@@ -7,6 +7,33 @@
 
 namespace kb {
 
+// The slots of SeBuf that seInit fills, by what they sound for. Launches and power-ups have a
+// slot per side, both loaded from one file, so that the two sides' sounds do not cut each
+// other off.
+inline constexpr int kSeMyLaunch = 0;      // fire.wav: the player launches a missile
+inline constexpr int kSeEnLaunch = 1;      // fire.wav: the opponent launches one
+inline constexpr int kSeCollision = 2;     // exp.wav: two missiles meet in a lane
+inline constexpr int kSeBaseHit = 3;       // exp2.wav: a missile gets through to a base
+inline constexpr int kSeMyPowerUp = 4;     // spup.wav: the player's flying missile speeds up
+inline constexpr int kSeEnPowerUp = 5;     // spup.wav: the opponent's flying missile speeds up
+inline constexpr int kSeSpeedUp = 6;       // open.wav: every missile gets faster
+inline constexpr int kSeMove = 7;          // select.wav: Up or Down moves the cursor or the lane
+inline constexpr int kSeMatchStart = 8;    // frame.wav: every match start
+inline constexpr int kSeNetworkStart = 9;  // encounter.wav: a network match starts
+inline constexpr int kSeMiss = 10;         // er.wav: a typing miss, a change of difficulty
+// Hit.wav, one accepted kana: five copies played in turn, so that quick keystrokes overlap
+// instead of cutting each other off.
+inline constexpr int kSeHitFirst = 11;
+inline constexpr int kSeHitSlots = 5;
+inline constexpr int kSeLoadedSlots = 16;  // slots 0..15; the others stay empty
+
+// Pans for PlaySe, from full left to full right: the player's events sound on the right, the
+// opponent's on the left.
+inline constexpr int kPanFullLeft = -10000;
+inline constexpr int kPanFullRight = 10000;
+inline constexpr int kPanEnBase = -8000;  // the player's missile hits the base on the left
+inline constexpr int kPanMyBase = 8000;   // the opponent's missile hits the base on the right
+
 void SndInit(Game& g);
 int32_t SndLoad(Game& g, const std::string& path, int32_t flags);
 void SndPlayEx(Game& g, int32_t handle, int32_t value, int32_t pan, int32_t shift);

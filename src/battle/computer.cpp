@@ -37,7 +37,7 @@ int AimedLane(const GameState& s) {
     int lane = -1;
     Integer limit = kNoLimit;
     for (int i = 0; i < kLanes; ++i) {
-        if (s.EnMisState[i] == 0 && s.MyMisState[i] == 1 && s.MyMisX[i] < limit) {
+        if (s.EnMisState[i] == kMisEmpty && s.MyMisState[i] == kMisFlying && s.MyMisX[i] < limit) {
             lane = i;
             limit = s.MyMisX[i];
         }
@@ -77,7 +77,7 @@ void Com_AI(Game& g) {
     s.ComTimer = Pause(g);
 
     const int lane = AimedLane(s);
-    Fire_Mis(g, lane >= 0 ? lane : RandomIndex(g, kLanes), 1);
+    Fire_Mis(g, lane >= 0 ? lane : RandomIndex(g, kLanes), kEnSide);
 }
 
 }  // namespace kb

@@ -13,11 +13,10 @@ namespace kb {
 
 namespace {
 
-enum MisState : Integer { kEmpty = 0, kFlying = 1, kExploding = 2 };
-
 constexpr Integer kMyLaunchX = 416;  // the player's missiles start at the right
 constexpr Integer kEnLaunchX = 32;   // the opponent's at the left
 constexpr Integer kSprite = 32;
+constexpr double kFieldWidth = 480.0;  // pixels from the left base to the right edge
 constexpr Integer kBlastFrames = 30;  // counted down to -1: 31 frames drawn as exploding
 
 // Any slot of the tables: a peer's message may name the spare lane 6, which takes the missile
@@ -44,15 +43,10 @@ Integer Flown(const Game& g, Integer x, Integer power, int direction) {
                                            double{std::numeric_limits<Integer>::max()}));
 }
 
-void Explode(Integer& state, Integer& power) {
-    state = kExploding;
-    power = kBlastFrames;
-}
-
 // An explosion counts its frames down; below 0 the lane is empty again.
 void Burn(Integer& state, Integer& power) {
     power = static_cast<Integer>(power - 1);
-    if (power < 0) state = kEmpty;
+    if (power < 0) state = kMisEmpty;
 }
 
 void ToggleAnim(Integer& anim) {
@@ -74,37 +68,47 @@ void Fire_Mis(Game& g, int seLine, int pe) {
     GameState& s = g.s;
     if (s.GameMode == kModeNone) return;  // no match running, or it has just ended
     if (!IsLane(seLine)) return;
-    if (pe == 0) {
-        if (s.MyMisState[seLine] == kFlying) {
+    if (pe == kMySide) {
+        if (s.MyMisState[seLine] == kMisFlying) {
             s.MyMisPower[seLine] = static_cast<Integer>(s.MyMisPower[seLine] + 2);
-            StopSe(g, 4);
-            PlaySe(g, 4, 10000);
-            if (s.GameMode != kModeCom) SendDataAdd(g, 5, Num(seLine));
+            StopSe(g, kSeMyPowerUp);
+            PlaySe(g, kSeMyPowerUp, kPanFullRight);
+            if (s.GameMode != kModeCom) SendDataAdd(g, kCodeReinforce, Num(seLine));
         } else {
             // An explosion still burning in the lane gives way to the new missile.
-            s.MyMisState[seLine] = kFlying;
+            s.MyMisState[seLine] = kMisFlying;
             s.MyMisX[seLine] = kMyLaunchX;
             s.MyMisY[seLine] = LaneY(seLine);
             s.MyMisPower[seLine] = 1;
-            StopSe(g, 0);
-            PlaySe(g, 0, 10000);
-            if (s.GameMode != kModeCom) SendDataAdd(g, 4, Num(seLine));
+            StopSe(g, kSeMyLaunch);
+            PlaySe(g, kSeMyLaunch, kPanFullRight);
+            if (s.GameMode != kModeCom) SendDataAdd(g, kCodeLaunch, Num(seLine));
         }
-    } else if (pe == 1) {
+    } else if (pe == kEnSide) {
         // The opponent's shots are never sent: the peer sends its own.
-        if (s.EnMisState[seLine] == kFlying) {
+        if (s.EnMisState[seLine] == kMisFlying) {
             s.EnMisPower[seLine] = static_cast<Integer>(s.EnMisPower[seLine] + 2);
-            StopSe(g, 5);
-            PlaySe(g, 5, -10000);
+            StopSe(g, kSeEnPowerUp);
+            PlaySe(g, kSeEnPowerUp, kPanFullLeft);
         } else {
-            s.EnMisState[seLine] = kFlying;
+            s.EnMisState[seLine] = kMisFlying;
             s.EnMisX[seLine] = kEnLaunchX;
             s.EnMisY[seLine] = LaneY(seLine);
             s.EnMisPower[seLine] = 1;
-            StopSe(g, 1);
-            PlaySe(g, 1, -10000);
+            StopSe(g, kSeEnLaunch);
+            PlaySe(g, kSeEnLaunch, kPanFullLeft);
         }
     }
+}
+
+void Explode(Game& g, int pe, int lane) {
+    GameState& s = g.s;
+    if ((pe != kMySide && pe != kEnSide) || !IsLane(lane)) return;
+    Integer& state = (pe == kMySide ? s.MyMisState : s.EnMisState)[lane];
+    Integer& power = (pe == kMySide ? s.MyMisPower : s.EnMisPower)[lane];
+    if (state != kMisFlying) return;
+    state = kMisExploding;
+    power = kBlastFrames;
 }
 
 void MOV_MIS(Game& g) {
@@ -115,16 +119,16 @@ void MOV_MIS(Game& g) {
 
     for (int i = 0; i < kLanes; ++i) {
         ToggleAnim(s.MyMisAnim[i]);
-        if (s.MyMisState[i] == kFlying) {
+        if (s.MyMisState[i] == kMisFlying) {
             s.MyMisX[i] = Flown(g, s.MyMisX[i], s.MyMisPower[i], -1);
             if (s.MyMisX[i] < kEnLaunchX && decides()) {
-                Explode(s.MyMisState[i], s.MyMisPower[i]);
-                PlaySe(g, 3, -8000);
-                if (s.GameMode == kModeServer) SendDataAdd(g, 51, u"1" + Num(i));
+                Explode(g, kMySide, i);
+                PlaySe(g, kSeBaseHit, kPanEnBase);
+                if (s.GameMode == kModeServer) SendDataAdd(g, kCodeDecided, u"1" + Num(i));
                 if (g.ended) return;  // Connect Lost ended the program
                 Game_End(g, u"WIN");
             }
-        } else if (s.MyMisState[i] == kExploding) {
+        } else if (s.MyMisState[i] == kMisExploding) {
             Burn(s.MyMisState[i], s.MyMisPower[i]);
         }
     }
@@ -132,27 +136,30 @@ void MOV_MIS(Game& g) {
     // The opponent's loop runs second, so when both bases fall in one frame "LOSE" stands.
     for (int i = 0; i < kLanes; ++i) {
         ToggleAnim(s.EnMisAnim[i]);
-        if (s.EnMisState[i] == kFlying) {
+        if (s.EnMisState[i] == kMisFlying) {
             s.EnMisX[i] = Flown(g, s.EnMisX[i], s.EnMisPower[i], +1);
             if (s.EnMisX[i] > kMyLaunchX && decides()) {
-                Explode(s.EnMisState[i], s.EnMisPower[i]);
-                PlaySe(g, 3, 8000);
-                if (s.GameMode == kModeServer) SendDataAdd(g, 51, u"0" + Num(i));
+                Explode(g, kEnSide, i);
+                PlaySe(g, kSeBaseHit, kPanMyBase);
+                if (s.GameMode == kModeServer) SendDataAdd(g, kCodeDecided, u"0" + Num(i));
                 if (g.ended) return;
                 Game_End(g, u"LOSE");
             }
-        } else if (s.EnMisState[i] == kExploding) {
+        } else if (s.EnMisState[i] == kMisExploding) {
             Burn(s.EnMisState[i], s.EnMisPower[i]);
         }
 
         // The sprites overlap: both go up, whatever their powers.
-        if (s.MyMisState[i] == kFlying && s.EnMisState[i] == kFlying &&
+        if (s.MyMisState[i] == kMisFlying && s.EnMisState[i] == kMisFlying &&
             s.MyMisX[i] < s.EnMisX[i] + kSprite && decides()) {
-            Explode(s.MyMisState[i], s.MyMisPower[i]);
-            Explode(s.EnMisState[i], s.EnMisPower[i]);
-            const int pan = static_cast<int>(std::floor(s.MyMisX[i] / 480.0 * 20000.0)) - 10000;
-            PlaySe(g, 2, pan);
-            if (s.GameMode == kModeServer) SendDataAdd(g, 6, Num(i));
+            Explode(g, kMySide, i);
+            Explode(g, kEnSide, i);
+            // Heard where they meet: full left at the left edge, full right at the right one.
+            constexpr double kPanWidth = kPanFullRight - kPanFullLeft;
+            const int pan =
+                static_cast<int>(std::floor(s.MyMisX[i] / kFieldWidth * kPanWidth)) + kPanFullLeft;
+            PlaySe(g, kSeCollision, pan);
+            if (s.GameMode == kModeServer) SendDataAdd(g, kCodeCollision, Num(i));
             if (g.ended) return;
         }
     }

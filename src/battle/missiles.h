@@ -7,8 +7,20 @@
 
 namespace kb {
 
+// What a lane of a missile table (MyMisState, EnMisState) holds.
+inline constexpr Integer kMisEmpty = 0;
+inline constexpr Integer kMisFlying = 1;
+inline constexpr Integer kMisExploding = 2;  // MyMisPower / EnMisPower count its frames down
+
+// The two sides, the pe of Fire_Mis and Explode.
+inline constexpr int kMySide = 0;  // the player at this keyboard, base on the right
+inline constexpr int kEnSide = 1;  // the computer or the peer, base on the left
+
 void Init_Mis(Game& g);
 void Fire_Mis(Game& g, int seLine, int pe);
 void MOV_MIS(Game& g);
+// A missile of side pe flying in lane starts its explosion; any other lane entry is left as
+// it is. The lane must be one of the table's.
+void Explode(Game& g, int pe, int lane);
 
 }  // namespace kb

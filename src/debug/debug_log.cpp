@@ -7,11 +7,11 @@
 #include "net/protocol.h"
 #include "platform/debug_console.h"
 #include "shell/ustr.h"
+#include "typing/key_codes.h"
 
 namespace kb {
 
 namespace {
-constexpr int kKeyEnter = 13;
 constexpr int kButtonRight = 2;
 constexpr int kShiftOnly = 1;
 constexpr int kCornerPixels = 32;  // the opening corner of the drawing surface
@@ -46,7 +46,7 @@ void Display_MouseDown(Game& g, int button, int shift, float x, float y) {
 }
 
 void SndTxt_KeyDown(Game& g, int KeyCode, int /*Shift*/) {
-    if (KeyCode != kKeyEnter) return;
+    if (KeyCode != kVkReturn) return;
     DebugConsole& win = DebugWin(g);
     const std::u16string box = win.CommandText();
     if (box.empty()) return;

@@ -8,6 +8,7 @@
 #include "platform/socket_control.h"
 #include "shell/scenes.h"
 #include "shell/ustr.h"
+#include "typing/key_codes.h"
 
 namespace kb {
 
@@ -84,13 +85,13 @@ void WinsockL_ConnectionRequest(Game& g, int32_t requestID) {
     g.sv.winsock->SetLocalPort(g.sv.gamePort);
     g.sv.winsock->Accept(requestID);
     g.RecvBuf.clear();
-    SendDataAdd(g, 0, u"");
+    SendDataAdd(g, kCodeServerHello, u"");
     if (g.ended) return;  // Connect Lost ended the program
     DebugAdd(g, 2, u"ConnectionRequest");
 }
 
 void Text1_KeyDown(Game& g, int keyCode, int) {
-    if (keyCode != 13) return;
+    if (keyCode != kVkReturn) return;
     const std::u16string text = g.sv.form2->Text();
     if (text.empty()) return;
     g.RecvBuf.clear();

@@ -23,14 +23,6 @@ namespace kb {
 
 namespace {
 
-constexpr int kCodeServerHello = 0;           // 00: the server accepted the client
-constexpr int kCodeClientHello = 1;           // 01: the client answers
-constexpr int kCodeStart = 50;                // 50: the server starts the match
-constexpr int kCodeLaunch = 4;                // 04 L: a new missile in lane L
-constexpr int kCodeReinforce = 5;             // 05 L: the flying missile in lane L speeds up
-constexpr int kCodeCollision = 6;             // 06 L: both missiles in lane L meet
-constexpr int kCodeDecided = 51;              // 51 F L: a missile in lane L got through
-constexpr int kCodeCountDown = 99;            // 99 D: the start count-down reached D
 constexpr int kHighestLane = kLaneSlots - 1;  // the tables hold lanes 0..6
 
 // The code as two digits, like a leading-zero format of the number.
@@ -93,17 +85,8 @@ void EmptySendList(Game& g) {
 
 void StartNetworkMatch(Game& g) {
     GameStartInit(g);
-    PlayNormal(g, 9);
+    PlayNormal(g, kSeNetworkStart);
     DebugAdd(g, 2, u"GAME START");
-}
-
-// A missile in lane of one side, if flying, explodes.
-void Explode(std::array<Integer, kLaneSlots>& state, std::array<Integer, kLaneSlots>& power,
-             int lane) {
-    if (state[lane] == 1) {
-        state[lane] = 2;
-        power[lane] = 30;
-    }
 }
 
 }  // namespace
@@ -187,23 +170,23 @@ void GetDataDo(Game& g, const std::u16string& GetStr) {
             case kCodeLaunch:
             case kCodeReinforce:
                 if (param > kHighestLane) return error();
-                Fire_Mis(g, param, 1);
+                Fire_Mis(g, param, kEnSide);
                 rest.erase(0, 1);
                 break;
             case kCodeCollision:
                 if (param > kHighestLane) return error();
-                Explode(s.MyMisState, s.MyMisPower, param);
-                Explode(s.EnMisState, s.EnMisPower, param);
+                Explode(g, kMySide, param);
+                Explode(g, kEnSide, param);
                 rest.erase(0, 1);
                 break;
             case kCodeDecided: {
                 const int lane = ParamValue(rest[1]);
                 if (lane > kHighestLane) return error();
                 if (param == 0) {
-                    Explode(s.MyMisState, s.MyMisPower, lane);
+                    Explode(g, kMySide, lane);
                     Game_End(g, u"WIN");
                 } else {
-                    Explode(s.EnMisState, s.EnMisPower, lane);
+                    Explode(g, kEnSide, lane);
                     Game_End(g, u"LOSE");
                 }
                 CloseWinsock(g);

@@ -7,6 +7,17 @@
 
 namespace kb {
 
+// The message codes: each goes on the wire as two digits, followed directly by its parameter
+// digits (L a lane, F 1 when the server won, D a count-down digit).
+inline constexpr int kCodeServerHello = 0;  // 00: the server accepted the client
+inline constexpr int kCodeClientHello = 1;  // 01: the client answers
+inline constexpr int kCodeLaunch = 4;       // 04 L: a new missile in lane L
+inline constexpr int kCodeReinforce = 5;    // 05 L: the flying missile in lane L speeds up
+inline constexpr int kCodeCollision = 6;    // 06 L: both missiles in lane L meet
+inline constexpr int kCodeStart = 50;       // 50: the server starts the match
+inline constexpr int kCodeDecided = 51;     // 51 F L: a missile in lane L got through
+inline constexpr int kCodeCountDown = 99;   // 99 D: the start count-down reached D
+
 void SendDataAdd(Game& g, int sDo, const std::u16string& Parameter);
 void SendEND(Game& g);
 void Del_List(Game& g);

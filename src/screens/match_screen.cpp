@@ -5,6 +5,7 @@
 
 #include "audio/music.h"
 #include "audio/sound_effects.h"
+#include "battle/missiles.h"
 #include "net/protocol.h"
 #include "screens/paint_bit.h"
 #include "screens/print_at.h"
@@ -39,7 +40,7 @@ void TickClock(Game& g) {
     // The client receives its count-down from the server instead.
     if (s.GameMode != kModeClient && s.StartCount > 0) {
         s.StartCount -= 1;
-        if (s.GameMode == kModeServer) SendDataAdd(g, 99, SingleText(s.StartCount));
+        if (s.GameMode == kModeServer) SendDataAdd(g, kCodeCountDown, SingleText(s.StartCount));
         if (g.ended) return;  // Connect Lost ended the program
         if (s.StartCount == 0) {
             s.InputStr.clear();
@@ -48,7 +49,7 @@ void TickClock(Game& g) {
     }
     if (s.PlaySec % 30 == 0 && s.PlaySec > 10) {
         s.SpeedBonus += 1;
-        PlayNormal(g, 6);
+        PlayNormal(g, kSeSpeedUp);
     }
 }
 
@@ -140,15 +141,17 @@ void DrawTyping(Game& g) {
 void Dis_Mis(Game& g) {
     const GameState& s = g.s;
     if (s.BackLoaded == 1) BlitCopy(g.Display, 0, 0, 480, 224, g.BACKpic, 0, 0);
-    // All the player's missiles first, then all the opponent's.
+    // All the player's missiles first, then all the opponent's. The flying ones are cells 0 to
+    // 3, the exploding ones 4 to 7, two phases of each side.
     for (int i = 0; i < kLanes; ++i) {
-        if (s.MyMisState[i] != 0)
-            DrawMaskedCell(g, s.MyMisX[i], s.MyMisY[i], (s.MyMisState[i] - 1) * 4 + s.MyMisAnim[i]);
+        if (s.MyMisState[i] != kMisEmpty)
+            DrawMaskedCell(g, s.MyMisX[i], s.MyMisY[i],
+                           (s.MyMisState[i] - kMisFlying) * 4 + s.MyMisAnim[i]);
     }
     for (int i = 0; i < kLanes; ++i) {
-        if (s.EnMisState[i] != 0)
+        if (s.EnMisState[i] != kMisEmpty)
             DrawMaskedCell(g, s.EnMisX[i], s.EnMisY[i],
-                           (s.EnMisState[i] - 1) * 4 + s.EnMisAnim[i] + 2);
+                           (s.EnMisState[i] - kMisFlying) * 4 + s.EnMisAnim[i] + 2);
     }
 }
 

@@ -11,13 +11,12 @@
 #include "screens/title_menu.h"
 #include "shell/scenes.h"
 #include "shell/ustr.h"
+#include "typing/key_codes.h"
 
 namespace kb {
 
 namespace {
 
-constexpr int kKeyEnter = 13;
-constexpr int kKeySpace = 32;
 constexpr std::u16string_view kCredit = u"(C) 2026 Kanaburst  ";
 
 int IntOf(double v) {
@@ -98,7 +97,7 @@ void Choose(Game& g) {
             s.GameLevel = LevelAfterChange(s.MenuNo, s.GameLevel);
             s.MenuNo = 0;
             s.KeyState = 0;
-            PlayNormal(g, 10);
+            PlayNormal(g, kSeMiss);
             break;
         case kMenuServer:
             // KeyState stays 2: the connection screen takes over from the next frame.
@@ -148,7 +147,7 @@ void Dis_Title(Game& g) {
             std::u16string(kCredit) + u"Registration[" +
                 Num(static_cast<long long>(g.Yomi.size())) + u" words]");
 
-    if ((s.LastKeyUp == kKeyEnter || s.LastKeyUp == kKeySpace) && s.KeyState == 2) Choose(g);
+    if ((s.LastKeyUp == kVkReturn || s.LastKeyUp == kVkSpace) && s.KeyState == 2) Choose(g);
 }
 
 }  // namespace kb

@@ -54,7 +54,7 @@ void GameStartInit(Game& g) {
     s.StartSec = Num(WallSecond(g));
     s.SpeedBonus = 0;
     s.TypeSeNo = 0;
-    PlayNormal(g, 8);
+    PlayNormal(g, kSeMatchStart);
 }
 
 void Game_End(Game& g, const std::u16string& result) {

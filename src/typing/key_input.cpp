@@ -5,6 +5,7 @@
 #include "net/connection.h"
 #include "shell/scenes.h"
 #include "shell/ustr.h"
+#include "typing/key_codes.h"
 #include "typing/mistype.h"
 #include "typing/roma_to_kana.h"
 #include "typing/word_list.h"
@@ -12,19 +13,6 @@
 namespace kb {
 namespace {
 
-constexpr int kKeyBack = 8;
-constexpr int kKeyEnter = 13;
-constexpr int kKeyShift = 16;
-constexpr int kKeyEscape = 27;
-constexpr int kKeyUp = 38;
-constexpr int kKeyDown = 40;
-constexpr int kKey1 = 49;
-constexpr int kKeySlash = 191;
-
-constexpr int kSeMove = 7;
-constexpr int kSeMiss = 10;
-constexpr int kSeHitFirst = 11;  // 11..15 hold the same hit sound
-constexpr int kHitSlots = 5;
 constexpr int kLastLane = kLanes - 1;
 // A buffer this long that still converts to nothing can no longer become a kana unit.
 constexpr std::size_t kStuckLength = 4;
@@ -51,7 +39,7 @@ void FinishWord(Game& g) {
     if (s.WordNo >= static_cast<int>(g.Yomi.size())) s.WordNo = 0;
     s.KanaPos = 0;
     s.InputStr.clear();
-    Fire_Mis(g, s.LaneNo, 0);
+    Fire_Mis(g, s.LaneNo, kMySide);
 }
 
 // Up and Down move the title cursor only on the plain title; the lane moves with them always,
@@ -73,31 +61,31 @@ void Move(Game& g, int step) {
 bool TypeKey(Game& g, int keyCode) {
     GameState& s = g.s;
     std::u16string& buffer = s.InputStr;
-    if (keyCode >= 60 && keyCode <= 90) {
-        // From 60, not 65: the five codes below A append their own characters too.
+    if (keyCode >= kVkA - 5 && keyCode <= kVkZ) {
+        // From five below A: the unassigned codes 60 to 64 append their own characters too.
         buffer += static_cast<char16_t>(keyCode);
-    } else if (keyCode == 188) {
+    } else if (keyCode == kVkOemComma) {
         buffer += u',';
-    } else if (keyCode == 190) {
+    } else if (keyCode == kVkOemPeriod) {
         buffer += u'.';
-    } else if (keyCode == kKeySlash || keyCode == 111) {
+    } else if (keyCode == kVkOemSlash || keyCode == kVkDivide) {
         buffer += u'/';
-    } else if (keyCode == 189 || keyCode == 109) {
+    } else if (keyCode == kVkOemMinus || keyCode == kVkSubtract) {
         buffer += u'-';
-    } else if (keyCode >= 96 && keyCode <= 105) {
-        buffer += static_cast<char16_t>(u'0' + (keyCode - 96));
-    } else if (keyCode >= 48 && keyCode <= 57) {
+    } else if (keyCode >= kVkNumpad0 && keyCode <= kVkNumpad9) {
+        buffer += static_cast<char16_t>(u'0' + (keyCode - kVkNumpad0));
+    } else if (keyCode >= kVk0 && keyCode <= kVk9) {
         buffer += static_cast<char16_t>(keyCode);
-    } else if (keyCode == kKeyBack) {
+    } else if (keyCode == kVkBack) {
         if (!buffer.empty()) {
             buffer.pop_back();
             return false;
         }
-    } else if (keyCode == kKeyEnter) {
+    } else if (keyCode == kVkReturn) {
         FinishWord(g);
-    } else if (keyCode == kKeyUp) {
+    } else if (keyCode == kVkUp) {
         if (s.InputOn == 1) Move(g, -1);
-    } else if (keyCode == kKeyDown) {
+    } else if (keyCode == kVkDown) {
         if (s.InputOn == 1) Move(g, +1);
     }
     return true;
@@ -105,8 +93,8 @@ bool TypeKey(Game& g, int keyCode) {
 
 // With Shift held only "!" and "?" can be typed; every other key is ignored.
 void TypeShiftedKey(Game& g, int keyCode) {
-    if (keyCode == kKey1) g.s.InputStr += u'!';
-    if (keyCode == kKeySlash) g.s.InputStr += u'?';
+    if (keyCode == kVk1) g.s.InputStr += u'!';
+    if (keyCode == kVkOemSlash) g.s.InputStr += u'?';
 }
 
 void Judge(Game& g) {
@@ -126,7 +114,7 @@ void Judge(Game& g) {
         PlayNormal(g, kSeHitFirst + s.TypeSeNo);
         // Rotating over five slots keeps quick keystrokes from cutting each other's sound off.
         ++s.TypeSeNo;
-        if (s.TypeSeNo == kHitSlots) s.TypeSeNo = 0;
+        if (s.TypeSeNo == kSeHitSlots) s.TypeSeNo = 0;
         return;
     }
     const bool miss = !kana.empty() || s.InputStr.size() >= kStuckLength;
@@ -143,11 +131,11 @@ void Judge(Game& g) {
 void Display_KeyDown(Game& g, int keyCode, int /*shift: Shift is followed through its own key*/) {
     GameState& s = g.s;
     s.LastKeyStr = Num(keyCode);
-    if (keyCode == kKeyShift) s.ShiftDown = 1;
+    if (keyCode == kVkShift) s.ShiftDown = 1;
     s.KeyState = 1;
     bool judge = true;
     if (s.ShiftDown == 0) {
-        if (keyCode == kKeyEscape && s.SceneNo == kSceneTitle &&
+        if (keyCode == kVkEscape && s.SceneNo == kSceneTitle &&
             (s.GameMode == kModeClient || s.GameMode == kModeServer))
             CancelConnection(g);
         judge = TypeKey(g, keyCode);
@@ -162,7 +150,7 @@ void Display_KeyUp(Game& g, int keyCode, int /*shift*/) {
     if (s.KeyState == 1 && s.KeyHold == 0) s.KeyState = 2;
     if (s.KeyHold != 0) s.KeyHold = 0;
     s.LastKeyUp = static_cast<Byte>(keyCode);
-    if (keyCode == kKeyShift) s.ShiftDown = 0;
+    if (keyCode == kVkShift) s.ShiftDown = 0;
 }
 
 }  // namespace kb

@@ -1,12 +1,9 @@
 #pragma once
 #include <cstdint>
 
-namespace kb {
+#include "typing/key_codes.h"
 
-// The code a key without a Windows virtual-key code is passed with. Windows keyboards report
-// such keys as 0xFF too; no row of the game's key table matches it, so such a key only sets
-// the key state and completes a press.
-inline constexpr int kVkNoCode = 255;
+namespace kb {
 
 // The Windows virtual-key code of an SDL key: by the character it types where the game knows
 // it, otherwise by the key's place on the keyboard; kVkNoCode when it has none.

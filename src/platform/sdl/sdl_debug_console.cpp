@@ -11,6 +11,7 @@
 
 #include "platform/sdl/keymap.h"
 #include "shell/ustr.h"
+#include "typing/key_codes.h"
 
 namespace kb {
 
@@ -22,7 +23,6 @@ const ImVec2 kText1Pos{8, 8}, kText1Size{249, 297};
 const ImVec2 kSndTxtPos{8, 312}, kSndTxtSize{105, 25};
 const ImVec2 kCommand1Pos{176, 312}, kCommand1Size{81, 25};
 constexpr float kFontPixels = 12;  // the game's 9 points at 96 dots per inch
-constexpr int kKeyEnter = 13;
 
 static_assert(std::is_same_v<ImWchar, uint16_t>, "glyph ranges are kept as 16-bit characters");
 
@@ -163,7 +163,7 @@ void SdlDebugConsole::Redraw() {
     SDL_RenderPresent(renderer_);
     if (focused_) UseTextInput(commandActive_);
     // The game's routines may change the log and the box: only now that the frame is done.
-    if (enter && onCommandKey) onCommandKey(kKeyEnter);
+    if (enter && onCommandKey) onCommandKey(kVkReturn);
     if (copy && onCopy) onCopy();
 }
 
