@@ -2,6 +2,7 @@
 // before each timed frame, so every iteration draws the same, fullest picture of that scene.
 #include <benchmark/benchmark.h>
 
+#include "battle/missiles.h"
 #include "bench_game.h"
 #include "shell/main_loop.h"
 #include "shell/scenes.h"
@@ -12,11 +13,11 @@ namespace {
 // Twelve missiles in flight: one of each side in every lane, well apart so none meets.
 void ArmMissiles(GameState& s) {
     for (int lane = 0; lane < kLanes; ++lane) {
-        s.MyMisState[lane] = 1;
+        s.MyMisState[lane] = kMisFlying;
         s.MyMisX[lane] = static_cast<Integer>(300 + 8 * lane);
         s.MyMisY[lane] = static_cast<Integer>(32 * lane + 16);
         s.MyMisPower[lane] = 3;
-        s.EnMisState[lane] = 1;
+        s.EnMisState[lane] = kMisFlying;
         s.EnMisX[lane] = static_cast<Integer>(100 - 8 * lane);
         s.EnMisY[lane] = static_cast<Integer>(32 * lane + 16);
         s.EnMisPower[lane] = 3;

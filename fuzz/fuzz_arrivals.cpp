@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "battle/missiles.h"
 #include "net/connection.h"
 #include "platform/socket_control.h"
 #include "shell/form.h"
@@ -105,8 +106,8 @@ void CheckGame(const kb::Game& g) {
     }
     Check(TailIsUnfinished(g.RecvBuf));
     for (int lane = 0; lane < kb::kLaneSlots; ++lane) {
-        Check(g.s.MyMisState[lane] >= 0 && g.s.MyMisState[lane] <= 2);
-        Check(g.s.EnMisState[lane] >= 0 && g.s.EnMisState[lane] <= 2);
+        Check(g.s.MyMisState[lane] >= kb::kMisEmpty && g.s.MyMisState[lane] <= kb::kMisExploding);
+        Check(g.s.EnMisState[lane] >= kb::kMisEmpty && g.s.EnMisState[lane] <= kb::kMisExploding);
     }
 }
 

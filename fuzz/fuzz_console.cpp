@@ -9,6 +9,7 @@
 #include "platform/debug_console.h"
 #include "shell/scenes.h"
 #include "started_game.h"
+#include "typing/key_codes.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
@@ -26,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             continue;
         }
         console.SetCommandText(line);
-        kb::SndTxt_KeyDown(g, 13, 0);
+        kb::SndTxt_KeyDown(g, kb::kVkReturn, 0);
         line.clear();
         f.Frames(1);
     }

@@ -11,29 +11,24 @@
 
 #include "shell/scenes.h"
 #include "started_game.h"
+#include "typing/key_codes.h"
 #include "typing/key_input.h"
 
 namespace {
 
+// The keys the low six bits choose; 0 stands for no code at all.
+// clang-format off
 constexpr int kKeys[64] = {
     'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L', 'M', 'N', 'O', 'P',
     'Q', 'R', 'S', 'T', 'U', 'V', 'W', 'X', 'Y', 'Z', '0', '1', '2', '3', '4', '5',
-    '6', '7', '8', '9', 188, 190, 191, 189, 186, 187, 219, 221, 222, 220,
-    13,   // Enter
-    8,    // Backspace
-    38,   // Up
-    40,   // Down
-    37,   // Left
-    39,   // Right
-    27,   // Escape
-    32,   // Space
-    16,   // Shift
-    17,   // Control
-    9,    // Tab
-    46,   // Delete
-    112,  // F1
-    0, 255, 93, 96, 110,  // none, a code no key has, Apps, keypad 0 and .
+    '6', '7', '8', '9',
+    kb::kVkOemComma, kb::kVkOemPeriod, kb::kVkOemSlash, kb::kVkOemMinus, kb::kVkOemSemicolon,
+    kb::kVkOemPlus, kb::kVkOemOpenBracket, kb::kVkOemCloseBracket, kb::kVkOemQuote,
+    kb::kVkOemBackslash, kb::kVkReturn, kb::kVkBack, kb::kVkUp, kb::kVkDown, kb::kVkLeft,
+    kb::kVkRight, kb::kVkEscape, kb::kVkSpace, kb::kVkShift, kb::kVkControl, kb::kVkTab,
+    kb::kVkDelete, kb::kVkF1, 0, kb::kVkNoCode, kb::kVkApps, kb::kVkNumpad0, kb::kVkDecimal,
 };
+// clang-format on
 
 }  // namespace
 

@@ -4,13 +4,13 @@
 //   kanaburst-sim [--dir DIR] [--seed N] [--realtime] [SCRIPT]
 #include <SDL.h>
 
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <sstream>
 #include <string>
-#include <memory>
 
 #include "app/sim_state.h"
 #include "debug/debug_log.h"
@@ -63,7 +63,7 @@ long ParseNumber(std::istringstream& in, const char* what) {
 }
 
 class Sim {
-public:
+  public:
     Sim(Game& g, Clock& clock, VirtualClock* virtualClock, SilentMidiPlayer& midi)
         : g_(g), clock_(clock), virtual_(virtualClock), midi_(midi) {
         // In real time the game runs the window program's loop; the script's lines are its events.
@@ -72,7 +72,7 @@ public:
 
     void Exec(const std::string& line);
 
-private:
+  private:
     void Frame() {
         PollNetwork(g_);
         FramePass(g_, clock_.TimeGetTime());
@@ -116,7 +116,8 @@ void Sim::Wait(long ms) {
         virtual_->Set(start + total);
         return;
     }
-    while (!g_.ended && clock_.TimeGetTime() - start < total) loop_->Pass(total - (clock_.TimeGetTime() - start));
+    while (!g_.ended && clock_.TimeGetTime() - start < total)
+        loop_->Pass(total - (clock_.TimeGetTime() - start));
 }
 
 void Sim::Exec(const std::string& line) {
@@ -147,7 +148,8 @@ void Sim::Exec(const std::string& line) {
         const long button = ParseNumber(in, "the button"), shift = ParseNumber(in, "shift");
         const long x = ParseNumber(in, "x"), y = ParseNumber(in, "y");
         Display_MouseDown(g_, static_cast<int>(button), static_cast<int>(shift),
-                          static_cast<float>(x * kTwipsPerPixel), static_cast<float>(y * kTwipsPerPixel));
+                          static_cast<float>(x * kTwipsPerPixel),
+                          static_cast<float>(y * kTwipsPerPixel));
     } else if (cmd == "address") {
         // Types into the address window's box and presses Enter there.
         if (!g_.sv.form2->Visible()) throw ScriptError{"the address window is not open"};
@@ -174,7 +176,8 @@ void Sim::Exec(const std::string& line) {
         const std::string file = rest();
         if (file.empty()) throw ScriptError{"shot needs a file name"};
         std::string error;
-        if (!SavePng(g_.Display.View(), file, error)) throw ScriptError{"cannot write " + file + ": " + error};
+        if (!SavePng(g_.Display.View(), file, error))
+            throw ScriptError{"cannot write " + file + ": " + error};
     } else {
         throw ScriptError{"unknown command '" + cmd + "'"};
     }
@@ -197,11 +200,11 @@ std::string ExecutableDir(const char* argv0) {
 
 // Real time, but the random sequence still follows --seed.
 class SeededSystemClock : public SystemClock {
-public:
+  public:
     explicit SeededSystemClock(uint32_t seed) : seed_(seed) {}
     uint32_t RandomSeed() override { return seed_; }
 
-private:
+  private:
     uint32_t seed_;
 };
 
@@ -283,7 +286,8 @@ int main(int argc, char** argv) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         // A '#' at the start of a line or after a blank starts a comment.
         auto hash = line.find('#');
-        while (hash != std::string::npos && hash > 0 && line[hash - 1] != ' ' && line[hash - 1] != '\t')
+        while (hash != std::string::npos && hash > 0 && line[hash - 1] != ' ' &&
+               line[hash - 1] != '\t')
             hash = line.find('#', hash + 1);
         const std::string code = line.substr(0, hash);
         const auto first = code.find_first_not_of(" \t");

@@ -17,7 +17,7 @@ constexpr Integer kMyLaunchX = 416;  // the player's missiles start at the right
 constexpr Integer kEnLaunchX = 32;   // the opponent's at the left
 constexpr Integer kSprite = 32;
 constexpr double kFieldWidth = 480.0;  // pixels from the left base to the right edge
-constexpr Integer kBlastFrames = 30;  // counted down to -1: 31 frames drawn as exploding
+constexpr Integer kBlastFrames = 30;   // counted down to -1: 31 frames drawn as exploding
 
 // Any slot of the tables: a peer's message may name the spare lane 6, which takes the missile
 // (and its sound) but is never moved or drawn.

@@ -231,9 +231,9 @@ TEST_F(MixerSoundDummy, GameLoadsEveryBundledEffect) {
     SndInit(g);
     seInit(g);
     EXPECT_TRUE(lines.empty()) << lines[0];
-    for (int slot = 0; slot < 16; ++slot) EXPECT_NE(g.s.SeBuf[slot], 0) << slot;
-    PlaySe(g, 2, 7333);
-    PlayNormal(g, 11);
+    for (int slot = 0; slot < kSeLoadedSlots; ++slot) EXPECT_NE(g.s.SeBuf[slot], 0) << slot;
+    PlaySe(g, kSeCollision, 7333);
+    PlayNormal(g, kSeHitFirst);
     FreeSounds(g);
 }
 
@@ -249,10 +249,10 @@ TEST(MixerSoundNoDevice, GameGoesOnSilent) {
     SndInit(g);
     EXPECT_EQ(g.DsHandle, 0);
     seInit(g);
-    for (int slot = 0; slot <= 30; ++slot) EXPECT_EQ(g.s.SeBuf[slot], 0) << slot;
-    StopSe(g, 0);
-    PlaySe(g, 0, 10000);
-    PlayNormal(g, 8);
+    for (int slot = 0; slot < kSeSlots; ++slot) EXPECT_EQ(g.s.SeBuf[slot], 0) << slot;
+    StopSe(g, kSeMyLaunch);
+    PlaySe(g, kSeMyLaunch, kPanFullRight);
+    PlayNormal(g, kSeMatchStart);
     FreeSounds(g);
     EXPECT_EQ(lines.front(), "msgbox VbDSnd.Dll|Direct Soundインターフェースが作成できません。");
     EXPECT_EQ(lines.size(), 4u);

@@ -91,13 +91,13 @@ TEST_F(SoundSlots, AllFilesPresentFillSlotsZeroToFifteenFromTheTable) {
         "fire.wav", "fire.wav",   "exp.wav",   "exp2.wav",      "spup.wav", "spup.wav",
         "open.wav", "select.wav", "frame.wav", "encounter.wav", "er.wav",   "Hit.wav",
         "Hit.wav",  "Hit.wav",    "Hit.wav",   "Hit.wav"};
-    for (int slot = 0; slot < 16; ++slot) {
+    for (int slot = 0; slot < kSeLoadedSlots; ++slot) {
         EXPECT_NE(g.s.SeBuf[slot], 0) << slot;
         EXPECT_EQ(FileOfSlot(slot), expected[slot]) << slot;
     }
-    for (int slot = 16; slot <= 30; ++slot) EXPECT_EQ(g.s.SeBuf[slot], 0) << slot;
+    for (int slot = kSeLoadedSlots; slot < kSeSlots; ++slot) EXPECT_EQ(g.s.SeBuf[slot], 0) << slot;
     // Every buffer of the same file is a separate one, so the copies can sound together.
-    EXPECT_NE(g.s.SeBuf[11], g.s.SeBuf[15]);
+    EXPECT_NE(g.s.SeBuf[kSeHitFirst], g.s.SeBuf[kSeHitFirst + kSeHitSlots - 1]);
     EXPECT_EQ(device_.calls[0], "create 7 1");
     EXPECT_TRUE(lines_.empty()) << lines_[0];
 }
@@ -107,8 +107,11 @@ TEST_F(SoundSlots, ShutdownFreesUpToTheFirstEmptySlotThenTerminates) {
         std::string missing;
         int firstEmpty;
     };
-    for (const Case& c : std::vector<Case>{
-             {"", 16}, {"spup.wav", 4}, {"fire.wav", 0}, {"Hit.wav", 11}, {"open.wav", 6}}) {
+    for (const Case& c : std::vector<Case>{{"", kSeLoadedSlots},
+                                           {"spup.wav", kSeMyPowerUp},
+                                           {"fire.wav", kSeMyLaunch},
+                                           {"Hit.wav", kSeHitFirst},
+                                           {"open.wav", kSeSpeedUp}}) {
         SCOPED_TRACE(c.missing);
         WriteAll();
         if (!c.missing.empty()) fs::remove(dir_ / c.missing);
@@ -128,9 +131,9 @@ TEST_F(SoundSlots, MissingFileLeavesItsSlotsEmptySilently) {
     WriteAll();
     fs::remove(dir_ / "spup.wav");
     Game& g = Start();
-    EXPECT_EQ(g.s.SeBuf[4], 0);
-    EXPECT_EQ(g.s.SeBuf[5], 0);
-    EXPECT_EQ(FileOfSlot(6), "open.wav");  // later slots still load
+    EXPECT_EQ(g.s.SeBuf[kSeMyPowerUp], 0);
+    EXPECT_EQ(g.s.SeBuf[kSeEnPowerUp], 0);
+    EXPECT_EQ(FileOfSlot(kSeSpeedUp), "open.wav");  // later slots still load
     EXPECT_TRUE(lines_.empty());
 }
 
@@ -139,16 +142,17 @@ TEST_F(SoundSlots, FileNameCaseCounts) {
     fs::remove(dir_ / "Hit.wav");
     Write("hit.wav", "hit.wav");
     Game& g = Start();
-    for (int slot = 11; slot <= 15; ++slot) EXPECT_EQ(g.s.SeBuf[slot], 0) << slot;
-    EXPECT_EQ(FileOfSlot(10), "er.wav");
+    for (int slot = kSeHitFirst; slot < kSeHitFirst + kSeHitSlots; ++slot)
+        EXPECT_EQ(g.s.SeBuf[slot], 0) << slot;
+    EXPECT_EQ(FileOfSlot(kSeMiss), "er.wav");
 }
 
 TEST_F(SoundSlots, EmptyFileShowsTheLibraryWarningAndLoadingGoesOn) {
     WriteAll();
     Write("exp.wav", "");
     Game& g = Start();
-    EXPECT_EQ(g.s.SeBuf[2], 0);
-    EXPECT_EQ(FileOfSlot(3), "exp2.wav");
+    EXPECT_EQ(g.s.SeBuf[kSeCollision], 0);
+    EXPECT_EQ(FileOfSlot(kSeBaseHit), "exp2.wav");
     EXPECT_EQ(lines_, std::vector<std::string>{"msgbox VbDSnd.Dll|Input past end of file"});
 }
 
@@ -157,8 +161,8 @@ TEST_F(SoundSlots, UnreadableFileShowsTheLibraryWarning) {
     WriteAll();
     fs::permissions(dir_ / "er.wav", fs::perms::none);
     Game& g = Start();
-    EXPECT_EQ(g.s.SeBuf[10], 0);
-    EXPECT_EQ(FileOfSlot(11), "Hit.wav");
+    EXPECT_EQ(g.s.SeBuf[kSeMiss], 0);
+    EXPECT_EQ(FileOfSlot(kSeHitFirst), "Hit.wav");
     EXPECT_EQ(lines_, std::vector<std::string>{"msgbox VbDSnd.Dll|Permission denied"});
 }
 
@@ -167,8 +171,8 @@ TEST_F(SoundSlots, FileThatFailsWhileReadingShowsTheLibraryWarning) {
     fs::remove(dir_ / "er.wav");
     fs::create_symlink("/proc/self/mem", dir_ / "er.wav");  // opens, but reading fails
     Game& g = Start();
-    EXPECT_EQ(g.s.SeBuf[10], 0);
-    EXPECT_EQ(FileOfSlot(11), "Hit.wav");
+    EXPECT_EQ(g.s.SeBuf[kSeMiss], 0);
+    EXPECT_EQ(FileOfSlot(kSeHitFirst), "Hit.wav");
     EXPECT_EQ(lines_, std::vector<std::string>{"msgbox VbDSnd.Dll|Device I/O error"});
 }
 
@@ -178,10 +182,10 @@ TEST_F(SoundSlots, NoDeviceWarnsOnceAndEverySlotStaysEmpty) {
     Game& g = Start();
     EXPECT_EQ(lines_, std::vector<std::string>{
                           "msgbox VbDSnd.Dll|Direct Soundインターフェースが作成できません。"});
-    for (int slot = 0; slot <= 30; ++slot) EXPECT_EQ(g.s.SeBuf[slot], 0) << slot;
+    for (int slot = 0; slot < kSeSlots; ++slot) EXPECT_EQ(g.s.SeBuf[slot], 0) << slot;
     EXPECT_TRUE(device_.calls.empty());
-    PlaySe(g, 0, 10000);
-    PlayNormal(g, 7);
+    PlaySe(g, kSeMyLaunch, kPanFullRight);
+    PlayNormal(g, kSeMove);
     FreeSounds(g);
     EXPECT_EQ(device_.calls, (std::vector<std::string>{"playex 0 0 10000 14000", "play 0"}));
 }
@@ -192,21 +196,21 @@ TEST_F(SoundSlots, PlayOperationsTraceTheirSlotAndReachTheSlotBuffer) {
     device_.calls.clear();
     lines_.clear();
     // Collisions at the player's launch positions 416 and 32, as the missiles compute them.
-    PlaySe(g, 2, 7333);
-    PlaySe(g, 2, -8667);
-    StopSe(g, 0);
-    PlaySe(g, 0, 10000);
-    PlayNormal(g, 13);
-    const std::string exp = std::to_string(g.s.SeBuf[2]);
+    PlaySe(g, kSeCollision, 7333);
+    PlaySe(g, kSeCollision, -8667);
+    StopSe(g, kSeMyLaunch);
+    PlaySe(g, kSeMyLaunch, kPanFullRight);
+    PlayNormal(g, kSeHitFirst + 2);
+    const std::string exp = std::to_string(g.s.SeBuf[kSeCollision]);
     EXPECT_EQ(lines_, (std::vector<std::string>{"sound playex 2 7333 14000",
                                                 "sound playex 2 -8667 14000", "sound stop 0",
                                                 "sound playex 0 10000 14000", "sound play 13"}));
     EXPECT_EQ(device_.calls,
-              (std::vector<std::string>{"playex " + exp + " 0 7333 14000",
-                                        "playex " + exp + " 0 -8667 14000",
-                                        "stop " + std::to_string(g.s.SeBuf[0]),
-                                        "playex " + std::to_string(g.s.SeBuf[0]) + " 0 10000 14000",
-                                        "play " + std::to_string(g.s.SeBuf[13])}));
+              (std::vector<std::string>{
+                  "playex " + exp + " 0 7333 14000", "playex " + exp + " 0 -8667 14000",
+                  "stop " + std::to_string(g.s.SeBuf[kSeMyLaunch]),
+                  "playex " + std::to_string(g.s.SeBuf[kSeMyLaunch]) + " 0 10000 14000",
+                  "play " + std::to_string(g.s.SeBuf[kSeHitFirst + 2])}));
 }
 
 TEST_F(SoundSlots, PlayExAddsTheShiftToTheBaseFrequency) {

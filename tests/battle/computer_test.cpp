@@ -20,7 +20,7 @@ using test::BattleGame;
 int ShotsWeight(const GameState& s) {
     int sum = 0;
     for (int i = 0; i < kLanes; ++i)
-        if (s.EnMisState[i] == 1) sum += s.EnMisPower[i];
+        if (s.EnMisState[i] == kMisFlying) sum += s.EnMisPower[i];
     return sum;
 }
 
@@ -129,10 +129,10 @@ TEST(ComAITest, AimsAtThePlayersMostAdvancedUncoveredMissile) {
         int lane;
     };
     const std::vector<Case> cases = {
-        {"lane 4 is nearer but covered", {{2, 200}, {4, 150}}, {{4, 1}}, 2},
+        {"lane 4 is nearer but covered", {{2, 200}, {4, 150}}, {{4, kMisFlying}}, 2},
         {"nearest wins", {{0, 300}, {1, 120}, {5, 250}}, {}, 1},
         {"equal x: the lower lane", {{3, 180}, {1, 180}}, {}, 1},
-        {"an explosion covers its lane too", {{0, 100}, {2, 300}}, {{0, 2}}, 2},
+        {"an explosion covers its lane too", {{0, 100}, {2, 300}}, {{0, kMisExploding}}, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -140,19 +140,19 @@ TEST(ComAITest, AimsAtThePlayersMostAdvancedUncoveredMissile) {
         StartComMatch(t, {u"あ"}, 0);
         GameState& s = t.g.s;
         for (auto [lane, x] : c.mine) {
-            s.MyMisState[lane] = 1;
+            s.MyMisState[lane] = kMisFlying;
             s.MyMisX[lane] = x;
             s.MyMisPower[lane] = 1;
         }
         for (auto [lane, state] : c.covered) {
             s.EnMisState[lane] = state;
             s.EnMisX[lane] = 60;
-            s.EnMisPower[lane] = state == 1 ? 1 : 20;
+            s.EnMisPower[lane] = state == kMisFlying ? 1 : 20;
         }
         const auto draws = t.g.rng.Draws();
         s.ComTimer = 1;
         Com_AI(t.g);
-        EXPECT_EQ(s.EnMisState[c.lane], 1);
+        EXPECT_EQ(s.EnMisState[c.lane], kMisFlying);
         EXPECT_EQ(s.EnMisX[c.lane], 32);
         EXPECT_EQ(t.g.rng.Draws(), draws) << "an aimed shot draws no random number";
     }
@@ -162,9 +162,9 @@ TEST(ComAITest, RandomLaneWhenNothingIsLeftToBlock) {
     BattleGame t;
     StartComMatch(t, {u"あ"}, 0);
     GameState& s = t.g.s;
-    s.MyMisState[3] = 1;
+    s.MyMisState[3] = kMisFlying;
     s.MyMisX[3] = 200;
-    s.EnMisState[3] = 1;
+    s.EnMisState[3] = kMisFlying;
     s.EnMisX[3] = 100;
     s.EnMisPower[3] = 1;
     for (int shot = 0; shot < 20; ++shot) {
@@ -174,9 +174,10 @@ TEST(ComAITest, RandomLaneWhenNothingIsLeftToBlock) {
         s.ComTimer = 1;
         Com_AI(t.g);
         // A random lane may hold the computer's own missile, which is then reinforced.
-        const Integer expected = before.EnMisState[lane] == 1 ? before.EnMisPower[lane] + 2 : 1;
+        const Integer expected =
+            before.EnMisState[lane] == kMisFlying ? before.EnMisPower[lane] + 2 : 1;
         EXPECT_EQ(s.EnMisPower[lane], expected) << "shot " << shot << " lane " << lane;
-        EXPECT_EQ(s.EnMisState[lane], 1);
+        EXPECT_EQ(s.EnMisState[lane], kMisFlying);
     }
 }
 

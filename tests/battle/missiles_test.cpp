@@ -14,13 +14,13 @@ using test::BattleGame;
 
 // Puts a flying missile straight into a table, as a launch and reinforcements would leave it.
 void PlaceMy(GameState& s, int lane, Integer x, Integer power = 1) {
-    s.MyMisState[lane] = 1;
+    s.MyMisState[lane] = kMisFlying;
     s.MyMisX[lane] = x;
     s.MyMisY[lane] = static_cast<Integer>(32 * lane + 16);
     s.MyMisPower[lane] = power;
 }
 void PlaceEn(GameState& s, int lane, Integer x, Integer power = 1) {
-    s.EnMisState[lane] = 1;
+    s.EnMisState[lane] = kMisFlying;
     s.EnMisX[lane] = x;
     s.EnMisY[lane] = static_cast<Integer>(32 * lane + 16);
     s.EnMisPower[lane] = power;
@@ -61,15 +61,15 @@ TEST(MissileFlightTest, StepIsRoundedToNearestWithTiesToEven) {
         MOV_MIS(t.g);
         EXPECT_EQ(t.g.s.MyMisX[3], c.myAfter);
         EXPECT_EQ(t.g.s.EnMisX[0], c.enAfter);
-        EXPECT_EQ(t.g.s.MyMisState[3], 1);
-        EXPECT_EQ(t.g.s.EnMisState[0], 1);
+        EXPECT_EQ(t.g.s.MyMisState[3], kMisFlying);
+        EXPECT_EQ(t.g.s.EnMisState[0], kMisFlying);
     }
 }
 
 TEST(MissileFlightTest, FreshMissileReachesTheFarBaseIn385FramesAt15Fps) {
     BattleGame t;
     t.StartMatch(kModeCom, 15);
-    Fire_Mis(t.g, 2, 0);
+    Fire_Mis(t.g, 2, kMySide);
     int frames = 0;
     while (t.g.s.SceneNo == kSceneMatch && frames < 1000) {
         MOV_MIS(t.g);
@@ -102,25 +102,25 @@ TEST(MissileHitTest, BaseIsHitOnlyPastTheOtherSidesLaunchX) {
         const char16_t* result;
     };
     const std::vector<Case> cases = {
-        {"player's missile at 32 has not arrived", 0, 32, false, u""},
-        {"player's missile at 31 has arrived", 0, 31, true, u"WIN"},
-        {"opponent's missile at 416 has not arrived", 1, 416, false, u""},
-        {"opponent's missile at 417 has arrived", 1, 417, true, u"LOSE"},
+        {"player's missile at 32 has not arrived", kMySide, 32, false, u""},
+        {"player's missile at 31 has arrived", kMySide, 31, true, u"WIN"},
+        {"opponent's missile at 416 has not arrived", kEnSide, 416, false, u""},
+        {"opponent's missile at 417 has arrived", kEnSide, 417, true, u"LOSE"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         BattleGame t;
         t.StartMatch(kModeCom, kOnePixelFps);
         GameState& s = t.g.s;
-        if (c.side == 0) {
+        if (c.side == kMySide) {
             PlaceMy(s, 4, static_cast<Integer>(c.xAfterStep + 1));
         } else {
             PlaceEn(s, 4, static_cast<Integer>(c.xAfterStep - 1));
         }
         MOV_MIS(t.g);
-        const Integer state = c.side == 0 ? s.MyMisState[4] : s.EnMisState[4];
-        const Integer power = c.side == 0 ? s.MyMisPower[4] : s.EnMisPower[4];
-        EXPECT_EQ(state, c.hit ? 2 : 1);
+        const Integer state = c.side == kMySide ? s.MyMisState[4] : s.EnMisState[4];
+        const Integer power = c.side == kMySide ? s.MyMisPower[4] : s.EnMisPower[4];
+        EXPECT_EQ(state, c.hit ? kMisExploding : kMisFlying);
         EXPECT_EQ(power, c.hit ? 30 : 1);
         EXPECT_EQ(s.SceneNo, c.hit ? kSceneOver : kSceneMatch);
         EXPECT_EQ(s.GameResult, c.result);
@@ -148,8 +148,8 @@ TEST(MissileHitTest, CollisionWhenTheSpritesOverlap) {
         PlaceMy(s, 1, c.myX, 1);
         PlaceEn(s, 1, c.enX, 9);  // powers are never compared: both go up
         MOV_MIS(t.g);
-        EXPECT_EQ(s.MyMisState[1], c.collide ? 2 : 1);
-        EXPECT_EQ(s.EnMisState[1], c.collide ? 2 : 1);
+        EXPECT_EQ(s.MyMisState[1], c.collide ? kMisExploding : kMisFlying);
+        EXPECT_EQ(s.EnMisState[1], c.collide ? kMisExploding : kMisFlying);
         EXPECT_EQ(s.MyMisPower[1], c.collide ? 30 : 1);
         EXPECT_EQ(s.EnMisPower[1], c.collide ? 30 : 9);
         EXPECT_EQ(s.SceneNo, kSceneMatch);
@@ -162,8 +162,8 @@ TEST(MissileHitTest, MissilesInDifferentLanesNeverCollide) {
     PlaceMy(t.g.s, 1, 100);
     PlaceEn(t.g.s, 2, 100);
     MOV_MIS(t.g);
-    EXPECT_EQ(t.g.s.MyMisState[1], 1);
-    EXPECT_EQ(t.g.s.EnMisState[2], 1);
+    EXPECT_EQ(t.g.s.MyMisState[1], kMisFlying);
+    EXPECT_EQ(t.g.s.EnMisState[2], kMisFlying);
 }
 
 TEST(MissileHitTest, ExplosionLasts31FramesThenTheLaneIsEmpty) {
@@ -174,13 +174,13 @@ TEST(MissileHitTest, ExplosionLasts31FramesThenTheLaneIsEmpty) {
     int myFrames = 0, enFrames = 0;
     for (int frame = 0; frame < 40; ++frame) {
         MOV_MIS(t.g);  // the frame's drawing sees the tables as they are now
-        myFrames += t.g.s.MyMisState[0] == 2;
-        enFrames += t.g.s.EnMisState[0] == 2;
+        myFrames += t.g.s.MyMisState[0] == kMisExploding;
+        enFrames += t.g.s.EnMisState[0] == kMisExploding;
     }
     EXPECT_EQ(myFrames, 31);
     EXPECT_EQ(enFrames, 31);
-    EXPECT_EQ(t.g.s.MyMisState[0], 0);
-    EXPECT_EQ(t.g.s.EnMisState[0], 0);
+    EXPECT_EQ(t.g.s.MyMisState[0], kMisEmpty);
+    EXPECT_EQ(t.g.s.EnMisState[0], kMisEmpty);
 }
 
 TEST(MissileHitTest, ClientNeverDecidesOnItsOwn) {
@@ -193,12 +193,12 @@ TEST(MissileHitTest, ClientNeverDecidesOnItsOwn) {
     PlaceEn(s, 3, 100);
     for (int frame = 0; frame < 3; ++frame) MOV_MIS(t.g);
     // Past the bases and through each other, still flying until the server says otherwise.
-    EXPECT_EQ(s.MyMisState[0], 1);
+    EXPECT_EQ(s.MyMisState[0], kMisFlying);
     EXPECT_EQ(s.MyMisX[0], 29);
-    EXPECT_EQ(s.EnMisState[5], 1);
+    EXPECT_EQ(s.EnMisState[5], kMisFlying);
     EXPECT_EQ(s.EnMisX[5], 419);
-    EXPECT_EQ(s.MyMisState[3], 1);
-    EXPECT_EQ(s.EnMisState[3], 1);
+    EXPECT_EQ(s.MyMisState[3], kMisFlying);
+    EXPECT_EQ(s.EnMisState[3], kMisFlying);
     EXPECT_EQ(s.SceneNo, kSceneMatch);
     EXPECT_EQ(s.GameMode, kModeClient);
 }
@@ -210,8 +210,8 @@ TEST(MissileHitTest, SecondBaseHitInTheSameFrameStands) {
     PlaceMy(s, 0, 32);   // hits first: "WIN"
     PlaceEn(s, 5, 416);  // the opponent's loop runs after: "LOSE"
     MOV_MIS(t.g);
-    EXPECT_EQ(s.MyMisState[0], 2);
-    EXPECT_EQ(s.EnMisState[5], 2);
+    EXPECT_EQ(s.MyMisState[0], kMisExploding);
+    EXPECT_EQ(s.EnMisState[5], kMisExploding);
     EXPECT_EQ(s.GameResult, u"LOSE");
     EXPECT_EQ(s.SceneNo, kSceneOver);
 }
@@ -225,46 +225,46 @@ TEST(MissileHitTest, LanesAfterTheDecidingHitStillMoveAndCollide) {
     PlaceEn(s, 4, 298);
     MOV_MIS(t.g);
     EXPECT_EQ(s.GameResult, u"WIN");
-    EXPECT_EQ(s.MyMisState[4], 2);
-    EXPECT_EQ(s.EnMisState[4], 2);
+    EXPECT_EQ(s.MyMisState[4], kMisExploding);
+    EXPECT_EQ(s.EnMisState[4], kMisExploding);
 }
 
 TEST(FireTest, LaunchIntoAnEmptyLane) {
     BattleGame t;
     t.StartMatch(kModeCom);
     GameState& s = t.g.s;
-    Fire_Mis(t.g, 5, 0);
-    Fire_Mis(t.g, 2, 1);
-    EXPECT_EQ(s.MyMisState[5], 1);
+    Fire_Mis(t.g, 5, kMySide);
+    Fire_Mis(t.g, 2, kEnSide);
+    EXPECT_EQ(s.MyMisState[5], kMisFlying);
     EXPECT_EQ(s.MyMisX[5], 416);
     EXPECT_EQ(s.MyMisY[5], 176);
     EXPECT_EQ(s.MyMisPower[5], 1);
-    EXPECT_EQ(s.EnMisState[2], 1);
+    EXPECT_EQ(s.EnMisState[2], kMisFlying);
     EXPECT_EQ(s.EnMisX[2], 32);
     EXPECT_EQ(s.EnMisY[2], 80);
     EXPECT_EQ(s.EnMisPower[2], 1);
     // Each side fires only into its own table.
-    EXPECT_EQ(s.EnMisState[5], 0);
-    EXPECT_EQ(s.MyMisState[2], 0);
+    EXPECT_EQ(s.EnMisState[5], kMisEmpty);
+    EXPECT_EQ(s.MyMisState[2], kMisEmpty);
 }
 
 TEST(FireTest, SecondShotIntoAFlyingMissilesLaneReinforcesIt) {
     BattleGame t;
     t.StartMatch(kModeCom, 15);
     GameState& s = t.g.s;
-    Fire_Mis(t.g, 1, 0);
-    Fire_Mis(t.g, 1, 1);
+    Fire_Mis(t.g, 1, kMySide);
+    Fire_Mis(t.g, 1, kEnSide);
     for (int frame = 0; frame < 10; ++frame) MOV_MIS(t.g);
     const Integer myX = s.MyMisX[1], enX = s.EnMisX[1];
-    Fire_Mis(t.g, 1, 0);
-    Fire_Mis(t.g, 1, 0);
-    Fire_Mis(t.g, 1, 1);
+    Fire_Mis(t.g, 1, kMySide);
+    Fire_Mis(t.g, 1, kMySide);
+    Fire_Mis(t.g, 1, kEnSide);
     EXPECT_EQ(s.MyMisPower[1], 5);
     EXPECT_EQ(s.EnMisPower[1], 3);
     EXPECT_EQ(s.MyMisX[1], myX);
     EXPECT_EQ(s.EnMisX[1], enX);
-    EXPECT_EQ(s.MyMisState[1], 1);
-    EXPECT_EQ(s.EnMisState[1], 1);
+    EXPECT_EQ(s.MyMisState[1], kMisFlying);
+    EXPECT_EQ(s.EnMisState[1], kMisFlying);
 }
 
 TEST(FireTest, LaunchReplacesAnExplosionInTheLane) {
@@ -274,14 +274,14 @@ TEST(FireTest, LaunchReplacesAnExplosionInTheLane) {
     PlaceMy(s, 3, 200);
     PlaceEn(s, 3, 190);
     MOV_MIS(t.g);
-    ASSERT_EQ(s.MyMisState[3], 2);
-    ASSERT_EQ(s.EnMisState[3], 2);
-    Fire_Mis(t.g, 3, 0);
-    Fire_Mis(t.g, 3, 1);
-    EXPECT_EQ(s.MyMisState[3], 1);
+    ASSERT_EQ(s.MyMisState[3], kMisExploding);
+    ASSERT_EQ(s.EnMisState[3], kMisExploding);
+    Fire_Mis(t.g, 3, kMySide);
+    Fire_Mis(t.g, 3, kEnSide);
+    EXPECT_EQ(s.MyMisState[3], kMisFlying);
     EXPECT_EQ(s.MyMisX[3], 416);
     EXPECT_EQ(s.MyMisPower[3], 1);
-    EXPECT_EQ(s.EnMisState[3], 1);
+    EXPECT_EQ(s.EnMisState[3], kMisFlying);
     EXPECT_EQ(s.EnMisX[3], 32);
     EXPECT_EQ(s.EnMisPower[3], 1);
 }
@@ -293,13 +293,13 @@ TEST(FireTest, IgnoredOutsideAMatchForOtherSidesAndOutsideTheLanes) {
         int lane, side;
     };
     const std::vector<Case> cases = {
-        {"no match running", kModeNone, 2, 0},
-        {"no match running, opponent", kModeNone, 2, 1},
+        {"no match running", kModeNone, 2, kMySide},
+        {"no match running, opponent", kModeNone, 2, kEnSide},
         {"side 2", kModeCom, 2, 2},
         {"side -1", kModeCom, 2, -1},
-        {"lane 7, beyond the tables", kModeServer, 7, 0},
-        {"lane -1", kModeServer, -1, 0},
-        {"lane 9", kModeClient, 9, 1},
+        {"lane 7, beyond the tables", kModeServer, 7, kMySide},
+        {"lane -1", kModeServer, -1, kMySide},
+        {"lane 9", kModeClient, 9, kEnSide},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -332,11 +332,11 @@ TEST(MissileMessageTest, EachSideSendsOnlyItsOwnPlayersShots) {
         SCOPED_TRACE(c.name);
         BattleGame t;
         t.StartMatch(c.mode);
-        Fire_Mis(t.g, 2, 0);
-        Fire_Mis(t.g, 2, 0);
-        Fire_Mis(t.g, 0, 0);
-        Fire_Mis(t.g, 4, 1);
-        Fire_Mis(t.g, 4, 1);
+        Fire_Mis(t.g, 2, kMySide);
+        Fire_Mis(t.g, 2, kMySide);
+        Fire_Mis(t.g, 0, kMySide);
+        Fire_Mis(t.g, 4, kEnSide);
+        Fire_Mis(t.g, 4, kEnSide);
         EXPECT_EQ(t.Queued(), c.queued);
         EXPECT_EQ(t.TracedStartingWith("send "), c.queued.empty()
                                                      ? std::vector<std::string>{}
@@ -377,7 +377,7 @@ TEST(MissileMessageTest, NothingIsSentForLanesAfterTheDecidingHit) {
     PlaceEn(t.g.s, 5, 416);  // and the opponent gets through too
     MOV_MIS(t.g);
     EXPECT_EQ(t.Queued(), std::vector<std::u16string>{u"5110"});
-    EXPECT_EQ(t.g.s.MyMisState[3], 2);
+    EXPECT_EQ(t.g.s.MyMisState[3], kMisExploding);
     EXPECT_EQ(t.g.s.GameResult, u"LOSE");
 }
 
@@ -400,21 +400,27 @@ TEST(MissileSoundTest, FireRestartsTheLaunchOrSpeedUpSoundOfItsSide) {
         Lines sounds;
     };
     const std::vector<Case> cases = {
-        {"player launches", 0, 0, {"sound stop 0", "sound playex 0 10000 14000"}},
-        {"player launches over an explosion", 0, 2, {"sound stop 0", "sound playex 0 10000 14000"}},
-        {"player reinforces", 0, 1, {"sound stop 4", "sound playex 4 10000 14000"}},
-        {"opponent launches", 1, 0, {"sound stop 1", "sound playex 1 -10000 14000"}},
+        {"player launches", kMySide, kMisEmpty, {"sound stop 0", "sound playex 0 10000 14000"}},
+        {"player launches over an explosion",
+         kMySide,
+         kMisExploding,
+         {"sound stop 0", "sound playex 0 10000 14000"}},
+        {"player reinforces", kMySide, kMisFlying, {"sound stop 4", "sound playex 4 10000 14000"}},
+        {"opponent launches", kEnSide, kMisEmpty, {"sound stop 1", "sound playex 1 -10000 14000"}},
         {"opponent launches over an explosion",
-         1,
-         2,
+         kEnSide,
+         kMisExploding,
          {"sound stop 1", "sound playex 1 -10000 14000"}},
-        {"opponent reinforces", 1, 1, {"sound stop 5", "sound playex 5 -10000 14000"}},
+        {"opponent reinforces",
+         kEnSide,
+         kMisFlying,
+         {"sound stop 5", "sound playex 5 -10000 14000"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         BattleGame t;
         t.StartMatch(kModeCom);
-        (c.side == 0 ? t.g.s.MyMisState : t.g.s.EnMisState)[3] = c.stateBefore;
+        (c.side == kMySide ? t.g.s.MyMisState : t.g.s.EnMisState)[3] = c.stateBefore;
         Fire_Mis(t.g, 3, c.side);
         EXPECT_EQ(t.TracedStartingWith("sound "), c.sounds);
     }
@@ -423,9 +429,9 @@ TEST(MissileSoundTest, FireRestartsTheLaunchOrSpeedUpSoundOfItsSide) {
 TEST(MissileSoundTest, IgnoredShotsAreSilent) {
     BattleGame t;
     t.StartMatch(kModeNone);
-    Fire_Mis(t.g, 1, 0);
+    Fire_Mis(t.g, 1, kMySide);
     t.StartMatch(kModeCom);
-    Fire_Mis(t.g, 7, 0);
+    Fire_Mis(t.g, 7, kMySide);
     Fire_Mis(t.g, 2, 2);
     EXPECT_TRUE(t.TracedStartingWith("sound ").empty());
 }

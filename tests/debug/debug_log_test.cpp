@@ -11,6 +11,7 @@
 #include "platform/debug_console.h"
 #include "shell/ustr.h"
 #include "test_game.h"
+#include "typing/key_codes.h"
 
 namespace kb {
 namespace {
@@ -27,7 +28,7 @@ class DebugLog : public ::testing::Test {
     void Open() { Display_MouseDown(g(), 2, 1, 0, 0); }
     void Enter(const std::u16string& box) {
         win_.SetCommandText(box);
-        SndTxt_KeyDown(g(), 13, 0);
+        SndTxt_KeyDown(g(), kVkReturn, 0);
     }
 
     HeadlessDebugConsole win_;
@@ -156,7 +157,7 @@ TEST(DebugCommand, FirstTwoCharactersAreTheCodeAndTheRestItsParameter) {
         HeadlessDebugConsole win;
         test::TestGame t(WithConsole(win));
         win.SetCommandText(c.box);
-        SndTxt_KeyDown(t.g, 13, 0);
+        SndTxt_KeyDown(t.g, kVkReturn, 0);
         EXPECT_EQ(t.g.s.SendList[0], c.queued) << ToUtf8(c.box);
         EXPECT_TRUE(t.Traced("send " + ToUtf8(c.queued))) << ToUtf8(c.box);
         EXPECT_TRUE(t.Traced("log 2 DEBUG : " + ToUtf8(c.box))) << ToUtf8(c.box);
@@ -176,7 +177,7 @@ TEST_F(DebugLog, EmptyBoxAndOtherKeysDoNothing) {
     Open();
     Enter(u"");
     win_.SetCommandText(u"0401");
-    for (int key : {65, 27, 32, 10, 8}) SndTxt_KeyDown(g(), key, 0);
+    for (int key : {kVkA, kVkEscape, kVkSpace, int{'\n'}, kVkBack}) SndTxt_KeyDown(g(), key, 0);
     EXPECT_EQ(win_.CommandText(), u"0401");
     EXPECT_EQ(win_.Log().Text(), u"");
     EXPECT_TRUE(lines_.empty());
@@ -194,7 +195,7 @@ TEST(DebugLogFailure, AFailingStepEmptiesTheBox) {
     test::TestGame t(WithConsole(win));
     Display_MouseDown(t.g, 2, 1, 0, 0);
     win.SetCommandText(u"993");
-    SndTxt_KeyDown(t.g, 13, 0);
+    SndTxt_KeyDown(t.g, kVkReturn, 0);
     EXPECT_EQ(win.CommandText(), u"");
 }
 

@@ -40,7 +40,7 @@ void PlayMatch(Player& server, Player& client) {
     client.g.s.GameMode = kModeClient;
     ShowAddressWindow(client.g);
     client.form2.SetText(u"127.0.0.1");
-    Text1_KeyDown(client.g, 13, 0);
+    Text1_KeyDown(client.g, kVkReturn, 0);
 
     bool fired = false;
     for (int i = 0; i < 3000; ++i) {
@@ -48,7 +48,7 @@ void PlayMatch(Player& server, Player& client) {
         client.Frame();
         if (server.g.s.SceneNo == kSceneOver && client.g.s.SceneNo == kSceneOver) break;
         if (!fired && client.g.s.SceneNo == kSceneMatch && client.g.s.InputOn == 1) {
-            Fire_Mis(client.g, 2, 0);
+            Fire_Mis(client.g, 2, kMySide);
             fired = true;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));

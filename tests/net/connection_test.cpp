@@ -20,15 +20,15 @@ TEST(AddressWindow, OnlyEnterWithTextConnects) {
     n.g.s.GameMode = kModeClient;
     ShowAddressWindow(n.g);
     EXPECT_TRUE(AddressWindowVisible(n.g));
-    Text1_KeyDown(n.g, 13, 0);
+    Text1_KeyDown(n.g, kVkReturn, 0);
     EXPECT_TRUE(AddressWindowVisible(n.g)) << "Enter on an empty box does nothing";
     EXPECT_EQ(n.winsock.State(), SocketState::Closed);
     n.form2.SetText(u"127.0.0.1");
-    Text1_KeyDown(n.g, 'A', 0);
-    Text1_KeyDown(n.g, 8, 0);
+    Text1_KeyDown(n.g, kVkA, 0);
+    Text1_KeyDown(n.g, kVkBack, 0);
     EXPECT_TRUE(AddressWindowVisible(n.g));
     EXPECT_EQ(n.winsock.State(), SocketState::Closed);
-    Text1_KeyDown(n.g, 13, 0);
+    Text1_KeyDown(n.g, kVkReturn, 0);
     EXPECT_FALSE(AddressWindowVisible(n.g));
     EXPECT_NE(n.winsock.State(), SocketState::Closed);
 }
@@ -42,7 +42,7 @@ TEST(Handshake, TwoGamesStartTheirMatchTogether) {
         client.g.s.GameMode = kModeClient;
         ShowAddressWindow(client.g);
         client.form2.SetText(host);
-        Text1_KeyDown(client.g, 13, 0);
+        Text1_KeyDown(client.g, kVkReturn, 0);
         ASSERT_TRUE(server.PollUntil([&] {
             PollNetwork(client.g);
             return server.g.s.SceneNo == kSceneMatch && client.g.s.SceneNo == kSceneMatch;
@@ -134,7 +134,7 @@ TEST(TimeOut, ClientGivesUpWhereNothingListens) {
     ShowAddressWindow(n.g);
     RunFrames(n, 100);  // time spent typing does not count
     n.form2.SetText(u"127.0.0.1");
-    Text1_KeyDown(n.g, 13, 0);
+    Text1_KeyDown(n.g, kVkReturn, 0);
     ASSERT_TRUE(n.PollUntil([&] { return n.winsock.State() == SocketState::Failed; }));
     RunFrames(n, 15 * 30);
     EXPECT_FALSE(n.Traced("msgbox Kanaburst|Connection TimeOut.")) << "30 seconds still wait";

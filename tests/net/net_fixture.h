@@ -18,6 +18,7 @@
 #include "platform/address_window.h"
 #include "platform/posix/posix_socket.h"
 #include "test_game.h"
+#include "typing/key_codes.h"
 
 namespace kb::test {
 
@@ -176,7 +177,7 @@ class NetGame : public RealSockets, public TestGame {
         g.s.GameMode = kModeClient;
         ShowAddressWindow(g);
         form2.SetText(host);
-        Text1_KeyDown(g, 13, 0);
+        Text1_KeyDown(g, kVkReturn, 0);
         return PollUntil([&] { return listener.TryAccept(peer); }) &&
                PollUntil([&] { return winsock.State() == SocketState::Connected; });
     }

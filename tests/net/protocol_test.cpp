@@ -58,9 +58,9 @@ TEST(SendQueue, ThreeMessagesGoOutOneAfterAnotherInOnePoll) {
     ASSERT_TRUE(n.ServeAndAccept(peer));
     ASSERT_TRUE(n.PollUntil([&] { return n.g.s.SendList[0].empty(); })) << "00 completes";
     n.trace.clear();
-    SendDataAdd(n.g, 4, u"1");
-    SendDataAdd(n.g, 5, u"1");
-    SendDataAdd(n.g, 99, u"3");
+    SendDataAdd(n.g, kCodeLaunch, u"1");
+    SendDataAdd(n.g, kCodeReinforce, u"1");
+    SendDataAdd(n.g, kCodeCountDown, u"3");
     EXPECT_EQ(n.TracedStartingWith("send "), std::vector<std::string>{"send 041"});
     EXPECT_EQ(n.TracedStartingWith("log 0 "), std::vector<std::string>{"log 0 041"});
     EXPECT_EQ(Occupied(n.g), 3);
@@ -77,11 +77,11 @@ TEST(SendQueue, The502ndMessageIsRefused) {
     ASSERT_TRUE(n.ServeAndAccept(peer));
     ASSERT_TRUE(n.PollUntil([&] { return n.g.s.SendList[0].empty(); }));
     // One on the wire and 500 waiting behind it.
-    for (int i = 0; i < kSendSlots; ++i) SendDataAdd(n.g, 4, Num(i % 6));
+    for (int i = 0; i < kSendSlots; ++i) SendDataAdd(n.g, kCodeLaunch, Num(i % 6));
     EXPECT_EQ(Occupied(n.g), kSendSlots);
     EXPECT_FALSE(n.Traced("msgbox Kanaburst|送信データが多すぎます。"));
     const auto before = n.g.s.SendList;
-    SendDataAdd(n.g, 5, u"2");
+    SendDataAdd(n.g, kCodeReinforce, u"2");
     EXPECT_TRUE(n.Traced("msgbox Kanaburst|送信データが多すぎます。"));
     EXPECT_EQ(n.g.s.SendList, before);
     EXPECT_FALSE(n.g.ended);
@@ -91,7 +91,7 @@ TEST(SendQueue, CodesAreWrittenWithTwoDigits) {
     NetGame n;
     RawPeer peer;
     ASSERT_TRUE(n.ServeAndAccept(peer));
-    for (int code : {0, 7, 50, 123}) {
+    for (int code : {kCodeServerHello, 7, kCodeStart, 123}) {
         ASSERT_TRUE(n.PollUntil([&] { return n.g.s.SendList[0].empty(); }));
         SendDataAdd(n.g, code, u"x");
     }
@@ -104,8 +104,8 @@ TEST(SendQueue, DecidingMessageSentEndsTheConnection) {
     RawPeer peer;
     ASSERT_TRUE(n.ServeAndAccept(peer));
     ASSERT_TRUE(n.PollUntil([&] { return n.g.s.SendList[0].empty(); }));
-    SendDataAdd(n.g, 51, u"12");
-    SendDataAdd(n.g, 4, u"3");  // waits behind the result and is never sent
+    SendDataAdd(n.g, kCodeDecided, u"12");
+    SendDataAdd(n.g, kCodeLaunch, u"3");  // waits behind the result and is never sent
     ASSERT_TRUE(n.PollUntilTraced("log 2 Connection Tarminated"));
     EXPECT_EQ(Occupied(n.g), 0);
     EXPECT_EQ(n.winsock.State(), SocketState::Closed);
@@ -124,12 +124,12 @@ TEST(SendQueue, SendingOnALostConnectionEndsTheProgram) {
     } rows[] = {
         {[](NetGame& n) {
              DebugWin(n.g).SetCommandText(u"042");
-             SndTxt_KeyDown(n.g, 13, 0);
+             SndTxt_KeyDown(n.g, kVkReturn, 0);
          },
          "042"},
         {[](NetGame& n) {
              n.g.s.SceneNo = kSceneMatch;
-             n.g.s.MyMisState[2] = 1;
+             n.g.s.MyMisState[2] = kMisFlying;
              n.g.s.MyMisX[2] = 31;  // past the line: the server decides the match
              n.clock.Advance(67);
              FramePass(n.g, n.clock.TimeGetTime());
@@ -194,8 +194,8 @@ TEST_F(Dispatch, HandshakeStartedTheMatchOnTheClient) {
 
 TEST_F(Dispatch, LaunchAndReinforcementInOneArrival) {
     Arrive("041053");
-    EXPECT_EQ(s().EnMisState[1], 1);
-    EXPECT_EQ(s().EnMisState[3], 1);
+    EXPECT_EQ(s().EnMisState[1], kMisFlying);
+    EXPECT_EQ(s().EnMisState[3], kMisFlying);
     EXPECT_EQ(s().EnMisX[1], 32);
     Arrive("051");  // lane 1 is flying: this one reinforces it
     EXPECT_EQ(s().EnMisPower[1], 3);
@@ -222,7 +222,7 @@ TEST_F(Dispatch, TextOnTheWireIsCodePage932BothWays) {
         SCOPED_TRACE(r.text);
         if (r.way != kIn) {
             DebugWin(n.g).SetCommandText(FromUtf8(r.text));
-            SndTxt_KeyDown(n.g, 13, 0);
+            SndTxt_KeyDown(n.g, kVkReturn, 0);
             sent += r.bytes;
             EXPECT_EQ(peer.Receive(2000, sent.size()), sent);
             ASSERT_TRUE(n.PollUntil([&] { return n.g.s.SendList[0].empty(); }));
@@ -236,9 +236,9 @@ TEST_F(Dispatch, TextOnTheWireIsCodePage932BothWays) {
 
 TEST_F(Dispatch, MessageSplitByTcpIsAppliedWhenItsRestArrives) {
     Arrive("0");
-    EXPECT_EQ(s().EnMisState[2], 0);
+    EXPECT_EQ(s().EnMisState[2], kMisEmpty);
     Arrive("42");
-    EXPECT_EQ(s().EnMisState[2], 1);
+    EXPECT_EQ(s().EnMisState[2], kMisFlying);
     Arrive("040");
     Arrive("0");  // a lone first digit waits for the second
     Arrive("5");
@@ -259,25 +259,25 @@ TEST_F(Dispatch, UnknownCodeThenSomethingThatIsNoNumber) {
 
 TEST_F(Dispatch, LaneAboveSixIsAnErrorAndDropsTheRest) {
     Arrive("041047053");
-    EXPECT_EQ(s().EnMisState[1], 1) << "what came before the error stays";
-    EXPECT_EQ(s().EnMisState[3], 0) << "what came after it is dropped";
+    EXPECT_EQ(s().EnMisState[1], kMisFlying) << "what came before the error stays";
+    EXPECT_EQ(s().EnMisState[3], kMisEmpty) << "what came after it is dropped";
     EXPECT_EQ(n.TracedStartingWith("log 2 "), std::vector<std::string>{"log 2 GetDataEr : 7053"});
     Arrive("046");  // the tables hold lane 6: it takes the missile, no error
-    EXPECT_EQ(s().EnMisState[6], 1);
+    EXPECT_EQ(s().EnMisState[6], kMisFlying);
     EXPECT_EQ(n.TracedStartingWith("log 2 ").size(), 1u);
 }
 
 TEST_F(Dispatch, CollisionExplodesBothFlyingMissiles) {
-    Fire_Mis(n.g, 2, 0);
+    Fire_Mis(n.g, 2, kMySide);
     Arrive("042");
     Arrive("044");
     Arrive("062064");
-    EXPECT_EQ(s().MyMisState[2], 2);
+    EXPECT_EQ(s().MyMisState[2], kMisExploding);
     EXPECT_EQ(s().MyMisPower[2], 30);
-    EXPECT_EQ(s().EnMisState[2], 2);
+    EXPECT_EQ(s().EnMisState[2], kMisExploding);
     EXPECT_EQ(s().EnMisPower[2], 30);
-    EXPECT_EQ(s().EnMisState[4], 2);
-    EXPECT_EQ(s().MyMisState[4], 0) << "an empty lane stays empty";
+    EXPECT_EQ(s().EnMisState[4], kMisExploding);
+    EXPECT_EQ(s().MyMisState[4], kMisEmpty) << "an empty lane stays empty";
 }
 
 TEST_F(Dispatch, CountDownFollowsTheServer) {
@@ -296,13 +296,13 @@ TEST_F(Dispatch, CountDownFollowsTheServer) {
 
 TEST_F(Dispatch, DecidingMessageEndsTheMatchAndIgnoresTheRest) {
     // Fired from this side and the other before the result arrives.
-    Fire_Mis(n.g, 2, 0);
+    Fire_Mis(n.g, 2, kMySide);
     Arrive("042");
     Arrive("51027x");
     EXPECT_EQ(s().SceneNo, kSceneOver);
     EXPECT_EQ(s().GameResult, u"WIN");
-    EXPECT_EQ(s().MyMisState[2], 2) << "our missile got through";
-    EXPECT_EQ(s().EnMisState[2], 1);
+    EXPECT_EQ(s().MyMisState[2], kMisExploding) << "our missile got through";
+    EXPECT_EQ(s().EnMisState[2], kMisFlying);
     EXPECT_EQ(s().GameMode, kModeNone);
     EXPECT_EQ(Occupied(n.g), 0);
     EXPECT_EQ(n.winsock.State(), SocketState::Closed);
@@ -316,7 +316,7 @@ TEST_F(Dispatch, ServerMissileThroughMeansTheClientLoses) {
     Arrive("045");
     Arrive("5115");
     EXPECT_EQ(s().GameResult, u"LOSE");
-    EXPECT_EQ(s().EnMisState[5], 2);
+    EXPECT_EQ(s().EnMisState[5], kMisExploding);
     EXPECT_EQ(s().EnMisPower[5], 30);
 }
 
@@ -332,7 +332,7 @@ TEST_F(Dispatch, PeerDisconnectingMidMatchIsNoticedAtTheNextSend) {
     peer.Close();
     ASSERT_TRUE(n.PollUntil([&] { return n.winsock.State() == SocketState::Failed; }));
     EXPECT_FALSE(n.g.ended) << "a close is not an event of its own";
-    Fire_Mis(n.g, 0, 0);
+    Fire_Mis(n.g, 0, kMySide);
     EXPECT_TRUE(n.Traced("msgbox Kanaburst|Connect Lost\r\n→SendDataAdd(040)"));
     EXPECT_TRUE(n.g.ended);
 }
@@ -364,8 +364,8 @@ TEST(ServerDispatch, SecondClientDuringAMatchIsTurnedAway) {
     EXPECT_EQ(n.TracedStartingWith("log 2 ConnectionRequest").size(), 1u);
     first.Send("043");
     ASSERT_TRUE(n.PollUntilTraced("recv 043"));
-    EXPECT_EQ(n.g.s.EnMisState[3], 1) << "the match goes on with the first client";
-    Fire_Mis(n.g, 1, 0);
+    EXPECT_EQ(n.g.s.EnMisState[3], kMisFlying) << "the match goes on with the first client";
+    Fire_Mis(n.g, 1, kMySide);
     EXPECT_EQ(first.Receive(2000, 7), "0050041");
 }
 
@@ -391,7 +391,7 @@ TEST(ServerDispatch, DataOnTheTitleIsOnlyLogged) {
     EXPECT_TRUE(n.Traced("log 1 01041"));
     EXPECT_EQ(n.g.s.SceneNo, kSceneTitle);
     EXPECT_FALSE(n.Traced("send 50"));
-    EXPECT_EQ(n.g.s.EnMisState[1], 0);
+    EXPECT_EQ(n.g.s.EnMisState[1], kMisEmpty);
     EXPECT_TRUE(n.TracedStartingWith("log 2 ").size() == 1u) << "only the connection request";
 }
 

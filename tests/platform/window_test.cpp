@@ -5,6 +5,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "platform/sdl/keymap.h"
 #include "platform/sdl/main_window.h"
@@ -16,7 +17,7 @@ TEST(PlaceDisplay, LargestWholeMultipleCentredOnBlack) {
     struct Case {
         int ww, wh, scale, x, y;
     } cases[] = {
-        {480, 320, 1, 0, 0},   {960, 640, 2, 0, 0},     {1000, 700, 2, 20, 30},
+        {480, 320, 1, 0, 0},      {960, 640, 2, 0, 0},    {1000, 700, 2, 20, 30},
         {1919, 1080, 3, 239, 60}, {500, 300, 1, 10, -10}, {1440, 700, 2, 240, 30},
     };
     for (const Case& c : cases) {
@@ -33,10 +34,15 @@ TEST(MainWindow, F11AndAltEnterToggleFullScreenAndNeverReachTheGame) {
     ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
     const SDL_Keycode F11 = SDLK_F11, Ret = SDLK_RETURN, Alt = SDLK_LALT;
     const uint16_t L = KMOD_LALT;
-    const struct { SDL_Keycode key; uint16_t mod; char how; bool toGame, full; } steps[] = {
-        {F11, 0, 'D', 0, 1}, {F11, 0, 'R', 0, 1}, {F11, 0, 'U', 0, 1}, {Alt, L, 'D', 1, 1},
-        {Ret, L, 'D', 0, 0}, {Ret, L, 'R', 0, 0}, {Alt, 0, 'U', 0, 0}, {Ret, 0, 'U', 0, 0},
-        {F11, L, 'D', 0, 1}, {Ret, 0, 'D', 1, 1}, {Ret, L, 'U', 1, 1}, {Alt, 0, 'U', 1, 1},
+    const struct {
+        SDL_Keycode key;
+        uint16_t mod;
+        char how;
+        bool toGame, full;
+    } steps[] = {
+        {F11, 0, 'D', 0, 1},    {F11, 0, 'R', 0, 1}, {F11, 0, 'U', 0, 1}, {Alt, L, 'D', 1, 1},
+        {Ret, L, 'D', 0, 0},    {Ret, L, 'R', 0, 0}, {Alt, 0, 'U', 0, 0}, {Ret, 0, 'U', 0, 0},
+        {F11, L, 'D', 0, 1},    {Ret, 0, 'D', 1, 1}, {Ret, L, 'U', 1, 1}, {Alt, 0, 'U', 1, 1},
         {SDLK_a, L, 'D', 1, 1},
     };
     auto w = std::make_unique<MainWindow>();
@@ -68,16 +74,24 @@ TEST(Keymap, EverySdlKeyGivesItsVirtualKeyCode) {
         reached.insert(vk);
     }
     SDL_Quit();
-    std::set<int> expected = {3,   8,   9,   12,  13,  16,  17,  18,  19,  20,  21,  25,
-                              27,  28,  29,  32,  91,  92,  93,  95,  106, 107, 108, 109,
-                              110, 111, 144, 145, 146, 186, 187, 188, 189, 190, 191, 192,
-                              194, 219, 220, 221, 222, 226, 247, 248, 255};
-    for (int vk = 33; vk <= 57; ++vk)  // paging, arrows, ..., digits; Print has no key
-        if (vk != 42) expected.insert(vk);
-    for (int vk = 65; vk <= 90; ++vk) expected.insert(vk);    // letters
-    for (int vk = 96; vk <= 105; ++vk) expected.insert(vk);   // keypad digits
-    for (int vk = 112; vk <= 135; ++vk) expected.insert(vk);  // F1 to F24
-    for (int vk = 166; vk <= 183; ++vk) expected.insert(vk);  // browser and media keys
+    std::set<int> expected = {kVkCancel, kVkBack,  kVkTab,    kVkClear,  kVkReturn,
+                              kVkKanji,  kVkSleep, kVkAbntC2, kVkOem102, kVkNoCode};
+    // Runs of codes, first to last; Print, between Select and Execute, has no key.
+    const std::pair<int, int> runs[] = {{kVkShift, kVkKana},
+                                        {kVkEscape, kVkNonConvert},
+                                        {kVkSpace, kVkSelect},
+                                        {kVkExecute, kVk9},
+                                        {kVkA, kVkZ},
+                                        {kVkLWin, kVkApps},
+                                        {kVkNumpad0, kVkDivide},
+                                        {kVkF1, kVkF24},
+                                        {kVkNumLock, kVkOemNecEqual},
+                                        {kVkBrowserBack, kVkLaunchApp2},
+                                        {kVkOemSemicolon, kVkOemBackquote},
+                                        {kVkOemOpenBracket, kVkOemQuote},
+                                        {kVkCrSel, kVkExSel}};
+    for (auto [first, last] : runs)
+        for (int vk = first; vk <= last; ++vk) expected.insert(vk);
     for (int vk : expected) EXPECT_TRUE(reached.count(vk)) << "nothing gives " << vk;
 
     const struct {
@@ -85,17 +99,17 @@ TEST(Keymap, EverySdlKeyGivesItsVirtualKeyCode) {
         SDL_Scancode place;
         int vk;
     } rows[] = {
-        {SDLK_a, SDL_SCANCODE_Q, 65},              // French: by the character
-        {SDLK_EXCLAIM, SDL_SCANCODE_SLASH, 223},   // French !
-        {SDLK_AT, SDL_SCANCODE_LEFTBRACKET, 192},  // Japanese @, :, ^
-        {SDLK_COLON, SDL_SCANCODE_APOSTROPHE, 186},
-        {SDLK_CARET, SDL_SCANCODE_EQUALS, 222},
-        {SDLK_BACKSLASH, SDL_SCANCODE_INTERNATIONAL1, 226},  // ろ and ¥ both type a backslash
-        {SDLK_BACKSLASH, SDL_SCANCODE_INTERNATIONAL3, 220},
-        {SDL_SCANCODE_TO_KEYCODE(SDL_SCANCODE_UNKNOWN), SDL_SCANCODE_GRAVE, 25},  // 半角/全角
-        {SDLK_UNKNOWN, SDL_SCANCODE_INTERNATIONAL4, 28},                          // 変換
-        {0x00FC, SDL_SCANCODE_LEFTBRACKET, 219},  // German ü: by the place
-        {0x0444, SDL_SCANCODE_A, 65},             // Russian ф
+        {SDLK_a, SDL_SCANCODE_Q, kVkA},                        // French: by the character
+        {SDLK_EXCLAIM, SDL_SCANCODE_SLASH, kVkOem8},           // French !
+        {SDLK_AT, SDL_SCANCODE_LEFTBRACKET, kVkOemBackquote},  // Japanese @, :, ^
+        {SDLK_COLON, SDL_SCANCODE_APOSTROPHE, kVkOemSemicolon},
+        {SDLK_CARET, SDL_SCANCODE_EQUALS, kVkOemQuote},
+        {SDLK_BACKSLASH, SDL_SCANCODE_INTERNATIONAL1, kVkOem102},  // ろ and ¥ both type a backslash
+        {SDLK_BACKSLASH, SDL_SCANCODE_INTERNATIONAL3, kVkOemBackslash},
+        {SDL_SCANCODE_TO_KEYCODE(SDL_SCANCODE_UNKNOWN), SDL_SCANCODE_GRAVE, kVkKanji},  // 半角/全角
+        {SDLK_UNKNOWN, SDL_SCANCODE_INTERNATIONAL4, kVkConvert},                        // 変換
+        {0x00FC, SDL_SCANCODE_LEFTBRACKET, kVkOemOpenBracket},  // German ü: by the place
+        {0x0444, SDL_SCANCODE_A, kVkA},                         // Russian ф
         {SDLK_POWER, SDL_SCANCODE_POWER, kVkNoCode},
     };
     for (const auto& r : rows) EXPECT_EQ(VirtualKeyFromSdl(r.sym, r.place), r.vk) << r.sym;

@@ -28,7 +28,9 @@ void WholeGame::Spoil(const std::string& name, std::string_view bytes) const {
     dir.WriteFile(name, bytes);
 }
 
-void WholeGame::Remove(const std::string& name) const { fs::remove(dir.Path() / name); }
+void WholeGame::Remove(const std::string& name) const {
+    fs::remove(dir.Path() / name);
+}
 
 bool WholeGame::Start() {
     Services sv;
@@ -66,10 +68,10 @@ bool WholeGame::PlayAMatch(bool brief) {
         if (!Frames(3)) return false;
     } else {
         if (!Frames(20)) return false;
-        Press(*g, kVkEnter);
+        Press(*g, kVkReturn);
         if (g->s.SceneNo != kSceneTitle || !Frames(70)) return false;  // the count-down
         TypeKeys(*g, "kakikukekosasisusesotatitutetonn");
-        Press(*g, kVkEnter);
+        Press(*g, kVkReturn);
         Press(*g, kVkDown);
         if (!Frames(150)) return false;
     }

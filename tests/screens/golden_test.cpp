@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "battle/missiles.h"
 #include "golden_image.h"
 #include "platform/sdl/ttf_fonts.h"
 #include "screen_game.h"
@@ -77,13 +78,13 @@ TEST(GoldenTest, CountDown) {
 
 void MissilesInPlay(GameState& s) {
     // Ours fly left from the right, the opponent's right from the left; lanes 1 and 4 explode.
-    s.MyMisState[0] = 1, s.MyMisAnim[0] = 0, s.MyMisX[0] = 352, s.MyMisY[0] = 16;
-    s.MyMisState[1] = 2, s.MyMisAnim[1] = 1, s.MyMisX[1] = 210, s.MyMisY[1] = 48;
-    s.MyMisState[3] = 1, s.MyMisAnim[3] = 1, s.MyMisX[3] = 280, s.MyMisY[3] = 112;
-    s.EnMisState[1] = 2, s.EnMisAnim[1] = 0, s.EnMisX[1] = 190, s.EnMisY[1] = 48;
-    s.EnMisState[2] = 1, s.EnMisAnim[2] = 0, s.EnMisX[2] = 96, s.EnMisY[2] = 80;
-    s.EnMisState[4] = 2, s.EnMisAnim[4] = 1, s.EnMisX[4] = 150, s.EnMisY[4] = 144;
-    s.EnMisState[5] = 1, s.EnMisAnim[5] = 1, s.EnMisX[5] = 40, s.EnMisY[5] = 176;
+    s.MyMisState[0] = kMisFlying, s.MyMisAnim[0] = 0, s.MyMisX[0] = 352, s.MyMisY[0] = 16;
+    s.MyMisState[1] = kMisExploding, s.MyMisAnim[1] = 1, s.MyMisX[1] = 210, s.MyMisY[1] = 48;
+    s.MyMisState[3] = kMisFlying, s.MyMisAnim[3] = 1, s.MyMisX[3] = 280, s.MyMisY[3] = 112;
+    s.EnMisState[1] = kMisExploding, s.EnMisAnim[1] = 0, s.EnMisX[1] = 190, s.EnMisY[1] = 48;
+    s.EnMisState[2] = kMisFlying, s.EnMisAnim[2] = 0, s.EnMisX[2] = 96, s.EnMisY[2] = 80;
+    s.EnMisState[4] = kMisExploding, s.EnMisAnim[4] = 1, s.EnMisX[4] = 150, s.EnMisY[4] = 144;
+    s.EnMisState[5] = kMisFlying, s.EnMisAnim[5] = 1, s.EnMisX[5] = 40, s.EnMisY[5] = 176;
 }
 
 TEST(GoldenTest, MatchWithMissiles) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "battle/missiles.h"
 #include "screen_game.h"
 #include "shell/ustr.h"
 
@@ -376,15 +377,16 @@ TEST(MatchScreenTest, NoCursorBeforeTheCountDownEnds) {
 TEST(BattlefieldTest, MissileCellsByStateAndPhase) {
     ScreenGame t;
     GameState& s = t.g.s;
-    s.MyMisState[0] = 1, s.MyMisAnim[0] = 0, s.MyMisX[0] = 400, s.MyMisY[0] = 16;
-    s.MyMisState[1] = 1, s.MyMisAnim[1] = 1, s.MyMisX[1] = 300, s.MyMisY[1] = 48;
-    s.MyMisState[2] = 2, s.MyMisAnim[2] = 0, s.MyMisX[2] = 200, s.MyMisY[2] = 80;
-    s.MyMisState[3] = 2, s.MyMisAnim[3] = 1, s.MyMisX[3] = 100, s.MyMisY[3] = 112;
-    s.EnMisState[4] = 1, s.EnMisAnim[4] = 0, s.EnMisX[4] = 40, s.EnMisY[4] = 144;
-    s.EnMisState[5] = 1, s.EnMisAnim[5] = 1, s.EnMisX[5] = 90, s.EnMisY[5] = 176;
-    s.EnMisState[0] = 2, s.EnMisAnim[0] = 0, s.EnMisX[0] = 150, s.EnMisY[0] = 16;
-    s.EnMisState[1] = 2, s.EnMisAnim[1] = 1, s.EnMisX[1] = 200, s.EnMisY[1] = 48;
-    s.MyMisState[6] = 1, s.MyMisX[6] = 0, s.MyMisY[6] = 250;  // the spare element is never drawn
+    s.MyMisState[0] = kMisFlying, s.MyMisAnim[0] = 0, s.MyMisX[0] = 400, s.MyMisY[0] = 16;
+    s.MyMisState[1] = kMisFlying, s.MyMisAnim[1] = 1, s.MyMisX[1] = 300, s.MyMisY[1] = 48;
+    s.MyMisState[2] = kMisExploding, s.MyMisAnim[2] = 0, s.MyMisX[2] = 200, s.MyMisY[2] = 80;
+    s.MyMisState[3] = kMisExploding, s.MyMisAnim[3] = 1, s.MyMisX[3] = 100, s.MyMisY[3] = 112;
+    s.EnMisState[4] = kMisFlying, s.EnMisAnim[4] = 0, s.EnMisX[4] = 40, s.EnMisY[4] = 144;
+    s.EnMisState[5] = kMisFlying, s.EnMisAnim[5] = 1, s.EnMisX[5] = 90, s.EnMisY[5] = 176;
+    s.EnMisState[0] = kMisExploding, s.EnMisAnim[0] = 0, s.EnMisX[0] = 150, s.EnMisY[0] = 16;
+    s.EnMisState[1] = kMisExploding, s.EnMisAnim[1] = 1, s.EnMisX[1] = 200, s.EnMisY[1] = 48;
+    s.MyMisState[6] = kMisFlying, s.MyMisX[6] = 0,
+    s.MyMisY[6] = 250;  // the spare element is never drawn
     Dis_Mis(t.g);
     const Surface& d = t.g.Display;
     const uint32_t black = Rgb(0, 0, 0);
@@ -403,8 +405,10 @@ TEST(BattlefieldTest, MissileCellsByStateAndPhase) {
 TEST(BattlefieldTest, OpponentsMissilesAreDrawnOverThePlayers) {
     ScreenGame t;
     GameState& s = t.g.s;
-    s.EnMisState[0] = 1, s.EnMisX[0] = 200, s.EnMisY[0] = 16;  // lane 0 of the opponent ...
-    s.MyMisState[5] = 1, s.MyMisX[5] = 200, s.MyMisY[5] = 16;  // ... under a later lane of ours
+    s.EnMisState[0] = kMisFlying, s.EnMisX[0] = 200,
+    s.EnMisY[0] = 16;  // lane 0 of the opponent ...
+    s.MyMisState[5] = kMisFlying, s.MyMisX[5] = 200,
+    s.MyMisY[5] = 16;  // ... under a later lane of ours
     Dis_Mis(t.g);
     for (int dy = 0; dy < 32; ++dy)
         for (int dx = 0; dx < 32; ++dx) {
@@ -418,7 +422,7 @@ TEST(BattlefieldTest, BackgroundCoversTheTop224RowsWhenLoaded) {
         ScreenGame t;
         t.g.BACKpic.SetBackColor(Rgb(10, 60, 30));
         t.g.s.BackLoaded = static_cast<Integer>(loaded);
-        t.g.s.MyMisState[2] = 1, t.g.s.MyMisX[2] = 240, t.g.s.MyMisY[2] = 80;
+        t.g.s.MyMisState[2] = kMisFlying, t.g.s.MyMisX[2] = 240, t.g.s.MyMisY[2] = 80;
         Dis_Mis(t.g);
         const uint32_t ground = loaded ? Rgb(10, 60, 30) : Rgb(0, 0, 0);
         EXPECT_EQ(t.g.Display.At(0, 0), ground);

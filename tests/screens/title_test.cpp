@@ -8,14 +8,13 @@
 #include "screen_game.h"
 #include "screens/title_menu.h"
 #include "shell/ustr.h"
+#include "typing/key_codes.h"
 
 namespace kb {
 namespace {
 
 using test::Printed;
 using test::ScreenGame;
-
-constexpr int kEnter = 13, kSpace = 32;
 
 // The one print on row y, or an empty record when there is none or several.
 Printed OnlyAtRow(const ScreenGame& t, int y) {
@@ -234,7 +233,7 @@ TEST_P(DifficultyChangeTest, OnEnterRelease) {
     ScreenGame t;
     t.g.s.MenuNo = static_cast<Integer>(c.item);
     t.g.s.GameLevel = c.before;
-    t.g.s.LastKeyUp = kEnter;
+    t.g.s.LastKeyUp = kVkReturn;
     t.g.s.KeyState = 2;
     Dis_Title(t.g);
     EXPECT_EQ(t.g.s.GameLevel, c.after);
@@ -288,19 +287,19 @@ TEST_P(ChoiceKeyTest, OnlyAReleasedEnterOrSpaceChooses) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Title, ChoiceKeyTest,
-                         testing::Values(KeyCase{"Enter released", 2, kEnter, true},
-                                         KeyCase{"Space released", 2, kSpace, true},
-                                         KeyCase{"Enter held down", 1, kEnter, false},
-                                         KeyCase{"Space held down", 1, kSpace, false},
-                                         KeyCase{"another key released", 2, 65, false},
-                                         KeyCase{"Escape released", 2, 27, false},
-                                         KeyCase{"no key", 0, kEnter, false}));
+                         testing::Values(KeyCase{"Enter released", 2, kVkReturn, true},
+                                         KeyCase{"Space released", 2, kVkSpace, true},
+                                         KeyCase{"Enter held down", 1, kVkReturn, false},
+                                         KeyCase{"Space held down", 1, kVkSpace, false},
+                                         KeyCase{"another key released", 2, kVkA, false},
+                                         KeyCase{"Escape released", 2, kVkEscape, false},
+                                         KeyCase{"no key", 0, kVkReturn, false}));
 
 TEST(TitleTest, EverySpeedStartsAComputerMatch) {
     for (int item = 0; item <= 4; ++item) {
         ScreenGame t;
         t.g.s.MenuNo = static_cast<Integer>(item);
-        t.g.s.LastKeyUp = kEnter;
+        t.g.s.LastKeyUp = kVkReturn;
         t.g.s.KeyState = 2;
         Dis_Title(t.g);
         EXPECT_EQ(t.g.s.GameMode, kModeCom) << item;
@@ -313,7 +312,7 @@ TEST(TitleTest, NetworkItemsSwitchToTheConnectionScreen) {
     for (auto [item, mode] : {std::pair{7, kModeServer}, std::pair{8, kModeClient}}) {
         ScreenGame t;
         t.g.s.MenuNo = static_cast<Integer>(item);
-        t.g.s.LastKeyUp = kSpace;
+        t.g.s.LastKeyUp = kVkSpace;
         t.g.s.KeyState = 2;
         Dis_Title(t.g);
         EXPECT_EQ(t.g.s.GameMode, mode) << item;
@@ -361,7 +360,7 @@ TEST(TitleMusicTest, MatchMusicIsOpenedAndPausedAtItsStart) {
                 ScreenGame t(nullptr, seedFor[piece]);
                 if (*file) t.WriteFile(file, "MThd");
                 t.g.s.MenuNo = static_cast<Integer>(item);
-                t.g.s.LastKeyUp = kEnter;
+                t.g.s.LastKeyUp = kVkReturn;
                 t.g.s.KeyState = 2;
                 Dis_Title(t.g);
                 const bool present = std::string(file) == "music0" + std::to_string(piece) + ".mid";
@@ -378,7 +377,7 @@ TEST(TitleMusicTest, DifficultyItemsLeaveTheMusicAlone) {
         t.WriteFile("music01.mid", "MThd");
         t.WriteFile("music02.mid", "MThd");
         t.g.s.MenuNo = static_cast<Integer>(item);
-        t.g.s.LastKeyUp = kSpace;
+        t.g.s.LastKeyUp = kVkSpace;
         t.g.s.KeyState = 2;
         Dis_Title(t.g);
         EXPECT_TRUE(t.TracedStartingWith("music ").empty()) << item;

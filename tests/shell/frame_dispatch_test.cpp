@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "battle/missiles.h"
 #include "screens/match_screen.h"
 #include "screens/screen_game.h"
 #include "shell/main_loop.h"
@@ -34,7 +35,8 @@ void InMatch(ScreenGame& t) {
     t.g.loop.Fps = 15;
 }
 
-void Fly(GameState& s, bool mine, int lane, Integer x, Integer state = 1, Integer power = 1) {
+void Fly(GameState& s, bool mine, int lane, Integer x, Integer state = kMisFlying,
+         Integer power = 1) {
     auto& st = mine ? s.MyMisState : s.EnMisState;
     auto& xs = mine ? s.MyMisX : s.EnMisX;
     auto& ys = mine ? s.MyMisY : s.EnMisY;
@@ -63,7 +65,7 @@ TEST(FrameDispatch, MissilesMoveAndTheComputerFiresBeforeTheBattlefieldIsDrawn) 
     EXPECT_EQ(s.MyMisX[3], 299);  // moved one pixel
     // The computer aims at the player's missile, and its shot is not moved in the frame it
     // was fired in: the missiles had moved before the computer's turn.
-    EXPECT_EQ(s.EnMisState[3], 1);
+    EXPECT_EQ(s.EnMisState[3], kMisFlying);
     EXPECT_EQ(s.EnMisX[3], 32);
 
     // What the frame shows of the battlefield is the position at the end of the frame.
@@ -82,13 +84,13 @@ TEST(FrameDispatch, TheLaneCursorIsDrawnOverTheMissiles) {
     InMatch(t);
     GameState& s = t.g.s;
     s.LaneNo = 2;
-    Fly(s, false, 2, 440, 2, 10);  // the opponent's missile burning over our base
+    Fly(s, false, 2, 440, kMisExploding, 10);  // the opponent's missile burning over our base
 
     Main_Loop(t.g);
 
-    ASSERT_EQ(s.EnMisState[2], 2);
+    ASSERT_EQ(s.EnMisState[2], kMisExploding);
     const Surface& pic = t.g.PIC;
-    const int blastCell = (2 - 1) * 4 + s.EnMisAnim[2] + 2;
+    const int blastCell = (kMisExploding - kMisFlying) * 4 + s.EnMisAnim[2] + 2;
     long underneath = 0;
     for (int dy = 0; dy < 32; ++dy) {
         for (int dx = 0; dx < 32; ++dx) {
@@ -125,7 +127,8 @@ TEST(FrameDispatch, TheFrameThatEndsTheMatchFinishesAsAMatchFrame) {
     EXPECT_TRUE(Printed(t, u"か"));
     EXPECT_NE(t.g.Display.At(15, 266), 0u);  // the typing frame's corner
     // Nothing of the match-over scene yet: no flames, the wave not started, no result.
-    EXPECT_TRUE(std::all_of(s.ExpState.begin(), s.ExpState.end(), [](Integer e) { return e == 0; }));
+    EXPECT_TRUE(
+        std::all_of(s.ExpState.begin(), s.ExpState.end(), [](Integer e) { return e == 0; }));
     EXPECT_EQ(s.WaveHold, 30);
     EXPECT_EQ(s.WaveLeft, -1);
     EXPECT_FALSE(Printed(t, u"RESULT : LOSE"));

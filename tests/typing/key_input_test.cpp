@@ -59,7 +59,7 @@ TEST_F(OneWordMatch, TypingTheReadingUnitByUnit) {
     EXPECT_TRUE(t.g.Wrong.empty());
 
     // Enter fires and, on a one-word list, wraps back to the same word.
-    Press(t.g, kVkEnter);
+    Press(t.g, kVkReturn);
     EXPECT_EQ(s.WordNo, 0);
     EXPECT_EQ(s.KanaPos, 0);
 }
@@ -186,21 +186,21 @@ TEST(EnterTest, OnlyAFullyTypedWordWithAnEmptyBufferIsFired) {
     StartMatchOn(t, {u"かき", u"いぬ", u"ねこ"});
     GameState& s = t.g.s;
     TypeKeys(t.g, "KA");
-    Press(t.g, kVkEnter);  // half typed
+    Press(t.g, kVkReturn);  // half typed
     EXPECT_EQ(s.WordNo, 0);
     EXPECT_EQ(s.KanaPos, 1);
     TypeKeys(t.g, "KIA");  // a letter after the whole reading blocks Enter
-    Press(t.g, kVkEnter);
+    Press(t.g, kVkReturn);
     EXPECT_EQ(s.WordNo, 0);
     EXPECT_EQ(s.MissCount, 0);  // and is never judged
     Press(t.g, kVkBack);
-    Press(t.g, kVkEnter);
+    Press(t.g, kVkReturn);
     EXPECT_EQ(s.WordNo, 1);
     EXPECT_EQ(s.KanaPos, 0);
     TypeKeys(t.g, "INU");
-    Press(t.g, kVkEnter);
+    Press(t.g, kVkReturn);
     TypeKeys(t.g, "NEKO");
-    Press(t.g, kVkEnter);
+    Press(t.g, kVkReturn);
     EXPECT_EQ(s.WordNo, 0);  // past the last word
     EXPECT_EQ(s.TypeCount, 2 + 2 + 3 + 4);
 }
@@ -208,7 +208,7 @@ TEST(EnterTest, OnlyAFullyTypedWordWithAnEmptyBufferIsFired) {
 TEST(EnterTest, AnEmptyListFiresOnEveryEnter) {
     TestGame t;
     StartMatchOn(t, {});
-    Press(t.g, kVkEnter);
+    Press(t.g, kVkReturn);
     EXPECT_EQ(t.g.s.WordNo, 0);
     EXPECT_EQ(t.g.s.KanaPos, 0);
 }
@@ -219,10 +219,14 @@ TEST(KeyRowsTest, EachCodeAppendsItsCharacter) {
         const char16_t* appended;
     };
     const std::vector<Case> cases = {
-        {65, u"A"},  {90, u"Z"},  {60, u"<"},  {64, u"@"},  {59, u""},   {91, u""},
-        {188, u","}, {190, u"."}, {191, u"/"}, {111, u"/"}, {189, u"-"}, {109, u"-"},
-        {96, u"0"},  {105, u"9"}, {48, u"0"},  {57, u"9"},  {32, u""},   {27, u""},
-        {106, u""},  {16, u""},   {186, u""},  {13, u""},   {38, u""},   {40, u""},
+        {kVkA, u"A"},        {kVkZ, u"Z"},         {'<', u"<"},
+        {'@', u"@"},         {';', u""},           {kVkLWin, u""},
+        {kVkOemComma, u","}, {kVkOemPeriod, u"."}, {kVkOemSlash, u"/"},
+        {kVkDivide, u"/"},   {kVkOemMinus, u"-"},  {kVkSubtract, u"-"},
+        {kVkNumpad0, u"0"},  {kVkNumpad9, u"9"},   {kVk0, u"0"},
+        {kVk9, u"9"},        {kVkSpace, u""},      {kVkEscape, u""},
+        {kVkMultiply, u""},  {kVkShift, u""},      {kVkOemSemicolon, u""},
+        {kVkReturn, u""},    {kVkUp, u""},         {kVkDown, u""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.code);
@@ -239,7 +243,7 @@ TEST(ShiftTest, OnlyExclamationAndQuestionWhileHeld) {
     GameState& s = t.g.s;
     Display_KeyDown(t.g, kVkShift, 1);
     EXPECT_EQ(s.ShiftDown, 1);
-    for (int code : {65, 49, 191, 50, kVkBack, kVkUp, kVkEscape}) {
+    for (int code : {kVkA, kVk1, kVkOemSlash, kVk2, kVkBack, kVkUp, kVkEscape}) {
         Display_KeyDown(t.g, code, 1);
         Display_KeyUp(t.g, code, 1);
     }
@@ -259,10 +263,10 @@ TEST(ShiftTest, EnterDoesNothingWhileShiftIsHeld) {
     StartMatchOn(t, {u"か", u"き"});
     TypeKeys(t.g, "KA");
     Display_KeyDown(t.g, kVkShift, 1);
-    Press(t.g, kVkEnter);
+    Press(t.g, kVkReturn);
     EXPECT_EQ(t.g.s.WordNo, 0);
     Display_KeyUp(t.g, kVkShift, 0);
-    Press(t.g, kVkEnter);
+    Press(t.g, kVkReturn);
     EXPECT_EQ(t.g.s.WordNo, 1);
 }
 
@@ -315,30 +319,30 @@ TEST(ArrowTest, NothingMovesWhileInputIsOff) {
 TEST(KeyStateTest, PressAndRelease) {
     TestGame t;
     GameState& s = t.g.s;
-    Display_KeyDown(t.g, 65, 0);
+    Display_KeyDown(t.g, kVkA, 0);
     EXPECT_EQ(s.KeyState, 1);
     EXPECT_EQ(s.LastKeyStr, u"65");
-    Display_KeyUp(t.g, 65, 0);
+    Display_KeyUp(t.g, kVkA, 0);
     EXPECT_EQ(s.KeyState, 2);
-    EXPECT_EQ(s.LastKeyUp, 65);
+    EXPECT_EQ(s.LastKeyUp, kVkA);
 
     // A release without a press, or a second release, changes nothing but LastKeyUp.
     s.KeyState = 0;
-    Display_KeyUp(t.g, 13, 0);
+    Display_KeyUp(t.g, kVkReturn, 0);
     EXPECT_EQ(s.KeyState, 0);
-    EXPECT_EQ(s.LastKeyUp, 13);
+    EXPECT_EQ(s.LastKeyUp, kVkReturn);
 }
 
 TEST(KeyStateTest, HeldReleaseOnlyClearsTheHold) {
     TestGame t;
     GameState& s = t.g.s;
     s.KeyHold = 1;
-    Display_KeyDown(t.g, 13, 0);
-    Display_KeyUp(t.g, 13, 0);
+    Display_KeyDown(t.g, kVkReturn, 0);
+    Display_KeyUp(t.g, kVkReturn, 0);
     EXPECT_EQ(s.KeyState, 1);
     EXPECT_EQ(s.KeyHold, 0);
-    Display_KeyDown(t.g, 13, 0);
-    Display_KeyUp(t.g, 13, 0);
+    Display_KeyDown(t.g, kVkReturn, 0);
+    Display_KeyUp(t.g, kVkReturn, 0);
     EXPECT_EQ(s.KeyState, 2);
 }
 

@@ -68,7 +68,7 @@ TEST(AddWrongTest, KanaUnitsShareTheRecordOfTheirFirstKana) {
     Press(t.g, kVkBack);
     Press(t.g, kVkBack);
     TypeKeys(t.g, "KYAKU");
-    Press(t.g, kVkEnter);
+    Press(t.g, kVkReturn);
     ASSERT_EQ(t.g.s.WordNo, 1);
     TypeKeys(t.g, "KO");
     EXPECT_EQ(t.g.Wrong, (Lists{u"0002:き:KA    KO  "}));
