@@ -19,8 +19,8 @@ inline constexpr int kEnSide = 1;  // the computer or the peer, base on the left
 void Init_Mis(Game& g);
 void Fire_Mis(Game& g, int seLine, int pe);
 void MOV_MIS(Game& g);
-// A missile of side pe flying in lane starts its explosion; any other lane entry is left as
-// it is. The lane must be one of the table's.
+// The missile of side pe flying in lane starts its explosion; an empty or exploding lane, and
+// a side or lane that is none of the tables', are left as they are.
 void Explode(Game& g, int pe, int lane);
 
 }  // namespace kb
