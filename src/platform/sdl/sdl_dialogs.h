@@ -5,7 +5,8 @@ struct SDL_Window;
 
 namespace kb {
 
-// SDL's modal message box, parented to the main window when there is one.
+// SDL's modal message box, parented to the main window when there is one; its title and text
+// also go to standard error, and under a headless video driver only there.
 class SdlDialogs : public Dialogs {
 public:
     explicit SdlDialogs(SDL_Window* parent = nullptr) : parent_(parent) {}
