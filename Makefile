@@ -3,6 +3,8 @@
 BUILD      ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
+# Warnings are errors here, so CI (.ci/run) fails on any; a plain `cmake` build keeps them warnings.
+WERROR     ?= ON
 
 PACKAGES := g++ cmake ninja-build pkg-config \
 	libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libsdl2-mixer-dev \
@@ -30,7 +32,7 @@ deps:
 	fi
 
 $(BUILD)/build.ninja: | deps
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DKB_WERROR=$(WERROR)
 
 configure: $(BUILD)/build.ninja
 

@@ -72,9 +72,12 @@ void DrawCountDown(Game& g) {
     d.FontSize = 14;
     d.FontBold = true;
     d.ForeColor = Rgb(200, 100, 250);
-    // A number prints with a blank on either side.
-    PrintAt(d, (d.Width() - d.TextWidth(u"0")) / 2, s.TwipsY * 192.0,
-            u" " + SingleText(s.StartCount) + u" ");
+    // A number prints with a blank on either side. Built by appending: GCC 12 at -O3 takes the
+    // inlined copy of `u" " + text` for an overlapping one (a false -Wrestrict).
+    std::u16string count = u" ";
+    count += SingleText(s.StartCount);
+    count += u' ';
+    PrintAt(d, (d.Width() - d.TextWidth(u"0")) / 2, s.TwipsY * 192.0, count);
     d.ForeColor = Rgb(20, 180, 250);
     if (s.GameMode == kModeCom) {
         PrintAt(d, (d.Width() - d.TextWidth(u"VS. Com 0keys/sec")) / 2, s.TwipsY * 96.0,
