@@ -21,6 +21,10 @@ class MidiPlayer {
 // The whole file, when it starts like a standard MIDI file.
 bool ReadMidiFile(const std::string& path, std::vector<uint8_t>& bytes);
 
+// How long a standard MIDI file runs as written, in milliseconds: from its start to the end of
+// its longest track, through its tempo changes. 0 when the bytes cannot be read as one.
+double MidiLengthMs(const std::vector<uint8_t>& bytes);
+
 // Plays nothing and never reaches an end by itself: the headless driver and tests say when a
 // piece ends, so that every run takes the same course.
 class SilentMidiPlayer : public MidiPlayer {

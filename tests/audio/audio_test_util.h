@@ -47,14 +47,14 @@ inline std::vector<int16_t> Tone(int rate, double hz, double seconds, double lev
     return s;
 }
 
-// A standard MIDI file of one short note on a General MIDI instrument (a wood block: it dies
-// away fast, so the piece ends soon).
+// A standard MIDI file of one short note (100 ms) on a General MIDI piano, which the
+// synthesiser lets ring on for seconds after the piece's written end.
 inline std::string ShortMidiPiece() {
-    const std::string track = std::string("\x00\xC0\x73", 3) +      // program 116
+    const std::string track = std::string("\x00\xC0\x00", 3) +      // program 1
                               std::string("\x00\x90\x3C\x64", 4) +  // note on
                               std::string("\x60\x80\x3C\x00", 4) +  // 96 ticks later, off
                               std::string("\x00\xFF\x2F\x00", 4);   // end of track
-    return std::string("MThd\0\0\0\6\0\0\0\1\x01\xE0MTrk\0\0\0", 17) +
+    return std::string("MThd\0\0\0\6\0\0\0\1\x01\xE0MTrk\0\0\0", 21) +
            static_cast<char>(track.size()) + track;
 }
 

@@ -75,12 +75,16 @@ TEST_F(MidiMusic, PlaysToItsEndThenStatusSaysStoppedAndItCanStartAgain) {
     Send("open \"" + piece_.string() + "\" alias Media");
     Send("play Media");
     EXPECT_EQ(Status(), "playing");  // while it loads as well
-    EXPECT_TRUE(WaitForStatus("stopped", 10000)) << "the piece never ended";
-    // What the match does when its piece has ended.
-    Send("seek Media to start");
-    Send("play Media");
-    EXPECT_EQ(Status(), "playing");
-    EXPECT_TRUE(WaitForStatus("stopped", 10000)) << "the piece did not play again";
+    for (int pass = 0; pass < 2; ++pass) {
+        EXPECT_TRUE(WaitForStatus("stopped", 10000)) << "the piece never ended";
+        // At its written end, not once the synthesiser has stopped ringing.
+        EXPECT_TRUE(Mix_PlayingMusic());
+        // What the match does when its piece has ended: the same synthesiser starts over.
+        Send("seek Media to start");
+        Send("play Media");
+        EXPECT_EQ(Status(), "playing");
+        EXPECT_EQ(player_.Loads(), 1);
+    }
     Send("close Media");
     EXPECT_LT(longestMs_, kFrameMs);
 }

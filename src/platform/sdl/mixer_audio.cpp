@@ -3,10 +3,19 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <atomic>
+
 namespace kb {
 
 namespace {
 int g_users = 0;
+int g_bytesPerFrame = 4;
+std::atomic<uint64_t> g_framesMixed{0};
+
+// Runs on the audio thread after each mix, with the mixer's lock held: nothing but the count.
+void CountFrames(int, void*, int len, void*) {
+    g_framesMixed.fetch_add(static_cast<uint64_t>(len / g_bytesPerFrame));
+}
 }  // namespace
 
 bool OpenMixer() {
@@ -26,15 +35,25 @@ bool OpenMixer() {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }
+    int rate = 0, channels = 0;
+    Uint16 format = 0;
+    Mix_QuerySpec(&rate, &format, &channels);
+    g_bytesPerFrame = SDL_AUDIO_BITSIZE(format) / 8 * channels;
+    Mix_RegisterEffect(MIX_CHANNEL_POST, CountFrames, nullptr, nullptr);
     g_users = 1;
     return true;
 }
 
 void CloseMixer() {
     if (g_users == 0 || --g_users > 0) return;
+    Mix_UnregisterEffect(MIX_CHANNEL_POST, CountFrames);
     Mix_CloseAudio();
     Mix_Quit();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+uint64_t MixerFramesMixed() {
+    return g_framesMixed.load();
 }
 
 }  // namespace kb

@@ -1,6 +1,8 @@
 #pragma once
 // The one SDL_mixer output that the sound effects and the music share. Each user opens it and
 // closes it again; the device itself closes with the last user. Main thread only.
+#include <cstdint>
+
 namespace kb {
 
 // The General MIDI bank of the Debian package timgm6mb-soundfont.
@@ -9,5 +11,9 @@ inline constexpr const char* kMidiSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf
 // False when there is no audio device: the caller then goes on silent.
 bool OpenMixer();
 void CloseMixer();
+
+// Frames the output has mixed since the program started, counted on the audio thread as each
+// buffer is mixed (a buffer at a time): the clock that music positions are measured on.
+uint64_t MixerFramesMixed();
 
 }  // namespace kb

@@ -1,6 +1,7 @@
 #include "platform/sdl/mixer_midi_player.h"
 
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 
 #include "platform/sdl/mixer_audio.h"
@@ -55,6 +56,7 @@ void MixerMidiPlayer::Work() {
 
 void MixerMidiPlayer::LoadLocked() {
     ++piece_;
+    ++loads_;
     loading_ = true;
     started_ = false;
     paused_ = false;
@@ -76,7 +78,24 @@ void MixerMidiPlayer::DropLocked() {
 }
 
 void MixerMidiPlayer::StartLocked() {
-    if (Mix_PlayMusic(music_, 0) == 0) started_ = true;
+    if (Mix_PlayMusic(music_, 0) != 0) return;
+    started_ = true;
+    playedFrames_ = 0;
+    // Read after the start: a buffer mixed in between makes the end come a buffer late, never
+    // early, so no end of a piece is ever cut.
+    resumedAt_ = MixerFramesMixed();
+}
+
+void MixerMidiPlayer::HoldLocked() {
+    playedFrames_ += MixerFramesMixed() - resumedAt_;  // read first: late rather than early
+    Mix_PauseMusic();
+    paused_ = true;
+}
+
+bool MixerMidiPlayer::PastEndLocked() {
+    if (endFrame_ == 0 || !started_) return false;
+    const uint64_t played = playedFrames_ + (paused_ ? 0 : MixerFramesMixed() - resumedAt_);
+    return played >= endFrame_;
 }
 
 bool MixerMidiPlayer::Open(const std::string& path) {
@@ -86,8 +105,11 @@ bool MixerMidiPlayer::Open(const std::string& path) {
         return false;
     if (!mixerOpen_) mixerOpen_ = OpenMixer();
     if (!mixerOpen_) return false;
+    int rate = 0;
+    Mix_QuerySpec(&rate, nullptr, nullptr);
     std::lock_guard lock(mutex_);
     DropLocked();
+    endFrame_ = static_cast<uint64_t>(std::llround(MidiLengthMs(bytes) * rate / 1000));
     bytes_ = std::make_shared<const std::vector<uint8_t>>(std::move(bytes));
     LoadLocked();
     return true;
@@ -99,6 +121,7 @@ void MixerMidiPlayer::Play() {
     if (!music_) return;  // starts when the load is done (or never, if it failed)
     if (paused_) {
         Mix_ResumeMusic();
+        resumedAt_ = MixerFramesMixed();
         paused_ = false;
     } else if (!Mix_PlayingMusic()) {
         StartLocked();
@@ -108,24 +131,29 @@ void MixerMidiPlayer::Play() {
 void MixerMidiPlayer::Stop() {
     std::lock_guard lock(mutex_);
     wantPlay_ = false;
-    if (music_ && !paused_ && Mix_PlayingMusic()) {
-        Mix_PauseMusic();
-        paused_ = true;
-    }
+    if (music_ && !paused_ && Mix_PlayingMusic()) HoldLocked();
 }
 
 void MixerMidiPlayer::Rewind() {
     std::lock_guard lock(mutex_);
     wantPlay_ = false;
     if (!started_) return;  // still at its start
-    DropLocked();
+    if (music_ && (PastEndLocked() || (!paused_ && !Mix_PlayingMusic()))) {
+        // Over: halted there, FluidSynth has nothing left to play of it, and the next play
+        // starts it from the top on the same synthesiser.
+        Mix_HaltMusic();
+        paused_ = false;
+        started_ = false;
+        return;
+    }
+    DropLocked();  // part-way: no seeking, so loaded afresh
     LoadLocked();
 }
 
 bool MixerMidiPlayer::Playing() {
     std::lock_guard lock(mutex_);
     if (!wantPlay_) return false;
-    return loading_ || (music_ && !paused_ && Mix_PlayingMusic());
+    return loading_ || (music_ && !paused_ && Mix_PlayingMusic() && !PastEndLocked());
 }
 
 void MixerMidiPlayer::Close() {
@@ -137,6 +165,11 @@ void MixerMidiPlayer::Close() {
 double MixerMidiPlayer::LastLoadMilliseconds() {
     std::lock_guard lock(mutex_);
     return lastLoadMs_;
+}
+
+int MixerMidiPlayer::Loads() {
+    std::lock_guard lock(mutex_);
+    return loads_;
 }
 
 }  // namespace kb

@@ -3,10 +3,16 @@
 //
 // Loading a piece builds a whole synthesiser with the bank (25 to 230 ms here), longer than a
 // frame may take, so a worker thread loads it while the game goes on; a piece asked to play
-// before it is ready starts as soon as it is, and counts as playing meanwhile. This SDL_mixer's
-// FluidSynth player cannot seek, so a rewind after the piece has sounded loads it afresh from
-// the bytes kept since it was opened. Everything but loading and freeing runs on the caller's
-// thread, and every call returns within a few milliseconds.
+// before it is ready starts as soon as it is, and counts as playing meanwhile.
+//
+// A piece ends at its written end, measured on the output's mixed frames. FluidSynth itself
+// reports a piece playing until its last voice has died away (6 to 9 s past the end of the
+// match pieces), which would be as long a silence before every loop. A rewind at or
+// after the end keeps the synthesiser, and the next play starts it from the top at once. This
+// SDL_mixer's FluidSynth player cannot seek, so a rewind part-way (never made by the game's own
+// commands) loads the piece afresh from the bytes kept since it was opened. Everything but
+// loading and freeing runs on the caller's thread, and every call returns within a few
+// milliseconds.
 #include <SDL_mixer.h>
 
 #include <condition_variable>
@@ -38,6 +44,8 @@ class MixerMidiPlayer : public MidiPlayer {
 
     // How long the last finished load took on the worker, in milliseconds.
     double LastLoadMilliseconds();
+    // Loads begun since the player was made.
+    int Loads();
 
   private:
     struct Job {
@@ -49,6 +57,8 @@ class MixerMidiPlayer : public MidiPlayer {
     void LoadLocked();
     void DropLocked();
     void StartLocked();
+    void HoldLocked();
+    bool PastEndLocked();
 
     std::mutex mutex_;
     std::condition_variable wake_;
@@ -64,6 +74,12 @@ class MixerMidiPlayer : public MidiPlayer {
     bool started_ = false;  // it has sounded since it was loaded, so is no longer at its start
     bool paused_ = false;
     double lastLoadMs_ = 0;
+    int loads_ = 0;
+
+    // Where the piece stands, in frames of the output's clock (MixerFramesMixed).
+    uint64_t endFrame_ = 0;      // its written length; 0 when unknown (FluidSynth then says)
+    uint64_t playedFrames_ = 0;  // sounded before the last pause
+    uint64_t resumedAt_ = 0;     // the clock when it last started or resumed
 
     std::thread worker_;  // last: it starts once everything above exists
 };
