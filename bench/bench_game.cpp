@@ -16,7 +16,8 @@ const char* AssetDir() {
 
 BenchGame::BenchGame() {
     std::string error;
-    if (!fonts_.Open(TtfFontEngine::FindFontFile(AssetDir()), error)) throw std::runtime_error(error);
+    if (!fonts_.Open(TtfFontEngine::FindFontFile(AssetDir()), error))
+        throw std::runtime_error(error);
     Services sv;
     sv.clock = &clock_;
     sv.fonts = &fonts_;

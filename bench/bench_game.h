@@ -11,13 +11,13 @@
 namespace kb::bench {
 
 class BenchGame {
-public:
+  public:
     BenchGame();
     Game& g() { return *game_; }
     // Runs n frames 67 ms apart, as the frame loop would.
     void Frames(int n);
 
-private:
+  private:
     VirtualClock clock_;
     TtfFontEngine fonts_;
     SdlImageLoader images_;

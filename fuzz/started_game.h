@@ -14,7 +14,7 @@
 namespace kb::fuzz {
 
 class StartedGame {
-public:
+  public:
     // The one game of this process, put back to its state just after start-up.
     static StartedGame& Fresh();
     Game& g() { return *game_; }
@@ -23,7 +23,7 @@ public:
     // Puts the game into a computer match with typing enabled.
     void EnterMatch();
 
-private:
+  private:
     StartedGame();
     void Save();
     void Restore();

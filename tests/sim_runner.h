@@ -39,8 +39,8 @@ inline SimRun RunSim(const std::string& script, const std::string& args = "") {
         std::filesystem::temp_directory_path() /
         ("kb-sim-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".txt");
     std::ofstream(file) << script;
-    const std::string cmd = std::string(KB_BINARY_DIR) + "/kanaburst-sim " + args + " '" +
-                            file.string() + "' 2>&1";
+    const std::string cmd =
+        std::string(KB_BINARY_DIR) + "/kanaburst-sim " + args + " '" + file.string() + "' 2>&1";
     SimRun r;
     if (FILE* p = popen(cmd.c_str(), "r")) {
         char buf[4096];
@@ -50,7 +50,8 @@ inline SimRun RunSim(const std::string& script, const std::string& args = "") {
         r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     }
     std::filesystem::remove(file);
-    for (const std::string& line : r.LinesStartingWith("state ")) r.states.push_back(line.substr(6));
+    for (const std::string& line : r.LinesStartingWith("state "))
+        r.states.push_back(line.substr(6));
     return r;
 }
 

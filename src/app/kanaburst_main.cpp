@@ -37,16 +37,24 @@ std::string ProgramDir() {
 // The window an event belongs to, 0 for none.
 uint32_t EventWindow(const SDL_Event& ev) {
     switch (ev.type) {
-        case SDL_WINDOWEVENT: return ev.window.windowID;
+        case SDL_WINDOWEVENT:
+            return ev.window.windowID;
         case SDL_KEYDOWN:
-        case SDL_KEYUP: return ev.key.windowID;
-        case SDL_TEXTINPUT: return ev.text.windowID;
-        case SDL_TEXTEDITING: return ev.edit.windowID;
+        case SDL_KEYUP:
+            return ev.key.windowID;
+        case SDL_TEXTINPUT:
+            return ev.text.windowID;
+        case SDL_TEXTEDITING:
+            return ev.edit.windowID;
         case SDL_MOUSEBUTTONDOWN:
-        case SDL_MOUSEBUTTONUP: return ev.button.windowID;
-        case SDL_MOUSEMOTION: return ev.motion.windowID;
-        case SDL_MOUSEWHEEL: return ev.wheel.windowID;
-        default: return 0;
+        case SDL_MOUSEBUTTONUP:
+            return ev.button.windowID;
+        case SDL_MOUSEMOTION:
+            return ev.motion.windowID;
+        case SDL_MOUSEWHEEL:
+            return ev.wheel.windowID;
+        default:
+            return 0;
     }
 }
 
@@ -107,9 +115,12 @@ void HandleEvent(kb::Game& g, kb::MainWindow& window, kb::SdlAddressWindow& form
 // wakes the sleep with an event of our own.
 class WindowLoopHost : public kb::LoopHost {
   public:
-    WindowLoopHost(kb::MainWindow& window, kb::SdlAddressWindow& form2, kb::SdlDebugConsole& debugWin,
-                   std::FILE* frameLog)
-        : window_(window), form2_(form2), debugWin_(debugWin), frameLog_(frameLog),
+    WindowLoopHost(kb::MainWindow& window, kb::SdlAddressWindow& form2,
+                   kb::SdlDebugConsole& debugWin, std::FILE* frameLog)
+        : window_(window),
+          form2_(form2),
+          debugWin_(debugWin),
+          frameLog_(frameLog),
           wakeEvent_(SDL_RegisterEvents(1)) {}
 
     void Sleep(uint32_t ms) override { SDL_WaitEventTimeout(nullptr, static_cast<int>(ms)); }

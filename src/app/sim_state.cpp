@@ -11,7 +11,7 @@ namespace kb {
 namespace {
 
 class Json {
-public:
+  public:
     template <typename T>
     void Field(const char* name, const T& value) {
         Key(name);
@@ -42,7 +42,7 @@ public:
     }
     std::string Done() { return out_.str() + "}"; }
 
-private:
+  private:
     void Key(const char* name) {
         out_ << (first_ ? "{" : ",") << '"' << name << "\":";
         first_ = false;

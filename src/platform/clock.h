@@ -5,7 +5,7 @@ namespace kb {
 
 // The timers the game paces itself on.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual uint32_t TimeGetTime() = 0;  // milliseconds, 32 bits, wrapping
     virtual int WallSecond() = 0;        // second of the minute, 0..59
@@ -14,7 +14,7 @@ public:
 
 // A clock that only moves when told to; its wall second follows its own milliseconds.
 class VirtualClock : public Clock {
-public:
+  public:
     explicit VirtualClock(uint32_t startMs = 3600000, uint32_t seed = 1)
         : now_(startMs), seed_(seed) {}
     uint32_t TimeGetTime() override { return now_; }
@@ -23,7 +23,7 @@ public:
     void Advance(uint32_t ms) { now_ += ms; }
     void Set(uint32_t ms) { now_ = ms; }
 
-private:
+  private:
     uint32_t now_;
     uint32_t seed_;
 };

@@ -5,7 +5,7 @@ namespace kb {
 
 // Modal message boxes with one OK button; the call returns when the box is closed.
 class Dialogs {
-public:
+  public:
     enum class Icon { None, Warning };
     virtual ~Dialogs() = default;
     virtual void MessageBox(const std::u16string& title, const std::u16string& text,
@@ -13,7 +13,7 @@ public:
 };
 
 class NullDialogs : public Dialogs {
-public:
+  public:
     void MessageBox(const std::u16string&, const std::u16string&, Icon) override {}
 };
 

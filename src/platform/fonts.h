@@ -13,7 +13,7 @@ struct TextRun {
 };
 
 class FontEngine {
-public:
+  public:
     virtual ~FontEngine() = default;
     // Size in pixels that the text takes; height is the font's line height.
     virtual void Measure(std::u16string_view text, int points, bool bold, int& w, int& h) = 0;
@@ -24,11 +24,11 @@ public:
 // Measures every character as half or full width of a cell and draws nothing: lets game
 // logic run where no font is wanted.
 class NullFontEngine : public FontEngine {
-public:
+  public:
     void Measure(std::u16string_view text, int points, bool bold, int& w, int& h) override;
     const TextRun& Render(std::u16string_view text, int points, bool bold) override;
 
-private:
+  private:
     TextRun empty_;
 };
 

@@ -17,7 +17,7 @@ struct PixelView {
 
 // Decodes picture files (the JPEG background) to 0x00RRGGBB pixels.
 class ImageLoader {
-public:
+  public:
     virtual ~ImageLoader() = default;
     // False when the file cannot be read as a picture; error says why.
     virtual bool Load(const std::string& path, int& w, int& h, std::vector<uint32_t>& px,
@@ -25,7 +25,7 @@ public:
 };
 
 class NullImageLoader : public ImageLoader {
-public:
+  public:
     bool Load(const std::string&, int&, int&, std::vector<uint32_t>&, std::string& error) override {
         error = "no picture decoder";
         return false;

@@ -8,7 +8,7 @@
 namespace kb {
 
 class SoundDevice {
-public:
+  public:
     virtual ~SoundDevice() = default;
     virtual int32_t Initialize() = 0;  // device handle, 0 on failure
     // A playable buffer from a whole wave file image; the device keeps its own copy.
@@ -24,7 +24,7 @@ public:
 
 // Hands out handles and plays nothing: the headless driver and tests use it.
 class SilentSoundDevice : public SoundDevice {
-public:
+  public:
     int32_t Initialize() override { return 1; }
     int32_t CreateBuffer(int32_t device, const uint8_t*, size_t size, int32_t) override {
         return device != 0 && size > 0 ? ++last_ : 0;
@@ -35,19 +35,19 @@ public:
     void Free(int32_t) override {}
     void Terminate(int32_t) override {}
 
-private:
+  private:
     int32_t last_ = 0;
 };
 
 // The music command interface: text commands such as "play Media"; returns 0 on success.
 class MusicDevice {
-public:
+  public:
     virtual ~MusicDevice() = default;
     virtual int32_t SendString(const std::string& command, std::string& answer) = 0;
 };
 
 class NullMusicDevice : public MusicDevice {
-public:
+  public:
     int32_t SendString(const std::string&, std::string& answer) override {
         answer.clear();
         return 1;

@@ -1,5 +1,6 @@
 #pragma once
-// Block transfers between surfaces; a masked sprite is BlitPaint of the mask then BlitAnd of the image.
+// Block transfers between surfaces; a masked sprite is BlitPaint of the mask then BlitAnd of the
+// image.
 #include <cstdint>
 #include <string>
 

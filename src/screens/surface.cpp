@@ -50,7 +50,8 @@ void Surface::Print(std::u16string_view text) {
     // The picture box snaps twips to the pixel grid by truncation.
     const int x0 = static_cast<int>(std::floor(CurrentX / kTwipsPerPixel));
     const int y0 = static_cast<int>(std::floor(CurrentY / kTwipsPerPixel));
-    const uint32_t fr = (ForeColor >> 16) & 0xFF, fg = (ForeColor >> 8) & 0xFF, fb = ForeColor & 0xFF;
+    const uint32_t fr = (ForeColor >> 16) & 0xFF, fg = (ForeColor >> 8) & 0xFF,
+                   fb = ForeColor & 0xFF;
     for (int ry = 0; ry < run.h; ++ry) {
         const int y = y0 + ry;
         if (y < 0 || y >= h_) continue;
@@ -74,13 +75,29 @@ void Surface::Print(std::u16string_view text) {
 
 bool Surface::Blit(RasterOp op, int x, int y, int w, int h, const Surface& src, int sx, int sy) {
     // Clip the source rectangle against the source surface, moving the target with it.
-    if (sx < 0) { x -= sx; w += sx; sx = 0; }
-    if (sy < 0) { y -= sy; h += sy; sy = 0; }
+    if (sx < 0) {
+        x -= sx;
+        w += sx;
+        sx = 0;
+    }
+    if (sy < 0) {
+        y -= sy;
+        h += sy;
+        sy = 0;
+    }
     w = std::min(w, src.w_ - sx);
     h = std::min(h, src.h_ - sy);
     // Then against the target.
-    if (x < 0) { sx -= x; w += x; x = 0; }
-    if (y < 0) { sy -= y; h += y; y = 0; }
+    if (x < 0) {
+        sx -= x;
+        w += x;
+        x = 0;
+    }
+    if (y < 0) {
+        sy -= y;
+        h += y;
+        y = 0;
+    }
     w = std::min(w, w_ - x);
     h = std::min(h, h_ - y);
     if (w <= 0 || h <= 0) return false;
@@ -112,6 +129,8 @@ void NullFontEngine::Measure(std::u16string_view text, int points, bool, int& w,
     h = cell;
 }
 
-const TextRun& NullFontEngine::Render(std::u16string_view, int, bool) { return empty_; }
+const TextRun& NullFontEngine::Render(std::u16string_view, int, bool) {
+    return empty_;
+}
 
 }  // namespace kb

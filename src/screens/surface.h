@@ -22,7 +22,7 @@ constexpr uint32_t kDefaultBackColor = Rgb(240, 240, 240);
 enum class RasterOp { Copy, Or, And };
 
 class Surface {
-public:
+  public:
     Surface() = default;
     Surface(int wPx, int hPx) { Resize(wPx, hPx); }
 
@@ -65,7 +65,7 @@ public:
     // One block transfer, clipped against both surfaces. False when nothing was drawn.
     bool Blit(RasterOp op, int x, int y, int w, int h, const Surface& src, int sx, int sy);
 
-private:
+  private:
     int w_ = 0, h_ = 0;
     std::vector<uint32_t> px_;
     uint32_t back_ = kDefaultBackColor;

@@ -30,7 +30,9 @@ int RandomIndex(Game& g, int n) {
     return static_cast<int>(std::floor(static_cast<double>(g.Rnd()) * n + 1.0)) - 1;
 }
 
-int WallSecond(Game& g) { return g.sv.clock->WallSecond(); }
+int WallSecond(Game& g) {
+    return g.sv.clock->WallSecond();
+}
 
 std::string ProgramFile(const Game& g, const std::string& name) {
     return (std::filesystem::path(g.sv.programDir) / name).string();

@@ -36,10 +36,10 @@ struct Game {
     std::vector<std::u16string> Wrong;  // mistype records "NNNN:kana:samples", in order met
     std::vector<std::u16string> SortW;  // the same records sorted, most frequent first
 
-    int32_t DsHandle = 0;       // the sound library's device
-    std::u16string RecvBuf;     // received text that ends inside a message, kept for its rest
-    std::u16string ListenError; // why the server could not listen; empty when it listens
-    bool ended = false;         // the program has ended itself
+    int32_t DsHandle = 0;        // the sound library's device
+    std::u16string RecvBuf;      // received text that ends inside a message, kept for its rest
+    std::u16string ListenError;  // why the server could not listen; empty when it listens
+    bool ended = false;          // the program has ended itself
     // The debug window when none is handed in: one per game, since it holds a log.
     HeadlessDebugConsole headlessDebugWin;
 

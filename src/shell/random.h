@@ -6,7 +6,7 @@ namespace kb {
 // The game's one uniform generator in [0, 1): a 24-bit linear congruential sequence, so a
 // seed replays the same game on any machine.
 class Random {
-public:
+  public:
     void Seed(uint32_t seed) { x_ = seed & 0xFFFFFF; }
     float Rnd() {
         x_ = (x_ * 1140671485u + 12820163u) & 0xFFFFFF;
@@ -15,7 +15,7 @@ public:
     }
     uint64_t Draws() const { return draws_; }  // how many numbers were drawn
 
-private:
+  private:
     uint32_t x_ = 0x50000;
     uint64_t draws_ = 0;
 };

@@ -5,11 +5,11 @@
 #include <string>
 #include <string_view>
 
+#include "platform/address_window.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/fonts.h"
 #include "platform/images.h"
-#include "platform/address_window.h"
 #include "platform/socket_control.h"
 #include "platform/sound.h"
 

@@ -18,7 +18,8 @@ namespace fs = std::filesystem;
 
 int Luma(uint32_t rgb) {
     return (299 * static_cast<int>(rgb >> 16 & 0xFF) + 587 * static_cast<int>(rgb >> 8 & 0xFF) +
-            114 * static_cast<int>(rgb & 0xFF)) / 1000;
+            114 * static_cast<int>(rgb & 0xFF)) /
+           1000;
 }
 
 // The brightness below which the given share of the rows' pixels lie.

@@ -19,7 +19,8 @@ std::string Field(const std::string& out, const std::string& name) {
 }
 
 TEST(SimDriver, WaitThenStateShowsTheSurfaceAndSteadyFrameRate) {
-    const fs::path png = fs::temp_directory_path() / ("kb-sim-shot-" + std::to_string(::getpid()) + ".png");
+    const fs::path png =
+        fs::temp_directory_path() / ("kb-sim-shot-" + std::to_string(::getpid()) + ".png");
     const SimRun r = RunSim("# a comment\n\nwait 3000\nstate\nshot " + png.string() + "\n");
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_EQ(Field(r.out, "DispW"), "480");
@@ -33,8 +34,10 @@ TEST(SimDriver, WaitThenStateShowsTheSurfaceAndSteadyFrameRate) {
     ASSERT_TRUE(in.good());
     EXPECT_EQ(std::string(header + 1, 3), "PNG");
     auto be32 = [&](int at) {
-        return (static_cast<unsigned char>(header[at]) << 24) | (static_cast<unsigned char>(header[at + 1]) << 16) |
-               (static_cast<unsigned char>(header[at + 2]) << 8) | static_cast<unsigned char>(header[at + 3]);
+        return (static_cast<unsigned char>(header[at]) << 24) |
+               (static_cast<unsigned char>(header[at + 1]) << 16) |
+               (static_cast<unsigned char>(header[at + 2]) << 8) |
+               static_cast<unsigned char>(header[at + 3]);
     };
     EXPECT_EQ(be32(16), 480);
     EXPECT_EQ(be32(20), 320);

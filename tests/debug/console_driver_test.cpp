@@ -42,7 +42,8 @@ TEST(ConsoleDriver, GestureWithCtrlLeavesItHidden) {
 }
 
 TEST(ConsoleDriver, ClosingDiscardsTheLog) {
-    const std::string out = RunConsole("mouse 2 1 0 0\nconsole 2\ncloseconsole\nmouse 2 1 0 0\ncopy\n");
+    const std::string out =
+        RunConsole("mouse 2 1 0 0\nconsole 2\ncloseconsole\nmouse 2 1 0 0\ncopy\n");
     EXPECT_TRUE(Has(out, "log 2 DEBUG : 2")) << out;
     EXPECT_TRUE(Has(out, "clipboard ")) << out;
 }

@@ -33,29 +33,33 @@ TEST_P(BlitClip, CopiesOnlyWhatLiesInsideBothSurfaces) {
         for (int x = 0; x < dst.W(); ++x) {
             const int rx = x - c.x, ry = y - c.y;  // offset inside the blit rectangle
             const int sx = c.sx + rx, sy = c.sy + ry;
-            const bool inside = rx >= 0 && ry >= 0 && rx < c.w && ry < c.h && sx >= 0 &&
-                                sy >= 0 && sx < src.W() && sy < src.H();
+            const bool inside = rx >= 0 && ry >= 0 && rx < c.w && ry < c.h && sx >= 0 && sy >= 0 &&
+                                sx < src.W() && sy < src.H();
             const uint32_t want = inside ? src.At(sx, sy) : 0u;
             ASSERT_EQ(dst.At(x, y), want) << c.name << " at " << x << "," << y;
         }
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Edges, BlitClip,
-    ::testing::Values(ClipCase{"inside", 1, 1, 3, 2, 1, 1}, ClipCase{"target left", -2, 1, 4, 2, 0, 0},
-                      ClipCase{"target top", 1, -3, 4, 4, 0, 0}, ClipCase{"target right", 6, 1, 4, 2, 0, 0},
-                      ClipCase{"target bottom", 1, 5, 3, 4, 0, 0}, ClipCase{"source left", 2, 2, 3, 2, -2, 0},
-                      ClipCase{"source top", 2, 2, 3, 3, 0, -2}, ClipCase{"source right", 0, 0, 5, 2, 4, 0},
-                      ClipCase{"source bottom", 0, 0, 3, 5, 0, 3},
-                      ClipCase{"all outside", 9, 9, 3, 3, 0, 0}, ClipCase{"zero width", 1, 1, 0, 3, 0, 0},
-                      ClipCase{"larger than both", -3, -3, 20, 20, -1, -1}),
-    [](const auto& info) {
-        std::string n = info.param.name;
-        for (char& ch : n)
-            if (ch == ' ') ch = '_';
-        return n;
-    });
+INSTANTIATE_TEST_SUITE_P(Edges, BlitClip,
+                         ::testing::Values(ClipCase{"inside", 1, 1, 3, 2, 1, 1},
+                                           ClipCase{"target left", -2, 1, 4, 2, 0, 0},
+                                           ClipCase{"target top", 1, -3, 4, 4, 0, 0},
+                                           ClipCase{"target right", 6, 1, 4, 2, 0, 0},
+                                           ClipCase{"target bottom", 1, 5, 3, 4, 0, 0},
+                                           ClipCase{"source left", 2, 2, 3, 2, -2, 0},
+                                           ClipCase{"source top", 2, 2, 3, 3, 0, -2},
+                                           ClipCase{"source right", 0, 0, 5, 2, 4, 0},
+                                           ClipCase{"source bottom", 0, 0, 3, 5, 0, 3},
+                                           ClipCase{"all outside", 9, 9, 3, 3, 0, 0},
+                                           ClipCase{"zero width", 1, 1, 0, 3, 0, 0},
+                                           ClipCase{"larger than both", -3, -3, 20, 20, -1, -1}),
+                         [](const auto& info) {
+                             std::string n = info.param.name;
+                             for (char& ch : n)
+                                 if (ch == ' ') ch = '_';
+                             return n;
+                         });
 
 TEST(Blit, PaintIsOrAndAndIsAnd) {
     Surface src(1, 1), dst(1, 1);
@@ -72,10 +76,10 @@ TEST(Blit, PaintIsOrAndAndIsAnd) {
 // A 2 x 1 sprite sheet cell: image row on white above its mask (shape white on black).
 Surface OneSpriteSheet(uint32_t colour) {
     Surface sheet(2, 2);
-    sheet.Pixels()[0] = colour;     // image: shape pixel
-    sheet.Pixels()[1] = 0xFFFFFF;   // image: outside the shape
-    sheet.Pixels()[2] = 0xFFFFFF;   // mask: shape
-    sheet.Pixels()[3] = 0x000000;   // mask: outside
+    sheet.Pixels()[0] = colour;    // image: shape pixel
+    sheet.Pixels()[1] = 0xFFFFFF;  // image: outside the shape
+    sheet.Pixels()[2] = 0xFFFFFF;  // mask: shape
+    sheet.Pixels()[3] = 0x000000;  // mask: outside
     return sheet;
 }
 

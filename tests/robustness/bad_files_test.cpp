@@ -36,7 +36,9 @@ struct WordListCase {
     bool brief = false;  // a few frames of each scene only: drawing this list is slow
 };
 
-void PrintTo(const WordListCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const WordListCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class BadWordList : public ::testing::TestWithParam<WordListCase> {};
 

@@ -29,7 +29,9 @@ struct MediaCase {
     bool synthesise = false;
 };
 
-void PrintTo(const MediaCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const MediaCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class BadMedia : public ::testing::TestWithParam<MediaCase> {};
 
@@ -85,7 +87,8 @@ TEST(NoAudioDevice, OneBoxThenTheGamePlaysSilently) {
     const bool started = w.Start();
     const std::vector<std::string> boxes = w.Boxes();
     EXPECT_TRUE(started);
-    EXPECT_EQ(boxes, std::vector<std::string>{"VbDSnd.Dll|Direct Soundインターフェースが作成できません。"});
+    EXPECT_EQ(boxes, std::vector<std::string>{
+                         "VbDSnd.Dll|Direct Soundインターフェースが作成できません。"});
     EXPECT_TRUE(w.PlayAMatch());
     setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
 }
@@ -113,8 +116,8 @@ TEST(NoFont, DriverSaysWhichFileAndWhatToInstall) {
     dir.WriteFile("ipag.ttf", "not a font");
     std::string err;
     const int code = RunProgram("echo 'frames 1' | " + std::string(KB_BINARY_DIR) +
-                             "/kanaburst-sim --dir " + dir.Path().string(),
-                         err);
+                                    "/kanaburst-sim --dir " + dir.Path().string(),
+                                err);
     EXPECT_EQ(code, 1);
     EXPECT_NE(err.find("cannot open the font " + (dir.Path() / "ipag.ttf").string()),
               std::string::npos)
@@ -127,7 +130,8 @@ TEST(NoFont, GameShowsTheStartUpFailureAndEnds) {
     dir.WriteFile("ipag.ttf", "");
     fs::copy_file(fs::path(KB_BINARY_DIR) / "kanaburst", dir.Path() / "kanaburst");
     std::string err;
-    const int code = RunProgram("SDL_VIDEODRIVER=dummy timeout 30 " + (dir.Path() / "kanaburst").string(), err);
+    const int code =
+        RunProgram("SDL_VIDEODRIVER=dummy timeout 30 " + (dir.Path() / "kanaburst").string(), err);
     EXPECT_EQ(code, 1);
     EXPECT_NE(err.find("ゲーム起動に失敗しました"), std::string::npos) << err;
     EXPECT_NE(err.find("ipag.ttf"), std::string::npos) << err;

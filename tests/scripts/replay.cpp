@@ -17,8 +17,10 @@ std::string Trimmed(const std::string& s) {
 size_t ValueEnd(const std::string& json, size_t at) {
     auto stringEnd = [&json](size_t i) {
         for (++i; i < json.size(); ++i) {
-            if (json[i] == '\\') ++i;
-            else if (json[i] == '"') return i + 1;
+            if (json[i] == '\\')
+                ++i;
+            else if (json[i] == '"')
+                return i + 1;
         }
         return json.size();
     };
@@ -54,7 +56,8 @@ Replay ParseReplayText(const std::string& text) {
             r.words = Trimmed(line.substr(9));
         } else if (line.starts_with("#= ")) {
             if (r.states.empty())
-                throw std::runtime_error("line " + std::to_string(lineNo) + ": #= before any state");
+                throw std::runtime_error("line " + std::to_string(lineNo) +
+                                         ": #= before any state");
             std::istringstream e(line.substr(3));
             Expectation x;
             x.line = lineNo;
@@ -66,7 +69,8 @@ Replay ParseReplayText(const std::string& text) {
                 x.field.erase(open);
             }
             if (x.field.empty() || x.value.empty())
-                throw std::runtime_error("line " + std::to_string(lineNo) + ": expected #= FIELD VALUE");
+                throw std::runtime_error("line " + std::to_string(lineNo) +
+                                         ": expected #= FIELD VALUE");
             r.states.back().push_back(x);
         } else if (line.starts_with("#") || line.empty()) {
             continue;
@@ -97,7 +101,8 @@ SimRun PlayReplay(const Replay& r, const TempDir& programDir, const std::filesys
     std::string script;
     for (std::string line; std::getline(in, line);) {
         const std::string command = Trimmed(line.substr(0, line.find('#')));
-        if (command.starts_with("shot ")) line = "shot " + (work / Trimmed(command.substr(5))).string();
+        if (command.starts_with("shot "))
+            line = "shot " + (work / Trimmed(command.substr(5))).string();
         script += line + "\n";
     }
     std::string args;
@@ -110,7 +115,8 @@ SimRun PlayReplay(const Replay& r, const TempDir& programDir, const std::filesys
     return RunSim(script, args);
 }
 
-std::optional<std::string> StateValue(const std::string& json, const std::string& field, int index) {
+std::optional<std::string> StateValue(const std::string& json, const std::string& field,
+                                      int index) {
     const std::string key = "\"" + field + "\":";
     const auto at = json.find(key);
     if (at == std::string::npos) return std::nullopt;

@@ -26,7 +26,7 @@ struct Expectation {
 struct Replay {
     std::filesystem::path path;
     std::string text;
-    std::string words;                            // a file name, or "bundled"
+    std::string words;                             // a file name, or "bundled"
     std::vector<std::vector<Expectation>> states;  // one group per `state` line, in order
     std::vector<std::string> shots;                // files named by `shot` lines, in order
 };
@@ -40,6 +40,7 @@ SimRun PlayReplay(const Replay& r, const TempDir& programDir, const std::filesys
 
 // The raw JSON text of a field of a state, or of one element of a list field; nullopt when
 // there is no such field or element.
-std::optional<std::string> StateValue(const std::string& json, const std::string& field, int index = -1);
+std::optional<std::string> StateValue(const std::string& json, const std::string& field,
+                                      int index = -1);
 
 }  // namespace kb::test

@@ -1,5 +1,7 @@
 // Every replay in tests/scripts/ played through kanaburst-sim: the states it must show, and its
 // screenshots against tests/golden/<name>.png. One test per script file.
+#include "scripts/replay.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,7 +9,6 @@
 
 #include "golden_image.h"
 #include "scripts/reading_keys.h"
-#include "scripts/replay.h"
 #include "shell/ustr.h"
 
 namespace kb::test {
@@ -32,9 +33,11 @@ void ExpectStates(const Replay& r, const SimRun& run) {
     for (size_t i = 0; i < r.states.size(); ++i) {
         for (const Expectation& x : r.states[i]) {
             const auto actual = StateValue(run.states[i], x.field, x.index);
-            const std::string name = x.field + (x.index >= 0 ? "[" + std::to_string(x.index) + "]" : "");
+            const std::string name =
+                x.field + (x.index >= 0 ? "[" + std::to_string(x.index) + "]" : "");
             EXPECT_EQ(actual.value_or("<missing>"), x.value)
-                << r.path.filename().string() << ":" << x.line << ": " << name << " in state " << i + 1;
+                << r.path.filename().string() << ":" << x.line << ": " << name << " in state "
+                << i + 1;
         }
     }
 }

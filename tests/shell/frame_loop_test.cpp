@@ -55,7 +55,7 @@ TEST(FrameLoop, TimerWrapDoesNotDisturbPacing) {
     p.g.loop.LastFrameTime = 0xFFFFFFF0u;
     EXPECT_FALSE(FramePass(p.g, 0x00000020u));  // 48 ms after, across the wrap
     EXPECT_EQ(UntilNextFrame(p.g, 0x00000020u), 19u);
-    EXPECT_TRUE(FramePass(p.g, 0x00000033u));   // 67 ms after
+    EXPECT_TRUE(FramePass(p.g, 0x00000033u));  // 67 ms after
     EXPECT_EQ(p.g.loop.LastFrameTime, 0x33u);
 }
 

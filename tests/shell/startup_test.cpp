@@ -16,7 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class Startup : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() /
                ("kb-startup-" + std::to_string(::getpid()) + "-" +

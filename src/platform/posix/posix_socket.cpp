@@ -256,7 +256,7 @@ void PosixSocket::PollListener(SocketEvents& events) {
             return;
         }
         events.ConnectionRequest(fd);
-        close(fd);  // an accepting control holds a duplicate
+        close(fd);                              // an accepting control holds a duplicate
         if (generation != generation_) return;  // closed by the event
     }
 }

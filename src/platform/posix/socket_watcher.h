@@ -39,10 +39,10 @@ class SocketWatcher {
     std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<Entry> set_;
-    bool armed_ = false;     // the thread is to poll set_ and wake once
+    bool armed_ = false;  // the thread is to poll set_ and wake once
     bool stop_ = false;
-    unsigned version_ = 0;   // changes with every new set, so a stale poll never wakes
-    int interrupt_ = -1;     // breaks the thread's poll when the set changes
+    unsigned version_ = 0;  // changes with every new set, so a stale poll never wakes
+    int interrupt_ = -1;    // breaks the thread's poll when the set changes
     std::thread thread_;
 };
 

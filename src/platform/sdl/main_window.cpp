@@ -65,7 +65,9 @@ bool MainWindow::Create(const std::string& caption, int w, int h, std::string& e
     return true;
 }
 
-uint32_t MainWindow::Id() const { return window_ ? SDL_GetWindowID(window_) : 0; }
+uint32_t MainWindow::Id() const {
+    return window_ ? SDL_GetWindowID(window_) : 0;
+}
 
 bool MainWindow::TakeKey(const SDL_KeyboardEvent& key) {
     const WindowKeys::Route r =
@@ -99,8 +101,11 @@ void MainWindow::Redraw() {
     const SDL_PixelFormat* f = out->format;
     const bool native = f->Rmask == 0xFF0000 && f->Gmask == 0xFF00 && f->Bmask == 0xFF;
     const size_t rowBytes = static_cast<size_t>(out->w) * 4;
-    auto row = [&](int oy) { return reinterpret_cast<uint32_t*>(base + static_cast<size_t>(oy) * out->pitch); };
-    for (int oy = 0; oy < std::min(out->h, std::max(0, p.y)); ++oy) std::memset(row(oy), 0, rowBytes);
+    auto row = [&](int oy) {
+        return reinterpret_cast<uint32_t*>(base + static_cast<size_t>(oy) * out->pitch);
+    };
+    for (int oy = 0; oy < std::min(out->h, std::max(0, p.y)); ++oy)
+        std::memset(row(oy), 0, rowBytes);
     for (int sy = 0; sy < h_; ++sy) {
         const int top = p.y + sy * p.scale;
         if (top >= out->h) break;
@@ -117,14 +122,17 @@ void MainWindow::Redraw() {
             std::memset(first, 0, rowBytes);
             const uint32_t* src = last_.data() + static_cast<size_t>(sy) * w_;
             for (int sx = 0; sx < w_; ++sx) {
-                const uint32_t c = native ? src[sx] : SDL_MapRGB(f, (src[sx] >> 16) & 0xFF, (src[sx] >> 8) & 0xFF, src[sx] & 0xFF);
+                const uint32_t c = native ? src[sx]
+                                          : SDL_MapRGB(f, (src[sx] >> 16) & 0xFF,
+                                                       (src[sx] >> 8) & 0xFF, src[sx] & 0xFF);
                 const int ox = p.x + sx * p.scale;
                 for (int j = 0; j < p.scale; ++j)
                     if (ox + j >= 0 && ox + j < out->w) first[ox + j] = c;
             }
         }
     }
-    for (int oy = std::max(0, p.y + h_ * p.scale); oy < out->h; ++oy) std::memset(row(oy), 0, rowBytes);
+    for (int oy = std::max(0, p.y + h_ * p.scale); oy < out->h; ++oy)
+        std::memset(row(oy), 0, rowBytes);
     SDL_UnlockSurface(out);
     SDL_UpdateWindowSurface(window_);
 }

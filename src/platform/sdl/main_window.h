@@ -16,11 +16,11 @@ struct PixelView;
 // belong to the window: their presses, repeats and releases never reach the game, and neither
 // does the release of the Alt that made the chord (on the result screen any release counts).
 class WindowKeys {
-public:
+  public:
     enum class Route { Game, Window, ToggleFullScreen };
     Route Take(int32_t sdlKeycode, uint16_t sdlMod, bool down, bool repeat);
 
-private:
+  private:
     bool enterTaken_ = false;  // the press of Enter that is down went to the window
     bool altTaken_ = false;    // the next Alt release goes to the window
 };
@@ -32,7 +32,7 @@ struct Placement {
 Placement PlaceDisplay(int windowW, int windowH, int w, int h);
 
 class MainWindow {
-public:
+  public:
     ~MainWindow();
     bool Create(const std::string& caption, int w, int h, std::string& error);
     void Present(const PixelView& display);
@@ -45,7 +45,7 @@ public:
     SDL_Window* Handle() const { return window_; }
     uint32_t Id() const;
 
-private:
+  private:
     SDL_Window* window_ = nullptr;
     WindowKeys keys_;
     std::vector<uint32_t> last_;  // the last frame shown, for redraws

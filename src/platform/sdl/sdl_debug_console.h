@@ -71,11 +71,11 @@ class SdlDebugConsole : public DebugConsole {
     std::string command_;  // UTF-8, as ImGui edits it
 
     int framesDue_ = 0;
-    bool focusCommand_ = false;  // put the caret in the command box on the next frame
+    bool focusCommand_ = false;   // put the caret in the command box on the next frame
     bool commandActive_ = false;  // the caret is in the command box
     bool focused_ = false;        // the window has the keyboard focus
-    bool followEnd_ = false;     // scroll the log to its end on the next frame
-    size_t measured_ = 0;        // log lines whose width is in widest_
+    bool followEnd_ = false;      // scroll the log to its end on the next frame
+    size_t measured_ = 0;         // log lines whose width is in widest_
     float widest_ = 0;
 };
 

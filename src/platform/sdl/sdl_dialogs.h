@@ -8,12 +8,12 @@ namespace kb {
 // SDL's modal message box, parented to the main window when there is one; its title and text
 // also go to standard error, and under a headless video driver only there.
 class SdlDialogs : public Dialogs {
-public:
+  public:
     explicit SdlDialogs(SDL_Window* parent = nullptr) : parent_(parent) {}
     void SetParent(SDL_Window* parent) { parent_ = parent; }
     void MessageBox(const std::u16string& title, const std::u16string& text, Icon icon) override;
 
-private:
+  private:
     SDL_Window* parent_;
 };
 

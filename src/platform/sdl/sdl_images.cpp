@@ -3,7 +3,6 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
-
 namespace kb {
 
 bool SdlImageLoader::Load(const std::string& path, int& w, int& h, std::vector<uint32_t>& px,
@@ -24,8 +23,8 @@ bool SdlImageLoader::Load(const std::string& path, int& w, int& h, std::vector<u
     px.resize(static_cast<size_t>(w) * h);
     SDL_LockSurface(argb);
     for (int y = 0; y < h; ++y) {
-        const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(argb->pixels) +
-                                                            static_cast<size_t>(y) * argb->pitch);
+        const auto* row = reinterpret_cast<const uint32_t*>(
+            static_cast<const uint8_t*>(argb->pixels) + static_cast<size_t>(y) * argb->pitch);
         for (int x = 0; x < w; ++x) px[static_cast<size_t>(y) * w + x] = row[x] & 0xFFFFFF;
     }
     SDL_UnlockSurface(argb);
@@ -34,8 +33,8 @@ bool SdlImageLoader::Load(const std::string& path, int& w, int& h, std::vector<u
 }
 
 bool SavePng(const PixelView& surface, const std::string& path, std::string& error) {
-    SDL_Surface* out = SDL_CreateRGBSurfaceWithFormat(0, surface.W(), surface.H(), 32,
-                                                      SDL_PIXELFORMAT_ARGB8888);
+    SDL_Surface* out =
+        SDL_CreateRGBSurfaceWithFormat(0, surface.W(), surface.H(), 32, SDL_PIXELFORMAT_ARGB8888);
     if (!out) {
         error = SDL_GetError();
         return false;

@@ -5,7 +5,7 @@ namespace kb {
 
 // Pictures through SDL_image (JPEG and PNG), and PNG output of a surface.
 class SdlImageLoader : public ImageLoader {
-public:
+  public:
     bool Load(const std::string& path, int& w, int& h, std::vector<uint32_t>& px,
               std::string& error) override;
 };

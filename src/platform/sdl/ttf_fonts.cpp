@@ -74,7 +74,8 @@ const TextRun& TtfFontEngine::Render(std::u16string_view text, int points, bool 
     TTF_Font* font = FontFor(points, bold);
     if (!font || text.empty()) return blank_;
     const std::string utf8 = ToUtf8(text);
-    SDL_Surface* rendered = TTF_RenderUTF8_Blended(font, utf8.c_str(), SDL_Color{255, 255, 255, 255});
+    SDL_Surface* rendered =
+        TTF_RenderUTF8_Blended(font, utf8.c_str(), SDL_Color{255, 255, 255, 255});
     if (!rendered) return blank_;
     TextRun run;
     SDL_Surface* argb = SDL_ConvertSurfaceFormat(rendered, SDL_PIXELFORMAT_ARGB8888, 0);
@@ -85,9 +86,10 @@ const TextRun& TtfFontEngine::Render(std::u16string_view text, int points, bool 
     run.coverage.resize(static_cast<size_t>(run.w) * run.h);
     SDL_LockSurface(argb);
     for (int y = 0; y < run.h; ++y) {
-        const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(argb->pixels) +
-                                                            static_cast<size_t>(y) * argb->pitch);
-        for (int x = 0; x < run.w; ++x) run.coverage[static_cast<size_t>(y) * run.w + x] = row[x] >> 24;
+        const auto* row = reinterpret_cast<const uint32_t*>(
+            static_cast<const uint8_t*>(argb->pixels) + static_cast<size_t>(y) * argb->pitch);
+        for (int x = 0; x < run.w; ++x)
+            run.coverage[static_cast<size_t>(y) * run.w + x] = row[x] >> 24;
     }
     SDL_UnlockSurface(argb);
     SDL_FreeSurface(argb);

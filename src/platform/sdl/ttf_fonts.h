@@ -14,7 +14,7 @@ namespace kb {
 // opened once per size and weight; rendered runs are kept in a small cache, since a frame
 // prints mostly the same texts as the one before.
 class TtfFontEngine : public FontEngine {
-public:
+  public:
     ~TtfFontEngine() override;
     // False when the font file cannot be opened; error says which file and why.
     bool Open(const std::string& path, std::string& error);
@@ -24,7 +24,7 @@ public:
     // Where the game looks for its typeface.
     static std::string FindFontFile(const std::string& programDir);
 
-private:
+  private:
     TTF_Font* FontFor(int points, bool bold);
     struct Key {
         std::u16string text;
