@@ -13,7 +13,7 @@ namespace kb::bench {
 class BenchGame {
   public:
     BenchGame();
-    Game& g() { return *game_; }
+    Game& G() { return *game_; }
     // Runs n frames 67 ms apart, as the frame loop would.
     void Frames(int n);
 

@@ -39,14 +39,14 @@ void ArmWave(GameState& s) {
     s.WaveLeft = 14;
 }
 
-void BM_Frame_Title(benchmark::State& state) {
+void FrameTitle(benchmark::State& state) {
     BenchGame b;
-    for (auto _ : state) Main_Loop(b.g());
+    for (auto _ : state) Main_Loop(b.G());
 }
 
-void BM_Frame_MatchTwelveMissiles(benchmark::State& state) {
+void FrameMatchTwelveMissiles(benchmark::State& state) {
     BenchGame b;
-    Game& g = b.g();
+    Game& g = b.G();
     g.s.MenuNo = 4;
     g.s.GameMode = kModeCom;
     GameStartInit(g);
@@ -61,9 +61,9 @@ void BM_Frame_MatchTwelveMissiles(benchmark::State& state) {
     }
 }
 
-void BM_Frame_MatchOverWave(benchmark::State& state) {
+void FrameMatchOverWave(benchmark::State& state) {
     BenchGame b;
-    Game& g = b.g();
+    Game& g = b.G();
     g.s.GameMode = kModeCom;
     GameStartInit(g);
     ArmMissiles(g.s);
@@ -75,9 +75,9 @@ void BM_Frame_MatchOverWave(benchmark::State& state) {
     }
 }
 
-void BM_Frame_Result(benchmark::State& state) {
+void FrameResult(benchmark::State& state) {
     BenchGame b;
-    Game& g = b.g();
+    Game& g = b.G();
     g.s.MenuNo = 2;
     g.s.GameLevel = 1;
     g.s.GameMode = kModeCom;
@@ -95,10 +95,10 @@ void BM_Frame_Result(benchmark::State& state) {
     }
 }
 
-BENCHMARK(BM_Frame_Title)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_Frame_MatchTwelveMissiles)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_Frame_MatchOverWave)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_Frame_Result)->Unit(benchmark::kMicrosecond);
+BENCHMARK(FrameTitle)->Unit(benchmark::kMicrosecond);
+BENCHMARK(FrameMatchTwelveMissiles)->Unit(benchmark::kMicrosecond);
+BENCHMARK(FrameMatchOverWave)->Unit(benchmark::kMicrosecond);
+BENCHMARK(FrameResult)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace kb::bench

@@ -12,7 +12,7 @@
 namespace kb::bench {
 namespace {
 
-void BM_StartupToFirstFrame(benchmark::State& state) {
+void StartupToFirstFrame(benchmark::State& state) {
     for (auto _ : state) {
         VirtualClock clock;
         TtfFontEngine fonts;
@@ -38,7 +38,7 @@ void BM_StartupToFirstFrame(benchmark::State& state) {
     }
 }
 
-BENCHMARK(BM_StartupToFirstFrame)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(StartupToFirstFrame)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 }  // namespace
 }  // namespace kb::bench

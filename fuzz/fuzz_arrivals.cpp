@@ -73,11 +73,11 @@ class ScriptedSocket : public kb::SocketControl {
 };
 
 const std::string& EmptyDir() {
-    static const std::string dir = [] {
+    static const std::string kDir = [] {
         char pattern[] = "/tmp/kb-fuzz-arrivals-XXXXXX";
         return std::string(mkdtemp(pattern) ? pattern : "/nonexistent");
     }();
-    return dir;
+    return kDir;
 }
 
 bool IsDigit(char16_t c) {

@@ -14,7 +14,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     kb::fuzz::StartedGame& f = kb::fuzz::StartedGame::Fresh();
-    kb::Game& g = f.g();
+    kb::Game& g = f.G();
     constexpr kb::Long kModes[] = {kb::kModeNone, kb::kModeClient, kb::kModeServer};
     g.s.GameMode = kModes[data[0] % 3];
     if (g.s.GameMode != kb::kModeNone) kb::GameStartInit(g);

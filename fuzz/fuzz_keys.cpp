@@ -35,7 +35,7 @@ constexpr int kKeys[64] = {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     kb::fuzz::StartedGame& f = kb::fuzz::StartedGame::Fresh();
     f.EnterMatch();
-    kb::Game& g = f.g();
+    kb::Game& g = f.G();
     for (size_t i = 0; i < size && !g.ended; ++i) {
         const uint8_t b = data[i];
         if (b == 0xFF) {

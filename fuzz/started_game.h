@@ -17,7 +17,7 @@ class StartedGame {
   public:
     // The one game of this process, put back to its state just after start-up.
     static StartedGame& Fresh();
-    Game& g() { return *game_; }
+    Game& G() { return *game_; }
     // Runs n frames 67 ms apart.
     void Frames(int n);
     // Puts the game into a computer match with typing enabled.

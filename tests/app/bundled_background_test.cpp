@@ -37,13 +37,13 @@ class BundledBackground : public ::testing::Test {
         const fs::path bundled = fs::path(KB_SOURCE_DIR) / "assets" / "back.jpg";
         std::ifstream in(bundled, std::ios::binary);
         ASSERT_TRUE(in) << bundled;
-        t.WriteFile("back.jpg", std::string(std::istreambuf_iterator<char>(in), {}));
-        t.g.sv.images = &images;
-        ASSERT_TRUE(Form_Load(t.g));
+        t_.WriteFile("back.jpg", std::string(std::istreambuf_iterator<char>(in), {}));
+        t_.g.sv.images = &images_;
+        ASSERT_TRUE(Form_Load(t_.g));
     }
 
-    SdlImageLoader images;
-    test::TestGame t;
+    SdlImageLoader images_;
+    test::TestGame t_;
 };
 
 TEST_F(BundledBackground, IsInstalledBesideThePrograms) {
@@ -51,19 +51,19 @@ TEST_F(BundledBackground, IsInstalledBesideThePrograms) {
 }
 
 TEST_F(BundledBackground, LoadsAtStartUpAsTheWholeBattlefield) {
-    EXPECT_EQ(t.g.s.BackLoaded, 1);
-    ASSERT_EQ(t.g.BACKpic.W(), 480);
-    ASSERT_EQ(t.g.BACKpic.H(), 320);
+    EXPECT_EQ(t_.g.s.BackLoaded, 1);
+    ASSERT_EQ(t_.g.BACKpic.W(), 480);
+    ASSERT_EQ(t_.g.BACKpic.H(), 320);
     // Not the black of an empty surface: the picture covers every corner.
     for (auto [x, y] : {std::pair{0, 0}, {479, 0}, {0, 319}, {479, 319}, {240, 112}})
-        EXPECT_NE(t.g.BACKpic.At(x, y), 0u) << x << "," << y;
+        EXPECT_NE(t_.g.BACKpic.At(x, y), 0u) << x << "," << y;
 }
 
 // The grey rockets (about 180 bright) and the texts must stand out: the field is a night sky
 // with only a few stars and the edges' glows brighter, and the ground under the result
 // screen's texts is darker still.
 TEST_F(BundledBackground, IsDarkUnderTheMissilesAndTheTexts) {
-    const Surface& b = t.g.BACKpic;
+    const Surface& b = t_.g.BACKpic;
     EXPECT_LT(LumaPercentile(b, 0, 224, 0.5), 40);
     EXPECT_LT(LumaPercentile(b, 0, 224, 0.99), 100);
     EXPECT_LT(LumaPercentile(b, 224, 320, 0.99), 40);

@@ -312,10 +312,10 @@ TEST(DisImTest, EachRowStripAdvancesThePhaseBy5Degrees) {
     EXPECT_EQ(t.g.Display.At(0, 37), Pattern(1, 37));
 }
 
-enum class Look { Wave, Curtain, Nothing };
+enum class Look { kWave, kCurtain, kNothing };
 
 Look Classify(const Surface& d) {
-    if (CountPixels(d, kBlack) == kW * kH) return Look::Nothing;
+    if (CountPixels(d, kBlack) == kW * kH) return Look::kNothing;
     bool evenGrey = true, oddPicture = true;
     for (int y = 0; y < kH; ++y)
         for (int x = 0; x < kW; ++x) {
@@ -323,10 +323,10 @@ Look Classify(const Surface& d) {
             if (y % 2 == 0 && p != kGrey) evenGrey = false;
             if (y % 2 == 1 && (p == kGrey || p == kBlack)) oddPicture = false;
         }
-    if (evenGrey && oddPicture) return Look::Curtain;
+    if (evenGrey && oddPicture) return Look::kCurtain;
     EXPECT_EQ(CountPixels(d, kBlack), 0);
     EXPECT_EQ(CountPixels(d, kGrey), 0);
-    return Look::Wave;
+    return Look::kWave;
 }
 
 TEST(DisImTest, WaveForThirtyFramesThenFourteenOfCurtainThenNothing) {
@@ -334,9 +334,9 @@ TEST(DisImTest, WaveForThirtyFramesThenFourteenOfCurtainThenNothing) {
     EndMatch(t, u"LOSE");
     for (int frame = 1; frame <= 50; ++frame) {
         EffectFrame(t.g);
-        const Look expected = frame <= 30   ? Look::Wave
-                              : frame <= 44 ? Look::Curtain
-                                            : Look::Nothing;
+        const Look expected = frame <= 30   ? Look::kWave
+                              : frame <= 44 ? Look::kCurtain
+                                            : Look::kNothing;
         ASSERT_EQ(Classify(t.g.Display), expected) << "frame " << frame;
         if (frame == 1) {
             for (int y = 0; y < kH; ++y)

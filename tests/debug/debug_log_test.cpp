@@ -24,11 +24,11 @@ Services WithConsole(DebugConsole& win) {
 
 class DebugLog : public ::testing::Test {
   protected:
-    Game& g() { return t_.g; }
-    void Open() { Display_MouseDown(g(), 2, 1, 0, 0); }
+    Game& G() { return t_.g; }
+    void Open() { Display_MouseDown(G(), 2, 1, 0, 0); }
     void Enter(const std::u16string& box) {
         win_.SetCommandText(box);
-        SndTxt_KeyDown(g(), kVkReturn, 0);
+        SndTxt_KeyDown(G(), kVkReturn, 0);
     }
 
     HeadlessDebugConsole win_;
@@ -81,7 +81,7 @@ TEST_F(DebugLog, KindsGetTheirPrefixesAndEveryCallIsTraced) {
     std::u16string expected;
     for (const auto& c : cases) {
         lines_.clear();
-        DebugAdd(g(), c.kind, c.text);
+        DebugAdd(G(), c.kind, c.text);
         expected += c.line;
         EXPECT_EQ(win_.Log().Text(), expected) << c.kind;  // the log only grows
         EXPECT_EQ(lines_, std::vector<std::string>{c.trace});
@@ -89,41 +89,41 @@ TEST_F(DebugLog, KindsGetTheirPrefixesAndEveryCallIsTraced) {
 }
 
 TEST_F(DebugLog, NothingIsLoggedWhileHiddenAndDroppedLinesStayDropped) {
-    DebugAdd(g(), 1, u"51");
-    DebugAdd(g(), 2, u"ConnectionRequest");
+    DebugAdd(G(), 1, u"51");
+    DebugAdd(G(), 2, u"ConnectionRequest");
     EXPECT_TRUE(win_.Loaded());  // the first use creates the window, hidden
     EXPECT_FALSE(win_.Visible());
     EXPECT_EQ(win_.Log().Text(), u"");
     EXPECT_EQ(lines_, (std::vector<std::string>{"log 1 51", "log 2 ConnectionRequest"}));
     Open();
-    DebugAdd(g(), 0, u"00");
+    DebugAdd(G(), 0, u"00");
     EXPECT_EQ(win_.Log().Text(), u"← SND : 00\r\n");
 }
 
 TEST_F(DebugLog, CopyPutsTheWholeLogOnTheClipboardAndKeepsIt) {
     win_.clipboard = u"something before";
-    Command1_Click(g());
+    Command1_Click(G());
     EXPECT_EQ(win_.clipboard, u"");  // an empty log copies as an empty text
     Open();
-    DebugAdd(g(), 0, u"0401");
-    DebugAdd(g(), 1, u"05");
-    Command1_Click(g());
+    DebugAdd(G(), 0, u"0401");
+    DebugAdd(G(), 1, u"05");
+    Command1_Click(G());
     EXPECT_EQ(win_.clipboard, u"← SND : 0401\r\n→ GET : 05\r\n");
     EXPECT_EQ(win_.Log().Text(), win_.clipboard);
 }
 
 TEST_F(DebugLog, ClosingDiscardsTheLogAndTheNextOpeningStartsEmpty) {
     Open();
-    DebugAdd(g(), 2, u"GAME START");
+    DebugAdd(G(), 2, u"GAME START");
     win_.SetCommandText(u"04");
     win_.Unload();
-    DebugAdd(g(), 2, u"after closing");
+    DebugAdd(G(), 2, u"after closing");
     EXPECT_TRUE(win_.Loaded());
     EXPECT_FALSE(win_.Visible());
     Open();
     EXPECT_EQ(win_.Log().Text(), u"");
     EXPECT_EQ(win_.CommandText(), u"");
-    Command1_Click(g());
+    Command1_Click(G());
     EXPECT_EQ(win_.clipboard, u"");
 }
 
@@ -133,7 +133,7 @@ TEST_F(DebugLog, EnterLogsTheCommandAndEmptiesTheBox) {
     EXPECT_EQ(win_.CommandText(), u"");
     // The message is logged as it goes out, then the command as typed.
     EXPECT_EQ(win_.Log().Text(), u"← SND : 993\r\nDEBUG : 993\r\n");
-    EXPECT_EQ(g().s.SendList[0], u"993");
+    EXPECT_EQ(G().s.SendList[0], u"993");
 }
 
 TEST(DebugCommand, FirstTwoCharactersAreTheCodeAndTheRestItsParameter) {
@@ -177,11 +177,11 @@ TEST_F(DebugLog, EmptyBoxAndOtherKeysDoNothing) {
     Open();
     Enter(u"");
     win_.SetCommandText(u"0401");
-    for (int key : {kVkA, kVkEscape, kVkSpace, int{'\n'}, kVkBack}) SndTxt_KeyDown(g(), key, 0);
+    for (int key : {kVkA, kVkEscape, kVkSpace, int{'\n'}, kVkBack}) SndTxt_KeyDown(G(), key, 0);
     EXPECT_EQ(win_.CommandText(), u"0401");
     EXPECT_EQ(win_.Log().Text(), u"");
     EXPECT_TRUE(lines_.empty());
-    EXPECT_TRUE(g().s.SendList[0].empty());
+    EXPECT_TRUE(G().s.SendList[0].empty());
 }
 
 // A log window that breaks while logging: the command is dropped and the box still emptied.
@@ -205,7 +205,7 @@ TEST_F(DebugLog, AppendingDoesNotCopyTheLogPerLine) {
     size_t moves = 0;
     const char16_t* at = win_.Log().Text().data();
     for (int i = 0; i < 100000; ++i) {
-        DebugAdd(g(), 2, line);
+        DebugAdd(G(), 2, line);
         if (win_.Log().Text().data() != at) {
             ++moves;
             at = win_.Log().Text().data();

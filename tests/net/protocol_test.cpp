@@ -158,20 +158,20 @@ TEST(SendQueue, SendingOnALostConnectionEndsTheProgram) {
 class Dispatch : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(n.ClientInMatch(listener, peer));
-        ASSERT_TRUE(n.PollUntil([&] { return n.g.s.SendList[0].empty(); }));
-        n.trace.clear();
+        ASSERT_TRUE(n_.ClientInMatch(listener_, peer_));
+        ASSERT_TRUE(n_.PollUntil([&] { return n_.g.s.SendList[0].empty(); }));
+        n_.trace.clear();
     }
     // The peer sends bytes; the game has received them as one arrival.
     void Arrive(const std::string& bytes) {
-        peer.Send(bytes);
-        ASSERT_TRUE(n.PollUntilTraced("recv " + bytes)) << bytes;
+        peer_.Send(bytes);
+        ASSERT_TRUE(n_.PollUntilTraced("recv " + bytes)) << bytes;
     }
-    GameState& s() { return n.g.s; }
+    GameState& S() { return n_.g.s; }
 
-    NetGame n;
-    RawListener listener;
-    RawPeer peer;
+    NetGame n_;
+    RawListener listener_;
+    RawPeer peer_;
 };
 
 TEST_F(Dispatch, HandshakeStartedTheMatchOnTheClient) {
@@ -194,12 +194,12 @@ TEST_F(Dispatch, HandshakeStartedTheMatchOnTheClient) {
 
 TEST_F(Dispatch, LaunchAndReinforcementInOneArrival) {
     Arrive("041053");
-    EXPECT_EQ(s().EnMisState[1], kMisFlying);
-    EXPECT_EQ(s().EnMisState[3], kMisFlying);
-    EXPECT_EQ(s().EnMisX[1], 32);
+    EXPECT_EQ(S().EnMisState[1], kMisFlying);
+    EXPECT_EQ(S().EnMisState[3], kMisFlying);
+    EXPECT_EQ(S().EnMisX[1], 32);
     Arrive("051");  // lane 1 is flying: this one reinforces it
-    EXPECT_EQ(s().EnMisPower[1], 3);
-    EXPECT_EQ(s().MyMisState, (std::array<Integer, kLaneSlots>{}));
+    EXPECT_EQ(S().EnMisPower[1], 3);
+    EXPECT_EQ(S().MyMisState, (std::array<Integer, kLaneSlots>{}));
 }
 
 // Text goes out and comes in in code page 932; a byte that is no character reads as one ・ and
@@ -217,124 +217,124 @@ TEST_F(Dispatch, TextOnTheWireIsCodePage932BothWays) {
         {"・041", "\xE3\x30\x34\x31", kIn},
         {"・・0", "\xEB\x40\x82\x30", kIn},  // a lead and trail byte that name nothing: one
     };
-    std::string sent = peer.Received();
+    std::string sent = peer_.Received();
     for (const auto& r : rows) {
         SCOPED_TRACE(r.text);
         if (r.way != kIn) {
-            DebugWin(n.g).SetCommandText(FromUtf8(r.text));
-            SndTxt_KeyDown(n.g, kVkReturn, 0);
+            DebugWin(n_.g).SetCommandText(FromUtf8(r.text));
+            SndTxt_KeyDown(n_.g, kVkReturn, 0);
             sent += r.bytes;
-            EXPECT_EQ(peer.Receive(2000, sent.size()), sent);
-            ASSERT_TRUE(n.PollUntil([&] { return n.g.s.SendList[0].empty(); }));
+            EXPECT_EQ(peer_.Receive(2000, sent.size()), sent);
+            ASSERT_TRUE(n_.PollUntil([&] { return n_.g.s.SendList[0].empty(); }));
         }
         if (r.way != kOut) {
-            peer.Send(r.bytes);
-            EXPECT_TRUE(n.PollUntilTraced(std::string("log 1 ") + r.text));
+            peer_.Send(r.bytes);
+            EXPECT_TRUE(n_.PollUntilTraced(std::string("log 1 ") + r.text));
         }
     }
 }
 
 TEST_F(Dispatch, MessageSplitByTcpIsAppliedWhenItsRestArrives) {
     Arrive("0");
-    EXPECT_EQ(s().EnMisState[2], kMisEmpty);
+    EXPECT_EQ(S().EnMisState[2], kMisEmpty);
     Arrive("42");
-    EXPECT_EQ(s().EnMisState[2], kMisFlying);
+    EXPECT_EQ(S().EnMisState[2], kMisFlying);
     Arrive("040");
     Arrive("0");  // a lone first digit waits for the second
     Arrive("5");
-    EXPECT_EQ(s().EnMisPower[0], 1) << "05 still needs its lane";
+    EXPECT_EQ(S().EnMisPower[0], 1) << "05 still needs its lane";
     Arrive("0");
-    EXPECT_EQ(s().EnMisPower[0], 3);
+    EXPECT_EQ(S().EnMisPower[0], 3);
     Arrive("9");
     Arrive("92");
-    EXPECT_EQ(s().StartCount, 2.0f);
-    EXPECT_TRUE(n.TracedStartingWith("log 2 ").empty()) << "no error on the way";
+    EXPECT_EQ(S().StartCount, 2.0f);
+    EXPECT_TRUE(n_.TracedStartingWith("log 2 ").empty()) << "no error on the way";
 }
 
 TEST_F(Dispatch, UnknownCodeThenSomethingThatIsNoNumber) {
     Arrive("07x");
-    EXPECT_EQ(n.TracedStartingWith("log 2 "),
+    EXPECT_EQ(n_.TracedStartingWith("log 2 "),
               (std::vector<std::string>{"log 2 No Command : 7 : x", "log 2 GetDataEr : x"}));
 }
 
 TEST_F(Dispatch, LaneAboveSixIsAnErrorAndDropsTheRest) {
     Arrive("041047053");
-    EXPECT_EQ(s().EnMisState[1], kMisFlying) << "what came before the error stays";
-    EXPECT_EQ(s().EnMisState[3], kMisEmpty) << "what came after it is dropped";
-    EXPECT_EQ(n.TracedStartingWith("log 2 "), std::vector<std::string>{"log 2 GetDataEr : 7053"});
+    EXPECT_EQ(S().EnMisState[1], kMisFlying) << "what came before the error stays";
+    EXPECT_EQ(S().EnMisState[3], kMisEmpty) << "what came after it is dropped";
+    EXPECT_EQ(n_.TracedStartingWith("log 2 "), std::vector<std::string>{"log 2 GetDataEr : 7053"});
     Arrive("046");  // the tables hold lane 6: it takes the missile, no error
-    EXPECT_EQ(s().EnMisState[6], kMisFlying);
-    EXPECT_EQ(n.TracedStartingWith("log 2 ").size(), 1u);
+    EXPECT_EQ(S().EnMisState[6], kMisFlying);
+    EXPECT_EQ(n_.TracedStartingWith("log 2 ").size(), 1u);
 }
 
 TEST_F(Dispatch, CollisionExplodesBothFlyingMissiles) {
-    Fire_Mis(n.g, 2, kMySide);
+    Fire_Mis(n_.g, 2, kMySide);
     Arrive("042");
     Arrive("044");
     Arrive("062064");
-    EXPECT_EQ(s().MyMisState[2], kMisExploding);
-    EXPECT_EQ(s().MyMisPower[2], 30);
-    EXPECT_EQ(s().EnMisState[2], kMisExploding);
-    EXPECT_EQ(s().EnMisPower[2], 30);
-    EXPECT_EQ(s().EnMisState[4], kMisExploding);
-    EXPECT_EQ(s().MyMisState[4], kMisEmpty) << "an empty lane stays empty";
+    EXPECT_EQ(S().MyMisState[2], kMisExploding);
+    EXPECT_EQ(S().MyMisPower[2], 30);
+    EXPECT_EQ(S().EnMisState[2], kMisExploding);
+    EXPECT_EQ(S().EnMisPower[2], 30);
+    EXPECT_EQ(S().EnMisState[4], kMisExploding);
+    EXPECT_EQ(S().MyMisState[4], kMisEmpty) << "an empty lane stays empty";
 }
 
 TEST_F(Dispatch, CountDownFollowsTheServer) {
-    s().PlaySec = 5;
-    s().InputStr = u"KA";
+    S().PlaySec = 5;
+    S().InputStr = u"KA";
     Arrive("993");
-    EXPECT_EQ(s().StartCount, 3.0f);
-    EXPECT_EQ(s().PlaySec, 0);
-    EXPECT_EQ(s().InputOn, 0);
-    EXPECT_EQ(s().InputStr, u"KA");
+    EXPECT_EQ(S().StartCount, 3.0f);
+    EXPECT_EQ(S().PlaySec, 0);
+    EXPECT_EQ(S().InputOn, 0);
+    EXPECT_EQ(S().InputStr, u"KA");
     Arrive("990");
-    EXPECT_EQ(s().StartCount, 0.0f);
-    EXPECT_EQ(s().InputOn, 1);
-    EXPECT_EQ(s().InputStr, u"");
+    EXPECT_EQ(S().StartCount, 0.0f);
+    EXPECT_EQ(S().InputOn, 1);
+    EXPECT_EQ(S().InputStr, u"");
 }
 
 TEST_F(Dispatch, DecidingMessageEndsTheMatchAndIgnoresTheRest) {
     // Fired from this side and the other before the result arrives.
-    Fire_Mis(n.g, 2, kMySide);
+    Fire_Mis(n_.g, 2, kMySide);
     Arrive("042");
     Arrive("51027x");
-    EXPECT_EQ(s().SceneNo, kSceneOver);
-    EXPECT_EQ(s().GameResult, u"WIN");
-    EXPECT_EQ(s().MyMisState[2], kMisExploding) << "our missile got through";
-    EXPECT_EQ(s().EnMisState[2], kMisFlying);
-    EXPECT_EQ(s().GameMode, kModeNone);
-    EXPECT_EQ(Occupied(n.g), 0);
-    EXPECT_EQ(n.winsock.State(), SocketState::Closed);
-    EXPECT_EQ(n.TracedStartingWith("log 2 Connection"),
+    EXPECT_EQ(S().SceneNo, kSceneOver);
+    EXPECT_EQ(S().GameResult, u"WIN");
+    EXPECT_EQ(S().MyMisState[2], kMisExploding) << "our missile got through";
+    EXPECT_EQ(S().EnMisState[2], kMisFlying);
+    EXPECT_EQ(S().GameMode, kModeNone);
+    EXPECT_EQ(Occupied(n_.g), 0);
+    EXPECT_EQ(n_.winsock.State(), SocketState::Closed);
+    EXPECT_EQ(n_.TracedStartingWith("log 2 Connection"),
               std::vector<std::string>{"log 2 Connection Tarminated"});
-    EXPECT_TRUE(n.TracedStartingWith("log 2 No Command").empty()) << "07x is not read";
-    EXPECT_TRUE(peer.SeesClose(2000));
+    EXPECT_TRUE(n_.TracedStartingWith("log 2 No Command").empty()) << "07x is not read";
+    EXPECT_TRUE(peer_.SeesClose(2000));
 }
 
 TEST_F(Dispatch, ServerMissileThroughMeansTheClientLoses) {
     Arrive("045");
     Arrive("5115");
-    EXPECT_EQ(s().GameResult, u"LOSE");
-    EXPECT_EQ(s().EnMisState[5], kMisExploding);
-    EXPECT_EQ(s().EnMisPower[5], 30);
+    EXPECT_EQ(S().GameResult, u"LOSE");
+    EXPECT_EQ(S().EnMisState[5], kMisExploding);
+    EXPECT_EQ(S().EnMisPower[5], 30);
 }
 
 TEST_F(Dispatch, DecidingMessageWithItsLaneStillToCome) {
     Arrive("51");
     Arrive("1");
-    EXPECT_EQ(s().SceneNo, kSceneMatch);
+    EXPECT_EQ(S().SceneNo, kSceneMatch);
     Arrive("3");
-    EXPECT_EQ(s().GameResult, u"LOSE");
+    EXPECT_EQ(S().GameResult, u"LOSE");
 }
 
 TEST_F(Dispatch, PeerDisconnectingMidMatchIsNoticedAtTheNextSend) {
-    peer.Close();
-    ASSERT_TRUE(n.PollUntil([&] { return n.winsock.State() == SocketState::Failed; }));
-    EXPECT_FALSE(n.g.ended) << "a close is not an event of its own";
-    Fire_Mis(n.g, 0, kMySide);
-    EXPECT_TRUE(n.Traced("msgbox Kanaburst|Connect Lost\r\n→SendDataAdd(040)"));
-    EXPECT_TRUE(n.g.ended);
+    peer_.Close();
+    ASSERT_TRUE(n_.PollUntil([&] { return n_.winsock.State() == SocketState::Failed; }));
+    EXPECT_FALSE(n_.g.ended) << "a close is not an event of its own";
+    Fire_Mis(n_.g, 0, kMySide);
+    EXPECT_TRUE(n_.Traced("msgbox Kanaburst|Connect Lost\r\n→SendDataAdd(040)"));
+    EXPECT_TRUE(n_.g.ended);
 }
 
 // --- the server's side ----------------------------------------------------------------------

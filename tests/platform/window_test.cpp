@@ -32,18 +32,19 @@ TEST(PlaceDisplay, LargestWholeMultipleCentredOnBlack) {
 // and whether the window is full screen after it.
 TEST(MainWindow, F11AndAltEnterToggleFullScreenAndNeverReachTheGame) {
     ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-    const SDL_Keycode F11 = SDLK_F11, Ret = SDLK_RETURN, Alt = SDLK_LALT;
-    const uint16_t L = KMOD_LALT;
+    constexpr SDL_Keycode kF11 = SDLK_F11, kRet = SDLK_RETURN, kAlt = SDLK_LALT;
+    constexpr uint16_t kL = KMOD_LALT;
     const struct {
         SDL_Keycode key;
         uint16_t mod;
         char how;
         bool toGame, full;
     } steps[] = {
-        {F11, 0, 'D', 0, 1},    {F11, 0, 'R', 0, 1}, {F11, 0, 'U', 0, 1}, {Alt, L, 'D', 1, 1},
-        {Ret, L, 'D', 0, 0},    {Ret, L, 'R', 0, 0}, {Alt, 0, 'U', 0, 0}, {Ret, 0, 'U', 0, 0},
-        {F11, L, 'D', 0, 1},    {Ret, 0, 'D', 1, 1}, {Ret, L, 'U', 1, 1}, {Alt, 0, 'U', 1, 1},
-        {SDLK_a, L, 'D', 1, 1},
+        {kF11, 0, 'D', 0, 1},    {kF11, 0, 'R', 0, 1},  {kF11, 0, 'U', 0, 1},
+        {kAlt, kL, 'D', 1, 1},   {kRet, kL, 'D', 0, 0}, {kRet, kL, 'R', 0, 0},
+        {kAlt, 0, 'U', 0, 0},    {kRet, 0, 'U', 0, 0},  {kF11, kL, 'D', 0, 1},
+        {kRet, 0, 'D', 1, 1},    {kRet, kL, 'U', 1, 1}, {kAlt, 0, 'U', 1, 1},
+        {SDLK_a, kL, 'D', 1, 1},
     };
     auto w = std::make_unique<MainWindow>();
     std::string error;

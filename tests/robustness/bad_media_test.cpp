@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 
 const std::string kJunk = "RIFF\x04\x00\x00\x00WAVEjunk that is not a picture, a wave or a piece";
 
-enum class Outcome { Silent, SoundBox, StartUpFails };
+enum class Outcome { kSilent, kSoundBox, kStartUpFails };
 
 struct MediaCase {
     const char* name;
@@ -45,16 +45,16 @@ TEST_P(BadMedia, GivesItsOutcome) {
     const bool started = w.Start();
     const std::vector<std::string> boxes = w.Boxes();
     switch (c.outcome) {
-        case Outcome::Silent:
+        case Outcome::kSilent:
             EXPECT_TRUE(started);
             EXPECT_TRUE(boxes.empty()) << boxes[0];
             break;
-        case Outcome::SoundBox:
+        case Outcome::kSoundBox:
             EXPECT_TRUE(started);
             ASSERT_EQ(boxes.size(), 1u);
             EXPECT_TRUE(boxes[0].starts_with("VbDSnd.Dll|")) << boxes[0];
             break;
-        case Outcome::StartUpFails:
+        case Outcome::kStartUpFails:
             EXPECT_FALSE(started);
             EXPECT_EQ(boxes, std::vector<std::string>{"Kanaburst|ゲーム起動に失敗しました"});
             EXPECT_TRUE(w.g->ended);
@@ -66,17 +66,17 @@ TEST_P(BadMedia, GivesItsOutcome) {
 INSTANTIATE_TEST_SUITE_P(
     Robustness, BadMedia,
     ::testing::Values(
-        MediaCase{"MissingSound", "fire.wav", nullptr, Outcome::Silent},
-        MediaCase{"EmptySound", "exp.wav", "", Outcome::SoundBox},
+        MediaCase{"MissingSound", "fire.wav", nullptr, Outcome::kSilent},
+        MediaCase{"EmptySound", "exp.wav", "", Outcome::kSoundBox},
         // Readable but no wave: the library gives no buffer, the slot stays empty silently.
-        MediaCase{"CorruptSound", "Hit.wav", kJunk.c_str(), Outcome::Silent},
-        MediaCase{"MissingMusic", "title.mid", nullptr, Outcome::Silent},
-        MediaCase{"EmptyMusic", "music01.mid", "", Outcome::Silent},
-        MediaCase{"CorruptTitleMusicSynthesised", "title.mid", kJunk.c_str(), Outcome::Silent,
+        MediaCase{"CorruptSound", "Hit.wav", kJunk.c_str(), Outcome::kSilent},
+        MediaCase{"MissingMusic", "title.mid", nullptr, Outcome::kSilent},
+        MediaCase{"EmptyMusic", "music01.mid", "", Outcome::kSilent},
+        MediaCase{"CorruptTitleMusicSynthesised", "title.mid", kJunk.c_str(), Outcome::kSilent,
                   true},
-        MediaCase{"CorruptMatchMusic", "music01.mid", kJunk.c_str(), Outcome::Silent},
-        MediaCase{"EmptyBackground", "back.jpg", "", Outcome::StartUpFails},
-        MediaCase{"CorruptBackground", "back.jpg", kJunk.c_str(), Outcome::StartUpFails}),
+        MediaCase{"CorruptMatchMusic", "music01.mid", kJunk.c_str(), Outcome::kSilent},
+        MediaCase{"EmptyBackground", "back.jpg", "", Outcome::kStartUpFails},
+        MediaCase{"CorruptBackground", "back.jpg", kJunk.c_str(), Outcome::kStartUpFails}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(NoAudioDevice, OneBoxThenTheGamePlaysSilently) {

@@ -22,13 +22,13 @@ using test::ScreenGame;
 
 FontEngine* GameFont() {
     static TtfFontEngine fonts;
-    static const bool opened = [] {
+    static const bool kOpened = [] {
         std::string error;
         const bool ok = fonts.Open(TtfFontEngine::FindFontFile(KB_BINARY_DIR), error);
         if (!ok) ADD_FAILURE() << error;
         return ok;
     }();
-    return opened ? &fonts : nullptr;
+    return kOpened ? &fonts : nullptr;
 }
 
 // A word list of n entries, for the count on the title.

@@ -86,12 +86,12 @@ struct Shape {
 };
 
 const Sheet& Pic() {
-    static const Sheet s(320, 32, DrawPicSheet);
-    return s;
+    static const Sheet kSheet(320, 32, DrawPicSheet);
+    return kSheet;
 }
 const Sheet& Exp() {
-    static const Sheet s(320, 64, DrawExpSheet);
-    return s;
+    static const Sheet kSheet(320, 64, DrawExpSheet);
+    return kSheet;
 }
 
 // ---- Both masked sheets -----------------------------------------------------------------------

@@ -17,7 +17,7 @@ std::u16string Wide(const std::string& ascii) {
 
 // For every kana text a unit converts to, the shortest keys that give it.
 const std::map<std::u16string, std::string>& Units() {
-    static const std::map<std::u16string, std::string> units = [] {
+    static const std::map<std::u16string, std::string> kUnits = [] {
         std::map<std::u16string, std::string> out;
         std::vector<std::string> pending = {""};  // key runs that convert to nothing yet
         for (size_t length = 1; length <= kLongestUnit; ++length) {
@@ -37,7 +37,7 @@ const std::map<std::u16string, std::string>& Units() {
         }
         return out;
     }();
-    return units;
+    return kUnits;
 }
 
 // "!" and "?" are typed with Shift held; everything else is a plain key.

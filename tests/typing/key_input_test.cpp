@@ -32,62 +32,62 @@ void StartMatchOn(TestGame& t, const Lists& readings) {
 class OneWordMatch : public ::testing::Test {
   protected:
     void SetUp() override {
-        t.WriteFile("str.dat", "\x8a\x60,\x82\xa9\x82\xab\r\n");
-        Start_Init(t.g);
-        ASSERT_EQ(t.g.Yomi, (Lists{u"かき"}));
-        GameStartInit(t.g);
-        t.g.s.StartCount = 0;
-        t.g.s.InputOn = 1;
+        t_.WriteFile("str.dat", "\x8a\x60,\x82\xa9\x82\xab\r\n");
+        Start_Init(t_.g);
+        ASSERT_EQ(t_.g.Yomi, (Lists{u"かき"}));
+        GameStartInit(t_.g);
+        t_.g.s.StartCount = 0;
+        t_.g.s.InputOn = 1;
     }
-    TestGame t;
+    TestGame t_;
 };
 
 TEST_F(OneWordMatch, TypingTheReadingUnitByUnit) {
-    const GameState& s = t.g.s;
-    TypeKeys(t.g, "K");
+    const GameState& s = t_.g.s;
+    TypeKeys(t_.g, "K");
     EXPECT_EQ(s.KanaPos, 0);
     EXPECT_EQ(s.InputStr, u"K");
-    TypeKeys(t.g, "A");
+    TypeKeys(t_.g, "A");
     EXPECT_EQ(s.KanaPos, 1);
     EXPECT_EQ(s.TypeCount, 2);
     EXPECT_EQ(s.InputStr, u"");
-    TypeKeys(t.g, "KI");
+    TypeKeys(t_.g, "KI");
     EXPECT_EQ(s.KanaPos, 2);
     EXPECT_EQ(s.TypeCount, 4);
     EXPECT_EQ(s.MissCount, 0);
     EXPECT_EQ(s.TypeSeNo, 2);  // two accepted units, two hit slots used
-    EXPECT_TRUE(t.g.Wrong.empty());
+    EXPECT_TRUE(t_.g.Wrong.empty());
 
     // Enter fires and, on a one-word list, wraps back to the same word.
-    Press(t.g, kVkReturn);
+    Press(t_.g, kVkReturn);
     EXPECT_EQ(s.WordNo, 0);
     EXPECT_EQ(s.KanaPos, 0);
 }
 
 TEST_F(OneWordMatch, AWrongUnitCountsOneMissUntilErased) {
-    const GameState& s = t.g.s;
-    TypeKeys(t.g, "KI");
+    const GameState& s = t_.g.s;
+    TypeKeys(t_.g, "KI");
     EXPECT_EQ(s.MissCount, 1);
     EXPECT_EQ(s.MissFlag, 1);
     EXPECT_EQ(s.KanaPos, 0);
     EXPECT_EQ(s.InputStr, u"KI");  // the wrong letters stay
-    EXPECT_EQ(t.g.Wrong, (Lists{u"0001:か:KI  "}));
+    EXPECT_EQ(t_.g.Wrong, (Lists{u"0001:か:KI  "}));
 
-    TypeKeys(t.g, "KA");  // still stuck: no further miss, no further record
+    TypeKeys(t_.g, "KA");  // still stuck: no further miss, no further record
     EXPECT_EQ(s.MissCount, 1);
-    EXPECT_EQ(t.g.Wrong, (Lists{u"0001:か:KI  "}));
+    EXPECT_EQ(t_.g.Wrong, (Lists{u"0001:か:KI  "}));
 
-    for (int i = 0; i < 4; ++i) Press(t.g, kVkBack);
+    for (int i = 0; i < 4; ++i) Press(t_.g, kVkBack);
     EXPECT_EQ(s.InputStr, u"");
-    TypeKeys(t.g, "KA");
+    TypeKeys(t_.g, "KA");
     EXPECT_EQ(s.KanaPos, 1);
     EXPECT_EQ(s.MissFlag, 0);
     EXPECT_EQ(s.MissCount, 1);
     EXPECT_EQ(s.TypeCount, 2);  // only the accepted unit's keys count
 
-    TypeKeys(t.g, "KO");  // a new stuck unit counts again
+    TypeKeys(t_.g, "KO");  // a new stuck unit counts again
     EXPECT_EQ(s.MissCount, 2);
-    EXPECT_EQ(t.g.Wrong, (Lists{u"0001:か:KI  ", u"0001:き:KO  "}));
+    EXPECT_EQ(t_.g.Wrong, (Lists{u"0001:か:KI  ", u"0001:き:KO  "}));
 }
 
 TEST(JudgementTest, FourLettersThatConvertToNothingAreAMiss) {

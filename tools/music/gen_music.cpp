@@ -18,11 +18,11 @@ int main(int argc, char** argv) {
     const std::filesystem::path dir = argv[1];
     std::filesystem::create_directories(dir);
     const std::vector<std::pair<std::string, std::function<std::vector<std::uint8_t>()>>> pieces{
-        {"title.mid", kb::midi::compose_title},
-        {"music01.mid", kb::midi::compose_match_bright},
-        {"music02.mid", kb::midi::compose_match_dark},
-        {"result01.mid", kb::midi::compose_victory},
-        {"result02.mid", kb::midi::compose_defeat}};
+        {"title.mid", kb::midi::ComposeTitle},
+        {"music01.mid", kb::midi::ComposeMatchBright},
+        {"music02.mid", kb::midi::ComposeMatchDark},
+        {"result01.mid", kb::midi::ComposeVictory},
+        {"result02.mid", kb::midi::ComposeDefeat}};
     bool ok = true;
     for (const auto& [file, compose] : pieces) {
         const std::vector<std::uint8_t> image = compose();

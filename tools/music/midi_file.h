@@ -16,15 +16,15 @@ class Track {
   public:
     explicit Track(const std::string& name);
 
-    void tempo(Tick at, int beats_per_minute);
-    void time_signature(Tick at, int numerator, int denominator);
-    void program(Tick at, int channel, int gm_program);
-    void control(Tick at, int channel, int controller, int value);
-    void note(Tick at, Tick length, int channel, int key, int velocity);
+    void Tempo(Tick at, int beatsPerMinute);
+    void TimeSignature(Tick at, int numerator, int denominator);
+    void Program(Tick at, int channel, int gmProgram);
+    void Control(Tick at, int channel, int controller, int value);
+    void Note(Tick at, Tick length, int channel, int key, int velocity);
 
     // The MTrk chunk, closed by end-of-track at `end`. Every event must lie at
     // or before `end` so that looping players restart exactly on the beat.
-    std::vector<std::uint8_t> encode(Tick end) const;
+    std::vector<std::uint8_t> Encode(Tick end) const;
 
   private:
     // Events at one tick are written meta first, then controls, then note-offs
@@ -35,12 +35,12 @@ class Track {
         Order order;
         std::vector<std::uint8_t> bytes;
     };
-    void add(Tick at, Order order, std::vector<std::uint8_t> bytes);
+    void Add(Tick at, Order order, std::vector<std::uint8_t> bytes);
 
     std::vector<Event> events_;
 };
 
 // The complete file image: header chunk and every track, all ending at `end`.
-std::vector<std::uint8_t> encode_file(const std::vector<Track>& tracks, Tick end);
+std::vector<std::uint8_t> EncodeFile(const std::vector<Track>& tracks, Tick end);
 
 }  // namespace kb::midi

@@ -9,7 +9,7 @@
 namespace kb::midi {
 namespace {
 
-std::vector<std::string_view> split(std::string_view text) {
+std::vector<std::string_view> Split(std::string_view text) {
     std::vector<std::string_view> words;
     std::size_t at = 0;
     while (at < text.size()) {
@@ -22,7 +22,7 @@ std::vector<std::string_view> split(std::string_view text) {
     return words;
 }
 
-int to_int(std::string_view digits) {
+int ToInt(std::string_view digits) {
     int value = 0;
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
     if (error != std::errc{} || end != digits.data() + digits.size()) {
@@ -33,7 +33,7 @@ int to_int(std::string_view digits) {
 
 // Reads a letter and optional # or b from the front of `text`: semitones above
 // the letter's C, so Cb is -1 and B# is 12.
-int semitone(std::string_view& text) {
+int Semitone(std::string_view& text) {
     static const std::map<char, int> kLetters{{'C', 0}, {'D', 2}, {'E', 4}, {'F', 5},
                                               {'G', 7}, {'A', 9}, {'B', 11}};
     const auto letter = text.empty() ? kLetters.end() : kLetters.find(text[0]);
@@ -50,39 +50,39 @@ int semitone(std::string_view& text) {
     return pc;
 }
 
-int pitch_class(std::string_view& text) {
-    return (semitone(text) + 12) % 12;
+int PitchClass(std::string_view& text) {
+    return (Semitone(text) + 12) % 12;
 }
 
 // Splits "word:length" into the word and its length, `fallback` when no colon.
-std::pair<std::string_view, int> with_length(std::string_view word, int fallback) {
+std::pair<std::string_view, int> WithLength(std::string_view word, int fallback) {
     const std::size_t colon = word.find(':');
     if (colon == std::string_view::npos) return {word, fallback};
-    return {word.substr(0, colon), to_int(word.substr(colon + 1))};
+    return {word.substr(0, colon), ToInt(word.substr(colon + 1))};
 }
 
 }  // namespace
 
-int key_number(std::string_view name) {
+int KeyNumber(std::string_view name) {
     std::string_view octave = name;
-    const int offset = semitone(octave);
-    return 12 * (to_int(octave) + 1) + offset;
+    const int offset = Semitone(octave);
+    return 12 * (ToInt(octave) + 1) + offset;
 }
 
-std::vector<MelodyNote> parse_melody(std::string_view text, Tick start) {
+std::vector<MelodyNote> ParseMelody(std::string_view text, Tick start) {
     std::vector<MelodyNote> notes;
     Tick at = start;
-    for (std::string_view word : split(text)) {
-        const auto [name, sixteenths] = with_length(word, 0);
+    for (std::string_view word : Split(text)) {
+        const auto [name, sixteenths] = WithLength(word, 0);
         if (sixteenths <= 0) throw std::invalid_argument("melody note without length");
         const Tick length = static_cast<Tick>(sixteenths) * kSixteenth;
-        notes.push_back({name == "r" ? -1 : key_number(name), at, length});
+        notes.push_back({name == "r" ? -1 : KeyNumber(name), at, length});
         at += length;
     }
     return notes;
 }
 
-std::vector<Chord> parse_chords(std::string_view text, Tick start) {
+std::vector<Chord> ParseChords(std::string_view text, Tick start) {
     static const std::map<std::string_view, std::vector<int>> kQualities{
         {"", {0, 4, 7}},          {"m", {0, 3, 7}},        {"7", {0, 4, 7, 10}},
         {"maj7", {0, 4, 7, 11}},  {"m7", {0, 3, 7, 10}},   {"6", {0, 4, 7, 9}},
@@ -91,19 +91,19 @@ std::vector<Chord> parse_chords(std::string_view text, Tick start) {
         {"dim7", {0, 3, 6, 9}},   {"m7b5", {0, 3, 6, 10}}, {"aug", {0, 4, 8}}};
     std::vector<Chord> chords;
     Tick at = start;
-    for (std::string_view word : split(text)) {
-        auto [symbol, beats] = with_length(word, 4);
+    for (std::string_view word : Split(text)) {
+        auto [symbol, beats] = WithLength(word, 4);
         const std::size_t slash = symbol.find('/');
         std::string_view body = symbol.substr(0, slash);
-        const int root = pitch_class(body);
+        const int root = PitchClass(body);
         const auto quality = kQualities.find(body);
         if (quality == kQualities.end()) {
             throw std::invalid_argument("unknown chord: " + std::string(word));
         }
         int bass = root;
         if (slash != std::string_view::npos) {
-            std::string_view bass_name = symbol.substr(slash + 1);
-            bass = pitch_class(bass_name);
+            std::string_view bassName = symbol.substr(slash + 1);
+            bass = PitchClass(bassName);
         }
         Chord chord{root, bass, {}, at, static_cast<Tick>(beats) * kBeat};
         for (int interval : quality->second) chord.classes.push_back((root + interval) % 12);
@@ -113,21 +113,21 @@ std::vector<Chord> parse_chords(std::string_view text, Tick start) {
     return chords;
 }
 
-int key_in_range(int pc, int low) {
+int KeyInRange(int pc, int low) {
     return low + ((pc - low) % 12 + 12) % 12;
 }
 
-std::vector<int> close_voicing(const Chord& chord, int low) {
+std::vector<int> CloseVoicing(const Chord& chord, int low) {
     std::vector<int> keys;
-    for (int pc : chord.classes) keys.push_back(key_in_range(pc, low));
+    for (int pc : chord.classes) keys.push_back(KeyInRange(pc, low));
     std::sort(keys.begin(), keys.end());
     keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
     return keys;
 }
 
-std::vector<int> spread_voicing(const Chord& chord, int low) {
-    const int root = key_in_range(chord.root, low);
-    std::vector<int> above = close_voicing(chord, root);
+std::vector<int> SpreadVoicing(const Chord& chord, int low) {
+    const int root = KeyInRange(chord.root, low);
+    std::vector<int> above = CloseVoicing(chord, root);
     std::vector<int> keys;
     for (int octave = 0; octave < 3; ++octave) {
         for (int key : above) keys.push_back(key + 12 * octave);

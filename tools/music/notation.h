@@ -17,7 +17,7 @@ inline constexpr Tick kSixteenth = kTicksPerQuarter / 4;
 inline constexpr Tick kBeat = kTicksPerQuarter;
 inline constexpr Tick kBar = 4 * kBeat;
 
-constexpr Tick bar(int index) {
+constexpr Tick Bar(int index) {
     return static_cast<Tick>(index) * kBar;
 }
 
@@ -35,15 +35,15 @@ struct Chord {
     Tick length;
 };
 
-int key_number(std::string_view name);
-std::vector<MelodyNote> parse_melody(std::string_view text, Tick start);
-std::vector<Chord> parse_chords(std::string_view text, Tick start);
+int KeyNumber(std::string_view name);
+std::vector<MelodyNote> ParseMelody(std::string_view text, Tick start);
+std::vector<Chord> ParseChords(std::string_view text, Tick start);
 
 // The chord's pitch classes as keys in [low, low + 12), lowest first.
-std::vector<int> close_voicing(const Chord& chord, int low);
+std::vector<int> CloseVoicing(const Chord& chord, int low);
 // Root in [low, low + 12), then the chord tones upwards over three octaves.
-std::vector<int> spread_voicing(const Chord& chord, int low);
+std::vector<int> SpreadVoicing(const Chord& chord, int low);
 // The pitch class `pc` as the key in [low, low + 12).
-int key_in_range(int pc, int low);
+int KeyInRange(int pc, int low);
 
 }  // namespace kb::midi

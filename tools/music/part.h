@@ -37,19 +37,19 @@ class Part {
   public:
     explicit Part(const Instrument& instrument);
 
-    const Track& track() const { return track_; }
+    const Track& AsTrack() const { return track_; }
 
-    void note(Tick at, Tick length, int key, int velocity);
+    void Note(Tick at, Tick length, int key, int velocity);
     // A line that must fill exactly `bars` bars from `start`. Notes sound for
-    // `gate_percent` of their written length, a little louder on the beat.
-    void melody(std::string_view text, Tick start, int bars, int velocity, int gate_percent = 92);
-    void pads(const std::vector<Chord>& chords, int low, int velocity);
-    void stabs(const std::vector<Chord>& chords, std::string_view rhythm, int low, int velocity,
+    // `gatePercent` of their written length, a little louder on the beat.
+    void Melody(std::string_view text, Tick start, int bars, int velocity, int gatePercent = 92);
+    void Pads(const std::vector<Chord>& chords, int low, int velocity);
+    void Stabs(const std::vector<Chord>& chords, std::string_view rhythm, int low, int velocity,
                Voicing voicing = Voicing::kClose);
-    void arpeggio(const std::vector<Chord>& chords, std::string_view steps, int low, int velocity);
-    void bass(const std::vector<Chord>& chords, std::string_view steps, int low, int velocity);
+    void Arpeggio(const std::vector<Chord>& chords, std::string_view steps, int low, int velocity);
+    void Bass(const std::vector<Chord>& chords, std::string_view steps, int low, int velocity);
     // `lines` pairs a GM drum key with its pattern; plays `bars` bars from `start`.
-    void drums(Tick start, int bars, std::initializer_list<std::pair<int, std::string_view>> lines,
+    void Drums(Tick start, int bars, std::initializer_list<std::pair<int, std::string_view>> lines,
                int velocity);
 
   private:
@@ -58,10 +58,10 @@ class Part {
 };
 
 // The tempo and metre track of a 4/4 piece.
-Track make_conductor(const std::string& title, int beats_per_minute);
+Track MakeConductor(const std::string& title, int beatsPerMinute);
 // The file image of a piece: the conductor track, then one track per part.
-std::vector<std::uint8_t> encode_piece(const Track& conductor,
-                                       std::initializer_list<const Part*> parts, Tick end);
+std::vector<std::uint8_t> EncodePiece(const Track& conductor,
+                                      std::initializer_list<const Part*> parts, Tick end);
 
 // General MIDI drum keys used by the pieces.
 namespace drum {

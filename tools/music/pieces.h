@@ -5,10 +5,10 @@
 
 namespace kb::midi {
 
-std::vector<std::uint8_t> compose_title();         // title screen, plays once
-std::vector<std::uint8_t> compose_match_bright();  // match loop, major and driving
-std::vector<std::uint8_t> compose_match_dark();    // match loop, minor and tense
-std::vector<std::uint8_t> compose_victory();       // after a win
-std::vector<std::uint8_t> compose_defeat();        // after a loss
+std::vector<std::uint8_t> ComposeTitle();        // title screen, plays once
+std::vector<std::uint8_t> ComposeMatchBright();  // match loop, major and driving
+std::vector<std::uint8_t> ComposeMatchDark();    // match loop, minor and tense
+std::vector<std::uint8_t> ComposeVictory();      // after a win
+std::vector<std::uint8_t> ComposeDefeat();       // after a loss
 
 }  // namespace kb::midi

@@ -2,12 +2,12 @@
 
 namespace kb::sfx {
 
-std::vector<Effect> all_effects() {
-    return {{"fire.wav", make_fire()},   {"exp.wav", make_exp()},
-            {"exp2.wav", make_exp2()},   {"spup.wav", make_spup()},
-            {"open.wav", make_open()},   {"select.wav", make_select()},
-            {"frame.wav", make_frame()}, {"encounter.wav", make_encounter()},
-            {"er.wav", make_er()},       {"Hit.wav", make_hit()}};
+std::vector<Effect> AllEffects() {
+    return {{"fire.wav", MakeFire()},   {"exp.wav", MakeExp()},
+            {"exp2.wav", MakeExp2()},   {"spup.wav", MakeSpup()},
+            {"open.wav", MakeOpen()},   {"select.wav", MakeSelect()},
+            {"frame.wav", MakeFrame()}, {"encounter.wav", MakeEncounter()},
+            {"er.wav", MakeEr()},       {"Hit.wav", MakeHit()}};
 }
 
 }  // namespace kb::sfx

@@ -16,18 +16,18 @@ struct Effect {
     std::vector<std::int16_t> samples;
 };
 
-std::vector<std::int16_t> make_fire();       // launch whoosh
-std::vector<std::int16_t> make_exp();        // two missiles collide
-std::vector<std::int16_t> make_exp2();       // a missile reaches a base
-std::vector<std::int16_t> make_spup();       // a flying missile speeds up
-std::vector<std::int16_t> make_open();       // the speed level rises
-std::vector<std::int16_t> make_select();     // menu or lane cursor moves
-std::vector<std::int16_t> make_frame();      // match start
-std::vector<std::int16_t> make_encounter();  // a network match starts
-std::vector<std::int16_t> make_er();         // typing miss
-std::vector<std::int16_t> make_hit();        // each accepted kana
+std::vector<std::int16_t> MakeFire();       // launch whoosh
+std::vector<std::int16_t> MakeExp();        // two missiles collide
+std::vector<std::int16_t> MakeExp2();       // a missile reaches a base
+std::vector<std::int16_t> MakeSpup();       // a flying missile speeds up
+std::vector<std::int16_t> MakeOpen();       // the speed level rises
+std::vector<std::int16_t> MakeSelect();     // menu or lane cursor moves
+std::vector<std::int16_t> MakeFrame();      // match start
+std::vector<std::int16_t> MakeEncounter();  // a network match starts
+std::vector<std::int16_t> MakeEr();         // typing miss
+std::vector<std::int16_t> MakeHit();        // each accepted kana
 
 // All ten, under the file names the game loads.
-std::vector<Effect> all_effects();
+std::vector<Effect> AllEffects();
 
 }  // namespace kb::sfx

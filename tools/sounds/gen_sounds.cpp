@@ -16,18 +16,18 @@
 
 namespace {
 
-bool report(const std::string& file, const std::vector<std::uint8_t>& image) {
-    const std::vector<std::string> faults = kb::sfx::check_wav_image(image);
+bool Report(const std::string& file, const std::vector<std::uint8_t>& image) {
+    const std::vector<std::string> faults = kb::sfx::CheckWavImage(image);
     for (const std::string& fault : faults) std::cerr << file << ": " << fault << '\n';
     return faults.empty();
 }
 
-int write_all(const std::filesystem::path& dir) {
+int WriteAll(const std::filesystem::path& dir) {
     std::filesystem::create_directories(dir);
     bool ok = true;
-    for (const kb::sfx::Effect& effect : kb::sfx::all_effects()) {
-        const std::vector<std::uint8_t> image = kb::sfx::encode_wav(effect.samples);
-        ok = report(effect.file, image) && ok;
+    for (const kb::sfx::Effect& effect : kb::sfx::AllEffects()) {
+        const std::vector<std::uint8_t> image = kb::sfx::EncodeWav(effect.samples);
+        ok = Report(effect.file, image) && ok;
         std::ofstream out(dir / effect.file, std::ios::binary);
         out.write(reinterpret_cast<const char*>(image.data()),
                   static_cast<std::streamsize>(image.size()));
@@ -39,9 +39,9 @@ int write_all(const std::filesystem::path& dir) {
     return ok ? 0 : 1;
 }
 
-int check_all(const std::filesystem::path& dir) {
+int CheckAll(const std::filesystem::path& dir) {
     bool ok = true;
-    for (const kb::sfx::Effect& effect : kb::sfx::all_effects()) {
+    for (const kb::sfx::Effect& effect : kb::sfx::AllEffects()) {
         std::ifstream in(dir / effect.file, std::ios::binary);
         if (!in) {
             std::cerr << effect.file << ": missing\n";
@@ -49,7 +49,7 @@ int check_all(const std::filesystem::path& dir) {
             continue;
         }
         const std::vector<std::uint8_t> image{std::istreambuf_iterator<char>(in), {}};
-        ok = report(effect.file, image) && ok;
+        ok = Report(effect.file, image) && ok;
     }
     return ok ? 0 : 1;
 }
@@ -58,8 +58,8 @@ int check_all(const std::filesystem::path& dir) {
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.size() == 1 && args[0] != "--check") return write_all(args[0]);
-    if (args.size() == 2 && args[0] == "--check") return check_all(args[1]);
+    if (args.size() == 1 && args[0] != "--check") return WriteAll(args[0]);
+    if (args.size() == 2 && args[0] == "--check") return CheckAll(args[1]);
     std::cerr << "usage: gen_sounds OUTPUT_DIR | gen_sounds --check DIR\n";
     return 2;
 }

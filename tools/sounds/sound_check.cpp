@@ -7,9 +7,9 @@
 
 namespace kb::sfx {
 
-std::vector<std::string> check_wav_image(const std::vector<std::uint8_t>& image) {
+std::vector<std::string> CheckWavImage(const std::vector<std::uint8_t>& image) {
     std::string error;
-    const std::vector<std::int16_t> samples = decode_wav(image, error);
+    const std::vector<std::int16_t> samples = DecodeWav(image, error);
     if (!error.empty()) return {error};
     std::vector<std::string> faults;
     const double seconds = static_cast<double>(samples.size()) / kSampleRate;

@@ -12,6 +12,6 @@ inline constexpr int kMaxPeak = 29204;  // -1 dBFS: headroom for the mixer and r
 inline constexpr int kMaxEdge = 64;     // first and last sample: no click on start or stop
 
 // Faults of one wave file image, empty when it is fine.
-std::vector<std::string> check_wav_image(const std::vector<std::uint8_t>& image);
+std::vector<std::string> CheckWavImage(const std::vector<std::uint8_t>& image);
 
 }  // namespace kb::sfx

@@ -20,19 +20,19 @@ class BrassLine {
   public:
     explicit BrassLine(std::initializer_list<Note> notes) : notes_(notes) {}
 
-    double at(double t) {
+    double At(double t) {
         for (const Note& n : notes_) {
             if (t < n.start || t >= n.start + n.length) continue;
             const double since = t - n.start;
             const double vibrato =
-                1.0 + 0.006 * rise(since, 0.2, 0.2) * std::sin(2 * kPi * 5.5 * t);
+                1.0 + 0.006 * Rise(since, 0.2, 0.2) * std::sin(2 * kPi * 5.5 * t);
             const double cutoff =
-                900.0 + 3200.0 * rise(since, 0.0, 0.02) * (0.6 + 0.4 * decay(since, 0.08));
+                900.0 + 3200.0 * Rise(since, 0.0, 0.02) * (0.6 + 0.4 * Decay(since, 0.08));
             const double level =
-                rise(since, 0.0, 0.012) * fall(t, n.start + n.length - 0.035, 0.035);
-            return filter_.run(osc_.saw(midi_hz(n.midi) * vibrato), cutoff, 0.9).low * level;
+                Rise(since, 0.0, 0.012) * Fall(t, n.start + n.length - 0.035, 0.035);
+            return filter_.Run(osc_.Saw(MidiHz(n.midi) * vibrato), cutoff, 0.9).low * level;
         }
-        return filter_.run(0.0, 900.0, 0.9).low;
+        return filter_.Run(0.0, 900.0, 0.9).low;
     }
 
   private:
@@ -42,7 +42,7 @@ class BrassLine {
 };
 
 // A struck bell: a few partials, the higher ones dying sooner.
-double bell(double t, double hz) {
+double Bell(double t, double hz) {
     if (t < 0.0) return 0.0;
     constexpr double kRatio[] = {1.0, 2.0, 3.0, 4.16};
     constexpr double kLevel[] = {1.0, 0.45, 0.22, 0.12};
@@ -50,38 +50,38 @@ double bell(double t, double hz) {
     double sum = 0.0;
     for (int p = 0; p < 4; ++p) {
         if (hz * kRatio[p] > 0.45 * kSampleRate) break;  // would fold back as a harsh alias
-        sum += kLevel[p] * std::sin(2 * kPi * hz * kRatio[p] * t) * decay(t, kTau[p]);
+        sum += kLevel[p] * std::sin(2 * kPi * hz * kRatio[p] * t) * Decay(t, kTau[p]);
     }
-    return sum * rise(t, 0.0, 0.002);
+    return sum * Rise(t, 0.0, 0.002);
 }
 
 }  // namespace
 
-std::vector<std::int16_t> make_open() {
+std::vector<std::int16_t> MakeOpen() {
     // Three quick rising strikes: "faster now".
     constexpr double kLength = 0.95;
-    Buffer out(frames_for(kLength));
+    Buffer out(FramesFor(kLength));
     for (std::size_t i = 0; i < out.size(); ++i) {
-        const double t = seconds_at(i);
-        out[i] = 0.8 * bell(t, midi_hz(88)) + 0.8 * bell(t - 0.075, midi_hz(92)) +
-                 1.0 * bell(t - 0.15, midi_hz(95)) + 0.5 * bell(t - 0.15, midi_hz(100));
+        const double t = SecondsAt(i);
+        out[i] = 0.8 * Bell(t, MidiHz(88)) + 0.8 * Bell(t - 0.075, MidiHz(92)) +
+                 1.0 * Bell(t - 0.15, MidiHz(95)) + 0.5 * Bell(t - 0.15, MidiHz(100));
     }
-    return finish(out, -4.0, 0.002, 0.08);
+    return Finish(out, -4.0, 0.002, 0.08);
 }
 
-std::vector<std::int16_t> make_select() {
+std::vector<std::int16_t> MakeSelect() {
     constexpr double kLength = 0.06;
     Oscillator tick;
-    Buffer out(frames_for(kLength));
+    Buffer out(FramesFor(kLength));
     for (std::size_t i = 0; i < out.size(); ++i) {
-        const double t = seconds_at(i);
-        const double hz = glide(1900.0, 1500.0, t, 0.02);
-        out[i] = tick.sine(hz) * decay(t, 0.013);
+        const double t = SecondsAt(i);
+        const double hz = Glide(1900.0, 1500.0, t, 0.02);
+        out[i] = tick.Sine(hz) * Decay(t, 0.013);
     }
-    return finish(out, -6.0, 0.001, 0.01);
+    return Finish(out, -6.0, 0.001, 0.01);
 }
 
-std::vector<std::int16_t> make_frame() {
+std::vector<std::int16_t> MakeFrame() {
     // "Ta-ta-ta-taaa" in C major, three voices over a bass.
     constexpr double kLength = 1.3;
     constexpr double kShort = 0.105;
@@ -98,18 +98,18 @@ std::vector<std::int16_t> make_frame() {
     BrassLine bass = line(48, 48);
     Noise noise(0xc0ffee11);
     Filter shimmer;
-    Buffer out(frames_for(kLength));
+    Buffer out(FramesFor(kLength));
     for (std::size_t i = 0; i < out.size(); ++i) {
-        const double t = seconds_at(i);
-        const double cymbal = shimmer.run(noise.next(), 7000.0, 0.7).high * rise(t, kLong, 0.004) *
-                              decay(t - kLong, 0.3);
-        out[i] = 0.5 * top.at(t) + 0.4 * middle.at(t) + 0.4 * low.at(t) + 0.45 * bass.at(t) +
+        const double t = SecondsAt(i);
+        const double cymbal = shimmer.Run(noise.Next(), 7000.0, 0.7).high * Rise(t, kLong, 0.004) *
+                              Decay(t - kLong, 0.3);
+        out[i] = 0.5 * top.At(t) + 0.4 * middle.At(t) + 0.4 * low.At(t) + 0.45 * bass.At(t) +
                  0.12 * cymbal;
     }
-    return finish(out, -3.0, 0.002, 0.12);
+    return Finish(out, -3.0, 0.002, 0.12);
 }
 
-std::vector<std::int16_t> make_encounter() {
+std::vector<std::int16_t> MakeEncounter() {
     // A rising rush, then "da-DAAA" on a trembling A minor stab.
     constexpr double kLength = 1.15;
     constexpr double kStab = 0.2;
@@ -120,63 +120,63 @@ std::vector<std::int16_t> make_encounter() {
     Oscillator riser;
     Oscillator voices[5][2];
     Filter tone;
-    Buffer out(frames_for(kLength));
+    Buffer out(FramesFor(kLength));
     for (std::size_t i = 0; i < out.size(); ++i) {
-        const double t = seconds_at(i);
-        const double swell = rush.run(noise.next(), glide(500.0, 6500.0, t, 0.15), 2.0).band *
-                             rise(t, 0.0, 0.18) * fall(t, kStab - 0.02, 0.06);
-        const double climb = riser.saw(glide(180.0, 900.0, t, 0.12)) * rise(t, 0.0, 0.15) *
-                             fall(t, kStab - 0.01, 0.03);
+        const double t = SecondsAt(i);
+        const double swell = rush.Run(noise.Next(), Glide(500.0, 6500.0, t, 0.15), 2.0).band *
+                             Rise(t, 0.0, 0.18) * Fall(t, kStab - 0.02, 0.06);
+        const double climb = riser.Saw(Glide(180.0, 900.0, t, 0.12)) * Rise(t, 0.0, 0.15) *
+                             Fall(t, kStab - 0.01, 0.03);
         double chord = 0.0;
         for (int v = 0; v < 5; ++v) {
             // Two detuned saws per note for width.
-            const double hz = midi_hz(kChord[v]);
-            chord += voices[v][0].saw(hz * 0.997) + voices[v][1].saw(hz * 1.003);
+            const double hz = MidiHz(kChord[v]);
+            chord += voices[v][0].Saw(hz * 0.997) + voices[v][1].Saw(hz * 1.003);
         }
-        const double first = rise(t, kStab, 0.006) * fall(t, kStab + 0.07, 0.03);
-        const double second = rise(t, kBlow, 0.006) * decay(t - kBlow, 0.35);
+        const double first = Rise(t, kStab, 0.006) * Fall(t, kStab + 0.07, 0.03);
+        const double second = Rise(t, kBlow, 0.006) * Decay(t - kBlow, 0.35);
         const double tremolo =
-            1.0 - 0.3 * rise(t, kBlow + 0.15, 0.1) * (0.5 + 0.5 * std::sin(2 * kPi * 13.0 * t));
+            1.0 - 0.3 * Rise(t, kBlow + 0.15, 0.1) * (0.5 + 0.5 * std::sin(2 * kPi * 13.0 * t));
         const double since = t < kBlow ? t - kStab : t - kBlow;
-        const double cutoff = 1200.0 + 4500.0 * decay(since, 0.12);
-        const double stab = tone.run(chord, cutoff, 0.8).low * (first + second) * tremolo;
+        const double cutoff = 1200.0 + 4500.0 * Decay(since, 0.12);
+        const double stab = tone.Run(chord, cutoff, 0.8).low * (first + second) * tremolo;
         out[i] = 0.6 * swell + 0.25 * climb + 0.18 * stab;
     }
-    return finish(out, -3.0, 0.002, 0.1);
+    return Finish(out, -3.0, 0.002, 0.1);
 }
 
-std::vector<std::int16_t> make_er() {
+std::vector<std::int16_t> MakeEr() {
     // Two low, rounded buzzes: noticeable without being harsh on every miss.
     constexpr double kLength = 0.24;
     Oscillator a;
     Oscillator b;
     Filter round;
-    Buffer out(frames_for(kLength));
+    Buffer out(FramesFor(kLength));
     for (std::size_t i = 0; i < out.size(); ++i) {
-        const double t = seconds_at(i);
-        const double gate = rise(t, 0.0, 0.006) * fall(t, 0.075, 0.02) +
-                            rise(t, 0.12, 0.006) * fall(t, 0.195, 0.02);
-        const double buzz = a.square(155.0) + b.square(156.6);
-        out[i] = round.run(buzz, 1100.0, 0.7).low * gate;
+        const double t = SecondsAt(i);
+        const double gate = Rise(t, 0.0, 0.006) * Fall(t, 0.075, 0.02) +
+                            Rise(t, 0.12, 0.006) * Fall(t, 0.195, 0.02);
+        const double buzz = a.Square(155.0) + b.Square(156.6);
+        out[i] = round.Run(buzz, 1100.0, 0.7).low * gate;
     }
-    return finish(out, -14.0, 0.002, 0.02);
+    return Finish(out, -14.0, 0.002, 0.02);
 }
 
-std::vector<std::int16_t> make_hit() {
+std::vector<std::int16_t> MakeHit() {
     // A short wooden tick with a soft ping: heard on every kana, so kept gentle.
     constexpr double kLength = 0.06;
     Noise noise(0x7a9b1c2d);
     Filter click;
-    Buffer out(frames_for(kLength));
+    Buffer out(FramesFor(kLength));
     for (std::size_t i = 0; i < out.size(); ++i) {
-        const double t = seconds_at(i);
-        const double ping = std::sin(2 * kPi * 1760.0 * t) * decay(t, 0.012) +
-                            0.2 * std::sin(2 * kPi * 3520.0 * t) * decay(t, 0.006);
-        const double body = std::sin(2 * kPi * 620.0 * t) * decay(t, 0.007);
-        const double snap = click.run(noise.next(), 3800.0, 0.7).high * decay(t, 0.0025);
+        const double t = SecondsAt(i);
+        const double ping = std::sin(2 * kPi * 1760.0 * t) * Decay(t, 0.012) +
+                            0.2 * std::sin(2 * kPi * 3520.0 * t) * Decay(t, 0.006);
+        const double body = std::sin(2 * kPi * 620.0 * t) * Decay(t, 0.007);
+        const double snap = click.Run(noise.Next(), 3800.0, 0.7).high * Decay(t, 0.0025);
         out[i] = 0.6 * ping + 0.5 * body + 0.5 * snap;
     }
-    return finish(out, -8.0, 0.0008, 0.01);
+    return Finish(out, -8.0, 0.0008, 0.01);
 }
 
 }  // namespace kb::sfx

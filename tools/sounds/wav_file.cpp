@@ -7,29 +7,29 @@ namespace {
 
 constexpr std::size_t kHeaderSize = 44;
 
-void put_u16(std::vector<std::uint8_t>& out, std::uint32_t v) {
+void PutU16(std::vector<std::uint8_t>& out, std::uint32_t v) {
     out.push_back(static_cast<std::uint8_t>(v & 0xff));
     out.push_back(static_cast<std::uint8_t>((v >> 8) & 0xff));
 }
 
-void put_u32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    put_u16(out, v & 0xffff);
-    put_u16(out, v >> 16);
+void PutU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+    PutU16(out, v & 0xffff);
+    PutU16(out, v >> 16);
 }
 
-void put_tag(std::vector<std::uint8_t>& out, const char (&tag)[5]) {
+void PutTag(std::vector<std::uint8_t>& out, const char (&tag)[5]) {
     out.insert(out.end(), tag, tag + 4);
 }
 
-std::uint32_t get_u16(const std::vector<std::uint8_t>& in, std::size_t at) {
+std::uint32_t GetU16(const std::vector<std::uint8_t>& in, std::size_t at) {
     return static_cast<std::uint32_t>(in[at] | (in[at + 1] << 8));
 }
 
-std::uint32_t get_u32(const std::vector<std::uint8_t>& in, std::size_t at) {
-    return get_u16(in, at) | (get_u16(in, at + 2) << 16);
+std::uint32_t GetU32(const std::vector<std::uint8_t>& in, std::size_t at) {
+    return GetU16(in, at) | (GetU16(in, at + 2) << 16);
 }
 
-bool has_tag(const std::vector<std::uint8_t>& in, std::size_t at, const char (&tag)[5]) {
+bool HasTag(const std::vector<std::uint8_t>& in, std::size_t at, const char (&tag)[5]) {
     for (std::size_t i = 0; i < 4; ++i) {
         if (in[at + i] != static_cast<std::uint8_t>(tag[i])) return false;
     }
@@ -38,50 +38,50 @@ bool has_tag(const std::vector<std::uint8_t>& in, std::size_t at, const char (&t
 
 }  // namespace
 
-std::vector<std::uint8_t> encode_wav(const std::vector<std::int16_t>& samples) {
-    const auto data_bytes = static_cast<std::uint32_t>(samples.size() * 2);
+std::vector<std::uint8_t> EncodeWav(const std::vector<std::int16_t>& samples) {
+    const auto dataBytes = static_cast<std::uint32_t>(samples.size() * 2);
     std::vector<std::uint8_t> out;
-    out.reserve(kHeaderSize + data_bytes);
-    put_tag(out, "RIFF");
-    put_u32(out, 36 + data_bytes);
-    put_tag(out, "WAVE");
-    put_tag(out, "fmt ");
-    put_u32(out, 16);  // size of the PCM format block
-    put_u16(out, 1);   // PCM
-    put_u16(out, 1);   // mono
-    put_u32(out, kSampleRate);
-    put_u32(out, kSampleRate * 2);  // bytes per second
-    put_u16(out, 2);                // bytes per frame
-    put_u16(out, 16);               // bits per sample
-    put_tag(out, "data");
-    put_u32(out, data_bytes);
-    for (std::int16_t s : samples) put_u16(out, static_cast<std::uint16_t>(s));
+    out.reserve(kHeaderSize + dataBytes);
+    PutTag(out, "RIFF");
+    PutU32(out, 36 + dataBytes);
+    PutTag(out, "WAVE");
+    PutTag(out, "fmt ");
+    PutU32(out, 16);  // size of the PCM format block
+    PutU16(out, 1);   // PCM
+    PutU16(out, 1);   // mono
+    PutU32(out, kSampleRate);
+    PutU32(out, kSampleRate * 2);  // bytes per second
+    PutU16(out, 2);                // bytes per frame
+    PutU16(out, 16);               // bits per sample
+    PutTag(out, "data");
+    PutU32(out, dataBytes);
+    for (std::int16_t s : samples) PutU16(out, static_cast<std::uint16_t>(s));
     return out;
 }
 
-std::vector<std::int16_t> decode_wav(const std::vector<std::uint8_t>& image, std::string& error) {
-    if (image.size() < kHeaderSize || !has_tag(image, 0, "RIFF") || !has_tag(image, 8, "WAVE") ||
-        !has_tag(image, 12, "fmt ") || !has_tag(image, 36, "data")) {
+std::vector<std::int16_t> DecodeWav(const std::vector<std::uint8_t>& image, std::string& error) {
+    if (image.size() < kHeaderSize || !HasTag(image, 0, "RIFF") || !HasTag(image, 8, "WAVE") ||
+        !HasTag(image, 12, "fmt ") || !HasTag(image, 36, "data")) {
         error = "not a plain RIFF WAVE image";
         return {};
     }
-    if (get_u32(image, 4) != image.size() - 8) {
+    if (GetU32(image, 4) != image.size() - 8) {
         error = "RIFF size does not match the file length";
         return {};
     }
-    if (get_u32(image, 16) != 16 || get_u16(image, 20) != 1 || get_u16(image, 22) != 1 ||
-        get_u32(image, 24) != kSampleRate || get_u16(image, 34) != 16) {
+    if (GetU32(image, 16) != 16 || GetU16(image, 20) != 1 || GetU16(image, 22) != 1 ||
+        GetU32(image, 24) != kSampleRate || GetU16(image, 34) != 16) {
         error = "not 16-bit mono PCM at 22050 Hz";
         return {};
     }
-    const std::uint32_t data_bytes = get_u32(image, 40);
-    if (data_bytes % 2 != 0 || data_bytes != image.size() - kHeaderSize) {
+    const std::uint32_t dataBytes = GetU32(image, 40);
+    if (dataBytes % 2 != 0 || dataBytes != image.size() - kHeaderSize) {
         error = "data chunk size does not match the file length";
         return {};
     }
-    std::vector<std::int16_t> samples(data_bytes / 2);
+    std::vector<std::int16_t> samples(dataBytes / 2);
     for (std::size_t i = 0; i < samples.size(); ++i) {
-        samples[i] = static_cast<std::int16_t>(get_u16(image, kHeaderSize + 2 * i));
+        samples[i] = static_cast<std::int16_t>(GetU16(image, kHeaderSize + 2 * i));
     }
     return samples;
 }

@@ -9,10 +9,10 @@ namespace kb::sfx {
 inline constexpr int kSampleRate = 22050;
 
 // The complete RIFF image of a mono 16-bit PCM sound at kSampleRate.
-std::vector<std::uint8_t> encode_wav(const std::vector<std::int16_t>& samples);
+std::vector<std::uint8_t> EncodeWav(const std::vector<std::int16_t>& samples);
 
-// Reads back a file written by encode_wav. Fills `error` and gives an empty
+// Reads back a file written by EncodeWav. Fills `error` and gives an empty
 // vector when the image is not 16-bit mono PCM at kSampleRate.
-std::vector<std::int16_t> decode_wav(const std::vector<std::uint8_t>& image, std::string& error);
+std::vector<std::int16_t> DecodeWav(const std::vector<std::uint8_t>& image, std::string& error);
 
 }  // namespace kb::sfx

@@ -26,7 +26,7 @@ namespace {
 constexpr std::size_t kMaxEntries = 3001;  // slots of the shuffle's permutation table
 
 // Decodes CP932 bytes into code points; nothing when a byte sequence is not CP932.
-std::optional<std::u32string> decode_cp932(const std::string& bytes, std::size_t& bad_offset) {
+std::optional<std::u32string> DecodeCp932(const std::string& bytes, std::size_t& badOffset) {
     iconv_t cd = iconv_open("UTF-32LE", "CP932");
     if (cd == reinterpret_cast<iconv_t>(-1)) {
         std::perror("iconv_open CP932");
@@ -34,26 +34,28 @@ std::optional<std::u32string> decode_cp932(const std::string& bytes, std::size_t
     }
     std::string in = bytes;
     std::string out(in.size() * 4 + 4, '\0');
-    char* in_ptr = in.data();
-    char* out_ptr = out.data();
-    std::size_t in_left = in.size();
-    std::size_t out_left = out.size();
-    const std::size_t rc = iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left);
+    char* inPtr = in.data();
+    char* outPtr = out.data();
+    std::size_t inLeft = in.size();
+    std::size_t outLeft = out.size();
+    const std::size_t rc = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
     iconv_close(cd);
     if (rc == static_cast<std::size_t>(-1)) {
-        bad_offset = in.size() - in_left;
+        badOffset = in.size() - inLeft;
         return std::nullopt;
     }
-    const std::size_t produced = out.size() - out_left;
+    const std::size_t produced = out.size() - outLeft;
     std::u32string text;
     for (std::size_t i = 0; i + 3 < produced; i += 4) {
-        const auto b = [&](std::size_t k) { return static_cast<char32_t>(static_cast<unsigned char>(out[i + k])); };
+        const auto b = [&](std::size_t k) {
+            return static_cast<char32_t>(static_cast<unsigned char>(out[i + k]));
+        };
         text.push_back(b(0) | b(1) << 8 | b(2) << 16 | b(3) << 24);
     }
     return text;
 }
 
-std::string to_utf8(std::u32string_view text) {
+std::string ToUtf8(std::u32string_view text) {
     std::string out;
     for (const char32_t c : text) {
         if (c < 0x80) {
@@ -78,7 +80,7 @@ std::string to_utf8(std::u32string_view text) {
 // The characters a player can type: what the romaji conversion produces, less
 // ～ ＋ ＊, which it knows but which no key of the game's keyboard handling
 // sends. Anything else in a reading leaves the word impossible to finish.
-bool in_reading_alphabet(char32_t c) {
+bool InReadingAlphabet(char32_t c) {
     if (c >= U'ぁ' && c <= U'ん') {
         return c != U'ゎ' && c != U'ゐ' && c != U'ゑ';
     }
@@ -91,13 +93,14 @@ bool in_reading_alphabet(char32_t c) {
 // CR and LF must only ever appear as a CR LF pair, and the last record must end
 // with one. In CP932 neither byte can be the second byte of a double-byte
 // character, so a byte scan is exact.
-bool check_line_ends(const std::string& bytes) {
+bool CheckLineEnds(const std::string& bytes) {
     bool ok = true;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const bool cr_ok = bytes[i] != '\r' || (i + 1 < bytes.size() && bytes[i + 1] == '\n');
-        const bool lf_ok = bytes[i] != '\n' || (i > 0 && bytes[i - 1] == '\r');
-        if (!cr_ok || !lf_ok) {
-            std::cout << "byte " << i << ": lone " << (cr_ok ? "LF" : "CR") << " (lines must end with CR LF)\n";
+        const bool crOk = bytes[i] != '\r' || (i + 1 < bytes.size() && bytes[i + 1] == '\n');
+        const bool lfOk = bytes[i] != '\n' || (i > 0 && bytes[i - 1] == '\r');
+        if (!crOk || !lfOk) {
+            std::cout << "byte " << i << ": lone " << (crOk ? "LF" : "CR")
+                      << " (lines must end with CR LF)\n";
             ok = false;
         }
     }
@@ -109,62 +112,65 @@ bool check_line_ends(const std::string& bytes) {
 }
 
 struct LengthMix {
-    std::size_t one = 0, short_words = 0, medium = 0, long_words = 0;
+    std::size_t one = 0, shortWords = 0, medium = 0, longWords = 0;
 
-    void add(std::size_t length) {
+    void Add(std::size_t length) {
         if (length <= 1) {
             ++one;
         } else if (length <= 4) {
-            ++short_words;
+            ++shortWords;
         } else if (length <= 7) {
             ++medium;
         } else {
-            ++long_words;
+            ++longWords;
         }
     }
 
-    void print(std::size_t total) const {
+    void Print(std::size_t total) const {
         const auto row = [total](const char* label, std::size_t n) {
             std::printf("  %-12s %5zu  (%4.1f%%)\n", label, n, total ? 100.0 * n / total : 0.0);
         };
         std::printf("reading length mix:\n");
         row("1 kana", one);
-        row("2-4 kana", short_words);
+        row("2-4 kana", shortWords);
         row("5-7 kana", medium);
-        row("8+ kana", long_words);
+        row("8+ kana", longWords);
     }
 };
 
 // Checks one record; prints its faults and returns whether it is sound.
-bool check_record(std::size_t line_no, std::u32string_view line, std::u32string& display, std::u32string& reading) {
-    const auto where = [line_no] { return "line " + std::to_string(line_no) + ": "; };
+bool CheckRecord(std::size_t lineNo, std::u32string_view line, std::u32string& display,
+                 std::u32string& reading) {
+    const auto where = [lineNo] { return "line " + std::to_string(lineNo) + ": "; };
     const std::size_t comma = line.find(U',');
-    if (comma == std::u32string_view::npos || line.find(U',', comma + 1) != std::u32string_view::npos) {
-        std::cout << where() << "expected exactly one comma: " << to_utf8(line) << '\n';
+    if (comma == std::u32string_view::npos ||
+        line.find(U',', comma + 1) != std::u32string_view::npos) {
+        std::cout << where() << "expected exactly one comma: " << ToUtf8(line) << '\n';
         return false;
     }
     display = line.substr(0, comma);
     reading = line.substr(comma + 1);
     bool ok = true;
     if (display.empty() || reading.empty()) {
-        std::cout << where() << "empty field: " << to_utf8(line) << '\n';
+        std::cout << where() << "empty field: " << ToUtf8(line) << '\n';
         ok = false;
     }
     if (line.find(U'"') != std::u32string_view::npos) {
-        std::cout << where() << "double quote in record (the loader would strip it): " << to_utf8(line) << '\n';
+        std::cout << where()
+                  << "double quote in record (the loader would strip it): " << ToUtf8(line) << '\n';
         ok = false;
     }
     for (const char32_t c : reading) {
-        if (!in_reading_alphabet(c)) {
-            std::cout << where() << "reading " << to_utf8(reading) << " has untypeable character "
-                      << to_utf8(std::u32string(1, c)) << '\n';
+        if (!InReadingAlphabet(c)) {
+            std::cout << where() << "reading " << ToUtf8(reading) << " has untypeable character "
+                      << ToUtf8(std::u32string(1, c)) << '\n';
             ok = false;
         }
     }
     return ok;
 }
 
-int run(const std::string& path, std::size_t min_entries) {
+int Run(const std::string& path, std::size_t minEntries) {
     std::ifstream file(path, std::ios::binary);
     if (!file) {
         std::cout << path << ": cannot open\n";
@@ -172,18 +178,18 @@ int run(const std::string& path, std::size_t min_entries) {
     }
     const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 
-    bool ok = check_line_ends(bytes);
-    std::size_t bad_offset = 0;
-    const std::optional<std::u32string> text = decode_cp932(bytes, bad_offset);
+    bool ok = CheckLineEnds(bytes);
+    std::size_t badOffset = 0;
+    const std::optional<std::u32string> text = DecodeCp932(bytes, badOffset);
     if (!text) {
-        std::cout << path << ": not code page 932 text (byte " << bad_offset << ")\n";
+        std::cout << path << ": not code page 932 text (byte " << badOffset << ")\n";
         return 1;
     }
 
-    std::map<std::u32string, std::size_t> first_line_of;
+    std::map<std::u32string, std::size_t> firstLineOf;
     LengthMix mix;
     std::size_t entries = 0;
-    std::size_t line_no = 0;
+    std::size_t lineNo = 0;
     std::size_t pos = 0;
     while (pos < text->size()) {
         std::size_t end = text->find(U"\r\n", pos);
@@ -192,27 +198,27 @@ int run(const std::string& path, std::size_t min_entries) {
         }
         const std::u32string_view line = std::u32string_view(*text).substr(pos, end - pos);
         pos = end + 2;
-        ++line_no;
+        ++lineNo;
 
         std::u32string display, reading;
-        if (!check_record(line_no, line, display, reading)) {
+        if (!CheckRecord(lineNo, line, display, reading)) {
             ok = false;
             continue;
         }
-        const auto [it, fresh] = first_line_of.emplace(display, line_no);
+        const auto [it, fresh] = firstLineOf.emplace(display, lineNo);
         if (!fresh) {
-            std::cout << "line " << line_no << ": display form " << to_utf8(display) << " already on line "
-                      << it->second << '\n';
+            std::cout << "line " << lineNo << ": display form " << ToUtf8(display)
+                      << " already on line " << it->second << '\n';
             ok = false;
         }
         ++entries;
-        mix.add(reading.size());
+        mix.Add(reading.size());
     }
 
     std::printf("%zu entries\n", entries);
-    mix.print(entries);
-    if (entries < min_entries) {
-        std::cout << "too few entries: " << entries << " < " << min_entries << '\n';
+    mix.Print(entries);
+    if (entries < minEntries) {
+        std::cout << "too few entries: " << entries << " < " << minEntries << '\n';
         ok = false;
     }
     if (entries > kMaxEntries) {
@@ -228,11 +234,11 @@ int run(const std::string& path, std::size_t min_entries) {
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    std::size_t min_entries = 1500;
+    std::size_t minEntries = 1500;
     std::string path;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--min-entries" && i + 1 < args.size()) {
-            min_entries = std::stoul(args[++i]);
+            minEntries = std::stoul(args[++i]);
         } else if (path.empty()) {
             path = args[i];
         } else {
@@ -244,5 +250,5 @@ int main(int argc, char** argv) {
         std::cerr << "usage: check_words [--min-entries N] str.dat\n";
         return 2;
     }
-    return kb::run(path, min_entries);
+    return kb::Run(path, minEntries);
 }
