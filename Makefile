@@ -17,7 +17,8 @@ PACKAGE_TOOLS := build-essential debhelper dpkg-dev lintian appstream desktop-fi
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build run test check-words clean asan bench fuzz soak install \
+.PHONY: all deps configure build run test check-words clean asan bench fuzz soak install format \
+	format-check \
 	package package-test
 
 all: build
@@ -52,6 +53,16 @@ check-words:
 
 clean:
 	rm -rf $(BUILD)
+
+# Every C++ file as the project's .clang-format lays it out: `format` rewrites them,
+# `format-check` (run by CI) lists the files that differ and fails.
+FORMAT_FILES = $(shell git ls-files '*.cpp' '*.h')
+format:
+	@$(MAKE) --no-print-directory deps EXTRA=clang-format
+	clang-format -i $(FORMAT_FILES)
+format-check:
+	@$(MAKE) --no-print-directory deps EXTRA=clang-format
+	clang-format --dry-run -Werror $(FORMAT_FILES)
 
 # Every test under AddressSanitizer and UndefinedBehaviorSanitizer; any report stops the test
 # that made it and fails the run.

@@ -50,7 +50,7 @@ class ScriptedSocket : public kb::SocketControl {
         inFlight_ = false;
     }
     kb::SocketState State() const override {
-        return open_ ? kb::SocketState::Connected : kb::SocketState::Closed;
+        return open_ ? kb::SocketState::kConnected : kb::SocketState::kClosed;
     }
     std::string LocalIP() override { return "127.0.0.1"; }
     void Poll(kb::SocketEvents& events) override {
@@ -104,7 +104,7 @@ void CheckGame(const kb::Game& g) {
         else
             Check(!gap);  // occupied slots run from 0 without holes
     }
-    Check(TailIsUnfinished(g.RecvBuf));
+    Check(TailIsUnfinished(g.recvBuf));
     for (int lane = 0; lane < kb::kLaneSlots; ++lane) {
         Check(g.s.MyMisState[lane] >= kb::kMisEmpty && g.s.MyMisState[lane] <= kb::kMisExploding);
         Check(g.s.EnMisState[lane] >= kb::kMisEmpty && g.s.EnMisState[lane] <= kb::kMisExploding);
@@ -146,7 +146,7 @@ struct Harness {
         g.Yomi = yomi;
         g.Wrong.clear();
         g.SortW.clear();
-        g.RecvBuf.clear();
+        g.recvBuf.clear();
         g.ended = false;
         g.rng.Seed(1);
         return g;

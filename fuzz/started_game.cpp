@@ -83,7 +83,7 @@ void StartedGame::Restore() {
     g.Yomi = saved_.Yomi;
     g.Wrong = saved_.Wrong;
     g.SortW = saved_.SortW;
-    g.RecvBuf.clear();
+    g.recvBuf.clear();
     g.ended = false;
 }
 

@@ -163,14 +163,14 @@ int main(int, char**) {
     std::string error;
     if (!fonts.Open(kb::TtfFontEngine::FindFontFile(dir), error)) {
         dialogs.MessageBox(u"Kanaburst", u"ゲーム起動に失敗しました\n" + kb::FromUtf8(error),
-                           kb::Dialogs::Icon::Warning);
+                           kb::Dialogs::Icon::kWarning);
         SDL_Quit();
         return 1;
     }
     kb::MainWindow window;
     if (!window.Create("Kanaburst Ver1.1", 480, 320, error)) {
         dialogs.MessageBox(u"Kanaburst", u"ゲーム起動に失敗しました\n" + kb::FromUtf8(error),
-                           kb::Dialogs::Icon::Warning);
+                           kb::Dialogs::Icon::kWarning);
         SDL_Quit();
         return 1;
     }

@@ -71,7 +71,7 @@ void SndTerm(Game& g) {
 }
 
 void SndError(Game& g, const std::u16string& text) {
-    MsgBox(g, text, u"VbDSnd.Dll", Dialogs::Icon::Warning);
+    MsgBox(g, text, u"VbDSnd.Dll", Dialogs::Icon::kWarning);
 }
 
 void seInit(Game& g) {

@@ -60,11 +60,11 @@ std::string HostFromText(const std::u16string& text) {
 void StartServer(Game& g) {
     // A connection left over from an earlier attempt would keep clients out.
     CloseWinsock(g);
-    g.ListenError.clear();
+    g.listenError.clear();
     g.sv.winsockL->SetLocalPort(g.sv.gamePort);
     std::string why;
     if (!g.sv.winsockL->Listen(why))
-        g.ListenError = u"Cannot listen on port " + Num(g.sv.gamePort) + u": " + FromUtf8(why);
+        g.listenError = u"Cannot listen on port " + Num(g.sv.gamePort) + u": " + FromUtf8(why);
 }
 
 void ShowAddressWindow(Game& g) {
@@ -80,11 +80,11 @@ void WinsockL_ConnectionRequest(Game& g, int32_t requestID) {
     // during a match or its handshake among them, is left alone: the listener closes it and
     // the running match goes on.
     if (g.s.GameMode != kModeServer || g.s.SceneNo != kSceneTitle ||
-        g.sv.winsock->State() == SocketState::Connected)
+        g.sv.winsock->State() == SocketState::kConnected)
         return;
     g.sv.winsock->SetLocalPort(g.sv.gamePort);
     g.sv.winsock->Accept(requestID);
-    g.RecvBuf.clear();
+    g.recvBuf.clear();
     SendDataAdd(g, kCodeServerHello, u"");
     if (g.ended) return;  // Connect Lost ended the program
     DebugAdd(g, 2, u"ConnectionRequest");
@@ -94,7 +94,7 @@ void Text1_KeyDown(Game& g, int keyCode, int) {
     if (keyCode != kVkReturn) return;
     const std::u16string text = g.sv.form2->Text();
     if (text.empty()) return;
-    g.RecvBuf.clear();
+    g.recvBuf.clear();
     g.sv.winsock->SetRemoteHost(HostFromText(text));
     g.sv.winsock->SetRemotePort(g.sv.gamePort);
     g.sv.winsock->Connect();
@@ -103,14 +103,14 @@ void Text1_KeyDown(Game& g, int keyCode, int) {
 
 void CloseWinsock(Game& g) {
     g.sv.winsock->Close();
-    g.RecvBuf.clear();
+    g.recvBuf.clear();
     // Cancelling a client that is still typing its address closes the address window too.
     g.sv.form2->Hide();
 }
 
 void CloseWinsockL(Game& g) {
     g.sv.winsockL->Close();
-    g.ListenError.clear();
+    g.listenError.clear();
 }
 
 std::u16string LocalIP(Game& g) {

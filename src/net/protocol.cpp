@@ -3,7 +3,7 @@
 // has completed. Received text is applied message by message.
 //
 // TCP keeps no message boundaries, so an arrival may end inside a message. Such a tail is kept
-// in g.RecvBuf and parsed whole once its rest arrives. A tail is incomplete when it is
+// in g.recvBuf and parsed whole once its rest arrives. A tail is incomplete when it is
 //   - one digit alone (the second digit of the code is still to come),
 //   - code 04, 05, 06 or 99 with no parameter character yet,
 //   - code 51 with fewer than two parameter characters.
@@ -139,11 +139,11 @@ void Winsock_DataArrival(Game& g, int32_t) {
 void GetDataDo(Game& g, const std::u16string& GetStr) {
     GameState& s = g.s;
     if (s.GameMode == kModeNone || s.GameMode == kModeCom) {
-        g.RecvBuf.clear();
+        g.recvBuf.clear();
         return;
     }
-    std::u16string rest = g.RecvBuf + GetStr;
-    g.RecvBuf.clear();
+    std::u16string rest = g.recvBuf + GetStr;
+    g.recvBuf.clear();
     auto error = [&] { DebugAdd(g, 2, u"GetDataEr : " + rest); };
     while (!rest.empty()) {
         if (rest.size() == 1 && IsDigit(rest[0])) break;  // the code's second digit is to come
@@ -209,7 +209,7 @@ void GetDataDo(Game& g, const std::u16string& GetStr) {
         }
         if (g.ended) return;
     }
-    g.RecvBuf = rest;
+    g.recvBuf = rest;
 }
 
 }  // namespace kb

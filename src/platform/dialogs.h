@@ -6,10 +6,10 @@ namespace kb {
 // Modal message boxes with one OK button; the call returns when the box is closed.
 class Dialogs {
   public:
-    enum class Icon { None, Warning };
+    enum class Icon { kNone, kWarning };
     virtual ~Dialogs() = default;
     virtual void MessageBox(const std::u16string& title, const std::u16string& text,
-                            Icon icon = Icon::None) = 0;
+                            Icon icon = Icon::kNone) = 0;
 };
 
 class NullDialogs : public Dialogs {

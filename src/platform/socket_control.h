@@ -9,12 +9,12 @@
 namespace kb {
 
 enum class SocketState {
-    Closed,      // idle; closing again is harmless
-    Listening,   // accepting connection requests
-    Resolving,   // looking up the remote host
-    Connecting,  // connection attempt under way
-    Connected,   // usable for sending
-    Failed,      // the attempt failed or the peer went away; sends fail
+    kClosed,      // idle; closing again is harmless
+    kListening,   // accepting connection requests
+    kResolving,   // looking up the remote host
+    kConnecting,  // connection attempt under way
+    kConnected,   // usable for sending
+    kFailed,      // the attempt failed or the peer went away; sends fail
 };
 
 // What a control is waiting for: a descriptor and the poll() events that would make its next
@@ -77,22 +77,22 @@ class NullSocketControl : public SocketControl {
   public:
     void SetLocalPort(int) override {}
     bool Listen(std::string&) override {
-        state_ = SocketState::Listening;
+        state_ = SocketState::kListening;
         return true;
     }
-    void Accept(int32_t) override { state_ = SocketState::Connected; }
+    void Accept(int32_t) override { state_ = SocketState::kConnected; }
     void SetRemoteHost(const std::string&) override {}
     void SetRemotePort(int) override {}
-    void Connect() override { state_ = SocketState::Connecting; }
+    void Connect() override { state_ = SocketState::kConnecting; }
     bool SendData(const std::string&) override { return true; }
     std::string GetData() override { return {}; }
-    void Close() override { state_ = SocketState::Closed; }
+    void Close() override { state_ = SocketState::kClosed; }
     SocketState State() const override { return state_; }
     std::string LocalIP() override { return "127.0.0.1"; }
     void Poll(SocketEvents&) override {}
 
   private:
-    SocketState state_ = SocketState::Closed;
+    SocketState state_ = SocketState::kClosed;
 };
 
 }  // namespace kb

@@ -45,11 +45,11 @@ void DIS_Connection(Game& g) {
     d.ForeColor = Rgb(255, 255, 255);
     d.FontSize = 12;
     PrintAt(d, s.TwipsX * 16.0, s.TwipsY * 16.0, StatusLine(g));
-    if (!g.ListenError.empty()) {
+    if (!g.listenError.empty()) {
         // The server keeps waiting; this says why no client can reach it.
         d.FontSize = 10;
         d.ForeColor = Rgb(255, 90, 90);
-        PrintAt(d, s.TwipsX * 16.0, s.TwipsY * 40.0, g.ListenError);
+        PrintAt(d, s.TwipsX * 16.0, s.TwipsY * 40.0, g.listenError);
     }
 
     d.FontSize = 10;

@@ -108,13 +108,13 @@ bool Surface::Blit(RasterOp op, int x, int y, int w, int h, const Surface& src, 
         uint32_t* d = px_.data() + static_cast<size_t>(y + row) * w_ + x;
         const uint32_t* s = src.px_.data() + static_cast<size_t>(sy + row) * src.w_ + sx;
         switch (op) {
-            case RasterOp::Copy:
+            case RasterOp::kCopy:
                 std::memmove(d, s, static_cast<size_t>(w) * sizeof(uint32_t));
                 break;
-            case RasterOp::Or:
+            case RasterOp::kOr:
                 for (int k = 0; k < w; ++k) d[k] |= s[k];
                 break;
-            case RasterOp::And:
+            case RasterOp::kAnd:
                 for (int k = 0; k < w; ++k) d[k] &= s[k];
                 break;
         }

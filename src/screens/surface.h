@@ -19,7 +19,7 @@ constexpr uint32_t Rgb(int r, int g, int b) {
 // The light grey a fresh picture surface has on the desktop the game comes from.
 constexpr uint32_t kDefaultBackColor = Rgb(240, 240, 240);
 
-enum class RasterOp { Copy, Or, And };
+enum class RasterOp { kCopy, kOr, kAnd };
 
 class Surface {
   public:

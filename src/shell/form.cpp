@@ -24,7 +24,7 @@ void LoadBackground(Game& g) {
     // The picture sits at the top-left corner at its natural size.
     Surface picture;
     picture.SetPicture(w, h, px);
-    g.BACKpic.Blit(RasterOp::Copy, 0, 0, w, h, picture, 0, 0);
+    g.BACKpic.Blit(RasterOp::kCopy, 0, 0, w, h, picture, 0, 0);
     g.s.BackLoaded = 1;
 }
 

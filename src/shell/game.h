@@ -37,8 +37,8 @@ struct Game {
     std::vector<std::u16string> SortW;  // the same records sorted, most frequent first
 
     int32_t DsHandle = 0;        // the sound library's device
-    std::u16string RecvBuf;      // received text that ends inside a message, kept for its rest
-    std::u16string ListenError;  // why the server could not listen; empty when it listens
+    std::u16string recvBuf;      // received text that ends inside a message, kept for its rest
+    std::u16string listenError;  // why the server could not listen; empty when it listens
     bool ended = false;          // the program has ended itself
     // The debug window when none is handed in: one per game, since it holds a log.
     HeadlessDebugConsole headlessDebugWin;
@@ -63,6 +63,6 @@ bool FilePresent(const Game& g, const std::string& name);
 void EndProgram(Game& g);
 
 void MsgBox(Game& g, const std::u16string& text, const std::u16string& title = u"Kanaburst",
-            Dialogs::Icon icon = Dialogs::Icon::None);
+            Dialogs::Icon icon = Dialogs::Icon::kNone);
 
 }  // namespace kb

@@ -22,15 +22,15 @@ TEST(AddressWindow, OnlyEnterWithTextConnects) {
     EXPECT_TRUE(AddressWindowVisible(n.g));
     Text1_KeyDown(n.g, kVkReturn, 0);
     EXPECT_TRUE(AddressWindowVisible(n.g)) << "Enter on an empty box does nothing";
-    EXPECT_EQ(n.winsock.State(), SocketState::Closed);
+    EXPECT_EQ(n.winsock.State(), SocketState::kClosed);
     n.form2.SetText(u"127.0.0.1");
     Text1_KeyDown(n.g, kVkA, 0);
     Text1_KeyDown(n.g, kVkBack, 0);
     EXPECT_TRUE(AddressWindowVisible(n.g));
-    EXPECT_EQ(n.winsock.State(), SocketState::Closed);
+    EXPECT_EQ(n.winsock.State(), SocketState::kClosed);
     Text1_KeyDown(n.g, kVkReturn, 0);
     EXPECT_FALSE(AddressWindowVisible(n.g));
-    EXPECT_NE(n.winsock.State(), SocketState::Closed);
+    EXPECT_NE(n.winsock.State(), SocketState::kClosed);
 }
 
 // Two games in one process, the client typing each form of address.
@@ -103,7 +103,7 @@ TEST(Cancel, EscapeOnTheWaitingServerStopsListening) {
     const int port = n.Serve();
     Press(n.g, kVkEscape);
     EXPECT_EQ(n.g.s.GameMode, kModeNone);
-    EXPECT_EQ(n.winsockL.State(), SocketState::Closed);
+    EXPECT_EQ(n.winsockL.State(), SocketState::kClosed);
     RawPeer late;
     EXPECT_FALSE(late.ConnectTo(port));
 }
@@ -135,7 +135,7 @@ TEST(TimeOut, ClientGivesUpWhereNothingListens) {
     RunFrames(n, 100);  // time spent typing does not count
     n.form2.SetText(u"127.0.0.1");
     Text1_KeyDown(n.g, kVkReturn, 0);
-    ASSERT_TRUE(n.PollUntil([&] { return n.winsock.State() == SocketState::Failed; }));
+    ASSERT_TRUE(n.PollUntil([&] { return n.winsock.State() == SocketState::kFailed; }));
     RunFrames(n, 15 * 30);
     EXPECT_FALSE(n.Traced("msgbox Kanaburst|Connection TimeOut.")) << "30 seconds still wait";
     RunFrames(n, 15 * 2);
@@ -144,7 +144,7 @@ TEST(TimeOut, ClientGivesUpWhereNothingListens) {
     EXPECT_EQ(n.g.s.GameMode, kModeNone);
     EXPECT_EQ(n.g.s.SceneNo, kSceneTitle);
     EXPECT_EQ(n.g.s.KeyHold, 1);
-    EXPECT_EQ(n.winsock.State(), SocketState::Closed);
+    EXPECT_EQ(n.winsock.State(), SocketState::kClosed);
 }
 
 }  // namespace

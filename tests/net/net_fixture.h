@@ -179,7 +179,7 @@ class NetGame : public RealSockets, public TestGame {
         form2.SetText(host);
         Text1_KeyDown(g, kVkReturn, 0);
         return PollUntil([&] { return listener.TryAccept(peer); }) &&
-               PollUntil([&] { return winsock.State() == SocketState::Connected; });
+               PollUntil([&] { return winsock.State() == SocketState::kConnected; });
     }
 
     // A client in a running match with `peer` as its server.

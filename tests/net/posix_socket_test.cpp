@@ -54,8 +54,8 @@ struct Pair {
         client.SetRemotePort(listener.BoundPort());
         client.Connect();
         return PollBoth(listener, onListener, client, onClient, [&] {
-            return server.State() == SocketState::Connected &&
-                   client.State() == SocketState::Connected;
+            return server.State() == SocketState::kConnected &&
+                   client.State() == SocketState::kConnected;
         });
     }
 };
@@ -123,7 +123,7 @@ TEST(PosixSocket, RequestNobodyAcceptsIsClosed) {
     while (ignore.requests.empty() && Clock::now() < end) listener.Poll(ignore);
     ASSERT_EQ(ignore.requests.size(), 1u);
     EXPECT_TRUE(peer.SeesClose(2000));
-    EXPECT_EQ(listener.State(), SocketState::Listening) << "still listening for others";
+    EXPECT_EQ(listener.State(), SocketState::kListening) << "still listening for others";
 }
 
 TEST(PosixSocket, ListeningOnAPortInUseSaysWhy) {
@@ -134,7 +134,7 @@ TEST(PosixSocket, ListeningOnAPortInUseSaysWhy) {
     second.SetLocalPort(first.BoundPort());
     EXPECT_FALSE(second.Listen(why));
     EXPECT_EQ(why, "Address already in use");
-    EXPECT_EQ(second.State(), SocketState::Closed);
+    EXPECT_EQ(second.State(), SocketState::kClosed);
 }
 
 TEST(PosixSocket, SendToAVanishedPeerFailsWithoutASignal) {
@@ -142,7 +142,7 @@ TEST(PosixSocket, SendToAVanishedPeerFailsWithoutASignal) {
     ASSERT_TRUE(p.Join("127.0.0.1"));
     p.server.Close();
     ASSERT_TRUE(PollBoth(p.listener, p.onListener, p.client, p.onClient,
-                         [&] { return p.client.State() == SocketState::Failed; }));
+                         [&] { return p.client.State() == SocketState::kFailed; }));
     EXPECT_FALSE(p.client.SendData("0401"));
 }
 
@@ -152,10 +152,10 @@ TEST(PosixSocket, ConnectingWhereNothingListensFails) {
     client.SetRemoteHost("127.0.0.1");
     client.SetRemotePort(UnusedPort());
     client.Connect();
-    EXPECT_NE(client.State(), SocketState::Connected) << "the attempt runs in the background";
+    EXPECT_NE(client.State(), SocketState::kConnected) << "the attempt runs in the background";
     const auto end = Clock::now() + std::chrono::seconds(3);
-    while (client.State() != SocketState::Failed && Clock::now() < end) client.Poll(r);
-    EXPECT_EQ(client.State(), SocketState::Failed);
+    while (client.State() != SocketState::kFailed && Clock::now() < end) client.Poll(r);
+    EXPECT_EQ(client.State(), SocketState::kFailed);
     EXPECT_FALSE(client.SendData("01"));
 }
 
@@ -166,11 +166,11 @@ TEST(PosixSocket, CloseDuringTheLookUpIsHarmless) {
     client.Connect();
     client.Close();
     client.Close();
-    EXPECT_EQ(client.State(), SocketState::Closed);
+    EXPECT_EQ(client.State(), SocketState::kClosed);
     std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the look-up finishes unseen
     Recorder r;
     client.Poll(r);
-    EXPECT_EQ(client.State(), SocketState::Closed);
+    EXPECT_EQ(client.State(), SocketState::kClosed);
 }
 
 TEST(PosixSocket, LocalIpIsAnAddress) {

@@ -108,8 +108,8 @@ TEST(SendQueue, DecidingMessageSentEndsTheConnection) {
     SendDataAdd(n.g, kCodeLaunch, u"3");  // waits behind the result and is never sent
     ASSERT_TRUE(n.PollUntilTraced("log 2 Connection Tarminated"));
     EXPECT_EQ(Occupied(n.g), 0);
-    EXPECT_EQ(n.winsock.State(), SocketState::Closed);
-    EXPECT_EQ(n.winsockL.State(), SocketState::Closed);
+    EXPECT_EQ(n.winsock.State(), SocketState::kClosed);
+    EXPECT_EQ(n.winsockL.State(), SocketState::kClosed);
     EXPECT_FALSE(n.Traced("send 043"));
     EXPECT_EQ(peer.Receive(2000, 100), "005112");
     EXPECT_TRUE(peer.SeesClose(2000));
@@ -143,7 +143,7 @@ TEST(SendQueue, SendingOnALostConnectionEndsTheProgram) {
         ASSERT_TRUE(n.ServeAndAccept(peer));
         ASSERT_TRUE(n.PollUntil([&] { return n.g.s.SendList[0].empty(); }));
         peer.Close();
-        ASSERT_TRUE(n.PollUntil([&] { return n.winsock.State() == SocketState::Failed; }));
+        ASSERT_TRUE(n.PollUntil([&] { return n.winsock.State() == SocketState::kFailed; }));
         r.send(n);
         EXPECT_TRUE(n.Traced(std::string("msgbox Kanaburst|Connect Lost\r\n→SendDataAdd(") +
                              r.message + ")"));
@@ -305,7 +305,7 @@ TEST_F(Dispatch, DecidingMessageEndsTheMatchAndIgnoresTheRest) {
     EXPECT_EQ(S().EnMisState[2], kMisFlying);
     EXPECT_EQ(S().GameMode, kModeNone);
     EXPECT_EQ(Occupied(n_.g), 0);
-    EXPECT_EQ(n_.winsock.State(), SocketState::Closed);
+    EXPECT_EQ(n_.winsock.State(), SocketState::kClosed);
     EXPECT_EQ(n_.TracedStartingWith("log 2 Connection"),
               std::vector<std::string>{"log 2 Connection Tarminated"});
     EXPECT_TRUE(n_.TracedStartingWith("log 2 No Command").empty()) << "07x is not read";
@@ -330,7 +330,7 @@ TEST_F(Dispatch, DecidingMessageWithItsLaneStillToCome) {
 
 TEST_F(Dispatch, PeerDisconnectingMidMatchIsNoticedAtTheNextSend) {
     peer_.Close();
-    ASSERT_TRUE(n_.PollUntil([&] { return n_.winsock.State() == SocketState::Failed; }));
+    ASSERT_TRUE(n_.PollUntil([&] { return n_.winsock.State() == SocketState::kFailed; }));
     EXPECT_FALSE(n_.g.ended) << "a close is not an event of its own";
     Fire_Mis(n_.g, 0, kMySide);
     EXPECT_TRUE(n_.Traced("msgbox Kanaburst|Connect Lost\r\n→SendDataAdd(040)"));
@@ -401,11 +401,11 @@ TEST(ServerDispatch, ListeningFailureIsKeptForTheScreen) {
     b.g.sv.gamePort = a.winsockL.BoundPort();
     b.g.s.GameMode = kModeServer;
     StartServer(b.g);
-    EXPECT_EQ(b.g.ListenError,
+    EXPECT_EQ(b.g.listenError,
               u"Cannot listen on port " + Num(b.g.sv.gamePort) + u": Address already in use");
     EXPECT_EQ(b.g.s.GameMode, kModeServer) << "the waiting state stays; Escape leaves it";
     CloseWinsockL(b.g);
-    EXPECT_EQ(b.g.ListenError, u"");
+    EXPECT_EQ(b.g.listenError, u"");
 }
 
 }  // namespace

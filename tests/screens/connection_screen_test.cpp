@@ -135,7 +135,7 @@ TEST(ConnectionScreenTest, ListenFailureShownInRedUnderTheStatus) {
     Connecting(t, kModeServer);
     DIS_Connection(t.g);
     EXPECT_TRUE(t.prints.AtRow(40).empty()) << "nothing while the server listens";
-    t.g.ListenError = u"Cannot listen on port 1001: Permission denied";
+    t.g.listenError = u"Cannot listen on port 1001: Permission denied";
     t.prints.printed.clear();
     DIS_Connection(t.g);
     const auto row = t.prints.AtRow(40);

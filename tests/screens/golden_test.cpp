@@ -149,7 +149,7 @@ TEST(GoldenTest, ConnectionServerCannotListen) {
     t.g.s.GameMode = kModeServer;
     t.g.s.PlaySec = 1;
     t.g.s.StartSec = Num(t.Second());
-    t.g.ListenError = u"Cannot listen on port 1001: Permission denied";
+    t.g.listenError = u"Cannot listen on port 1001: Permission denied";
     DIS_Connection(t.g);
     ExpectGolden(t.g.Display, "connection_listen_error");
 }

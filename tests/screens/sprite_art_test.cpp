@@ -162,8 +162,8 @@ TEST_P(MaskedSheetTest, MaskedDrawShowsTheImageInsideAndTheGroundOutside) {
         for (int c = 0; c < s.Cells(); ++c) {
             Surface target(s.cell, s.cell);
             target.SetBackColor(ground);
-            target.Blit(RasterOp::Or, 0, 0, s.cell, s.cell, sheet, c * s.cell, s.cell);
-            target.Blit(RasterOp::And, 0, 0, s.cell, s.cell, sheet, c * s.cell, 0);
+            target.Blit(RasterOp::kOr, 0, 0, s.cell, s.cell, sheet, c * s.cell, s.cell);
+            target.Blit(RasterOp::kAnd, 0, 0, s.cell, s.cell, sheet, c * s.cell, 0);
             for (int y = 0; y < s.cell; ++y) {
                 for (int x = 0; x < s.cell; ++x) {
                     const uint32_t want = s.In(c, x, y) ? s.Image(c, x, y) : ground;

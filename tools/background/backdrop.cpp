@@ -16,13 +16,19 @@ struct Rgb {
     float r = 0, g = 0, b = 0;
 };
 
-Rgb operator+(Rgb a, Rgb b) { return {a.r + b.r, a.g + b.g, a.b + b.b}; }
-Rgb operator*(Rgb a, float k) { return {a.r * k, a.g * k, a.b * k}; }
-Rgb Mix(Rgb a, Rgb b, float t) { return a * (1 - t) + b * t; }
+Rgb operator+(Rgb a, Rgb b) {
+    return {a.r + b.r, a.g + b.g, a.b + b.b};
+}
+Rgb operator*(Rgb a, float k) {
+    return {a.r * k, a.g * k, a.b * k};
+}
+Rgb Mix(Rgb a, Rgb b, float t) {
+    return a * (1 - t) + b * t;
+}
 
 // A fixed little generator, so the stars never move whatever the standard library does.
 class Xorshift {
-public:
+  public:
     uint32_t Next() {
         state_ ^= state_ << 13;
         state_ ^= state_ >> 17;
@@ -31,12 +37,12 @@ public:
     }
     float Unit() { return static_cast<float>(Next() % 1000000) / 1000000.0f; }
 
-private:
+  private:
     uint32_t state_ = 0x4b42u;  // "KB"
 };
 
 class Canvas {
-public:
+  public:
     Canvas() : px_(static_cast<size_t>(kWidth) * kHeight) {}
     Rgb& At(int x, int y) { return px_[static_cast<size_t>(y) * kWidth + x]; }
     void Add(int x, int y, Rgb c) {
@@ -45,12 +51,14 @@ public:
     std::vector<uint32_t> Pixels() const {
         std::vector<uint32_t> out;
         out.reserve(px_.size());
-        auto byte = [](float v) { return static_cast<uint32_t>(std::clamp(std::lround(v), 0l, 255l)); };
+        auto byte = [](float v) {
+            return static_cast<uint32_t>(std::clamp(std::lround(v), 0l, 255l));
+        };
         for (const Rgb& c : px_) out.push_back(byte(c.r) << 16 | byte(c.g) << 8 | byte(c.b));
         return out;
     }
 
-private:
+  private:
     std::vector<Rgb> px_;
 };
 
@@ -107,7 +115,8 @@ void Stars(Canvas& c) {
         c.Add(x, y, tint * bright);
         if (bright > 110) {
             // The brightest few get a soft cross.
-            for (auto [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}}) c.Add(x + dx, y + dy, tint * (bright * 0.3f));
+            for (auto [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}})
+                c.Add(x + dx, y + dy, tint * (bright * 0.3f));
         }
     }
 }
@@ -134,7 +143,8 @@ void LaneGuides(Canvas& c) {
 void BaseGlows(Canvas& c) {
     const Rgb ours{20, 70, 150}, theirs{150, 30, 50};
     for (int y = 0; y < kHeight; ++y) {
-        const float span = Smooth(0, 24, static_cast<float>(y)) * (1 - Smooth(196, 236, static_cast<float>(y)));
+        const float span =
+            Smooth(0, 24, static_cast<float>(y)) * (1 - Smooth(196, 236, static_cast<float>(y)));
         for (int x = 0; x < kWidth; ++x) {
             const float right = std::exp(-(kWidth - 1 - x) / 20.0f), left = std::exp(-x / 20.0f);
             c.Add(x, y, ours * (right * span * 0.7f));

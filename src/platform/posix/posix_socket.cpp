@@ -84,7 +84,7 @@ bool PosixSocket::BindListener(int family, std::string& why) {
         return false;
     }
     fd_ = fd;
-    state_ = SocketState::Listening;
+    state_ = SocketState::kListening;
     return true;
 }
 
@@ -110,7 +110,7 @@ int PosixSocket::BoundPort() const {
 void PosixSocket::Adopt(int fd) {
     fd_ = fd;
     SetNoDelay(fd);
-    state_ = SocketState::Connected;
+    state_ = SocketState::kConnected;
 }
 
 // The request id is the listener's descriptor of the new connection, valid during its event.
@@ -120,7 +120,7 @@ void PosixSocket::Accept(int32_t requestID) {
     Close();
     const int fd = fcntl(requestID, F_DUPFD_CLOEXEC, 0);
     if (fd < 0) {
-        state_ = SocketState::Failed;
+        state_ = SocketState::kFailed;
         return;
     }
     Adopt(fd);
@@ -128,7 +128,7 @@ void PosixSocket::Accept(int32_t requestID) {
 
 void PosixSocket::Connect() {
     Close();
-    state_ = SocketState::Resolving;
+    state_ = SocketState::kResolving;
     lookup_ = std::make_shared<Lookup>();
     std::thread([lookup = lookup_, host = remoteHost_, port = std::to_string(remotePort_)] {
         addrinfo hints{};
@@ -174,12 +174,12 @@ void PosixSocket::TryNextAddress() {
         }
         if (errno == EINPROGRESS) {
             fd_ = fd;
-            state_ = SocketState::Connecting;
+            state_ = SocketState::kConnecting;
             return;
         }
         close(fd);
     }
-    state_ = SocketState::Failed;
+    state_ = SocketState::kFailed;
 }
 
 void PosixSocket::PollConnecting() {
@@ -198,7 +198,7 @@ void PosixSocket::PollConnecting() {
 }
 
 bool PosixSocket::SendData(const std::string& data) {
-    if (state_ != SocketState::Connected) return false;
+    if (state_ != SocketState::kConnected) return false;
     out_ += data;
     queued_ += data.size();
     ends_.push_back(queued_);
@@ -225,7 +225,7 @@ bool PosixSocket::Flush() {
 
 void PosixSocket::Fail() {
     // The connection is gone: nothing more goes out, and sends in flight never complete.
-    state_ = SocketState::Failed;
+    state_ = SocketState::kFailed;
     out_.clear();
     ends_.clear();
 }
@@ -237,7 +237,7 @@ std::string PosixSocket::GetData() {
 void PosixSocket::Close() {
     if (fd_ >= 0) close(fd_);
     fd_ = -1;
-    state_ = SocketState::Closed;
+    state_ = SocketState::kClosed;
     ++generation_;
     lookup_.reset();
     addresses_.clear();
@@ -264,7 +264,7 @@ void PosixSocket::PollListener(SocketEvents& events) {
 // Completions of sends whose bytes are all with the kernel. Returns true when one was raised.
 bool PosixSocket::RaiseCompletions(SocketEvents& events, uint64_t generation) {
     bool raised = false;
-    while (state_ == SocketState::Connected && !ends_.empty() && ends_.front() <= written_) {
+    while (state_ == SocketState::kConnected && !ends_.empty() && ends_.front() <= written_) {
         ends_.pop_front();
         raised = true;
         events.SendComplete();
@@ -296,19 +296,19 @@ bool PosixSocket::Receive(size_t& got) {
 
 void PosixSocket::Poll(SocketEvents& events) {
     switch (state_) {
-        case SocketState::Listening:
+        case SocketState::kListening:
             PollListener(events);
             return;
-        case SocketState::Resolving:
+        case SocketState::kResolving:
             PollLookup();
             break;
-        case SocketState::Connecting:
+        case SocketState::kConnecting:
             PollConnecting();
             break;
         default:
             break;
     }
-    if (state_ != SocketState::Connected) return;
+    if (state_ != SocketState::kConnected) return;
 
     // Events follow each other as they become due, all within this poll: a completion lets the
     // game hand over its next queued message, which goes to the kernel at once and completes
@@ -318,11 +318,11 @@ void PosixSocket::Poll(SocketEvents& events) {
     for (;;) {
         Flush();
         const bool completed = RaiseCompletions(events, generation);
-        if (generation != generation_ || state_ != SocketState::Connected) return;
+        if (generation != generation_ || state_ != SocketState::kConnected) return;
         const bool arrived = Receive(got);
         if (arrived) {
             events.DataArrival(static_cast<int32_t>(in_.size()));
-            if (generation != generation_ || state_ != SocketState::Connected) return;
+            if (generation != generation_ || state_ != SocketState::kConnected) return;
         }
         if (!completed && !arrived) return;
     }
@@ -330,13 +330,13 @@ void PosixSocket::Poll(SocketEvents& events) {
 
 SocketReadiness PosixSocket::Readiness() const {
     switch (state_) {
-        case SocketState::Listening:
+        case SocketState::kListening:
             return {fd_, POLLIN};
-        case SocketState::Resolving:
+        case SocketState::kResolving:
             return {lookup_ ? lookup_->ready : -1, POLLIN};
-        case SocketState::Connecting:
+        case SocketState::kConnecting:
             return {fd_, POLLOUT};
-        case SocketState::Connected:
+        case SocketState::kConnected:
             // Room to write matters only while bytes are still waiting to go out.
             return {fd_, static_cast<short>(POLLIN | (out_.empty() ? 0 : POLLOUT))};
         default:

@@ -56,7 +56,7 @@ class PosixSocket : public SocketControl {
     void Adopt(int fd);
 
     int fd_ = -1;
-    SocketState state_ = SocketState::Closed;
+    SocketState state_ = SocketState::kClosed;
     int localPort_ = 0;
     std::string remoteHost_;
     int remotePort_ = 0;

@@ -16,22 +16,22 @@ Placement PlaceDisplay(int windowW, int windowH, int w, int h) {
 }
 
 WindowKeys::Route WindowKeys::Take(int32_t k, uint16_t mod, bool down, bool repeat) {
-    if (k == SDLK_F11) return down && !repeat ? Route::ToggleFullScreen : Route::Window;
+    if (k == SDLK_F11) return down && !repeat ? Route::kToggleFullScreen : Route::kWindow;
     if ((k == SDLK_LALT || k == SDLK_RALT) && !down && altTaken_) {
         altTaken_ = false;
-        return Route::Window;
+        return Route::kWindow;
     }
-    if (k != SDLK_RETURN) return Route::Game;
+    if (k != SDLK_RETURN) return Route::kGame;
     // A release goes where its press went, whatever the modifiers are by then.
     if (!down) {
         const bool was = enterTaken_;
         enterTaken_ = false;
-        return was ? Route::Window : Route::Game;
+        return was ? Route::kWindow : Route::kGame;
     }
     if (!repeat) enterTaken_ = (mod & KMOD_ALT) != 0;
-    if (!enterTaken_) return Route::Game;
+    if (!enterTaken_) return Route::kGame;
     altTaken_ = true;
-    return repeat ? Route::Window : Route::ToggleFullScreen;
+    return repeat ? Route::kWindow : Route::kToggleFullScreen;
 }
 
 MainWindow::~MainWindow() {
@@ -72,8 +72,8 @@ uint32_t MainWindow::Id() const {
 bool MainWindow::TakeKey(const SDL_KeyboardEvent& key) {
     const WindowKeys::Route r =
         keys_.Take(key.keysym.sym, key.keysym.mod, key.type == SDL_KEYDOWN, key.repeat != 0);
-    if (r == WindowKeys::Route::ToggleFullScreen) ToggleFullScreen();
-    return r != WindowKeys::Route::Game;
+    if (r == WindowKeys::Route::kToggleFullScreen) ToggleFullScreen();
+    return r != WindowKeys::Route::kGame;
 }
 
 // Desktop full screen keeps the screen's own mode; Redraw scales and centres as in a window.

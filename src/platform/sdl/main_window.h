@@ -17,7 +17,7 @@ struct PixelView;
 // does the release of the Alt that made the chord (on the result screen any release counts).
 class WindowKeys {
   public:
-    enum class Route { Game, Window, ToggleFullScreen };
+    enum class Route { kGame, kWindow, kToggleFullScreen };
     Route Take(int32_t sdlKeycode, uint16_t sdlMod, bool down, bool repeat);
 
   private:

@@ -8,7 +8,7 @@
 namespace kb {
 
 namespace {
-int g_users = 0;
+int mixerUsers = 0;
 int g_bytesPerFrame = 4;
 std::atomic<uint64_t> g_framesMixed{0};
 
@@ -19,8 +19,8 @@ void CountFrames(int, void*, int len, void*) {
 }  // namespace
 
 bool OpenMixer() {
-    if (g_users > 0) {
-        ++g_users;
+    if (mixerUsers > 0) {
+        ++mixerUsers;
         return true;
     }
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
@@ -40,12 +40,12 @@ bool OpenMixer() {
     Mix_QuerySpec(&rate, &format, &channels);
     g_bytesPerFrame = SDL_AUDIO_BITSIZE(format) / 8 * channels;
     Mix_RegisterEffect(MIX_CHANNEL_POST, CountFrames, nullptr, nullptr);
-    g_users = 1;
+    mixerUsers = 1;
     return true;
 }
 
 void CloseMixer() {
-    if (g_users == 0 || --g_users > 0) return;
+    if (mixerUsers == 0 || --mixerUsers > 0) return;
     Mix_UnregisterEffect(MIX_CHANNEL_POST, CountFrames);
     Mix_CloseAudio();
     Mix_Quit();

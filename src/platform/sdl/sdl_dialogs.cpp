@@ -25,7 +25,7 @@ bool Headless() {
 
 void SdlDialogs::MessageBox(const std::u16string& title, const std::u16string& text, Icon icon) {
     const Uint32 flags =
-        icon == Icon::Warning ? SDL_MESSAGEBOX_WARNING : SDL_MESSAGEBOX_INFORMATION;
+        icon == Icon::kWarning ? SDL_MESSAGEBOX_WARNING : SDL_MESSAGEBOX_INFORMATION;
     const std::string t = ToUtf8(title), m = ToUtf8(text);
     // Every box is also written out, so that a failure is never silent, even when the box
     // itself cannot be shown.
