@@ -62,7 +62,8 @@ format:
 	clang-format -i $(FORMAT_FILES)
 format-check:
 	@$(MAKE) --no-print-directory deps EXTRA=clang-format
-	clang-format --dry-run -Werror $(FORMAT_FILES)
+	@clang-format --dry-run -Werror $(FORMAT_FILES) && \
+		echo "format-check: $(words $(FORMAT_FILES)) files laid out as .clang-format says"
 
 # Every test under AddressSanitizer and UndefinedBehaviorSanitizer; any report stops the test
 # that made it and fails the run.
