@@ -27,18 +27,13 @@ struct LoadError {
 };
 
 std::vector<uint8_t> ReadWhole(const std::string& path) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) throw LoadError{errno == EACCES ? u"Permission denied" : u"Path/File access error"};
-    std::vector<uint8_t> bytes;
-    uint8_t block[16384];
-    size_t got = 0;
-    while ((got = std::fread(block, 1, sizeof block, f)) > 0)
-        bytes.insert(bytes.end(), block, block + got);
-    const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) throw LoadError{u"Device I/O error"};
-    if (bytes.empty()) throw LoadError{u"Input past end of file"};
-    return bytes;
+    const FileBytes file = ReadFileBytes(path);
+    if (!file.opened)
+        throw LoadError{file.openError == EACCES ? u"Permission denied"
+                                                 : u"Path/File access error"};
+    if (!file.whole) throw LoadError{u"Device I/O error"};
+    if (file.bytes.empty()) throw LoadError{u"Input past end of file"};
+    return {file.bytes.begin(), file.bytes.end()};
 }
 
 }  // namespace

@@ -1,7 +1,11 @@
 #include "shell/game.h"
 
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
+#include <memory>
+#include <new>
 
 #include "shell/ustr.h"
 
@@ -42,6 +46,26 @@ bool FilePresent(const Game& g, const std::string& name) {
     // Linux names are case-sensitive, so a plain look-up already distinguishes case.
     std::error_code ec;
     return std::filesystem::is_regular_file(ProgramFile(g, name), ec);
+}
+
+FileBytes ReadFileBytes(const std::string& path) {
+    FileBytes file;
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"),
+                                                            &std::fclose);
+    if (!f) {
+        file.openError = errno;
+        return file;
+    }
+    file.opened = true;
+    try {
+        char chunk[1 << 16];
+        std::size_t n = 0;
+        while ((n = std::fread(chunk, 1, sizeof chunk, f.get())) > 0) file.bytes.append(chunk, n);
+        file.whole = !std::ferror(f.get());
+    } catch (const std::bad_alloc&) {
+        // Too big to hold: what fitted is read, like a read error there.
+    }
+    return file;
 }
 
 void EndProgram(Game& g) {

@@ -59,6 +59,16 @@ int WallSecond(Game& g);
 std::string ProgramFile(const Game& g, const std::string& name);
 bool FilePresent(const Game& g, const std::string& name);
 
+// A file read whole. A file that opens but fails part-way (an I/O error, a directory of that
+// name, no memory left) keeps what was read before the fault.
+struct FileBytes {
+    bool opened = false;
+    int openError = 0;   // errno when it did not open
+    bool whole = false;  // read to its end without an error
+    std::string bytes;
+};
+FileBytes ReadFileBytes(const std::string& path);
+
 // Ends the program after its own decision (a lost connection): the loop stops.
 void EndProgram(Game& g);
 

@@ -1,8 +1,6 @@
 #include "typing/word_list.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <memory>
 #include <new>
 #include <utility>
 #include <vector>
@@ -11,38 +9,11 @@
 
 namespace kb {
 
-namespace {
-
-struct FileBytes {
-    bool opened = false;
-    bool whole = false;  // read to its end without an error
-    std::string bytes;   // what was read
-};
-
-FileBytes ReadAll(const std::string& path) {
-    FileBytes file;
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"),
-                                                            &std::fclose);
-    if (!f) return file;
-    file.opened = true;
-    try {
-        char chunk[1 << 16];
-        std::size_t n = 0;
-        while ((n = std::fread(chunk, 1, sizeof chunk, f.get())) > 0) file.bytes.append(chunk, n);
-        file.whole = !std::ferror(f.get());
-    } catch (const std::bad_alloc&) {
-        // Too big to hold: what fitted is read, like a read error there.
-    }
-    return file;
-}
-
-}  // namespace
-
 // A file that cannot be opened or read to its end (a directory of that name, an I/O error)
 // gives the box with the display form read last; the entries before the error stay and the
 // game goes on.
 void Read_File(Game& g) {
-    const FileBytes file = ReadAll(ProgramFile(g, "str.dat"));
+    const FileBytes file = ReadFileBytes(ProgramFile(g, "str.dat"));
     if (!file.opened) {
         // Nothing was read, so the box has no word to name.
         MsgBox(g, u"");
