@@ -55,14 +55,58 @@ inline SimRun RunSim(const std::string& script, const std::string& args = "") {
     return r;
 }
 
-// The raw JSON value of a field of a `state` line: a number, a quoted string or a whole list.
-inline std::string JsonField(const std::string& json, const std::string& name) {
-    const auto at = json.find("\"" + name + "\":");
+// Where the JSON value starting at `at` ends: past a string, a list or a bare number.
+inline size_t JsonValueEnd(const std::string& json, size_t at) {
+    auto stringEnd = [&json](size_t i) {
+        for (++i; i < json.size(); ++i) {
+            if (json[i] == '\\')
+                ++i;
+            else if (json[i] == '"')
+                return i + 1;
+        }
+        return json.size();
+    };
+    if (at >= json.size()) return json.size();
+    if (json[at] == '"') return stringEnd(at);
+    if (json[at] == '[') {
+        int depth = 0;
+        for (size_t i = at; i < json.size();) {
+            if (json[i] == '"') {
+                i = stringEnd(i);
+                continue;
+            }
+            if (json[i] == '[') ++depth;
+            if (json[i] == ']' && --depth == 0) return i + 1;
+            ++i;
+        }
+        return json.size();
+    }
+    const auto end = json.find_first_of(",]}", at);
+    return end == std::string::npos ? json.size() : end;
+}
+
+// The elements of a JSON list, each as its raw text.
+inline std::vector<std::string> JsonElements(const std::string& list) {
+    std::vector<std::string> out;
+    for (size_t i = 1; i < list.size() && list[i] != ']';) {
+        const size_t end = JsonValueEnd(list, i);
+        out.push_back(list.substr(i, end - i));
+        i = end + (end < list.size() && list[end] == ',' ? 1 : 0);
+    }
+    return out;
+}
+
+// The raw JSON text of a field of a `state` line (a number, a quoted string or a whole list),
+// or of element `index` of a list field; "<missing>" when there is no such field or element.
+inline std::string JsonField(const std::string& json, const std::string& name, int index = -1) {
+    const std::string key = "\"" + name + "\":";
+    const auto at = json.find(key);
     if (at == std::string::npos) return "<missing>";
-    const auto start = at + name.size() + 3;
-    if (json[start] == '[') return json.substr(start, json.find(']', start) + 1 - start);
-    if (json[start] == '"') return json.substr(start, json.find('"', start + 1) + 1 - start);
-    return json.substr(start, json.find_first_of(",}", start) - start);
+    const size_t start = at + key.size();
+    const std::string value = json.substr(start, JsonValueEnd(json, start) - start);
+    if (index < 0) return value;
+    const auto elements = JsonElements(value);
+    return index < static_cast<int>(elements.size()) ? elements[index] : "<missing>";
 }
 
 }  // namespace kb::test

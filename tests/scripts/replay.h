@@ -6,8 +6,12 @@
 //   #= FIELD VALUE     what the `state` line above shows for FIELD, as its JSON writes it;
 //                      FIELD[i] picks element i of a list
 // The driver reads both as comments, so a replay also runs by hand.
+//
+// Every replay is also held to its transcript, tests/golden/<name>.trace: the effect lines the
+// game traced (sounds, music, message boxes) and, frame by frame, every field of the state
+// record that changed. A replay on the bundled list records only its own `state` lines there:
+// the list itself would fill every frame's state. Frames run by `wait` are left out too.
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,15 +36,15 @@ struct Replay {
 };
 
 Replay ParseReplay(const std::filesystem::path& path);
-Replay ParseReplayText(const std::string& text);
+
+struct ReplayRun {
+    SimRun sim;
+    std::vector<std::string> states;  // the JSON of the script's own `state` lines
+    std::string transcript;
+};
 
 // Plays a replay: its word list is installed in `programDir` (unless it runs on the bundled
 // one) and its `shot` files are written into `work`.
-SimRun PlayReplay(const Replay& r, const TempDir& programDir, const std::filesystem::path& work);
-
-// The raw JSON text of a field of a state, or of one element of a list field; nullopt when
-// there is no such field or element.
-std::optional<std::string> StateValue(const std::string& json, const std::string& field,
-                                      int index = -1);
+ReplayRun PlayReplay(const Replay& r, const TempDir& programDir, const std::filesystem::path& work);
 
 }  // namespace kb::test
