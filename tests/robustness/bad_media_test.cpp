@@ -75,6 +75,8 @@ INSTANTIATE_TEST_SUITE_P(
         MediaCase{"CorruptTitleMusicSynthesised", "title.mid", kJunk.c_str(), Outcome::kSilent,
                   true},
         MediaCase{"CorruptMatchMusic", "music01.mid", kJunk.c_str(), Outcome::kSilent},
+        // Without a background the battlefield is black; a file that is no picture stops the game.
+        MediaCase{"MissingBackground", "back.jpg", nullptr, Outcome::kSilent},
         MediaCase{"EmptyBackground", "back.jpg", "", Outcome::kStartUpFails},
         MediaCase{"CorruptBackground", "back.jpg", kJunk.c_str(), Outcome::kStartUpFails}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -59,14 +59,5 @@ TEST(FrameLoop, TimerWrapDoesNotDisturbPacing) {
     EXPECT_EQ(p.g.loop.LastFrameTime, 0x33u);
 }
 
-TEST(FrameLoop, UnknownSceneOnlyClearsAndRefreshes) {
-    Paced p;
-    p.g.Display.SetBackColor(Rgb(9, 8, 7));
-    p.g.Display.Pixels()[1234] = 0xFFFFFF;
-    Main_Loop(p.g);
-    EXPECT_EQ(p.refreshes, 1);
-    for (int i = 0; i < 480 * 320; ++i) ASSERT_EQ(p.g.Display.Pixels()[i], Rgb(9, 8, 7));
-}
-
 }  // namespace
 }  // namespace kb
