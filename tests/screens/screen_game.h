@@ -1,7 +1,6 @@
 #pragma once
 // A TestGame set up as the screens see it after start-up (480 x 320 surfaces, 15 twips per
-// pixel, the sprite sheets), with every print on the Display recorded: text, font, colour
-// and the pixel position it was printed at.
+// pixel, the sprite sheets), with every text printed on the Display recorded with its row.
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -17,49 +16,29 @@ namespace kb::test {
 
 struct Printed {
     std::u16string text;
-    int points = 0;
-    bool bold = false;
-    int x = 0, y = 0;  // pixels
-    uint32_t color = 0;
+    int y = 0;  // pixels
 };
 
-// Measures like a fixed-pitch face (half a cell for Latin, a cell for the rest; a cell is the
-// point size at 96 dpi) and draws nothing, so expected positions can be worked out by hand.
-class PrintRecorder : public FontEngine {
+// Measures like the headless game's font engine and draws nothing.
+class PrintRecorder : public NullFontEngine {
   public:
-    void Measure(std::u16string_view text, int points, bool bold, int& w, int& h) override {
-        null_.Measure(text, points, bold, w, h);
-    }
     const TextRun& Render(std::u16string_view text, int points, bool bold) override {
         if (display) {
-            printed.push_back({std::u16string(text), points, bold,
-                               static_cast<int>(std::floor(display->CurrentX / kTwipsPerPixel)),
-                               static_cast<int>(std::floor(display->CurrentY / kTwipsPerPixel)),
-                               display->ForeColor});
+            printed.push_back({std::u16string(text),
+                               static_cast<int>(std::floor(display->CurrentY / kTwipsPerPixel))});
         }
-        return empty_;
+        return NullFontEngine::Render(text, points, bold);
     }
-    // The prints at pixel row y, in order.
-    std::vector<Printed> AtRow(int y) const {
-        std::vector<Printed> out;
-        for (const auto& p : printed)
-            if (p.y == y) out.push_back(p);
-        return out;
-    }
-    // The non-empty texts, in order.
-    std::vector<std::u16string> Texts() const {
+    // The texts printed at pixel row y, in order.
+    std::vector<std::u16string> AtRow(int y) const {
         std::vector<std::u16string> out;
         for (const auto& p : printed)
-            if (!p.text.empty()) out.push_back(p.text);
+            if (p.y == y) out.push_back(p.text);
         return out;
     }
 
     const Surface* display = nullptr;
     std::vector<Printed> printed;
-
-  private:
-    NullFontEngine null_;
-    TextRun empty_;
 };
 
 namespace detail {
