@@ -81,7 +81,7 @@ TEST(TitleMenu, DifficultyChangeOnEnterRelease) {
 // start, for the match screen to play when the count-down ends.
 TEST(TitleMenu, MatchMusicIsEitherPiecePausedAtItsStart) {
     std::set<std::string> opened;
-    for (uint32_t seed = 1; seed <= 8; ++seed) {
+    for (uint32_t seed = 1; seed <= 100 && opened.size() < 2; ++seed) {
         ScreenGame t(nullptr, seed);
         t.WriteFile("music01.mid", "MThd");
         t.WriteFile("music02.mid", "MThd");
