@@ -10,17 +10,13 @@ class BattleGame : public TestGame {
   public:
     BattleGame() { Form_Load(g); }
 
-    // Puts the game in the middle of a match with empty tables and an empty send queue.
+    // Puts the fresh game in the middle of a match, with nothing traced so far.
     void StartMatch(Long mode, Long fps = 15) {
         g.s.SceneNo = kSceneMatch;
         g.s.GameMode = mode;
         g.s.StartCount = 0;
         g.s.SpeedBonus = 0;
         g.loop.Fps = fps;
-        for (auto* table : {&g.s.MyMisState, &g.s.MyMisX, &g.s.MyMisY, &g.s.MyMisPower,
-                            &g.s.EnMisState, &g.s.EnMisX, &g.s.EnMisY, &g.s.EnMisPower})
-            table->fill(0);
-        for (auto& slot : g.s.SendList) slot.clear();
         trace.clear();
     }
 
