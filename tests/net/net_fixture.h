@@ -27,18 +27,7 @@ using Clock = std::chrono::steady_clock;
 // One end of a TCP connection on 127.0.0.1, driven by the test.
 class RawPeer {
   public:
-    RawPeer() = default;
-    RawPeer(const RawPeer&) = delete;
-    RawPeer& operator=(const RawPeer&) = delete;
     ~RawPeer() { Close(); }
-
-    // Takes over a connected socket.
-    void Adopt(int fd) {
-        Close();
-        fd_ = fd;
-        got_.clear();
-        eof_ = false;
-    }
 
     bool ConnectTo(int port) {
         fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -82,6 +71,7 @@ class RawPeer {
     const std::string& Received() const { return got_; }
 
   private:
+    friend class RawListener;
     int fd_ = -1;
     std::string got_;
     bool eof_ = false;
@@ -103,12 +93,10 @@ class RawListener {
     }
     ~RawListener() { close(fd_); }
     int Port() const { return port_; }
-    // A connection that has come in, or an empty peer.
+    // Takes a connection that has come in, if one has.
     bool TryAccept(RawPeer& peer) {
-        const int fd = accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0) return false;
-        peer.Adopt(fd);
-        return true;
+        peer.fd_ = accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
+        return peer.fd_ >= 0;
     }
 
   private:
@@ -149,11 +137,8 @@ class NetGame : public RealSockets, public TestGame {
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
     }
-    void PollFor(int ms) {
-        PollUntil([] { return false; }, ms);
-    }
-    bool PollUntilTraced(std::string_view line, int ms = 3000) {
-        return PollUntil([&] { return Traced(line); }, ms);
+    bool PollUntilTraced(std::string_view line) {
+        return PollUntil([&] { return Traced(line); });
     }
 
     // The server entry of the title: waiting for a client. Returns the port it listens on.
@@ -170,23 +155,17 @@ class NetGame : public RealSockets, public TestGame {
                peer.Receive(2000, 2) == "00";
     }
 
-    // A client that has typed the address of `listener` and been accepted as `peer`.
-    bool ConnectTo(RawListener& listener, RawPeer& peer,
-                   const std::u16string& host = u"127.0.0.1") {
+    // A client that typed the address of `listener`, was accepted as `peer` and is in a match.
+    bool ClientInMatch(RawListener& listener, RawPeer& peer) {
         g.sv.gamePort = listener.Port();
         g.s.GameMode = kModeClient;
         ShowAddressWindow(g);
-        form2.SetText(host);
+        form2.SetText(u"127.0.0.1");
         Text1_KeyDown(g, kVkReturn, 0);
-        return PollUntil([&] { return listener.TryAccept(peer); }) &&
-               PollUntil([&] { return winsock.State() == SocketState::kConnected; });
-    }
-
-    // A client in a running match with `peer` as its server.
-    bool ClientInMatch(RawListener& listener, RawPeer& peer) {
-        if (!ConnectTo(listener, peer)) return false;
+        if (!PollUntil([&] { return listener.TryAccept(peer); })) return false;
         peer.Send("00");
         if (!PollUntilTraced("send 01") || peer.Receive(2000, 2) != "01") return false;
+        if (g.s.SceneNo != kSceneTitle) return false;  // the client waits for 50
         peer.Send("50");
         return PollUntil([&] { return g.s.SceneNo == kSceneMatch; });
     }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 #include <string>
 #include <vector>
@@ -17,68 +18,46 @@
 namespace kb::test {
 namespace {
 
+using Lines = std::vector<std::string>;
+
 int Occupied(const Game& g) {
     int n = 0;
     for (const auto& slot : g.s.SendList) n += !slot.empty();
     return n;
 }
 
-// --- the queue --------------------------------------------------------------------------------
-
-TEST(SendQueue, DelListMovesEveryMessageUpOne) {
-    TestGame t;
-    auto& list = t.g.s.SendList;
-    list[0] = u"0401";
-    list[1] = u"0502";
-    list[2] = u"99";
-    Del_List(t.g);
-    EXPECT_EQ(list[0], u"0502");
-    EXPECT_EQ(list[1], u"99");
-    EXPECT_EQ(Occupied(t.g), 2);
-    Del_List(t.g);
-    Del_List(t.g);
-    EXPECT_EQ(Occupied(t.g), 0);
-    Del_List(t.g);  // an empty queue stays empty
-    EXPECT_EQ(Occupied(t.g), 0);
+// A server that has accepted `peer` and finished sending it "00".
+bool Served(NetGame& n, RawPeer& peer) {
+    return n.ServeAndAccept(peer) && n.PollUntil([&] { return n.g.s.SendList[0].empty(); });
 }
 
-TEST(SendQueue, DelListOnAFullQueueFreesTheLastSlot) {
-    TestGame t;
-    auto& list = t.g.s.SendList;
-    for (int i = 0; i < kSendSlots; ++i) list[i] = Num(i);
-    Del_List(t.g);
-    EXPECT_EQ(list[0], u"1");
-    EXPECT_EQ(list[499], u"500");
-    EXPECT_EQ(list[500], u"");
-}
-
-TEST(SendQueue, ThreeMessagesGoOutOneAfterAnotherInOnePoll) {
+// One message goes on the wire; the rest wait and follow within the same poll. Codes are
+// written with two digits and text in code page 932.
+TEST(SendQueue, MessagesGoOutInOrderOneAtATime) {
     NetGame n;
     RawPeer peer;
-    ASSERT_TRUE(n.ServeAndAccept(peer));
-    ASSERT_TRUE(n.PollUntil([&] { return n.g.s.SendList[0].empty(); })) << "00 completes";
+    ASSERT_TRUE(Served(n, peer));
     n.trace.clear();
     SendDataAdd(n.g, kCodeLaunch, u"1");
-    SendDataAdd(n.g, kCodeReinforce, u"1");
+    SendDataAdd(n.g, 7, u"x");
     SendDataAdd(n.g, kCodeCountDown, u"3");
-    EXPECT_EQ(n.TracedStartingWith("send "), std::vector<std::string>{"send 041"});
-    EXPECT_EQ(n.TracedStartingWith("log 0 "), std::vector<std::string>{"log 0 041"});
-    EXPECT_EQ(Occupied(n.g), 3);
+    SendDataAdd(n.g, 123, u"あ");
+    EXPECT_EQ(n.TracedStartingWith("send "), Lines{"send 041"});
+    EXPECT_EQ(n.TracedStartingWith("log 0 "), Lines{"log 0 041"});
+    EXPECT_EQ(Occupied(n.g), 4);
     PollNetwork(n.g);
     EXPECT_EQ(n.TracedStartingWith("send "),
-              (std::vector<std::string>{"send 041", "send 051", "send 993"}));
+              (Lines{"send 041", "send 07x", "send 993", "send 123あ"}));
     EXPECT_EQ(Occupied(n.g), 0);
-    EXPECT_EQ(peer.Receive(2000, 10), "00041051993");
+    EXPECT_EQ(peer.Receive(2000, 16), "0004107x993123\x82\xA0");
 }
 
 TEST(SendQueue, The502ndMessageIsRefused) {
     NetGame n;
     RawPeer peer;
-    ASSERT_TRUE(n.ServeAndAccept(peer));
-    ASSERT_TRUE(n.PollUntil([&] { return n.g.s.SendList[0].empty(); }));
+    ASSERT_TRUE(Served(n, peer));
     // One on the wire and 500 waiting behind it.
     for (int i = 0; i < kSendSlots; ++i) SendDataAdd(n.g, kCodeLaunch, Num(i % 6));
-    EXPECT_EQ(Occupied(n.g), kSendSlots);
     EXPECT_FALSE(n.Traced("msgbox Kanaburst|送信データが多すぎます。"));
     const auto before = n.g.s.SendList;
     SendDataAdd(n.g, kCodeReinforce, u"2");
@@ -87,30 +66,16 @@ TEST(SendQueue, The502ndMessageIsRefused) {
     EXPECT_FALSE(n.g.ended);
 }
 
-TEST(SendQueue, CodesAreWrittenWithTwoDigits) {
-    NetGame n;
-    RawPeer peer;
-    ASSERT_TRUE(n.ServeAndAccept(peer));
-    for (int code : {kCodeServerHello, 7, kCodeStart, 123}) {
-        ASSERT_TRUE(n.PollUntil([&] { return n.g.s.SendList[0].empty(); }));
-        SendDataAdd(n.g, code, u"x");
-    }
-    ASSERT_TRUE(n.PollUntil([&] { return n.g.s.SendList[0].empty(); }));
-    EXPECT_EQ(peer.Receive(2000, 14), "0000x07x50x123x");
-}
-
 TEST(SendQueue, DecidingMessageSentEndsTheConnection) {
     NetGame n;
     RawPeer peer;
-    ASSERT_TRUE(n.ServeAndAccept(peer));
-    ASSERT_TRUE(n.PollUntil([&] { return n.g.s.SendList[0].empty(); }));
+    ASSERT_TRUE(Served(n, peer));
     SendDataAdd(n.g, kCodeDecided, u"12");
     SendDataAdd(n.g, kCodeLaunch, u"3");  // waits behind the result and is never sent
     ASSERT_TRUE(n.PollUntilTraced("log 2 Connection Tarminated"));
     EXPECT_EQ(Occupied(n.g), 0);
     EXPECT_EQ(n.winsock.State(), SocketState::kClosed);
     EXPECT_EQ(n.winsockL.State(), SocketState::kClosed);
-    EXPECT_FALSE(n.Traced("send 043"));
     EXPECT_EQ(peer.Receive(2000, 100), "005112");
     EXPECT_TRUE(peer.SeesClose(2000));
 }
@@ -140,216 +105,126 @@ TEST(SendQueue, SendingOnALostConnectionEndsTheProgram) {
         SCOPED_TRACE(r.message);
         NetGame n;
         RawPeer peer;
-        ASSERT_TRUE(n.ServeAndAccept(peer));
-        ASSERT_TRUE(n.PollUntil([&] { return n.g.s.SendList[0].empty(); }));
+        ASSERT_TRUE(Served(n, peer));
         peer.Close();
         ASSERT_TRUE(n.PollUntil([&] { return n.winsock.State() == SocketState::kFailed; }));
+        EXPECT_FALSE(n.g.ended) << "a close is not an event of its own";
         r.send(n);
         EXPECT_TRUE(n.Traced(std::string("msgbox Kanaburst|Connect Lost\r\n→SendDataAdd(") +
                              r.message + ")"));
         EXPECT_EQ(n.trace.back(), "exit");
-        EXPECT_TRUE(n.TracedStartingWith("send ").size() == 1u) << "only the 00";
+        EXPECT_EQ(n.TracedStartingWith("send ").size(), 1u) << "only the 00";
     }
 }
 
-// --- the dispatcher -------------------------------------------------------------------------
-
-// A client in a running match against a peer that plays the server by hand.
-class Dispatch : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_TRUE(n_.ClientInMatch(listener_, peer_));
-        ASSERT_TRUE(n_.PollUntil([&] { return n_.g.s.SendList[0].empty(); }));
-        n_.trace.clear();
-    }
-    // The peer sends bytes; the game has received them as one arrival.
-    void Arrive(const std::string& bytes) {
-        peer_.Send(bytes);
-        ASSERT_TRUE(n_.PollUntilTraced("recv " + bytes)) << bytes;
-    }
-    GameState& S() { return n_.g.s; }
-
-    NetGame n_;
-    RawListener listener_;
-    RawPeer peer_;
-};
-
-TEST_F(Dispatch, HandshakeStartedTheMatchOnTheClient) {
-    NetGame fresh;
-    RawListener l;
-    RawPeer p;
-    ASSERT_TRUE(fresh.ConnectTo(l, p));
-    EXPECT_FALSE(fresh.form2.Visible()) << "Enter hides the address window";
-    p.Send("00");
-    ASSERT_TRUE(fresh.PollUntilTraced("send 01"));
-    EXPECT_EQ(fresh.g.s.SceneNo, kSceneTitle) << "the client waits for 50";
-    p.Send("50");
-    ASSERT_TRUE(fresh.PollUntilTraced("log 2 GAME START"));
-    EXPECT_EQ(fresh.g.s.SceneNo, kSceneMatch);
-    EXPECT_EQ(fresh.g.s.GameMode, kModeClient);
-    EXPECT_EQ(fresh.g.s.StartCount, 4.0f);
-    EXPECT_TRUE(fresh.Traced("log 1 00"));
-    EXPECT_TRUE(fresh.Traced("log 1 50"));
-}
-
-TEST_F(Dispatch, LaunchAndReinforcementInOneArrival) {
-    Arrive("041053");
-    EXPECT_EQ(S().EnMisState[1], kMisFlying);
-    EXPECT_EQ(S().EnMisState[3], kMisFlying);
-    EXPECT_EQ(S().EnMisX[1], 32);
-    Arrive("051");  // lane 1 is flying: this one reinforces it
-    EXPECT_EQ(S().EnMisPower[1], 3);
-    EXPECT_EQ(S().MyMisState, (std::array<Integer, kLaneSlots>{}));
-}
-
-// Text goes out and comes in in code page 932; a byte that is no character reads as one ・ and
-// keeps the digits behind it.
-TEST_F(Dispatch, TextOnTheWireIsCodePage932BothWays) {
-    enum { kBoth, kOut, kIn };
+// A client in a running match receives what a peer playing the server sends, in arrivals cut
+// anywhere; `check` looks at the game afterwards.
+TEST(Dispatch, ArrivalsFromTheServer) {
     const struct {
-        const char* text;
-        std::string bytes;
-        int way;
+        std::function<void(Game&)> before;
+        std::vector<std::string> arrivals;
+        std::function<void(NetGame&, RawPeer&)> check;
     } rows[] = {
-        {"04あ", "04\x82\xA0", kBoth},
-        {"99ｶ", "99\xB6", kBoth},
-        {"04\U0001F600", "04?", kOut},  // no such character in code page 932
-        {"・041", "\xE3\x30\x34\x31", kIn},
-        {"・・0", "\xEB\x40\x82\x30", kIn},  // a lead and trail byte that name nothing: one
+        {nullptr,
+         {"041053", "051"},  // lane 1 is flying: 05 reinforces it
+         [](NetGame& n, RawPeer&) {
+             EXPECT_EQ(n.g.s.EnMisState[3], kMisFlying);
+             EXPECT_EQ(n.g.s.EnMisX[1], 32);
+             EXPECT_EQ(n.g.s.EnMisPower[1], 3);
+             EXPECT_EQ(n.g.s.MyMisState, (std::array<Integer, kLaneSlots>{}));
+         }},
+        {nullptr,
+         {"0", "42", "040", "0", "5", "0", "9", "92"},  // a message waits for its rest
+         [](NetGame& n, RawPeer&) {
+             EXPECT_EQ(n.g.s.EnMisState[2], kMisFlying);
+             EXPECT_EQ(n.g.s.EnMisPower[0], 3);
+             EXPECT_EQ(n.g.s.StartCount, 2.0f);
+             EXPECT_EQ(n.TracedStartingWith("log 2 "), Lines{});
+         }},
+        {nullptr,
+         {"07x"},
+         [](NetGame& n, RawPeer&) {
+             EXPECT_EQ(n.TracedStartingWith("log 2 "),
+                       (Lines{"log 2 No Command : 7 : x", "log 2 GetDataEr : x"}));
+         }},
+        {nullptr,
+         {"041047053", "046"},  // lane 7 drops the rest; the tables hold lane 6
+         [](NetGame& n, RawPeer&) {
+             EXPECT_EQ(n.g.s.EnMisState[1], kMisFlying);
+             EXPECT_EQ(n.g.s.EnMisState[3], kMisEmpty);
+             EXPECT_EQ(n.g.s.EnMisState[6], kMisFlying);
+             EXPECT_EQ(n.TracedStartingWith("log 2 "), Lines{"log 2 GetDataEr : 7053"});
+         }},
+        {[](Game& g) { Fire_Mis(g, 2, kMySide); },
+         {"042", "044", "062064"},
+         [](NetGame& n, RawPeer&) {
+             EXPECT_EQ(n.g.s.MyMisState[2], kMisExploding);
+             EXPECT_EQ(n.g.s.MyMisPower[2], 30);
+             EXPECT_EQ(n.g.s.EnMisState[2], kMisExploding);
+             EXPECT_EQ(n.g.s.EnMisPower[2], 30);
+             EXPECT_EQ(n.g.s.EnMisState[4], kMisExploding);
+             EXPECT_EQ(n.g.s.MyMisState[4], kMisEmpty) << "an empty lane stays empty";
+         }},
+        {[](Game& g) {
+             g.s.PlaySec = 5;
+             g.s.InputStr = u"KA";
+         },
+         {"993"},
+         [](NetGame& n, RawPeer&) {
+             EXPECT_EQ(n.g.s.StartCount, 3.0f);
+             EXPECT_EQ(n.g.s.PlaySec, 0);
+             EXPECT_EQ(n.g.s.InputOn, 0);
+             EXPECT_EQ(n.g.s.InputStr, u"KA");
+         }},
+        {[](Game& g) { g.s.InputStr = u"KA"; },
+         {"990"},
+         [](NetGame& n, RawPeer&) {
+             EXPECT_EQ(n.g.s.InputOn, 1);
+             EXPECT_EQ(n.g.s.InputStr, u"");
+         }},
+        {[](Game& g) { Fire_Mis(g, 2, kMySide); },
+         {"042", "51027x"},  // the result ends the match; what follows it is not read
+         [](NetGame& n, RawPeer& peer) {
+             EXPECT_EQ(n.g.s.SceneNo, kSceneOver);
+             EXPECT_EQ(n.g.s.GameResult, u"WIN");
+             EXPECT_EQ(n.g.s.MyMisState[2], kMisExploding) << "our missile got through";
+             EXPECT_EQ(n.g.s.EnMisState[2], kMisFlying);
+             EXPECT_EQ(n.g.s.GameMode, kModeNone);
+             EXPECT_EQ(Occupied(n.g), 0);
+             EXPECT_EQ(n.winsock.State(), SocketState::kClosed);
+             EXPECT_EQ(n.TracedStartingWith("log 2 "), Lines{"log 2 Connection Tarminated"});
+             EXPECT_TRUE(peer.SeesClose(2000));
+         }},
+        {nullptr,
+         {"045", "5", "11", "5"},
+         [](NetGame& n, RawPeer&) {
+             EXPECT_EQ(n.g.s.GameResult, u"LOSE");
+             EXPECT_EQ(n.g.s.EnMisState[5], kMisExploding);
+             EXPECT_EQ(n.g.s.EnMisPower[5], 30);
+         }},
+        // A byte that is no character reads as one ・ and keeps the digits behind it.
+        {nullptr,
+         {"04\x82\xA0", "\xE3\x30\x34\x31", "\xEB\x40\x82\x30"},
+         [](NetGame& n, RawPeer&) {
+             EXPECT_EQ(n.TracedStartingWith("log 1 "),
+                       (Lines{"log 1 04あ", "log 1 ・041", "log 1 ・・0"}));
+         }},
     };
-    std::string sent = peer_.Received();
     for (const auto& r : rows) {
-        SCOPED_TRACE(r.text);
-        if (r.way != kIn) {
-            DebugWin(n_.g).SetCommandText(FromUtf8(r.text));
-            SndTxt_KeyDown(n_.g, kVkReturn, 0);
-            sent += r.bytes;
-            EXPECT_EQ(peer_.Receive(2000, sent.size()), sent);
-            ASSERT_TRUE(n_.PollUntil([&] { return n_.g.s.SendList[0].empty(); }));
+        SCOPED_TRACE(r.arrivals.front());
+        NetGame n;
+        RawListener listener;
+        RawPeer peer;
+        ASSERT_TRUE(n.ClientInMatch(listener, peer));
+        ASSERT_TRUE(n.PollUntil([&] { return n.g.s.SendList[0].empty(); }));
+        if (r.before) r.before(n.g);
+        n.trace.clear();
+        for (size_t i = 0; i < r.arrivals.size(); ++i) {
+            peer.Send(r.arrivals[i]);  // one arrival each: the next waits for this one
+            ASSERT_TRUE(n.PollUntil([&] { return n.TracedStartingWith("recv ").size() > i; }));
         }
-        if (r.way != kOut) {
-            peer_.Send(r.bytes);
-            EXPECT_TRUE(n_.PollUntilTraced(std::string("log 1 ") + r.text));
-        }
+        r.check(n, peer);
     }
-}
-
-TEST_F(Dispatch, MessageSplitByTcpIsAppliedWhenItsRestArrives) {
-    Arrive("0");
-    EXPECT_EQ(S().EnMisState[2], kMisEmpty);
-    Arrive("42");
-    EXPECT_EQ(S().EnMisState[2], kMisFlying);
-    Arrive("040");
-    Arrive("0");  // a lone first digit waits for the second
-    Arrive("5");
-    EXPECT_EQ(S().EnMisPower[0], 1) << "05 still needs its lane";
-    Arrive("0");
-    EXPECT_EQ(S().EnMisPower[0], 3);
-    Arrive("9");
-    Arrive("92");
-    EXPECT_EQ(S().StartCount, 2.0f);
-    EXPECT_TRUE(n_.TracedStartingWith("log 2 ").empty()) << "no error on the way";
-}
-
-TEST_F(Dispatch, UnknownCodeThenSomethingThatIsNoNumber) {
-    Arrive("07x");
-    EXPECT_EQ(n_.TracedStartingWith("log 2 "),
-              (std::vector<std::string>{"log 2 No Command : 7 : x", "log 2 GetDataEr : x"}));
-}
-
-TEST_F(Dispatch, LaneAboveSixIsAnErrorAndDropsTheRest) {
-    Arrive("041047053");
-    EXPECT_EQ(S().EnMisState[1], kMisFlying) << "what came before the error stays";
-    EXPECT_EQ(S().EnMisState[3], kMisEmpty) << "what came after it is dropped";
-    EXPECT_EQ(n_.TracedStartingWith("log 2 "), std::vector<std::string>{"log 2 GetDataEr : 7053"});
-    Arrive("046");  // the tables hold lane 6: it takes the missile, no error
-    EXPECT_EQ(S().EnMisState[6], kMisFlying);
-    EXPECT_EQ(n_.TracedStartingWith("log 2 ").size(), 1u);
-}
-
-TEST_F(Dispatch, CollisionExplodesBothFlyingMissiles) {
-    Fire_Mis(n_.g, 2, kMySide);
-    Arrive("042");
-    Arrive("044");
-    Arrive("062064");
-    EXPECT_EQ(S().MyMisState[2], kMisExploding);
-    EXPECT_EQ(S().MyMisPower[2], 30);
-    EXPECT_EQ(S().EnMisState[2], kMisExploding);
-    EXPECT_EQ(S().EnMisPower[2], 30);
-    EXPECT_EQ(S().EnMisState[4], kMisExploding);
-    EXPECT_EQ(S().MyMisState[4], kMisEmpty) << "an empty lane stays empty";
-}
-
-TEST_F(Dispatch, CountDownFollowsTheServer) {
-    S().PlaySec = 5;
-    S().InputStr = u"KA";
-    Arrive("993");
-    EXPECT_EQ(S().StartCount, 3.0f);
-    EXPECT_EQ(S().PlaySec, 0);
-    EXPECT_EQ(S().InputOn, 0);
-    EXPECT_EQ(S().InputStr, u"KA");
-    Arrive("990");
-    EXPECT_EQ(S().StartCount, 0.0f);
-    EXPECT_EQ(S().InputOn, 1);
-    EXPECT_EQ(S().InputStr, u"");
-}
-
-TEST_F(Dispatch, DecidingMessageEndsTheMatchAndIgnoresTheRest) {
-    // Fired from this side and the other before the result arrives.
-    Fire_Mis(n_.g, 2, kMySide);
-    Arrive("042");
-    Arrive("51027x");
-    EXPECT_EQ(S().SceneNo, kSceneOver);
-    EXPECT_EQ(S().GameResult, u"WIN");
-    EXPECT_EQ(S().MyMisState[2], kMisExploding) << "our missile got through";
-    EXPECT_EQ(S().EnMisState[2], kMisFlying);
-    EXPECT_EQ(S().GameMode, kModeNone);
-    EXPECT_EQ(Occupied(n_.g), 0);
-    EXPECT_EQ(n_.winsock.State(), SocketState::kClosed);
-    EXPECT_EQ(n_.TracedStartingWith("log 2 Connection"),
-              std::vector<std::string>{"log 2 Connection Tarminated"});
-    EXPECT_TRUE(n_.TracedStartingWith("log 2 No Command").empty()) << "07x is not read";
-    EXPECT_TRUE(peer_.SeesClose(2000));
-}
-
-TEST_F(Dispatch, ServerMissileThroughMeansTheClientLoses) {
-    Arrive("045");
-    Arrive("5115");
-    EXPECT_EQ(S().GameResult, u"LOSE");
-    EXPECT_EQ(S().EnMisState[5], kMisExploding);
-    EXPECT_EQ(S().EnMisPower[5], 30);
-}
-
-TEST_F(Dispatch, DecidingMessageWithItsLaneStillToCome) {
-    Arrive("51");
-    Arrive("1");
-    EXPECT_EQ(S().SceneNo, kSceneMatch);
-    Arrive("3");
-    EXPECT_EQ(S().GameResult, u"LOSE");
-}
-
-TEST_F(Dispatch, PeerDisconnectingMidMatchIsNoticedAtTheNextSend) {
-    peer_.Close();
-    ASSERT_TRUE(n_.PollUntil([&] { return n_.winsock.State() == SocketState::kFailed; }));
-    EXPECT_FALSE(n_.g.ended) << "a close is not an event of its own";
-    Fire_Mis(n_.g, 0, kMySide);
-    EXPECT_TRUE(n_.Traced("msgbox Kanaburst|Connect Lost\r\n→SendDataAdd(040)"));
-    EXPECT_TRUE(n_.g.ended);
-}
-
-// --- the server's side ----------------------------------------------------------------------
-
-TEST(ServerDispatch, ClientAnswerStartsTheMatch) {
-    NetGame n;
-    RawPeer peer;
-    ASSERT_TRUE(n.ServeAndAccept(peer));
-    EXPECT_TRUE(n.Traced("log 2 ConnectionRequest"));
-    peer.Send("01");
-    ASSERT_TRUE(n.PollUntilTraced("send 50"));
-    EXPECT_EQ(n.g.s.SceneNo, kSceneMatch);
-    EXPECT_EQ(n.g.s.GameMode, kModeServer);
-    EXPECT_TRUE(n.Traced("log 2 GAME START"));
-    EXPECT_EQ(peer.Receive(2000, 4), "0050");
 }
 
 TEST(ServerDispatch, SecondClientDuringAMatchIsTurnedAway) {
@@ -365,18 +240,6 @@ TEST(ServerDispatch, SecondClientDuringAMatchIsTurnedAway) {
     first.Send("043");
     ASSERT_TRUE(n.PollUntilTraced("recv 043"));
     EXPECT_EQ(n.g.s.EnMisState[3], kMisFlying) << "the match goes on with the first client";
-    Fire_Mis(n.g, 1, kMySide);
-    EXPECT_EQ(first.Receive(2000, 7), "0050041");
-}
-
-TEST(ServerDispatch, SecondClientDuringTheHandshakeIsTurnedAway) {
-    NetGame n;
-    RawPeer first, second;
-    ASSERT_TRUE(n.ServeAndAccept(first));
-    ASSERT_TRUE(second.ConnectTo(n.winsockL.BoundPort()));
-    EXPECT_TRUE(n.PollUntil([&] { return second.SeesClose(0); }));
-    first.Send("01");
-    ASSERT_TRUE(n.PollUntilTraced("send 50"));
 }
 
 TEST(ServerDispatch, DataOnTheTitleIsOnlyLogged) {
@@ -387,12 +250,11 @@ TEST(ServerDispatch, DataOnTheTitleIsOnlyLogged) {
     n.g.s.GameMode = kModeNone;
     CloseWinsockL(n.g);
     peer.Send("01041");
-    ASSERT_TRUE(n.PollUntilTraced("recv 01041"));
-    EXPECT_TRUE(n.Traced("log 1 01041"));
+    ASSERT_TRUE(n.PollUntilTraced("log 1 01041"));
     EXPECT_EQ(n.g.s.SceneNo, kSceneTitle);
     EXPECT_FALSE(n.Traced("send 50"));
     EXPECT_EQ(n.g.s.EnMisState[1], kMisEmpty);
-    EXPECT_TRUE(n.TracedStartingWith("log 2 ").size() == 1u) << "only the connection request";
+    EXPECT_EQ(n.TracedStartingWith("log 2 ").size(), 1u) << "only the connection request";
 }
 
 TEST(ServerDispatch, ListeningFailureIsKeptForTheScreen) {
