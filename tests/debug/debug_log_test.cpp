@@ -1,12 +1,13 @@
-// The debug console as the game drives it: the opening gesture, the log, COPY, the command box.
+// The debug console as the game drives it: the opening gesture, the log, COPY, the command box,
+// and the number reading its commands rely on.
 #include "debug/debug_log.h"
 
 #include <gtest/gtest.h>
 
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "debug/basic_val.h"
 #include "debug/console_log.h"
 #include "platform/debug_console.h"
 #include "shell/ustr.h"
@@ -69,12 +70,6 @@ TEST_F(DebugLog, KindsGetTheirPrefixesAndEveryCallIsTraced) {
     win_.clipboard = u"something before";
     Command1_Click(G());
     EXPECT_EQ(win_.clipboard, win_.Log().Text());
-    // Closing discards the log and the box; the next opening starts empty.
-    win_.SetCommandText(u"04");
-    win_.Unload();
-    Open();
-    EXPECT_EQ(win_.Log().Text(), u"");
-    EXPECT_EQ(win_.CommandText(), u"");
 }
 
 // The first two characters are the code, read as BASIC's Val and rounded to even as a number
@@ -92,7 +87,11 @@ TEST(DebugCommand, EnterQueuesTheMessageLogsTheCommandAndEmptiesTheBox) {
             HeadlessDebugConsole win;
             test::TestGame t(WithConsole(win));
             if (shown) Display_MouseDown(t.g, 2, 1, 0, 0);
+            SndTxt_KeyDown(t.g, kVkReturn, 0);  // an empty box does nothing
             win.SetCommandText(c.box);
+            for (int key : {kVkA, kVkEscape, kVkSpace, int{'\n'}, kVkBack})
+                SndTxt_KeyDown(t.g, key, 0);  // and no other key does anything
+            EXPECT_EQ(t.trace, std::vector<std::string>{});
             SndTxt_KeyDown(t.g, kVkReturn, 0);
             EXPECT_EQ(t.g.s.SendList[0], c.queued);
             EXPECT_TRUE(t.Traced("log 2 DEBUG : " + ToUtf8(c.box)));
@@ -102,30 +101,6 @@ TEST(DebugCommand, EnterQueuesTheMessageLogsTheCommandAndEmptiesTheBox) {
             EXPECT_EQ(win.Log().Text(), shown ? logged : u"");
         }
     }
-}
-
-TEST_F(DebugLog, EmptyBoxAndOtherKeysDoNothing) {
-    Open();
-    win_.SetCommandText(u"");
-    SndTxt_KeyDown(G(), kVkReturn, 0);
-    win_.SetCommandText(u"0401");
-    for (int key : {kVkA, kVkEscape, kVkSpace, int{'\n'}, kVkBack}) SndTxt_KeyDown(G(), key, 0);
-    EXPECT_EQ(win_.CommandText(), u"0401");
-    EXPECT_EQ(win_.Log().Text(), u"");
-    EXPECT_TRUE(t_.trace.empty());
-    EXPECT_TRUE(G().s.SendList[0].empty());
-}
-
-// A log window that breaks while logging: the command is dropped and the box still emptied.
-TEST(DebugLogFailure, AFailingStepEmptiesTheBox) {
-    struct BrokenConsole : HeadlessDebugConsole {
-        void AppendLog(std::u16string_view) override { throw std::runtime_error("broken"); }
-    } win;
-    test::TestGame t(WithConsole(win));
-    Display_MouseDown(t.g, 2, 1, 0, 0);
-    win.SetCommandText(u"993");
-    SndTxt_KeyDown(t.g, kVkReturn, 0);
-    EXPECT_EQ(win.CommandText(), u"");
 }
 
 // CR LF, a lone CR and a lone LF inside an entry each start a line of their own.
@@ -138,6 +113,20 @@ TEST(ConsoleLog, EntriesEndWithCrLfAndBreaksInsideThemStartLines) {
     for (size_t i = 0; i < log.LineCount(); ++i) lines.emplace_back(log.Line(i));
     EXPECT_EQ(lines, (std::vector<std::u16string>{u"← SND", u"", u"a", u"b", u"c", u"d", u"e", u"f",
                                                   u"g", u"", u"", u""}));
+}
+
+TEST(Val, ReadsTheLeadingNumberAsBasicDoes) {
+    const struct {
+        std::u16string_view text;
+        double value;
+    } cases[] = {
+        {u"99", 99},   {u"9x", 9},     {u"x1", 0},  {u"", 0},        {u" 5", 5}, {u"5 ", 5},
+        {u"1 2", 12},  {u"\t7", 7},    {u"\n4", 4}, {u"-1", -1},     {u"+3", 3}, {u"-", 0},
+        {u"+-1", 0},   {u".5", 0.5},   {u"1.", 1},  {u"1.2.3", 1.2}, {u"1e", 1}, {u"1e2", 100},
+        {u"1D2", 100}, {u"2e-1", 0.2}, {u"e5", 0},  {u"12abc", 12},  {u"&H", 0}, {u"0401", 401},
+    };
+    for (const auto& c : cases)
+        EXPECT_DOUBLE_EQ(Val(c.text), c.value) << std::string(c.text.begin(), c.text.end());
 }
 
 }  // namespace
