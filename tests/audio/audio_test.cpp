@@ -160,8 +160,6 @@ TEST(MusicCommands, OnePieceUnderOneAliasWhateverTheCase) {
 }
 
 TEST(MusicLoop, MatchPieceIsHeldAtItsStartThenStartsAgainWhenItEnds) {
-    test::TempDir dir;
-    dir.WriteFile("m.mid", "MThd");
     SilentMidiPlayer player;
     MciMusicDevice device(player);
     test::TestGame t([&] {
@@ -169,7 +167,8 @@ TEST(MusicLoop, MatchPieceIsHeldAtItsStartThenStartsAgainWhenItEnds) {
         sv.music = &device;
         return sv;
     }());
-    MusicPlay(t.g, (dir.Path() / "m.mid").string());
+    t.WriteFile("m.mid", "MThd");
+    MusicPlay(t.g, (t.dir.Path() / "m.mid").string());
     MusicPause(t.g);
     EXPECT_FALSE(player.Playing());
     MusicLoop(t.g);  // the first frame after the count-down starts it

@@ -11,7 +11,7 @@
 #include "debug/console_log.h"
 #include "platform/debug_console.h"
 #include "shell/ustr.h"
-#include "test_game.h"
+#include "testgame.h"
 #include "typing/key_codes.h"
 
 namespace kb {
@@ -25,13 +25,6 @@ Services WithConsole(DebugConsole& win) {
     return sv;
 }
 
-class DebugLog : public ::testing::Test {
-  protected:
-    Game& G() { return t_.g; }
-    void Open() { Display_MouseDown(G(), 2, 1, 0, 0); }
-
-    HeadlessDebugConsole win_;
-    test::TestGame t_{WithConsole(win_)};
 };
 
 // The right button with Shift alone, within 32 pixels (480 twips) of the corner.
@@ -55,21 +48,23 @@ TEST(DebugGesture, OpensOnlyWithTheRightButtonAndShiftInTheCorner) {
     }
 }
 
-TEST_F(DebugLog, KindsGetTheirPrefixesAndEveryCallIsTraced) {
-    DebugAdd(G(), 1, u"dropped");  // hidden: traced, never kept for later
-    EXPECT_TRUE(win_.Loaded());
-    EXPECT_FALSE(win_.Visible());
-    Open();
-    DebugAdd(G(), 0, u"0401");
-    DebugAdd(G(), 1, u"51");
-    DebugAdd(G(), 2, u"GAME START");
-    DebugAdd(G(), 255, u"y");
-    EXPECT_EQ(win_.Log().Text(), u"← SND : 0401\r\n→ GET : 51\r\nGAME START\r\ny\r\n");
-    EXPECT_EQ(t_.trace,
+TEST(DebugLog, KindsGetTheirPrefixesAndEveryCallIsTraced) {
+    HeadlessDebugConsole win;
+    test::TestGame t{WithConsole(win)};
+    DebugAdd(t.g, 1, u"dropped");  // hidden: traced, never kept for later
+    EXPECT_TRUE(win.Loaded());
+    EXPECT_FALSE(win.Visible());
+    Display_MouseDown(t.g, 2, 1, 0, 0);
+    DebugAdd(t.g, 0, u"0401");
+    DebugAdd(t.g, 1, u"51");
+    DebugAdd(t.g, 2, u"GAME START");
+    DebugAdd(t.g, 255, u"y");
+    EXPECT_EQ(win.Log().Text(), u"← SND : 0401\r\n→ GET : 51\r\nGAME START\r\ny\r\n");
+    EXPECT_EQ(t.trace,
               (Lines{"log 1 dropped", "log 0 0401", "log 1 51", "log 2 GAME START", "log 255 y"}));
-    win_.clipboard = u"something before";
-    Command1_Click(G());
-    EXPECT_EQ(win_.clipboard, win_.Log().Text());
+    win.clipboard = u"something before";
+    Command1_Click(t.g);
+    EXPECT_EQ(win.clipboard, win.Log().Text());
 }
 
 // The first two characters are the code, read as BASIC's Val and rounded to even as a number
@@ -87,12 +82,12 @@ TEST(DebugCommand, EnterQueuesTheMessageLogsTheCommandAndEmptiesTheBox) {
             HeadlessDebugConsole win;
             test::TestGame t(WithConsole(win));
             if (shown) Display_MouseDown(t.g, 2, 1, 0, 0);
-            SndTxt_KeyDown(t.g, kVkReturn, 0);  // an empty box does nothing
+            SndTxtKeyDown(t.g, kVkReturn, 0);  // an empty box does nothing
             win.SetCommandText(c.box);
             for (int key : {kVkA, kVkEscape, kVkSpace, int{'\n'}, kVkBack})
-                SndTxt_KeyDown(t.g, key, 0);  // and no other key does anything
+                SndTxtKeyDown(t.g, key, 0);  // and no other key does anything
             EXPECT_EQ(t.trace, std::vector<std::string>{});
-            SndTxt_KeyDown(t.g, kVkReturn, 0);
+            SndTxtKeyDown(t.g, kVkReturn, 0);
             EXPECT_EQ(t.g.s.SendList[0], c.queued);
             EXPECT_TRUE(t.Traced("log 2 DEBUG : " + ToUtf8(c.box)));
             EXPECT_EQ(win.CommandText(), u"");

@@ -17,6 +17,16 @@
 namespace kb {
 namespace {
 
+// Hands a window event to `window`.
+template <typename Window>
+void WindowEvent(Window& window, Uint8 event) {
+    SDL_Event ev{};
+    ev.type = SDL_WINDOWEVENT;
+    ev.window.event = event;
+    ev.window.windowID = window.Id();
+    window.HandleEvent(ev);
+}
+
 class SdlConsole : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError(); }
@@ -74,11 +84,7 @@ TEST_F(SdlConsole, FromLoadingToClosing) {
     Press(SDL_SCANCODE_KP_ENTER);
     EXPECT_EQ(entered, (std::vector<std::u16string>{u"993", u"041"}));
     win_.SetCommandText(u"05");
-    SDL_Event ev{};
-    ev.type = SDL_WINDOWEVENT;
-    ev.window.event = SDL_WINDOWEVENT_CLOSE;
-    ev.window.windowID = win_.Id();
-    win_.HandleEvent(ev);
+    WindowEvent(win_, SDL_WINDOWEVENT_CLOSE);
     EXPECT_EQ(win_.Id(), 0u);
     EXPECT_FALSE(win_.Loaded());
     win_.Show();
@@ -94,24 +100,17 @@ TEST_F(SdlConsole, TextInputOnlyWhileATextBoxHasTheFocus) {
     SdlAddressWindow form2(fonts);
     std::string error;
     ASSERT_TRUE(game.Create("Kanaburst Ver1.1", 480, 320, error) && form2.Create("", error));
-    const auto focus = [](auto& window, bool gained) {
-        SDL_Event ev{};
-        ev.type = SDL_WINDOWEVENT;
-        ev.window.event = gained ? SDL_WINDOWEVENT_FOCUS_GAINED : SDL_WINDOWEVENT_FOCUS_LOST;
-        ev.window.windowID = window.Id();
-        window.HandleEvent(ev);
-    };
     EXPECT_FALSE(SDL_IsTextInputActive()) << "the game's window";
     form2.Show();
-    focus(form2, true);
+    WindowEvent(form2, SDL_WINDOWEVENT_FOCUS_GAINED);
     EXPECT_TRUE(SDL_IsTextInputActive()) << "the address box";
     form2.Hide();
     EXPECT_FALSE(SDL_IsTextInputActive()) << "the address window hidden";
     win_.Show();
-    focus(win_, true);
+    WindowEvent(win_, SDL_WINDOWEVENT_FOCUS_GAINED);
     Settle();
     EXPECT_TRUE(SDL_IsTextInputActive()) << "the command box";
-    focus(win_, false);
+    WindowEvent(win_, SDL_WINDOWEVENT_FOCUS_LOST);
     EXPECT_FALSE(SDL_IsTextInputActive()) << "back to the game's window";
 }
 
