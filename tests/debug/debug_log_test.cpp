@@ -11,7 +11,7 @@
 #include "debug/console_log.h"
 #include "platform/debug_console.h"
 #include "shell/ustr.h"
-#include "testgame.h"
+#include "test_game.h"
 #include "typing/key_codes.h"
 
 namespace kb {
@@ -24,8 +24,6 @@ Services WithConsole(DebugConsole& win) {
     sv.debugWin = &win;
     return sv;
 }
-
-};
 
 // The right button with Shift alone, within 32 pixels (480 twips) of the corner.
 TEST(DebugGesture, OpensOnlyWithTheRightButtonAndShiftInTheCorner) {
@@ -50,7 +48,7 @@ TEST(DebugGesture, OpensOnlyWithTheRightButtonAndShiftInTheCorner) {
 
 TEST(DebugLog, KindsGetTheirPrefixesAndEveryCallIsTraced) {
     HeadlessDebugConsole win;
-    test::TestGame t{WithConsole(win)};
+    test::TestGame t(WithConsole(win));
     DebugAdd(t.g, 1, u"dropped");  // hidden: traced, never kept for later
     EXPECT_TRUE(win.Loaded());
     EXPECT_FALSE(win.Visible());
@@ -82,12 +80,12 @@ TEST(DebugCommand, EnterQueuesTheMessageLogsTheCommandAndEmptiesTheBox) {
             HeadlessDebugConsole win;
             test::TestGame t(WithConsole(win));
             if (shown) Display_MouseDown(t.g, 2, 1, 0, 0);
-            SndTxtKeyDown(t.g, kVkReturn, 0);  // an empty box does nothing
+            SndTxt_KeyDown(t.g, kVkReturn, 0);  // an empty box does nothing
             win.SetCommandText(c.box);
             for (int key : {kVkA, kVkEscape, kVkSpace, int{'\n'}, kVkBack})
-                SndTxtKeyDown(t.g, key, 0);  // and no other key does anything
+                SndTxt_KeyDown(t.g, key, 0);  // and no other key does anything
             EXPECT_EQ(t.trace, std::vector<std::string>{});
-            SndTxtKeyDown(t.g, kVkReturn, 0);
+            SndTxt_KeyDown(t.g, kVkReturn, 0);
             EXPECT_EQ(t.g.s.SendList[0], c.queued);
             EXPECT_TRUE(t.Traced("log 2 DEBUG : " + ToUtf8(c.box)));
             EXPECT_EQ(win.CommandText(), u"");
