@@ -5,7 +5,10 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
+#include <utility>
+#include <vector>
 
 #include "audio/sound_effects.h"
 #include "platform/mci_commands.h"
@@ -80,6 +83,51 @@ TEST(MixerSound, GameLoadsEveryBundledEffectOrGoesOnSilent) {
         FreeSounds(t.g);
         EXPECT_EQ(t.TracedStartingWith("msgbox ").size(), none ? 1u : 0u);
     }
+}
+
+// What the mixer really sends out for one bundled effect, caught with SDL's disk driver (a file
+// in place of a sound card, filled at the real pace): left and right samples, interleaved.
+std::vector<int16_t> Rendered(int32_t pan, int32_t frequency) {
+    const fs::path file = fs::temp_directory_path() / ("kb-disk-" + std::to_string(::getpid()));
+    AudioDriver driver("disk");
+    setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
+    {
+        MixerSoundDevice device;
+        const int32_t d = device.Initialize();
+        const std::string wave = Effect("Hit.wav");
+        const auto* image = reinterpret_cast<const uint8_t*>(wave.data());
+        device.PlayEx(device.CreateBuffer(d, image, wave.size(), 1), 0, pan, frequency);
+        SDL_Delay(900);
+        device.Terminate(d);
+    }
+    const std::string raw = ReadFileBytes(file.string()).bytes;
+    fs::remove(file);
+    std::vector<int16_t> out(raw.size() / 2);
+    std::memcpy(out.data(), raw.data(), out.size() * 2);
+    return out;
+}
+
+// A pan lowers the far side by the linear balance law; a lower frequency plays the effect slower.
+TEST(MixerSound, PanAndFrequencyReachTheOutput) {
+    auto loudness = [](const std::vector<int16_t>& s, size_t side) {
+        double sum = 0;
+        size_t first = s.size(), last = 0;
+        for (size_t i = side; i < s.size(); i += 2) {
+            sum += std::abs(static_cast<double>(s[i]));
+            if (std::abs(s[i]) > 300) first = std::min(first, i), last = i;
+        }
+        return std::pair(sum, first < last ? static_cast<double>(last - first) : 0.0);
+    };
+    const auto [centreSum, centreSpan] = loudness(Rendered(0, 22050), 0);
+    ASSERT_GT(centreSum, 1e5) << "silent";
+    for (const auto& [pan, quietOverLoud] :
+         std::vector<std::pair<int32_t, double>>{{-10000, 0.0}, {-8667, 0.1333}, {7333, 0.2667}}) {
+        SCOPED_TRACE(pan);
+        const auto out = Rendered(pan, 22050);
+        const double left = loudness(out, 0).first, right = loudness(out, 1).first;
+        EXPECT_NEAR((pan < 0 ? right / left : left / right), quietOverLoud, 0.02);
+    }
+    EXPECT_NEAR(loudness(Rendered(0, 14000), 0).second / centreSpan, 22050.0 / 14000, 0.05);
 }
 
 // One short note on a General MIDI piano, which the synthesiser lets ring on for seconds after
