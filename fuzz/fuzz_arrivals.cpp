@@ -5,8 +5,6 @@
 // into the next arrival; 0x00 delivers it at a poll, 0xFF completes the send in flight at a
 // poll, 0xFE runs a frame. After every step the queue, the kept tail and the missile tables
 // must still make sense, and the game must never have two messages on the wire.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -16,10 +14,9 @@
 #include "battle/missiles.h"
 #include "net/connection.h"
 #include "platform/socket_control.h"
-#include "shell/form.h"
 #include "shell/game.h"
-#include "shell/main_loop.h"
 #include "shell/scenes.h"
+#include "started_game.h"
 
 namespace {
 
@@ -72,14 +69,6 @@ class ScriptedSocket : public kb::SocketControl {
     std::string received_;
 };
 
-const std::string& EmptyDir() {
-    static const std::string kDir = [] {
-        char pattern[] = "/tmp/kb-fuzz-arrivals-XXXXXX";
-        return std::string(mkdtemp(pattern) ? pattern : "/nonexistent");
-    }();
-    return kDir;
-}
-
 bool IsDigit(char16_t c) {
     return c >= u'0' && c <= u'9';
 }
@@ -111,55 +100,14 @@ void CheckGame(const kb::Game& g) {
     }
 }
 
-// One game for the whole run, since drawing the sprite sheets at start-up is slow; every input
-// starts from the state it had right after start-up.
-struct Harness {
-    ScriptedSocket winsock;
-    kb::NullSocketControl winsockL;
-    kb::VirtualClock clock;
-    kb::Game g;
-    kb::GameState fresh;
-    kb::FrameLoop freshLoop;
-    std::vector<std::u16string> goku, yomi;
-
-    Harness() : g(Make()) {
-        kb::Form_Load(g);
-        fresh = g.s;
-        freshLoop = g.loop;
-        goku = g.Goku;
-        yomi = g.Yomi;
-    }
-    kb::Services Make() {
-        kb::Services sv;
-        sv.clock = &clock;
-        sv.winsock = &winsock;
-        sv.winsockL = &winsockL;
-        sv.programDir = EmptyDir();
-        return sv;
-    }
-    kb::Game& Reset() {
-        winsock = ScriptedSocket();
-        clock.Set(3600000);
-        g.s = fresh;
-        g.loop = freshLoop;
-        g.Goku = goku;
-        g.Yomi = yomi;
-        g.Wrong.clear();
-        g.SortW.clear();
-        g.recvBuf.clear();
-        g.ended = false;
-        g.rng.Seed(1);
-        return g;
-    }
-};
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
-    static Harness* harness = new Harness();
-    kb::Game& g = harness->Reset();
-    ScriptedSocket& winsock = harness->winsock;
+    static ScriptedSocket winsock;
+    winsock = ScriptedSocket();
+    kb::fuzz::StartedGame& f = kb::fuzz::StartedGame::Fresh(&winsock);
+    kb::Game& g = f.G();
     g.s.GameMode = (data[0] & 1) ? kb::kModeClient : kb::kModeServer;
     kb::GameStartInit(g);
 
@@ -173,8 +121,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 kb::PollNetwork(g);
                 break;
             case 0xFE:
-                harness->clock.Advance(67);
-                kb::FramePass(g, harness->clock.TimeGetTime());
+                f.Frames(1);
                 break;
             default:
                 winsock.pendingArrival.push_back(static_cast<char>(data[i]));

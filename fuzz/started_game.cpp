@@ -41,9 +41,10 @@ std::vector<Surface*> Surfaces(Game& g) {
 
 }  // namespace
 
-StartedGame::StartedGame() : clock_(3600000, 7) {
+StartedGame::StartedGame(SocketControl* winsock) : clock_(3600000, 7) {
     Services sv;
     sv.clock = &clock_;
+    sv.winsock = winsock;
     sv.programDir = MakeProgramDir();
     game_ = std::make_unique<Game>(sv);
     if (!Form_Load(*game_)) std::abort();
@@ -51,8 +52,8 @@ StartedGame::StartedGame() : clock_(3600000, 7) {
     Save();
 }
 
-StartedGame& StartedGame::Fresh() {
-    static StartedGame* game = new StartedGame();  // lives until the process ends
+StartedGame& StartedGame::Fresh(SocketControl* winsock) {
+    static StartedGame* game = new StartedGame(winsock);  // lives until the process ends
     game->Restore();
     return *game;
 }

@@ -9,14 +9,16 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/socket_control.h"
 #include "shell/game.h"
 
 namespace kb::fuzz {
 
 class StartedGame {
   public:
-    // The one game of this process, put back to its state just after start-up.
-    static StartedGame& Fresh();
+    // The one game of this process, put back to its state just after start-up. A data socket
+    // given on the first call is the game's for the whole process.
+    static StartedGame& Fresh(SocketControl* winsock = nullptr);
     Game& G() { return *game_; }
     // Runs n frames 67 ms apart.
     void Frames(int n);
@@ -24,7 +26,7 @@ class StartedGame {
     void EnterMatch();
 
   private:
-    StartedGame();
+    explicit StartedGame(SocketControl* winsock);
     void Save();
     void Restore();
 

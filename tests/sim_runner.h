@@ -18,10 +18,6 @@ struct SimRun {
     std::string out;                  // everything printed, stderr included
     std::vector<std::string> states;  // the JSON of each `state` line, in order
 
-    // True when `line` was printed as a whole line.
-    bool Has(const std::string& line) const {
-        return ("\n" + out).find("\n" + line + "\n") != std::string::npos;
-    }
     // The printed lines that start with prefix.
     std::vector<std::string> LinesStartingWith(const std::string& prefix) const {
         std::vector<std::string> lines;
