@@ -1,9 +1,8 @@
 #include "shell/ustr.h"
 
-#include <iconv.h>
-
-#include <algorithm>
-#include <cerrno>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
 
 namespace kb {
 
@@ -26,30 +25,36 @@ bool IsTrailByte(unsigned char b) {
     return b >= 0x40 && b <= 0xFC && b != 0x7F;
 }
 
-// Runs iconv over the whole input; at every place it cannot convert, bad(in, left) writes a
-// stand-in to out and says how many input bytes it stands for.
-template <typename Bad>
-std::string Iconv(const char* to, const char* from, std::string_view input, Bad bad) {
-    std::string out;
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return out;
-    char* in = const_cast<char*>(input.data());
-    std::size_t inLeft = input.size();
-    std::string buffer(4096, '\0');
-    while (inLeft > 0) {
-        char* at = buffer.data();
-        std::size_t room = buffer.size();
-        const bool stopped = iconv(cd, &in, &inLeft, &at, &room) == static_cast<std::size_t>(-1);
-        const int why = errno;
-        out.append(buffer.data(), buffer.size() - room);
-        if (stopped && why != E2BIG) {
-            const std::size_t used = std::min<std::size_t>(bad(in, inLeft, out), inLeft);
-            in += used;
-            inLeft -= used;
-        }
+// The code page 932 table made by tools/cp932 from a converter that follows Windows, built into
+// the program so that every platform converts alike (its layout is described there).
+constexpr unsigned char kCp932Table[] = {
+#include "cp932_table.inc"
+};
+constexpr std::size_t kTrailCount = 0xFC - 0x40 + 1;
+constexpr std::size_t kDoublesAt = 256;
+constexpr std::size_t kWrittenAt = kDoublesAt + 60 * kTrailCount;
+
+uint16_t TableAt(std::size_t entry) {
+    return static_cast<uint16_t>(kCp932Table[2 * entry] | kCp932Table[2 * entry + 1] << 8);
+}
+
+std::size_t LeadIndex(unsigned char lead) {
+    return lead <= 0x9F ? lead - 0x81u : lead - 0xE0u + 31;
+}
+
+// The code Windows writes for a character; nullopt when it has none.
+std::optional<uint16_t> Cp932Code(char16_t c) {
+    std::size_t lo = 0, hi = TableAt(kWrittenAt);
+    while (lo < hi) {
+        const std::size_t mid = (lo + hi) / 2;
+        const uint16_t at = TableAt(kWrittenAt + 1 + 2 * mid);
+        if (at == c) return TableAt(kWrittenAt + 2 + 2 * mid);
+        if (at < c)
+            lo = mid + 1;
+        else
+            hi = mid;
     }
-    iconv_close(cd);
-    return out;
+    return std::nullopt;
 }
 
 }  // namespace
@@ -85,41 +90,45 @@ std::u16string FromUtf8(std::string_view s) {
 }
 
 std::u16string FromCp932(std::string_view bytes) {
-    const std::string utf16 =
-        Iconv("UTF-16LE", "CP932", bytes, [](const char* in, std::size_t left, std::string& out) {
-            out += "\xFB\x30";  // kCp932Unknown, little-endian
-            return IsLeadByte(static_cast<unsigned char>(in[0])) && left > 1 &&
-                           IsTrailByte(static_cast<unsigned char>(in[1]))
-                       ? 2
-                       : 1;
-        });
-    std::u16string text(utf16.size() / 2, u'\0');
-    for (std::size_t i = 0; i < text.size(); ++i)
-        text[i] = static_cast<char16_t>(static_cast<unsigned char>(utf16[2 * i]) |
-                                        static_cast<unsigned char>(utf16[2 * i + 1]) << 8);
+    std::u16string text;
+    text.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size();) {
+        const unsigned char b = static_cast<unsigned char>(bytes[i]);
+        if (IsLeadByte(b) && i + 1 < bytes.size() &&
+            IsTrailByte(static_cast<unsigned char>(bytes[i + 1]))) {
+            const auto trail = static_cast<unsigned char>(bytes[i + 1]);
+            const uint16_t c = TableAt(kDoublesAt + LeadIndex(b) * kTrailCount + (trail - 0x40u));
+            text.push_back(c != 0 ? static_cast<char16_t>(c) : kCp932Unknown);
+            i += 2;
+            continue;
+        }
+        const uint16_t c = TableAt(b);
+        text.push_back(c != 0 || b == 0 ? static_cast<char16_t>(c) : kCp932Unknown);
+        ++i;
+    }
     return text;
 }
 
 std::string ToCp932(std::u16string_view text) {
-    std::string utf16;
-    utf16.reserve(text.size() * 2);
-    for (char16_t c : text) {
-        utf16.push_back(static_cast<char>(c & 0xFF));
-        utf16.push_back(static_cast<char>(c >> 8));
+    std::string bytes;
+    bytes.reserve(text.size() * 2);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        // A character beyond U+FFFF is two units, and one "?".
+        if (text[i] >= 0xD800 && text[i] < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] < 0xE000) {
+            bytes += '?';
+            ++i;
+            continue;
+        }
+        const std::optional<uint16_t> code = Cp932Code(text[i]);
+        if (!code) {
+            bytes += '?';
+        } else {
+            if (*code > 0xFF) bytes += static_cast<char>(*code >> 8);
+            bytes += static_cast<char>(*code & 0xFF);
+        }
     }
-    return Iconv(
-        "CP932", "UTF-16LE", utf16, [](const char* in, std::size_t left, std::string& out) {
-            out += '?';
-            // A character beyond U+FFFF is two units, and one "?".
-            const auto unit = [&](std::size_t at) {
-                return static_cast<unsigned char>(in[at]) | static_cast<unsigned char>(in[at + 1])
-                                                                << 8;
-            };
-            return left >= 4 && unit(0) >= 0xD800 && unit(0) < 0xDC00 && unit(2) >= 0xDC00 &&
-                           unit(2) < 0xE000
-                       ? 4
-                       : 2;
-        });
+    return bytes;
 }
 
 std::string ToUtf8(std::u16string_view s) {
