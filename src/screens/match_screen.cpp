@@ -1,7 +1,8 @@
 #include "screens/match_screen.h"
 
-#include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 #include "audio/music.h"
 #include "audio/sound_effects.h"
@@ -23,11 +24,15 @@ void DrawMaskedCell(Game& g, int x, int y, int cell) {
     BlitAnd(g.Display, x, y, kSprite, kSprite, g.PIC, kSprite * cell, 0);
 }
 
-// A Single printed as a number: shortest decimal form ("3", "2.5").
+// A Single printed as a number: the fewest digits that read back as the same value ("3", "2.5").
+// Not std::to_chars: not every C++ library we build with has it for floats.
 std::u16string SingleText(float v) {
     char buf[32];
-    const auto res = std::to_chars(buf, buf + sizeof buf, v);
-    return FromUtf8(std::string_view(buf, static_cast<size_t>(res.ptr - buf)));
+    for (int digits = 1; digits <= 9; ++digits) {
+        std::snprintf(buf, sizeof buf, "%.*g", digits, static_cast<double>(v));
+        if (std::strtof(buf, nullptr) == v) break;
+    }
+    return FromUtf8(buf);
 }
 
 // Counts the match's seconds on every change of the wall clock's second.
