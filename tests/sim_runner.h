@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -28,15 +29,25 @@ struct SimRun {
     }
 };
 
+// The driver under test and its directory: the native one in the build directory, unless
+// KB_SIM_COMMAND names another build of it (the WebAssembly one under node) whose program
+// directory is KB_SIM_DIR. A run without --dir is given the driver's directory.
+inline std::string SimDir() {
+    const char* dir = std::getenv("KB_SIM_COMMAND") ? std::getenv("KB_SIM_DIR") : nullptr;
+    return dir ? dir : KB_BINARY_DIR;
+}
+
 // args go before the script path, e.g. "--dir /tmp/x --seed 3".
-inline SimRun RunSim(const std::string& script, const std::string& args = "") {
+inline SimRun RunSim(const std::string& script, std::string args = "") {
     static std::atomic<int> counter{0};
     const std::filesystem::path file =
         std::filesystem::temp_directory_path() /
         ("kb-sim-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".txt");
     std::ofstream(file) << script;
-    const std::string cmd =
-        std::string(KB_BINARY_DIR) + "/kanaburst-sim " + args + " '" + file.string() + "' 2>&1";
+    const char* command = std::getenv("KB_SIM_COMMAND");
+    if (args.find("--dir") == std::string::npos) args += " --dir '" + SimDir() + "'";
+    const std::string cmd = (command ? std::string(command) : SimDir() + "/kanaburst-sim") + " " +
+                            args + " '" + file.string() + "' 2>&1";
     SimRun r;
     if (FILE* p = popen(cmd.c_str(), "r")) {
         char buf[4096];

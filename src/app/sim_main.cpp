@@ -18,7 +18,9 @@
 #include "platform/address_window.h"
 #include "platform/mci_commands.h"
 #include "platform/midi_player.h"
+#ifndef __EMSCRIPTEN__
 #include "platform/posix/posix_socket.h"
+#endif
 #include "platform/posix/system_clock.h"
 #include "platform/sdl/sdl_images.h"
 #include "platform/sdl/ttf_fonts.h"
@@ -227,6 +229,10 @@ int main(int argc, char** argv) {
         } else if (a == "--seed" && i + 1 < argc) {
             seed = static_cast<uint32_t>(std::stoul(argv[++i]));
         } else if (a == "--realtime") {
+#ifdef __EMSCRIPTEN__
+            std::cerr << "kanaburst-sim: this build has no sockets; it runs on the virtual clock\n";
+            return 2;
+#endif
             realtime = true;
         } else if (!a.empty() && a[0] == '-') {
             return kb::Usage();
@@ -255,7 +261,6 @@ int main(int argc, char** argv) {
     kb::VirtualClock virtualClock(3600000, seed);
     kb::SeededSystemClock systemClock(seed);
     kb::SdlImageLoader images;
-    kb::PosixSocket winsock, winsockL;
     kb::HeadlessAddressWindow form2;
     // Music runs through the real command interpreter on a silent player whose pieces end only
     // when the script says so.
@@ -267,10 +272,13 @@ int main(int argc, char** argv) {
     sv.fonts = &fonts;
     sv.images = &images;
     sv.programDir = dir;
+#ifndef __EMSCRIPTEN__
+    kb::PosixSocket winsock, winsockL;
     if (realtime) {
         sv.winsock = &winsock;
         sv.winsockL = &winsockL;
     }
+#endif
     sv.form2 = &form2;
     // Tests move the game's port so that several runs can share one machine.
     if (const char* port = std::getenv("KB_PORT")) sv.gamePort = std::atoi(port);

@@ -159,7 +159,7 @@ ReplayRun PlayReplay(const Replay& r, const TempDir& programDir, const fs::path&
         if (!line.starts_with("state ")) {
             line = Replaced(line, programDir.Path().string(), "<dir>");
             line = Replaced(line, work.string(), "<work>");
-            run.transcript += Replaced(line, KB_BINARY_DIR, "<dir>") + "\n";
+            run.transcript += Replaced(line, SimDir(), "<dir>") + "\n";
             continue;
         }
         const std::string json = line.substr(6);

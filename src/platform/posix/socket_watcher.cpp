@@ -1,7 +1,7 @@
 #include "platform/posix/socket_watcher.h"
 
+#include <fcntl.h>
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,8 +9,12 @@
 
 namespace kb {
 
-SocketWatcher::SocketWatcher(std::function<void()> wake)
-    : wake_(std::move(wake)), interrupt_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
+SocketWatcher::SocketWatcher(std::function<void()> wake) : wake_(std::move(wake)) {
+    int ends[2];
+    if (pipe2(ends, O_NONBLOCK | O_CLOEXEC) == 0) {
+        interruptRead_ = ends[0];
+        interruptWrite_ = ends[1];
+    }
     thread_ = std::thread([this] { Run(); });
 }
 
@@ -20,9 +24,10 @@ SocketWatcher::~SocketWatcher() {
         stop_ = true;
     }
     changed_.notify_one();
-    eventfd_write(interrupt_, 1);
+    Interrupt();
     thread_.join();
-    close(interrupt_);
+    close(interruptRead_);
+    close(interruptWrite_);
 }
 
 void SocketWatcher::Watch(const std::vector<SocketReadiness>& set) {
@@ -39,9 +44,16 @@ void SocketWatcher::Watch(const std::vector<SocketReadiness>& set) {
         ++version_;
     }
     if (polling)
-        eventfd_write(interrupt_, 1);  // the thread sits in poll() on the old set
+        Interrupt();  // the thread sits in poll() on the old set
     else
         changed_.notify_one();
+}
+
+void SocketWatcher::Interrupt() {
+    const char byte = 1;
+    if (write(interruptWrite_, &byte, 1) < 0) {
+        // Full: a byte is already waiting, which breaks the poll just as well.
+    }
 }
 
 void SocketWatcher::Run() {
@@ -56,11 +68,12 @@ void SocketWatcher::Run() {
             fds.clear();
             for (const Entry& e : set_) fds.push_back({e.fd, e.events, 0});
         }
-        fds.push_back({interrupt_, POLLIN, 0});
+        fds.push_back({interruptRead_, POLLIN, 0});
         if (poll(fds.data(), fds.size(), -1) < 0) continue;  // EINTR: poll again
         if (fds.back().revents != 0) {
-            eventfd_t drained = 0;
-            eventfd_read(interrupt_, &drained);
+            char drained[64];
+            while (read(interruptRead_, drained, sizeof drained) > 0) {
+            }
             continue;  // a new set, or the end
         }
         {

@@ -34,6 +34,7 @@ class SocketWatcher {
         bool operator==(const Entry&) const = default;
     };
     void Run();
+    void Interrupt();
 
     std::function<void()> wake_;
     std::mutex mutex_;
@@ -42,7 +43,9 @@ class SocketWatcher {
     bool armed_ = false;  // the thread is to poll set_ and wake once
     bool stop_ = false;
     unsigned version_ = 0;  // changes with every new set, so a stale poll never wakes
-    int interrupt_ = -1;    // breaks the thread's poll when the set changes
+    // A pipe whose byte breaks the thread's poll when the set changes (a pipe, not an eventfd,
+    // which not every platform has).
+    int interruptRead_ = -1, interruptWrite_ = -1;
     std::thread thread_;
 };
 
