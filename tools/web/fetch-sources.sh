@@ -45,7 +45,15 @@ apt() {
 		-o Debug::NoLocking=true
 }
 
-# Only the Sources indexes are fetched; a second run within a day reuses them.
+# Nothing to fetch when every source is unpacked already.
+missing=$(echo "$PINS" | while read -r pkg upstream; do
+	[ -f "$src_dir/$pkg-$upstream/.unpacked" ] || echo "$pkg"
+done)
+if [ -z "$missing" ]; then
+	cat "$src_dir"/*/.unpacked >"$dir/versions.txt"
+	exit 0
+fi
+# Only the Sources indexes are fetched; a run within a day of the last one reuses them.
 if [ -z "$(find "$apt_dir/lists" -maxdepth 1 -name '*Sources*' -mtime -1 2>/dev/null)" ]; then
 	apt apt-get -q update
 fi

@@ -1,0 +1,106 @@
+#!/bin/sh
+# Builds the browser build's libraries with emscripten into DIR/prefix (include/, lib/*.a): zlib,
+# libpng, libjpeg-turbo (no SIMD), freetype (no harfbuzz), SDL2, SDL2_ttf, SDL2_image (JPEG and
+# PNG through those libraries) and SDL2_mixer (WAV and MIDI through its own Timidity). Sources
+# are Debian's, unpacked by fetch-sources.sh. Each library is rebuilt only when its build
+# options change, so a second run does nothing.
+# Usage: build-deps.sh DIR [JOBS]
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+dir=$(mkdir -p "$1" && cd "$1" && pwd)
+jobs=${2:-2}
+prefix=$dir/prefix
+src=$dir/src
+# emcc runs its JavaScript tools with this node, and CMake's checks run test programs with it.
+export EM_NODE_JS="$here/node-nofetch"
+
+# Everything below is a static wasm library; -O2 keeps the libraries small and fast.
+cflags="-O2"
+
+# Already built with the same command? The stamp holds the command that built it.
+built() { # name command...
+	[ -f "$dir/stamps/$1" ] && [ "$(cat "$dir/stamps/$1")" = "$*" ]
+}
+done_with() {
+	mkdir -p "$dir/stamps"
+	echo "$*" >"$dir/stamps/$1"
+	echo "build-deps: $1 built"
+}
+
+cmake_lib() { # name source-folder cmake-options...
+	name=$1
+	source=$2
+	shift 2
+	if built "$name" "$source" "$@"; then return; fi
+	sources
+	rm -rf "$dir/build/$name"
+	emcmake cmake -S "$src/$source" -B "$dir/build/$name" -G Ninja -Wno-dev \
+		-DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS_RELEASE="$cflags" \
+		-DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_PREFIX_PATH="$prefix" \
+		-DCMAKE_FIND_ROOT_PATH="$prefix" \
+		-DCMAKE_CROSSCOMPILING_EMULATOR="$here/node-nofetch" \
+		-DBUILD_SHARED_LIBS=OFF "$@" >"$dir/build/$name.configure.log" 2>&1 ||
+		{ tail -n 40 "$dir/build/$name.configure.log"; exit 1; }
+	cmake --build "$dir/build/$name" -j "$jobs" >"$dir/build/$name.build.log" 2>&1 ||
+		{ tail -n 40 "$dir/build/$name.build.log"; exit 1; }
+	cmake --install "$dir/build/$name" >/dev/null
+	done_with "$name" "$source" "$@"
+}
+
+# The sources are fetched the first time a library needs building.
+fetched=
+sources() {
+	[ -n "$fetched" ] || "$here/fetch-sources.sh" "$dir"
+	fetched=1
+}
+mkdir -p "$dir/build"
+
+# zlib's CMake project always adds a shared library too, which emscripten cannot make; its own
+# configure script builds the static one alone.
+if ! built zlib zlib-1.2.13 --static; then
+	sources
+	rm -rf "$dir/build/zlib"
+	cp -a "$src/zlib-1.2.13" "$dir/build/zlib"
+	(cd "$dir/build/zlib" && CFLAGS="$cflags" emconfigure ./configure --static --prefix="$prefix" &&
+		emmake make -j "$jobs" libz.a && emmake make install) >"$dir/build/zlib.log" 2>&1 ||
+		{ tail -n 40 "$dir/build/zlib.log"; exit 1; }
+	done_with zlib zlib-1.2.13 --static
+fi
+
+zlib="-DZLIB_INCLUDE_DIR=$prefix/include -DZLIB_LIBRARY=$prefix/lib/libz.a"
+
+cmake_lib libpng libpng1.6-1.6.39 $zlib -DPNG_SHARED=OFF -DPNG_STATIC=ON \
+	-DPNG_EXECUTABLES=OFF -DPNG_TESTS=OFF -DPNG_HARDWARE_OPTIMIZATIONS=OFF -Dld-version-script=OFF
+
+cmake_lib libjpeg libjpeg-turbo-2.1.5 -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF \
+	-DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF
+
+# Japanese text needs no shaping, and the game's fonts are plain TrueType.
+cmake_lib freetype freetype-2.12.1 -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BZIP2=ON \
+	-DFT_DISABLE_PNG=ON -DFT_DISABLE_BROTLI=ON -DFT_DISABLE_ZLIB=ON
+
+cmake_lib sdl2 libsdl2-2.26.5 -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF
+
+sdl2="-DSDL2_DIR=$prefix/lib/cmake/SDL2"
+
+cmake_lib sdl2_ttf libsdl2-ttf-2.20.1 $sdl2 -DSDL2TTF_VENDORED=OFF -DSDL2TTF_HARFBUZZ=OFF \
+	-DSDL2TTF_SAMPLES=OFF -DFREETYPE_INCLUDE_DIRS="$prefix/include/freetype2" \
+	-DFREETYPE_LIBRARY="$prefix/lib/libfreetype.a"
+
+cmake_lib sdl2_image libsdl2-image-2.6.3 $sdl2 $zlib -DSDL2IMAGE_VENDORED=OFF \
+	-DSDL2IMAGE_DEPS_SHARED=OFF -DSDL2IMAGE_BACKEND_STB=OFF -DSDL2IMAGE_SAMPLES=OFF \
+	-DSDL2IMAGE_JPG=ON -DSDL2IMAGE_PNG=ON -DSDL2IMAGE_JPG_SAVE=OFF -DSDL2IMAGE_PNG_SAVE=OFF \
+	-DSDL2IMAGE_AVIF=OFF -DSDL2IMAGE_JXL=OFF -DSDL2IMAGE_TIF=OFF -DSDL2IMAGE_WEBP=OFF \
+	-DSDL2IMAGE_SVG=OFF -DSDL2IMAGE_GIF=OFF -DSDL2IMAGE_LBM=OFF -DSDL2IMAGE_PCX=OFF \
+	-DSDL2IMAGE_PNM=OFF -DSDL2IMAGE_QOI=OFF -DSDL2IMAGE_TGA=OFF -DSDL2IMAGE_XCF=OFF \
+	-DSDL2IMAGE_XPM=OFF -DSDL2IMAGE_XV=OFF \
+	-DJPEG_INCLUDE_DIR="$prefix/include" -DJPEG_LIBRARY="$prefix/lib/libjpeg.a" \
+	-DPNG_PNG_INCLUDE_DIR="$prefix/include" -DPNG_LIBRARY="$prefix/lib/libpng16.a"
+
+cmake_lib sdl2_mixer libsdl2-mixer-2.6.2 $sdl2 -DSDL2MIXER_VENDORED=OFF \
+	-DSDL2MIXER_DEPS_SHARED=OFF -DSDL2MIXER_SAMPLES=OFF -DSDL2MIXER_CMD=OFF \
+	-DSDL2MIXER_WAVE=ON -DSDL2MIXER_MIDI=ON -DSDL2MIXER_MIDI_TIMIDITY=ON \
+	-DSDL2MIXER_MIDI_FLUIDSYNTH=OFF -DSDL2MIXER_MIDI_NATIVE=OFF -DSDL2MIXER_FLAC=OFF \
+	-DSDL2MIXER_MOD=OFF -DSDL2MIXER_MP3=OFF -DSDL2MIXER_OPUS=OFF -DSDL2MIXER_VORBIS=OFF
+
+echo "build-deps: libraries in $prefix/lib"
