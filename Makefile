@@ -19,7 +19,8 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: all deps configure build run test check-words clean asan bench fuzz soak install format \
 	format-check \
-	package package-test
+	package package-test \
+	web-deps web-smoke
 
 all: build
 
@@ -126,3 +127,16 @@ package:
 # from /usr/games, stopped with SIGTERM and purged; as root or through sudo.
 package-test: package
 	$(SUDO) tests/package/round_trip.sh $(DEB)
+
+# The browser build, in progress. `web-deps` builds its libraries with emscripten from Debian's
+# source packages (pinned versions, fetched through a private apt directory) into
+# $(WEB_BUILD)/deps/prefix; once built, a second run does nothing. `web-smoke` links a small
+# program against them and runs it under node.
+WEB_BUILD ?= build-web
+WEB_PACKAGES := emscripten nodejs dpkg-dev
+web-deps:
+	@$(MAKE) --no-print-directory deps EXTRA="$(WEB_PACKAGES)"
+	@tools/web/build-deps.sh $(WEB_BUILD)/deps $(JOBS)
+
+web-smoke: web-deps
+	@tools/web/smoke.sh $(WEB_BUILD)

@@ -21,7 +21,9 @@ cflags="-O2"
 built() { # name command...
 	[ -f "$dir/stamps/$1" ] && [ "$(cat "$dir/stamps/$1")" = "$*" ]
 }
+built_any=
 done_with() {
+	built_any=1
 	mkdir -p "$dir/stamps"
 	echo "$*" >"$dir/stamps/$1"
 	echo "build-deps: $1 built"
@@ -75,9 +77,10 @@ cmake_lib libpng libpng1.6-1.6.39 $zlib -DPNG_SHARED=OFF -DPNG_STATIC=ON \
 cmake_lib libjpeg libjpeg-turbo-2.1.5 -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF \
 	-DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF
 
-# Japanese text needs no shaping, and the game's fonts are plain TrueType.
-cmake_lib freetype freetype-2.12.1 -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BZIP2=ON \
-	-DFT_DISABLE_PNG=ON -DFT_DISABLE_BROTLI=ON -DFT_DISABLE_ZLIB=ON
+# Japanese text needs no shaping, and the game's fonts are plain TrueType. Its gzip support
+# uses our zlib: with its own copy inside, zlib's symbols would be defined twice.
+cmake_lib freetype freetype-2.12.1 $zlib -DFT_REQUIRE_ZLIB=ON -DFT_DISABLE_HARFBUZZ=ON \
+	-DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON -DFT_DISABLE_BROTLI=ON
 
 cmake_lib sdl2 libsdl2-2.26.5 -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF
 
@@ -103,4 +106,8 @@ cmake_lib sdl2_mixer libsdl2-mixer-2.6.2 $sdl2 -DSDL2MIXER_VENDORED=OFF \
 	-DSDL2MIXER_MIDI_FLUIDSYNTH=OFF -DSDL2MIXER_MIDI_NATIVE=OFF -DSDL2MIXER_FLAC=OFF \
 	-DSDL2MIXER_MOD=OFF -DSDL2MIXER_MP3=OFF -DSDL2MIXER_OPUS=OFF -DSDL2MIXER_VORBIS=OFF
 
-echo "build-deps: libraries in $prefix/lib"
+if [ -n "$built_any" ]; then
+	echo "build-deps: libraries in $prefix/lib"
+else
+	echo "build-deps: up to date in $prefix/lib"
+fi
