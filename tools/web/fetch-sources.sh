@@ -31,8 +31,10 @@ done
 rm -f "$apt_dir/sources.list.d/"*.sources
 for f in /etc/apt/sources.list.d/*.sources; do
 	[ -f "$f" ] || continue
-	awk 'BEGIN { IGNORECASE = 1 }
-		/^[[:space:]]*Types:/ { print ($0 ~ /[[:space:]]deb([[:space:]]|$)/) ? "Types: deb-src" : $0; next }
+	awk 'tolower($0) ~ /^[[:space:]]*types:/ {
+			print ($0 ~ /[[:space:]]deb([[:space:]]|$)/) ? "Types: deb-src" : $0
+			next
+		}
 		{ print }' "$f" >"$apt_dir/sources.list.d/$(basename "$f")"
 done
 

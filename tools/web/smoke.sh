@@ -28,8 +28,13 @@ em++ -std=c++20 -O2 -Wall -Wextra -Werror \
 	--preload-file "$root/assets/fire.wav@/fire.wav" \
 	-o "$out/smoke.js"
 
-(cd "$out" && "$here/node-nofetch" smoke.js) >"$out/smoke.out"
+status=0
+(cd "$out" && "$here/node-nofetch" smoke.js) >"$out/smoke.out" || status=$?
 cat "$out/smoke.out"
+if [ "$status" != 0 ]; then
+	echo "web-smoke: the program failed (exit status $status)" >&2
+	exit 1
+fi
 if ! diff -u "$here/smoke.expected" "$out/smoke.out"; then
 	echo "web-smoke: the browser build printed other values than expected (diff above)" >&2
 	exit 1
