@@ -69,9 +69,10 @@ if ! built zlib zlib-1.2.13 --static; then
 	done_with zlib zlib-1.2.13 --static
 fi
 
-zlib="-DZLIB_INCLUDE_DIR=$prefix/include -DZLIB_LIBRARY=$prefix/lib/libz.a"
+zlib_inc="-DZLIB_INCLUDE_DIR=$prefix/include"
+zlib_lib="-DZLIB_LIBRARY=$prefix/lib/libz.a"
 
-cmake_lib libpng libpng1.6-1.6.39 $zlib -DPNG_SHARED=OFF -DPNG_STATIC=ON \
+cmake_lib libpng libpng1.6-1.6.39 "$zlib_inc" "$zlib_lib" -DPNG_SHARED=OFF -DPNG_STATIC=ON \
 	-DPNG_EXECUTABLES=OFF -DPNG_TESTS=OFF -DPNG_HARDWARE_OPTIMIZATIONS=OFF -Dld-version-script=OFF
 
 cmake_lib libjpeg libjpeg-turbo-2.1.5 -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF \
@@ -79,19 +80,19 @@ cmake_lib libjpeg libjpeg-turbo-2.1.5 -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DW
 
 # Japanese text needs no shaping, and the game's fonts are plain TrueType. Its gzip support
 # uses our zlib: with its own copy inside, zlib's symbols would be defined twice.
-cmake_lib freetype freetype-2.12.1 $zlib -DFT_REQUIRE_ZLIB=ON -DFT_DISABLE_HARFBUZZ=ON \
-	-DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON -DFT_DISABLE_BROTLI=ON
+cmake_lib freetype freetype-2.12.1 "$zlib_inc" "$zlib_lib" -DFT_REQUIRE_ZLIB=ON \
+	-DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON -DFT_DISABLE_BROTLI=ON
 
 cmake_lib sdl2 libsdl2-2.26.5 -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF
 
 sdl2="-DSDL2_DIR=$prefix/lib/cmake/SDL2"
 
-cmake_lib sdl2_ttf libsdl2-ttf-2.20.1 $sdl2 -DSDL2TTF_VENDORED=OFF -DSDL2TTF_HARFBUZZ=OFF \
+cmake_lib sdl2_ttf libsdl2-ttf-2.20.1 "$sdl2" -DSDL2TTF_VENDORED=OFF -DSDL2TTF_HARFBUZZ=OFF \
 	-DSDL2TTF_SAMPLES=OFF -DFREETYPE_INCLUDE_DIRS="$prefix/include/freetype2" \
 	-DFREETYPE_LIBRARY="$prefix/lib/libfreetype.a"
 
-cmake_lib sdl2_image libsdl2-image-2.6.3 $sdl2 $zlib -DSDL2IMAGE_VENDORED=OFF \
-	-DSDL2IMAGE_DEPS_SHARED=OFF -DSDL2IMAGE_BACKEND_STB=OFF -DSDL2IMAGE_SAMPLES=OFF \
+cmake_lib sdl2_image libsdl2-image-2.6.3 "$sdl2" "$zlib_inc" "$zlib_lib" \
+	-DSDL2IMAGE_VENDORED=OFF -DSDL2IMAGE_DEPS_SHARED=OFF -DSDL2IMAGE_BACKEND_STB=OFF -DSDL2IMAGE_SAMPLES=OFF \
 	-DSDL2IMAGE_JPG=ON -DSDL2IMAGE_PNG=ON -DSDL2IMAGE_JPG_SAVE=OFF -DSDL2IMAGE_PNG_SAVE=OFF \
 	-DSDL2IMAGE_AVIF=OFF -DSDL2IMAGE_JXL=OFF -DSDL2IMAGE_TIF=OFF -DSDL2IMAGE_WEBP=OFF \
 	-DSDL2IMAGE_SVG=OFF -DSDL2IMAGE_GIF=OFF -DSDL2IMAGE_LBM=OFF -DSDL2IMAGE_PCX=OFF \
@@ -100,7 +101,7 @@ cmake_lib sdl2_image libsdl2-image-2.6.3 $sdl2 $zlib -DSDL2IMAGE_VENDORED=OFF \
 	-DJPEG_INCLUDE_DIR="$prefix/include" -DJPEG_LIBRARY="$prefix/lib/libjpeg.a" \
 	-DPNG_PNG_INCLUDE_DIR="$prefix/include" -DPNG_LIBRARY="$prefix/lib/libpng16.a"
 
-cmake_lib sdl2_mixer libsdl2-mixer-2.6.2 $sdl2 -DSDL2MIXER_VENDORED=OFF \
+cmake_lib sdl2_mixer libsdl2-mixer-2.6.2 "$sdl2" -DSDL2MIXER_VENDORED=OFF \
 	-DSDL2MIXER_DEPS_SHARED=OFF -DSDL2MIXER_SAMPLES=OFF -DSDL2MIXER_CMD=OFF \
 	-DSDL2MIXER_WAVE=ON -DSDL2MIXER_MIDI=ON -DSDL2MIXER_MIDI_TIMIDITY=ON \
 	-DSDL2MIXER_MIDI_FLUIDSYNTH=OFF -DSDL2MIXER_MIDI_NATIVE=OFF -DSDL2MIXER_FLAC=OFF \

@@ -14,6 +14,7 @@ export EM_NODE_JS="$here/node-nofetch"
 mkdir -p "$out"
 # Our own libraries by full path: -lSDL2* would make emcc reach for its download-only ports.
 # SDL's browser audio driver needs two runtime helpers that emscripten 3.1.6 leaves out.
+# shellcheck disable=SC2016 # the $ names are emscripten's, not the shell's
 em++ -std=c++20 -O2 -Wall -Wextra -Werror \
 	-I"$prefix/include/SDL2" -I"$prefix/include" \
 	"$here/smoke.cpp" \
