@@ -20,7 +20,7 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 .PHONY: all deps configure build run test check-words clean asan bench fuzz soak install format \
 	format-check \
 	package package-test \
-	web-deps web-smoke
+	web-deps web-smoke web-game web-test
 
 all: build
 
@@ -140,3 +140,18 @@ web-deps:
 
 web-smoke: web-deps
 	@tools/web/smoke.sh $(WEB_BUILD)
+
+# The game's own code built by emscripten (web/CMakeLists.txt) into $(WEB_BUILD)/game.
+export NODE_PATH := /usr/share/nodejs
+web-game: web-deps
+	emcmake cmake -S web -B $(WEB_BUILD)/game -G Ninja -DCMAKE_BUILD_TYPE=Release \
+		-DKB_WEB_DEPS=$(CURDIR)/$(WEB_BUILD)/deps/prefix \
+		-DCMAKE_CROSSCOMPILING_EMULATOR=$(CURDIR)/tools/web/node-nofetch
+	cmake --build $(WEB_BUILD)/game -j $(JOBS)
+
+# Same code, same game: every replay played by the WebAssembly driver under node must give the
+# native driver's transcript and screenshots.
+web-test: build web-game
+	KB_SIM_DIR=$(CURDIR)/$(WEB_BUILD)/game \
+	KB_SIM_COMMAND="$(CURDIR)/tools/web/node-nofetch $(CURDIR)/$(WEB_BUILD)/game/kanaburst-sim.js" \
+		./$(BUILD)/kanaburst_tests --gtest_filter='Scripts/*'
