@@ -19,6 +19,7 @@
 #include "platform/sdl/sdl_dialogs.h"
 #include "platform/sdl/sdl_images.h"
 #include "platform/sdl/ttf_fonts.h"
+#include "platform/sdl/window_events.h"
 #include "shell/event_loop.h"
 #include "shell/form.h"
 #include "shell/main_loop.h"
@@ -71,44 +72,7 @@ void HandleEvent(kb::Game& g, kb::MainWindow& window, kb::SdlAddressWindow& form
                  kb::SdlDebugConsole& debugWin, const SDL_Event& ev) {
     if (form2.Id() != 0 && EventWindow(ev) == form2.Id()) return HandleAddressEvent(g, form2, ev);
     if (debugWin.Id() != 0 && EventWindow(ev) == debugWin.Id()) return debugWin.HandleEvent(ev);
-    switch (ev.type) {
-        case SDL_QUIT:
-            kb::Form_Unload(g);
-            break;
-        case SDL_WINDOWEVENT:
-            if (ev.window.windowID != window.Id()) break;
-            if (ev.window.event == SDL_WINDOWEVENT_CLOSE) kb::Form_Unload(g);
-            if (ev.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) kb::UseTextInput(false);
-            if (ev.window.event == SDL_WINDOWEVENT_EXPOSED ||
-                ev.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
-                window.Redraw();
-            break;
-        case SDL_KEYDOWN:
-        case SDL_KEYUP: {
-            if (ev.key.windowID != window.Id() || window.TakeKey(ev.key)) break;
-            const int code = kb::VirtualKeyFromSdl(ev.key.keysym.sym, ev.key.keysym.scancode);
-            const int shift = kb::ShiftBitsFromSdl(ev.key.keysym.mod);
-            if (ev.type == SDL_KEYDOWN)
-                kb::Display_KeyDown(g, code, shift);
-            else
-                kb::Display_KeyUp(g, code, shift);
-            break;
-        }
-        case SDL_MOUSEBUTTONDOWN: {
-            if (ev.button.windowID != window.Id()) break;
-            int dx = 0, dy = 0;
-            if (!window.ToDisplay(ev.button.x, ev.button.y, dx, dy)) break;
-            const int button = ev.button.button == SDL_BUTTON_LEFT    ? 1
-                               : ev.button.button == SDL_BUTTON_RIGHT ? 2
-                                                                      : 4;
-            const int shift = kb::ShiftBitsFromSdl(static_cast<uint16_t>(SDL_GetModState()));
-            kb::Display_MouseDown(g, button, shift, static_cast<float>(dx * kb::kTwipsPerPixel),
-                                  static_cast<float>(dy * kb::kTwipsPerPixel));
-            break;
-        }
-        default:
-            break;
-    }
+    kb::HandleMainWindowEvent(g, window, ev);
 }
 
 // The window's events: keys, mouse and windows come from SDL's queue, and the socket watcher
