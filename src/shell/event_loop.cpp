@@ -22,12 +22,13 @@ void QuietLoopHost::Wake() {
     woken_.notify_one();
 }
 
-EventLoop::EventLoop(Game& g, LoopHost& host)
-    : g_(g), host_(host), watcher_([&host] { host.Wake(); }) {}
+EventLoop::EventLoop(Game& g, LoopHost& host) : g_(g), host_(host) {
+    if (host.WatchesSockets()) watcher_.emplace([&host] { host.Wake(); });
+}
 
 bool EventLoop::Pass(uint32_t maxSleep) {
     // The sockets are watched anew each pass: what they wait for changes with every event.
-    watcher_.Watch({g_.sv.winsock->Readiness(), g_.sv.winsockL->Readiness()});
+    if (watcher_) watcher_->Watch({g_.sv.winsock->Readiness(), g_.sv.winsockL->Readiness()});
     const uint32_t due = std::min(UntilNextFrame(g_, g_.sv.clock->TimeGetTime()), maxSleep);
     if (due > 0) host_.Sleep(due);
     host_.PumpEvents(g_);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <limits>
 #include <mutex>
+#include <optional>
 
 #include "platform/posix/socket_watcher.h"
 #include "shell/game.h"
@@ -24,6 +25,9 @@ class LoopHost {
     virtual void PumpEvents(Game&) {}
     // After each pass; frameRan tells whether the pass ran a frame.
     virtual void PassDone(Game&, bool /*frameRan*/) {}
+    // Whether a thread should watch the sockets and call Wake; a host that never sleeps (the
+    // browser page, run by the page's own frames) has no use for one.
+    virtual bool WatchesSockets() const { return true; }
 };
 
 // A host whose own events arrive between passes (a script, a test): it sleeps on a condition.
@@ -49,7 +53,7 @@ class EventLoop {
   private:
     Game& g_;
     LoopHost& host_;
-    SocketWatcher watcher_;
+    std::optional<SocketWatcher> watcher_;
 };
 
 }  // namespace kb

@@ -1,0 +1,106 @@
+// The game in a browser page: the window program's loop and routines, with the page's animation
+// frames in place of the sleep between passes. Still missing here: music, the network items
+// (the page has no sockets yet), the address window and the debug console.
+#include <SDL.h>
+#include <emscripten.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/address_window.h"
+#include "platform/mci_commands.h"
+#include "platform/midi_player.h"
+#include "platform/posix/system_clock.h"
+#include "platform/sdl/main_window.h"
+#include "platform/sdl/mixer_sound.h"
+#include "platform/sdl/sdl_dialogs.h"
+#include "platform/sdl/sdl_images.h"
+#include "platform/sdl/ttf_fonts.h"
+#include "platform/sdl/window_events.h"
+#include "shell/event_loop.h"
+#include "shell/form.h"
+#include "shell/ustr.h"
+
+namespace {
+
+// Where the page's packaged files are mounted: the bundled files and the typeface.
+constexpr char kProgramDir[] = "/kanaburst";
+
+// The page calls a pass for every animation frame; a pass never sleeps, the browser does.
+class PageLoopHost : public kb::LoopHost {
+  public:
+    explicit PageLoopHost(kb::MainWindow& window) : window_(window) {}
+    void Sleep(uint32_t) override {}
+    void Wake() override {}
+    void PumpEvents(kb::Game& g) override {
+        SDL_Event ev;
+        while (!g.ended && SDL_PollEvent(&ev)) kb::HandleMainWindowEvent(g, window_, ev);
+    }
+    bool WatchesSockets() const override { return false; }
+
+  private:
+    kb::MainWindow& window_;
+};
+
+// Everything the game runs on, alive for as long as the page.
+struct Page {
+    kb::SdlDialogs dialogs;
+    kb::TtfFontEngine fonts;
+    kb::MainWindow window;
+    kb::SystemClock clock;
+    kb::SdlImageLoader images;
+    kb::HeadlessAddressWindow form2;
+    kb::MixerSoundDevice sound;
+    kb::SilentMidiPlayer midi;
+    kb::MciMusicDevice music{midi};
+    std::unique_ptr<kb::Game> game;
+    std::unique_ptr<PageLoopHost> host;
+    std::unique_ptr<kb::EventLoop> loop;
+};
+
+void Pass(void* arg) {
+    Page& page = *static_cast<Page*>(arg);
+    page.loop->Pass(0);
+    if (page.game->ended) emscripten_cancel_main_loop();
+}
+
+bool Start(Page& page) {
+    std::string error;
+    const bool ok = page.fonts.Open(kb::TtfFontEngine::FindFontFile(kProgramDir), error) &&
+                    page.window.Create("Kanaburst Ver1.1", 480, 320, error);
+    if (!ok) {
+        page.dialogs.MessageBox(u"Kanaburst", u"ゲーム起動に失敗しました\n" + kb::FromUtf8(error),
+                                kb::Dialogs::Icon::kWarning);
+        return false;
+    }
+    page.dialogs.SetParent(page.window.Handle());
+    kb::Services sv;
+    sv.sound = &page.sound;
+    sv.music = &page.music;
+    sv.clock = &page.clock;
+    sv.dialogs = &page.dialogs;
+    sv.fonts = &page.fonts;
+    sv.images = &page.images;
+    sv.programDir = kProgramDir;
+    sv.form2 = &page.form2;
+    page.game = std::make_unique<kb::Game>(sv);
+    page.game->Display.onRefresh = [&page](const kb::Surface& s) { page.window.Present(s.View()); };
+    if (!kb::Form_Load(*page.game)) return false;
+    page.host = std::make_unique<PageLoopHost>(page.window);
+    page.loop = std::make_unique<kb::EventLoop>(*page.game, *page.host);
+    return true;
+}
+
+}  // namespace
+
+int main(int, char**) {
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        SDL_Log("Kanaburst cannot start: %s", SDL_GetError());
+        return 1;
+    }
+    static Page page;
+    if (!Start(page)) return 1;
+    // Called at the page's frame rate; the game's own pacing decides which passes run a frame.
+    emscripten_set_main_loop_arg(Pass, &page, 0, false);
+    return 0;
+}
