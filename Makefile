@@ -20,7 +20,7 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 .PHONY: all deps configure build run test check-words clean asan bench fuzz soak install format \
 	format-check \
 	package package-test \
-	web-deps web-smoke web-game web-test
+	web web-run web-deps web-smoke web-game web-test
 
 all: build
 
@@ -148,6 +148,17 @@ web-game: web-deps
 		-DKB_WEB_DEPS=$(CURDIR)/$(WEB_BUILD)/deps/prefix \
 		-DCMAKE_CROSSCOMPILING_EMULATOR=$(CURDIR)/tools/web/node-nofetch
 	cmake --build $(WEB_BUILD)/game -j $(JOBS)
+
+# The page, in $(WEB_BUILD)/: index.html, index.js, index.wasm and index.data. `web-run` serves
+# it on this machine (WEB_PORT, 8080 by default) until stopped with Ctrl+C.
+WEB_PORT ?= 8080
+web: web-game
+	cp $(addprefix $(WEB_BUILD)/game/index.,html js wasm data) $(WEB_BUILD)/
+	@echo "The page is in $(WEB_BUILD)/; make web-run serves it."
+
+web-run: web
+	@echo "Kanaburst in a browser: http://127.0.0.1:$(WEB_PORT)/"
+	python3 -m http.server --bind 127.0.0.1 --directory $(WEB_BUILD) $(WEB_PORT)
 
 # Same code, same game: every replay played by the WebAssembly driver under node must give the
 # native driver's transcript and screenshots.
