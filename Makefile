@@ -161,8 +161,14 @@ web-run: web
 	python3 -m http.server --bind 127.0.0.1 --directory $(WEB_BUILD) $(WEB_PORT)
 
 # Same code, same game: every replay played by the WebAssembly driver under node must give the
-# native driver's transcript and screenshots.
-web-test: build web-game
+# native driver's transcript and screenshots. Then the page itself in headless Chromium
+# (tools/web/page-test.js): the title, a match started with Enter, a word typed and fired, the
+# result screen.
+WEB_TEST_PACKAGES := chromium npm
+web-test: build web
+	@$(MAKE) --no-print-directory deps EXTRA="$(WEB_TEST_PACKAGES)"
 	KB_SIM_DIR=$(CURDIR)/$(WEB_BUILD)/game \
 	KB_SIM_COMMAND="$(CURDIR)/tools/web/node-nofetch $(CURDIR)/$(WEB_BUILD)/game/kanaburst-sim.js" \
 		./$(BUILD)/kanaburst_tests --gtest_filter='Scripts/*'
+	cd tools/web && npm ci --no-audit --no-fund
+	node tools/web/page-test.js $(WEB_BUILD) $(BUILD) tests/golden

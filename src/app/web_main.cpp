@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "app/sim_state.h"
 #include "platform/address_window.h"
 #include "platform/mci_commands.h"
 #include "platform/midi_player.h"
@@ -42,12 +43,25 @@ class PageLoopHost : public kb::LoopHost {
     kb::MainWindow& window_;
 };
 
+// The machine's clock; the random sequence follows the page's "?seed=N" when it has one, so
+// that a test knows the order of the words.
+class PageClock : public kb::SystemClock {
+  public:
+    uint32_t RandomSeed() override {
+        const int seed = EM_ASM_INT({
+            const seed = new URLSearchParams(location.search).get('seed');
+            return seed ? parseInt(seed, 10) : -1;
+        });
+        return seed >= 0 ? static_cast<uint32_t>(seed) : kb::SystemClock::RandomSeed();
+    }
+};
+
 // Everything the game runs on, alive for as long as the page.
 struct Page {
     kb::SdlDialogs dialogs;
     kb::TtfFontEngine fonts;
     kb::MainWindow window;
-    kb::SystemClock clock;
+    PageClock clock;
     kb::SdlImageLoader images;
     kb::HeadlessAddressWindow form2;
     kb::MixerSoundDevice sound;
@@ -57,6 +71,8 @@ struct Page {
     std::unique_ptr<PageLoopHost> host;
     std::unique_ptr<kb::EventLoop> loop;
 };
+
+Page page;
 
 void Pass(void* arg) {
     Page& page = *static_cast<Page*>(arg);
@@ -93,12 +109,18 @@ bool Start(Page& page) {
 
 }  // namespace
 
+// The state record as the headless driver prints it, for the page's tests to read.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* kanaburst_state() {
+    static std::string json;
+    json = page.game ? kb::StateJson(*page.game) : "{}";
+    return json.c_str();
+}
+
 int main(int, char**) {
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         SDL_Log("Kanaburst cannot start: %s", SDL_GetError());
         return 1;
     }
-    static Page page;
     if (!Start(page)) return 1;
     // Called at the page's frame rate; the game's own pacing decides which passes run a frame.
     emscripten_set_main_loop_arg(Pass, &page, 0, false);

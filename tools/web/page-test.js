@@ -1,0 +1,125 @@
+// The browser build played in Debian's headless Chromium: the page shows the title, Enter starts
+// a match against the computer, typing the first word and Enter fires a missile, and the match
+// ends on the result screen. The title's lower part (below the random squares) must match the
+// native golden picture pixel for pixel. Prints the time to the title and the frame rate the
+// game measured in the page.
+//   node page-test.js PAGE_DIR NATIVE_BUILD_DIR GOLDEN_DIR
+'use strict';
+const fs = require('fs');
+const http = require('http');
+const path = require('path');
+const { execFileSync } = require('child_process');
+const puppeteer = require('puppeteer-core');
+
+const [pageDir, nativeBuild, goldenDir] = process.argv.slice(2);
+const kTypes = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm' };
+
+// Romaji for the plain kana; a word with any other kana is passed over.
+const kRomaji = {};
+'あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろわ'
+    .split('').forEach((kana, i) => {
+      const rows = ['', 'k', 's', 't', 'n', 'h', 'm', 'y', 'r', 'w'];
+      const vowels = ['a', 'i', 'u', 'e', 'o'];
+      const row = Math.floor(i / 5), col = i % 5;
+      kRomaji[kana] = rows[row] + vowels[col];
+    });
+Object.assign(kRomaji, { 'し': 'shi', 'ち': 'chi', 'つ': 'tsu', 'ふ': 'fu', 'ゆ': 'yu', 'よ': 'yo',
+                         'わ': 'wa', 'ん': 'nn' });
+
+// A seed whose shuffled bundled list starts with a word of plain kana, and that word's keys.
+function ChooseSeed() {
+  for (let seed = 1; seed < 200; ++seed) {
+    const out = execFileSync(path.join(nativeBuild, 'kanaburst-sim'), ['--seed', String(seed)],
+                             { input: 'state\n' }).toString();
+    const state = JSON.parse(out.slice(out.indexOf('state ') + 6).split('\n')[0]);
+    const reading = [...state.Yomi[0]];
+    if (reading.length >= 2 && reading.every((k) => k in kRomaji))
+      return { seed, word: state.Goku[0], keys: reading.map((k) => kRomaji[k]).join('') };
+  }
+  throw new Error('no seed gives a plain first word');
+}
+
+function Serve() {
+  const server = http.createServer((req, res) => {
+    const file = path.join(pageDir, decodeURIComponent(new URL(req.url, 'http://x').pathname));
+    fs.readFile(file.endsWith('/') ? file + 'index.html' : file, (err, data) => {
+      if (err) return res.writeHead(404).end();
+      res.writeHead(200, { 'Content-Type': kTypes[path.extname(file)] || 'application/octet-stream' });
+      res.end(data);
+    });
+  });
+  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
+}
+
+function Check(ok, what) {
+  if (!ok) throw new Error(what);
+  console.log('ok: ' + what);
+}
+
+async function main() {
+  const { seed, word, keys } = ChooseSeed();
+  const server = await Serve();
+  const browser = await puppeteer.launch({
+    executablePath: '/usr/bin/chromium', headless: 'new',
+    args: ['--no-sandbox', '--use-angle=swiftshader', '--autoplay-policy=no-user-gesture-required'],
+  });
+  try {
+    const page = await browser.newPage();
+    await page.setViewport({ width: 1000, height: 760 });
+    const state = async () => JSON.parse(await page.evaluate(
+        () => Module.ccall('kanaburst_state', 'string', [], [])));
+    const started = Date.now();
+    await page.goto(`http://127.0.0.1:${server.address().port}/index.html?seed=${seed}`);
+    await page.waitForFunction(() => typeof Module !== 'undefined' && Module.calledRun &&
+        JSON.parse(Module.ccall('kanaburst_state', 'string', [], [])).Fps > 0, { timeout: 60000 });
+    console.log(`title after ${Date.now() - started} ms`);
+    Check((await state()).Goku[0] === word, `the page's list starts with ${word}, as the driver's`);
+
+    // Below row 196 the title has no random squares: compare it with the native picture.
+    const canvas = await page.$('#canvas');
+    const shot = await canvas.screenshot({ type: 'png' });
+    const golden = fs.readFileSync(path.join(goldenDir, 'replay_title_after_match.png'));
+    const differing = await page.evaluate(async (shotB64, goldenB64) => {
+      const pixels = async (b64, scale) => {
+        const bitmap = new Image();
+        bitmap.src = 'data:image/png;base64,' + b64;
+        await bitmap.decode();
+        const c = new OffscreenCanvas(480, 320);
+        const ctx = c.getContext('2d');
+        ctx.imageSmoothingEnabled = false;
+        ctx.drawImage(bitmap, 0, 0, bitmap.width / scale, bitmap.height / scale);
+        return ctx.getImageData(0, 196, 480, 124).data;
+      };
+      const a = await pixels(shotB64, 2), b = await pixels(goldenB64, 1);
+      let n = 0;
+      for (let i = 0; i < a.length; i += 4)
+        if (a[i] !== b[i] || a[i + 1] !== b[i + 1] || a[i + 2] !== b[i + 2]) ++n;
+      return n;
+    }, Buffer.from(shot).toString('base64'), golden.toString('base64'));
+    console.log(`title below the squares: ${differing} pixels differ from the native picture`);
+
+    await page.keyboard.press('Enter');
+    await page.waitForFunction(() => JSON.parse(Module.ccall('kanaburst_state', 'string', [], []))
+        .StartCount === 0 && JSON.parse(Module.ccall('kanaburst_state', 'string', [], [])).SceneNo === 1,
+        { timeout: 20000 });
+    Check(true, 'Enter on the title starts a match against the computer');
+    await page.keyboard.type(keys, { delay: 30 });
+    await page.keyboard.press('Enter');
+    await new Promise((r) => setTimeout(r, 300));
+    const fired = await state();
+    Check(fired.MyMisState[0] === 1 && fired.MissCount === 0,
+          `typing ${keys} for ${word} and Enter fires a missile into lane 0`);
+    Check(fired.Fps >= 14 && fired.Fps <= 16, `the game measures ${fired.Fps} frames a second`);
+    await page.waitForFunction(() => JSON.parse(Module.ccall('kanaburst_state', 'string', [], []))
+        .SceneNo === 2, { timeout: 120000, polling: 500 });
+    const over = await state();
+    Check(over.GameResult === 'LOSE' || over.GameResult === 'WIN',
+          `the match ends (${over.GameResult}) on the result screen`);
+    if (differing !== 0) throw new Error('the title differs from the native picture');
+  } finally {
+    await browser.close();
+    server.close();
+  }
+}
+
+main().catch((e) => { console.error('FAILED: ' + e.message); process.exit(1); });
