@@ -152,8 +152,14 @@ web-game: web-deps
 # The page, in $(WEB_BUILD)/: index.html, index.js, index.wasm and index.data. `web-run` serves
 # it on this machine (WEB_PORT, 8080 by default) until stopped with Ctrl+C.
 WEB_PORT ?= 8080
+# The music: FluidSynth for the page from npm (js-synthesizer), and the desktop's General MIDI bank.
+WEB_SYNTH := tools/web/node_modules/js-synthesizer
 web: web-game
-	cp $(addprefix $(WEB_BUILD)/game/index.,html js wasm data) $(WEB_BUILD)/
+	@command -v npm >/dev/null || $(MAKE) --no-print-directory deps EXTRA=npm  # nodejs may bring it
+	cd tools/web && npm ci --no-audit --no-fund
+	cp $(addprefix $(WEB_BUILD)/game/index.,html js wasm data) web/music.js \
+		$(WEB_SYNTH)/externals/libfluidsynth-2.3.0.js $(WEB_SYNTH)/dist/js-synthesizer.min.js \
+		/usr/share/sounds/sf2/TimGM6mb.sf2 $(WEB_BUILD)/
 	@echo "The page is in $(WEB_BUILD)/; make web-run serves it."
 
 web-run: web
@@ -164,11 +170,10 @@ web-run: web
 # native driver's transcript and screenshots. Then the page itself in headless Chromium
 # (tools/web/page-test.js): the title, a match started with Enter, a word typed and fired, the
 # result screen.
-WEB_TEST_PACKAGES := chromium npm
+WEB_TEST_PACKAGES := chromium
 web-test: build web
 	@$(MAKE) --no-print-directory deps EXTRA="$(WEB_TEST_PACKAGES)"
 	KB_SIM_DIR=$(CURDIR)/$(WEB_BUILD)/game \
 	KB_SIM_COMMAND="$(CURDIR)/tools/web/node-nofetch $(CURDIR)/$(WEB_BUILD)/game/kanaburst-sim.js" \
 		./$(BUILD)/kanaburst_tests --gtest_filter='Scripts/*'
-	cd tools/web && npm ci --no-audit --no-fund
 	node tools/web/page-test.js $(WEB_BUILD) $(BUILD) tests/golden

@@ -1,6 +1,6 @@
 // The game in a browser page: the window program's loop and routines, with the page's animation
-// frames in place of the sleep between passes. Still missing here: music, the network items
-// (the page has no sockets yet), the address window and the debug console.
+// frames in place of the sleep between passes. Still missing here: the network items (the page
+// has no sockets yet), the address window and the debug console.
 #include <SDL.h>
 #include <emscripten.h>
 
@@ -10,7 +10,6 @@
 #include "app/sim_state.h"
 #include "platform/address_window.h"
 #include "platform/mci_commands.h"
-#include "platform/midi_player.h"
 #include "platform/posix/system_clock.h"
 #include "platform/sdl/main_window.h"
 #include "platform/sdl/mixer_sound.h"
@@ -18,6 +17,7 @@
 #include "platform/sdl/sdl_images.h"
 #include "platform/sdl/ttf_fonts.h"
 #include "platform/sdl/window_events.h"
+#include "platform/web/web_midi_player.h"
 #include "shell/event_loop.h"
 #include "shell/form.h"
 #include "shell/ustr.h"
@@ -65,7 +65,7 @@ struct Page {
     kb::SdlImageLoader images;
     kb::HeadlessAddressWindow form2;
     kb::MixerSoundDevice sound;
-    kb::SilentMidiPlayer midi;
+    kb::WebMidiPlayer midi;
     kb::MciMusicDevice music{midi};
     std::unique_ptr<kb::Game> game;
     std::unique_ptr<PageLoopHost> host;

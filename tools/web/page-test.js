@@ -1,6 +1,6 @@
 // The browser build played in Debian's headless Chromium: the page shows the title, Enter starts
 // a match against the computer, typing the first word and Enter fires a missile, and the match
-// ends on the result screen. The title's lower part (below the random squares) must match the
+// ends on the result screen; music plays on the title and in the match. The title's lower part (below the random squares) must match the
 // native golden picture pixel for pixel. Prints the time to the title and the frame rate the
 // game measured in the page.
 //   node page-test.js PAGE_DIR NATIVE_BUILD_DIR GOLDEN_DIR
@@ -67,12 +67,15 @@ async function main() {
     const page = await browser.newPage();
     await page.setViewport({ width: 1000, height: 760 });
     const state = async () => JSON.parse(await page.evaluate(
-        () => Module.ccall('kanaburst_state', 'string', [], [])));
+        () => kanaburst.ccall('kanaburst_state', 'string', [], [])));
     const started = Date.now();
     await page.goto(`http://127.0.0.1:${server.address().port}/index.html?seed=${seed}`);
-    await page.waitForFunction(() => typeof Module !== 'undefined' && Module.calledRun &&
-        JSON.parse(Module.ccall('kanaburst_state', 'string', [], [])).Fps > 0, { timeout: 60000 });
+    await page.waitForFunction(() => window.kanaburst &&
+        JSON.parse(kanaburst.ccall('kanaburst_state', 'string', [], [])).Fps > 0, { timeout: 60000 });
     console.log(`title after ${Date.now() - started} ms`);
+    await page.waitForFunction(() => kanaburstMusic.bankLoaded && kanaburstMusic.sounding(),
+                               { timeout: 30000 });
+    Check(true, `the title music plays, on the General MIDI bank (${Date.now() - started} ms)`);
     Check((await state()).Goku[0] === word, `the page's list starts with ${word}, as the driver's`);
 
     // Below row 196 the title has no random squares: compare it with the native picture.
@@ -99,10 +102,12 @@ async function main() {
     console.log(`title below the squares: ${differing} pixels differ from the native picture`);
 
     await page.keyboard.press('Enter');
-    await page.waitForFunction(() => JSON.parse(Module.ccall('kanaburst_state', 'string', [], []))
-        .StartCount === 0 && JSON.parse(Module.ccall('kanaburst_state', 'string', [], [])).SceneNo === 1,
+    await page.waitForFunction(() => JSON.parse(kanaburst.ccall('kanaburst_state', 'string', [], []))
+        .StartCount === 0 && JSON.parse(kanaburst.ccall('kanaburst_state', 'string', [], [])).SceneNo === 1,
         { timeout: 20000 });
     Check(true, 'Enter on the title starts a match against the computer');
+    await page.waitForFunction(() => kanaburstMusic.sounding(), { timeout: 5000 });
+    Check(true, 'the match music plays after the count-down');
     await page.keyboard.type(keys, { delay: 30 });
     await page.keyboard.press('Enter');
     await new Promise((r) => setTimeout(r, 300));
@@ -110,7 +115,7 @@ async function main() {
     Check(fired.MyMisState[0] === 1 && fired.MissCount === 0,
           `typing ${keys} for ${word} and Enter fires a missile into lane 0`);
     Check(fired.Fps >= 14 && fired.Fps <= 16, `the game measures ${fired.Fps} frames a second`);
-    await page.waitForFunction(() => JSON.parse(Module.ccall('kanaburst_state', 'string', [], []))
+    await page.waitForFunction(() => JSON.parse(kanaburst.ccall('kanaburst_state', 'string', [], []))
         .SceneNo === 2, { timeout: 120000, polling: 500 });
     const over = await state();
     Check(over.GameResult === 'LOSE' || over.GameResult === 'WIN',
