@@ -1,6 +1,6 @@
 // The game in a browser page: the window program's loop and routines, with the page's animation
-// frames in place of the sleep between passes. Still missing here: the network items (the page
-// has no sockets yet), the address window and the debug console.
+// frames in place of the sleep between passes. The network goes through a WebSocket bridge in
+// front of a desktop game (the page can only be the client); the debug console is not here yet.
 #include <SDL.h>
 #include <emscripten.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/sim_state.h"
-#include "platform/address_window.h"
+#include "net/connection.h"
 #include "platform/mci_commands.h"
 #include "platform/posix/system_clock.h"
 #include "platform/sdl/main_window.h"
@@ -17,7 +17,9 @@
 #include "platform/sdl/sdl_images.h"
 #include "platform/sdl/ttf_fonts.h"
 #include "platform/sdl/window_events.h"
+#include "platform/web/web_address_window.h"
 #include "platform/web/web_midi_player.h"
+#include "platform/web/web_socket_control.h"
 #include "shell/event_loop.h"
 #include "shell/form.h"
 #include "shell/ustr.h"
@@ -56,6 +58,15 @@ class PageClock : public kb::SystemClock {
     }
 };
 
+// The port of the WebSocket bridge on the server's machine: the page's "?bridge=N", or 1002.
+int BridgePort() {
+    const int port = EM_ASM_INT({
+        const port = new URLSearchParams(location.search).get('bridge');
+        return port ? parseInt(port, 10) : 1002;
+    });
+    return port > 0 && port < 65536 ? port : 1002;
+}
+
 // Everything the game runs on, alive for as long as the page.
 struct Page {
     kb::SdlDialogs dialogs;
@@ -63,7 +74,8 @@ struct Page {
     kb::MainWindow window;
     PageClock clock;
     kb::SdlImageLoader images;
-    kb::HeadlessAddressWindow form2;
+    kb::WebAddressWindow form2;
+    kb::WebSocketControl winsock{BridgePort()}, winsockL{BridgePort()};
     kb::MixerSoundDevice sound;
     kb::WebMidiPlayer midi;
     kb::MciMusicDevice music{midi};
@@ -99,6 +111,8 @@ bool Start(Page& page) {
     sv.images = &page.images;
     sv.programDir = kProgramDir;
     sv.form2 = &page.form2;
+    sv.winsock = &page.winsock;
+    sv.winsockL = &page.winsockL;
     page.game = std::make_unique<kb::Game>(sv);
     page.game->Display.onRefresh = [&page](const kb::Surface& s) { page.window.Present(s.View()); };
     if (!kb::Form_Load(*page.game)) return false;
@@ -114,6 +128,11 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* kanaburst_state() {
     static std::string json;
     json = page.game ? kb::StateJson(*page.game) : "{}";
     return json.c_str();
+}
+
+// Enter and Escape typed in the page's address box.
+extern "C" EMSCRIPTEN_KEEPALIVE void kanaburst_address_key(int keyCode) {
+    if (page.game && !page.game->ended) kb::Text1_KeyDown(*page.game, keyCode, 0);
 }
 
 int main(int, char**) {

@@ -1,14 +1,16 @@
 // The browser build played in Debian's headless Chromium: the page shows the title, Enter starts
 // a match against the computer, typing the first word and Enter fires a missile, and the match
 // ends on the result screen; music plays on the title and in the match. The title's lower part (below the random squares) must match the
-// native golden picture pixel for pixel. Prints the time to the title and the frame rate the
-// game measured in the page.
+// native golden picture pixel for pixel. Then a network match: the native driver is the server,
+// websockify bridges the page's WebSocket to its port, and the page, as the client, fires the
+// first word until its missile gets through. Prints the time to the title and the frame rate
+// the game measured in the page.
 //   node page-test.js PAGE_DIR NATIVE_BUILD_DIR GOLDEN_DIR
 'use strict';
 const fs = require('fs');
 const http = require('http');
 const path = require('path');
-const { execFileSync } = require('child_process');
+const { execFileSync, spawn } = require('child_process');
 const puppeteer = require('puppeteer-core');
 
 const [pageDir, nativeBuild, goldenDir] = process.argv.slice(2);
@@ -54,6 +56,54 @@ function Serve() {
 function Check(ok, what) {
   if (!ok) throw new Error(what);
   console.log('ok: ' + what);
+}
+
+// The native driver as the server on gamePort, and websockify in front of it on bridgePort.
+function StartServer(gamePort, bridgePort) {
+  const script = 'frames 15\nkey 38\nkey 38\nkey 13\nwait 110000\nstate\n';
+  const server = spawn(path.join(nativeBuild, 'kanaburst-sim'), ['--realtime'],
+                       { env: { ...process.env, KB_PORT: String(gamePort) } });
+  server.stdin.end(script);
+  let out = '';
+  server.stdout.on('data', (d) => { out += d; });
+  const done = new Promise((resolve) => server.on('close', () => resolve(out)));
+  const bridge = spawn('websockify', [`127.0.0.1:${bridgePort}`, `127.0.0.1:${gamePort}`],
+                       { stdio: 'ignore' });
+  return { server, bridge, done };
+}
+
+async function NetworkMatch(browser, url, keys) {
+  const gamePort = 40000 + (process.pid % 10000), bridgePort = gamePort + 1;
+  const { server, bridge, done } = StartServer(gamePort, bridgePort);
+  try {
+    await new Promise((r) => setTimeout(r, 2500));  // the server on its title's server item
+    const page = await browser.newPage();
+    await page.goto(`${url}&bridge=${bridgePort}`);
+    await page.waitForFunction(() => window.kanaburst && JSON.parse(
+        kanaburst.ccall('kanaburst_state', 'string', [], [])).Fps > 0, { timeout: 60000 });
+    await page.keyboard.press('ArrowUp');  // the client item
+    await page.keyboard.press('Enter');
+    await page.waitForSelector('#address:not([hidden])', { timeout: 5000 });
+    await page.type('#address', '127.0.0.1');
+    await page.keyboard.press('Enter');
+    await page.waitForFunction(() => { const s = JSON.parse(kanaburst.ccall('kanaburst_state',
+        'string', [], [])); return s.SceneNo === 1 && s.StartCount === 0; }, { timeout: 20000 });
+    Check(true, 'the page joins the native server through the bridge and the count-down ends');
+    await page.keyboard.type(keys, { delay: 30 });
+    await page.keyboard.press('Enter');
+    await page.waitForFunction(() => JSON.parse(kanaburst.ccall('kanaburst_state', 'string', [],
+        [])).SceneNo === 2, { timeout: 100000, polling: 500 });
+    const over = JSON.parse(await page.evaluate(
+        () => kanaburst.ccall('kanaburst_state', 'string', [], [])));
+    Check(over.GameResult === 'WIN', `the page's missile gets through: ${over.GameResult}`);
+    server.kill('SIGTERM');
+    const out = await done;
+    Check(/"GameResult":"LOSE"/.test(out) || /send 99/.test(out) || out.includes('recv'),
+          'the native server took part in the match');
+  } finally {
+    server.kill('SIGKILL');
+    bridge.kill('SIGKILL');
+  }
 }
 
 async function main() {
@@ -121,6 +171,9 @@ async function main() {
     Check(over.GameResult === 'LOSE' || over.GameResult === 'WIN',
           `the match ends (${over.GameResult}) on the result screen`);
     if (differing !== 0) throw new Error('the title differs from the native picture');
+    await page.close();
+    await NetworkMatch(browser, `http://127.0.0.1:${server.address().port}/index.html?seed=${seed}`,
+                       keys);
   } finally {
     await browser.close();
     server.close();

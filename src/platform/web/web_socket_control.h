@@ -1,0 +1,50 @@
+#pragma once
+// The game's data connection in a browser page: a WebSocket to a bridge (websockify) that stands
+// in front of a desktop game's TCP port and carries its bytes both ways. A page cannot listen,
+// so as a listener it only says why.
+#include <emscripten/websocket.h>
+
+#include <string>
+
+#include "platform/socket_control.h"
+
+namespace kb {
+
+class WebSocketControl : public SocketControl {
+  public:
+    // bridgePort: where the bridge listens on the host the player types.
+    explicit WebSocketControl(int bridgePort) : bridgePort_(bridgePort) {}
+    ~WebSocketControl() override { Close(); }
+    WebSocketControl(const WebSocketControl&) = delete;
+    WebSocketControl& operator=(const WebSocketControl&) = delete;
+
+    void SetLocalPort(int) override {}
+    bool Listen(std::string& why) override;
+    void Accept(int32_t) override {}
+    void SetRemoteHost(const std::string& host) override { host_ = host; }
+    void SetRemotePort(int) override {}
+    void Connect() override;
+    bool SendData(const std::string& data) override;
+    std::string GetData() override;
+    void Close() override;
+    SocketState State() const override { return state_; }
+    std::string LocalIP() override { return "-"; }
+    void Poll(SocketEvents& events) override;
+
+  private:
+    static EM_BOOL OnOpen(int, const EmscriptenWebSocketOpenEvent*, void* self);
+    static EM_BOOL OnMessage(int, const EmscriptenWebSocketMessageEvent* ev, void* self);
+    static EM_BOOL OnError(int, const EmscriptenWebSocketErrorEvent*, void* self);
+    static EM_BOOL OnClose(int, const EmscriptenWebSocketCloseEvent*, void* self);
+    void Gone();
+
+    int bridgePort_;
+    std::string host_;
+    EMSCRIPTEN_WEBSOCKET_T socket_ = 0;
+    SocketState state_ = SocketState::kClosed;
+    std::string received_;
+    bool announced_ = false;  // DataArrival raised for what is in received_
+    int sendsDone_ = 0;       // sends handed to the browser, not yet reported complete
+};
+
+}  // namespace kb
