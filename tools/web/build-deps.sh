@@ -1,8 +1,8 @@
 #!/bin/sh
 # Builds the browser build's libraries with emscripten into DIR/prefix (include/, lib/*.a): zlib,
-# libpng, libjpeg-turbo (no SIMD), freetype (no harfbuzz), SDL2, SDL2_ttf, SDL2_image (JPEG and
-# PNG through those libraries) and SDL2_mixer (WAV and MIDI through its own Timidity). Sources
-# are Debian's, unpacked by fetch-sources.sh. Each library is rebuilt only when its build
+# libpng, libjpeg-turbo (no SIMD), freetype, harfbuzz, SDL2, SDL2_ttf (with harfbuzz, as Debian
+# builds it), SDL2_image (JPEG and PNG through those libraries) and SDL2_mixer (WAV and MIDI
+# through its own Timidity). Sources are Debian's, unpacked by fetch-sources.sh. Each library is rebuilt only when its build
 # options change, so a second run does nothing.
 # Usage: build-deps.sh DIR [JOBS]
 set -eu
@@ -78,18 +78,36 @@ cmake_lib libpng libpng1.6-1.6.39 "$zlib_inc" "$zlib_lib" -DPNG_SHARED=OFF -DPNG
 cmake_lib libjpeg libjpeg-turbo-2.1.5 -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF \
 	-DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF
 
-# Japanese text needs no shaping, and the game's fonts are plain TrueType. Its gzip support
-# uses our zlib: with its own copy inside, zlib's symbols would be defined twice.
+# Without harfbuzz and bzip2, as Debian builds it; PNG (colour bitmap glyphs) and brotli (WOFF2)
+# are left out too: the game's font is plain TrueType. Its gzip support uses our zlib: with its
+# own copy inside, zlib's symbols would be defined twice. The rasterizer flattens curves one way
+# on 64-bit and SSE2 machines and another elsewhere, and the two differ in the edge pixels of
+# glyphs: SSE2 (emulated with wasm SIMD) makes it take the desktop's way, so text is drawn the
+# same to the pixel.
 cmake_lib freetype freetype-2.12.1 "$zlib_inc" "$zlib_lib" -DFT_REQUIRE_ZLIB=ON \
-	-DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON -DFT_DISABLE_BROTLI=ON
+	-DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON -DFT_DISABLE_BROTLI=ON \
+	-DCMAKE_C_FLAGS="-msimd128 -msse2"
+
+freetype_lib="-DFREETYPE_LIBRARY=$prefix/lib/libfreetype.a"
+
+# Only what SDL_ttf needs: the OpenType shaper on freetype fonts (no glib, ICU, graphite or
+# cairo, which add nothing for the game's font). The browser build has no threads: without
+# pthreads it takes std::mutex, which has nothing to lock there.
+cmake_lib harfbuzz harfbuzz-6.0.0 -DCMAKE_CXX_FLAGS_RELEASE="$cflags" -DHB_HAVE_FREETYPE=ON \
+	-DHB_BUILD_SUBSET=OFF -DHB_BUILD_UTILS=OFF -DCMAKE_DISABLE_FIND_PACKAGE_Threads=ON \
+	"$freetype_lib" -DFREETYPE_INCLUDE_DIR_ft2build="$prefix/include/freetype2" \
+	-DFREETYPE_INCLUDE_DIR_freetype2="$prefix/include/freetype2"
 
 cmake_lib sdl2 libsdl2-2.26.5 -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF
 
 sdl2="-DSDL2_DIR=$prefix/lib/cmake/SDL2"
 
-cmake_lib sdl2_ttf libsdl2-ttf-2.20.1 "$sdl2" -DSDL2TTF_VENDORED=OFF -DSDL2TTF_HARFBUZZ=OFF \
-	-DSDL2TTF_SAMPLES=OFF -DFREETYPE_INCLUDE_DIRS="$prefix/include/freetype2" \
-	-DFREETYPE_LIBRARY="$prefix/lib/libfreetype.a"
+# With harfbuzz, as Debian builds it: glyph positions then come from the shaper, and a bold
+# glyph's advance differs from the plain FreeType path's.
+cmake_lib sdl2_ttf libsdl2-ttf-2.20.1 "$sdl2" -DSDL2TTF_VENDORED=OFF -DSDL2TTF_HARFBUZZ=ON \
+	-DSDL2TTF_SAMPLES=OFF -DFREETYPE_INCLUDE_DIRS="$prefix/include/freetype2" "$freetype_lib" \
+	-Dharfbuzz_LIBRARY="$prefix/lib/libharfbuzz.a" \
+	-Dharfbuzz_INCLUDE_PATH="$prefix/include/harfbuzz"
 
 cmake_lib sdl2_image libsdl2-image-2.6.3 "$sdl2" "$zlib_inc" "$zlib_lib" \
 	-DSDL2IMAGE_VENDORED=OFF -DSDL2IMAGE_DEPS_SHARED=OFF -DSDL2IMAGE_BACKEND_STB=OFF \

@@ -14,6 +14,7 @@ PINS="zlib 1.2.13
 libpng1.6 1.6.39
 libjpeg-turbo 2.1.5
 freetype 2.12.1
+harfbuzz 6.0.0
 libsdl2 2.26.5
 libsdl2-ttf 2.20.1
 libsdl2-image 2.6.3

@@ -1,9 +1,9 @@
 // Checks that the browser build's libraries work together: SDL starts with the dummy video
-// driver, SDL_ttf opens the game's font, SDL_image decodes the background JPEG and SDL_mixer
-// decodes a sound effect. The files are read from the program's own (preloaded) file system.
-// Prints one line per check. Built natively it prints the same lines except the sound's hash: the
-// native SDL converts samples with SSE2, which rounds where the plain C code (wasm) truncates, so
-// about half the converted samples differ by one.
+// driver, SDL_ttf opens the game's font and draws kana, Latin and bold text, SDL_image decodes the
+// background JPEG and SDL_mixer decodes a sound effect. The files are read from the program's own
+// (preloaded) file system. Prints one line per check. Built natively it prints the same lines
+// except the sound's hash: the native SDL converts samples with SSE2, which rounds where the plain
+// C code (wasm) truncates, so about half the converted samples differ by one.
 #include <SDL.h>
 #include <SDL_image.h>
 #include <SDL_mixer.h>
@@ -77,6 +77,27 @@ int main(int argc, char** argv) {
                 text, w, h, HashPixels(rendered));
     SDL_FreeSurface(rendered);
     TTF_CloseFont(font);
+
+    // Latin at the title's size shows how the rasterizer flattens curves; bold shows where the
+    // shaper puts the glyphs. Both differ between a library built one way and another.
+    struct Sample {
+        const char* text;
+        int pixels;
+        bool bold;
+    };
+    for (const Sample& sample :
+         {Sample{"Kana Burst", 40, false}, Sample{"RESULT : LOSE", 16, true}}) {
+        font = TTF_OpenFont((dir + "ipag.ttf").c_str(), sample.pixels);
+        if (!font) return Fail("TTF_OpenFont", TTF_GetError());
+        if (sample.bold) TTF_SetFontStyle(font, TTF_STYLE_BOLD);
+        rendered = TTF_RenderUTF8_Blended(font, sample.text, SDL_Color{255, 255, 255, 255});
+        if (!rendered) return Fail("TTF_RenderUTF8_Blended", TTF_GetError());
+        std::printf("text: %d px%s, \"%s\" %dx%d, pixels %08x\n", sample.pixels,
+                    sample.bold ? " bold" : "", sample.text, rendered->w, rendered->h,
+                    HashPixels(rendered));
+        SDL_FreeSurface(rendered);
+        TTF_CloseFont(font);
+    }
 
     if (IMG_Init(IMG_INIT_JPG | IMG_INIT_PNG) != (IMG_INIT_JPG | IMG_INIT_PNG)) {
         return Fail("IMG_Init", IMG_GetError());

@@ -19,7 +19,8 @@ em++ -std=c++20 -O2 -Wall -Wextra -Werror \
 	-I"$prefix/include/SDL2" -I"$prefix/include" \
 	"$here/smoke.cpp" \
 	"$prefix/lib/libSDL2_ttf.a" "$prefix/lib/libSDL2_image.a" "$prefix/lib/libSDL2_mixer.a" \
-	"$prefix/lib/libSDL2.a" "$prefix/lib/libfreetype.a" "$prefix/lib/libjpeg.a" \
+	"$prefix/lib/libSDL2.a" "$prefix/lib/libharfbuzz.a" "$prefix/lib/libfreetype.a" \
+	"$prefix/lib/libjpeg.a" \
 	"$prefix/lib/libpng16.a" "$prefix/lib/libz.a" \
 	-sALLOW_MEMORY_GROWTH=1 \
 	-sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE='["$autoResumeAudioContext","$dynCall"]' \
