@@ -170,7 +170,7 @@ web-run: web
 # native driver's transcript and screenshots. Then the page itself in headless Chromium
 # (tools/web/page-test.js): the title, a match started with Enter, a word typed and fired, the
 # result screen.
-WEB_TEST_PACKAGES := chromium
+WEB_TEST_PACKAGES := chromium websockify
 web-test: build web
 	@$(MAKE) --no-print-directory deps EXTRA="$(WEB_TEST_PACKAGES)"
 	KB_SIM_DIR=$(CURDIR)/$(WEB_BUILD)/game \

@@ -1,6 +1,7 @@
 // The game in a browser page: the window program's loop and routines, with the page's animation
 // frames in place of the sleep between passes. The network goes through a WebSocket bridge in
-// front of a desktop game (the page can only be the client); the debug console is not here yet.
+// front of a desktop game (the page can only be the client). The address box and the debug
+// console are page elements under the canvas.
 #include <SDL.h>
 #include <emscripten.h>
 
@@ -8,6 +9,7 @@
 #include <string>
 
 #include "app/sim_state.h"
+#include "debug/debug_log.h"
 #include "net/connection.h"
 #include "platform/mci_commands.h"
 #include "platform/posix/system_clock.h"
@@ -18,6 +20,7 @@
 #include "platform/sdl/ttf_fonts.h"
 #include "platform/sdl/window_events.h"
 #include "platform/web/web_address_window.h"
+#include "platform/web/web_debug_console.h"
 #include "platform/web/web_midi_player.h"
 #include "platform/web/web_socket_control.h"
 #include "shell/event_loop.h"
@@ -75,6 +78,7 @@ struct Page {
     PageClock clock;
     kb::SdlImageLoader images;
     kb::WebAddressWindow form2;
+    kb::WebDebugConsole debugWin;
     kb::WebSocketControl winsock{BridgePort()}, winsockL{BridgePort()};
     kb::MixerSoundDevice sound;
     kb::WebMidiPlayer midi;
@@ -113,6 +117,7 @@ bool Start(Page& page) {
     sv.form2 = &page.form2;
     sv.winsock = &page.winsock;
     sv.winsockL = &page.winsockL;
+    sv.debugWin = &page.debugWin;
     page.game = std::make_unique<kb::Game>(sv);
     page.game->Display.onRefresh = [&page](const kb::Surface& s) { page.window.Present(s.View()); };
     if (!kb::Form_Load(*page.game)) return false;
@@ -133,6 +138,17 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* kanaburst_state() {
 // Enter and Escape typed in the page's address box.
 extern "C" EMSCRIPTEN_KEEPALIVE void kanaburst_address_key(int keyCode) {
     if (page.game && !page.game->ended) kb::Text1_KeyDown(*page.game, keyCode, 0);
+}
+
+// Enter in the debug console's command box, its COPY button, and closing it.
+extern "C" EMSCRIPTEN_KEEPALIVE void kanaburst_console_key(int keyCode) {
+    if (page.game && !page.game->ended) kb::SndTxt_KeyDown(*page.game, keyCode, 0);
+}
+extern "C" EMSCRIPTEN_KEEPALIVE void kanaburst_console_copy() {
+    if (page.game && !page.game->ended) kb::Command1_Click(*page.game);
+}
+extern "C" EMSCRIPTEN_KEEPALIVE void kanaburst_console_close() {
+    page.debugWin.Unload();
 }
 
 int main(int, char**) {

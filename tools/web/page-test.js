@@ -151,6 +151,19 @@ async function main() {
     }, Buffer.from(shot).toString('base64'), golden.toString('base64'));
     console.log(`title below the squares: ${differing} pixels differ from the native picture`);
 
+    // Shift and a right click in the top-left corner open the debug console under the canvas.
+    const box = await canvas.boundingBox();
+    await page.mouse.move(box.x + 6, box.y + 6);
+    await page.keyboard.down('Shift');
+    await page.mouse.down({ button: 'right' });
+    await new Promise((r) => setTimeout(r, 200));
+    await page.mouse.up({ button: 'right' });
+    await page.keyboard.up('Shift');
+    await page.waitForSelector('#console:not([hidden])', { timeout: 5000 });
+    await page.click('#console-close');
+    Check(await page.$eval('#console', (e) => e.hidden), 'the debug console opens and closes');
+    await page.focus('#canvas');
+
     await page.keyboard.press('Enter');
     await page.waitForFunction(() => JSON.parse(kanaburst.ccall('kanaburst_state', 'string', [], []))
         .StartCount === 0 && JSON.parse(kanaburst.ccall('kanaburst_state', 'string', [], [])).SceneNo === 1,
