@@ -53,6 +53,36 @@ function Serve() {
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
+// How many pixels of the canvas differ from a native golden picture within the rectangles
+// [x, y, w, h] (the canvas shows the game at twice its size, pixel for pixel).
+async function Differing(page, canvas, goldenName, rects) {
+  const shot = Buffer.from(await canvas.screenshot({ type: 'png' })).toString('base64');
+  const golden = fs.readFileSync(path.join(goldenDir, goldenName)).toString('base64');
+  return page.evaluate(async (shotB64, goldenB64, rects) => {
+    const pixels = async (b64, scale) => {
+      const image = new Image();
+      image.src = 'data:image/png;base64,' + b64;
+      await image.decode();
+      const c = new OffscreenCanvas(480, 320);
+      const ctx = c.getContext('2d');
+      ctx.imageSmoothingEnabled = false;
+      ctx.drawImage(image, 0, 0, image.width / scale, image.height / scale);
+      return ctx.getImageData(0, 0, 480, 320).data;
+    };
+    const a = await pixels(shotB64, 2), b = await pixels(goldenB64, 1);
+    let n = 0;
+    for (const [x0, y0, w, h] of rects) {
+      for (let y = y0; y < y0 + h; ++y) {
+        for (let x = x0; x < x0 + w; ++x) {
+          const i = (y * 480 + x) * 4;
+          if (a[i] !== b[i] || a[i + 1] !== b[i + 1] || a[i + 2] !== b[i + 2]) ++n;
+        }
+      }
+    }
+    return n;
+  }, shot, golden, rects);
+}
+
 function Check(ok, what) {
   if (!ok) throw new Error(what);
   console.log('ok: ' + what);
@@ -130,25 +160,8 @@ async function main() {
 
     // Below row 196 the title has no random squares: compare it with the native picture.
     const canvas = await page.$('#canvas');
-    const shot = await canvas.screenshot({ type: 'png' });
-    const golden = fs.readFileSync(path.join(goldenDir, 'replay_title_after_match.png'));
-    const differing = await page.evaluate(async (shotB64, goldenB64) => {
-      const pixels = async (b64, scale) => {
-        const bitmap = new Image();
-        bitmap.src = 'data:image/png;base64,' + b64;
-        await bitmap.decode();
-        const c = new OffscreenCanvas(480, 320);
-        const ctx = c.getContext('2d');
-        ctx.imageSmoothingEnabled = false;
-        ctx.drawImage(bitmap, 0, 0, bitmap.width / scale, bitmap.height / scale);
-        return ctx.getImageData(0, 196, 480, 124).data;
-      };
-      const a = await pixels(shotB64, 2), b = await pixels(goldenB64, 1);
-      let n = 0;
-      for (let i = 0; i < a.length; i += 4)
-        if (a[i] !== b[i] || a[i + 1] !== b[i + 1] || a[i + 2] !== b[i + 2]) ++n;
-      return n;
-    }, Buffer.from(shot).toString('base64'), golden.toString('base64'));
+    const differing = await Differing(page, canvas, 'replay_title_after_match.png',
+                                      [[0, 196, 480, 124]]);
     console.log(`title below the squares: ${differing} pixels differ from the native picture`);
 
     // Shift and a right click in the top-left corner open the debug console under the canvas.
@@ -181,8 +194,15 @@ async function main() {
     await page.waitForFunction(() => JSON.parse(kanaburst.ccall('kanaburst_state', 'string', [], []))
         .SceneNo === 2, { timeout: 120000, polling: 500 });
     const over = await state();
-    Check(over.GameResult === 'LOSE' || over.GameResult === 'WIN',
-          `the match ends (${over.GameResult}) on the result screen`);
+    Check(['WIN', 'LOSE'].includes(over.GameResult), `the match ends: ${over.GameResult}`);
+    // After the wave, the result screen: the labels of its figures as natively, and the heading
+    // too when the computer won (the usual end: it aims at the one missile fired).
+    await new Promise((r) => setTimeout(r, 4500));
+    const rects = [[0, 60, 140, 85]];
+    if (over.GameResult === 'LOSE') rects.push([0, 0, 480, 50]);
+    const resultDiffering = await Differing(page, canvas, 'result_lose.png', rects);
+    Check(resultDiffering === 0, `the result screen's heading and labels are the native picture's ` +
+          `(${resultDiffering} pixels differ)`);
     if (differing !== 0) throw new Error('the title differs from the native picture');
     await page.close();
     await NetworkMatch(browser, `http://127.0.0.1:${server.address().port}/index.html?seed=${seed}`,
