@@ -45,8 +45,10 @@ class QuietLoopHost : public LoopHost {
 class EventLoop {
   public:
     EventLoop(Game& g, LoopHost& host);
-    // One pass, sleeping no longer than maxSleep ms. True when it ran a frame.
-    bool Pass(uint32_t maxSleep = std::numeric_limits<uint32_t>::max());
+    // One pass, sleeping no longer than maxSleep ms. True when it ran a frame. A frame due
+    // within lead ms runs now, timed as if on time: a host woken only at fixed ticks (a page's
+    // 60 animation frames a second) would otherwise wait for the tick after and run slow.
+    bool Pass(uint32_t maxSleep = std::numeric_limits<uint32_t>::max(), uint32_t lead = 0);
     // Passes until the game ends.
     void Run();
 

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
+#include "shell/event_loop.h"
 #include "shell/game.h"
 #include "shell/main_loop.h"
 
@@ -57,6 +60,23 @@ TEST(FrameLoop, TimerWrapDoesNotDisturbPacing) {
     EXPECT_EQ(UntilNextFrame(p.g, 0x00000020u), 19u);
     EXPECT_TRUE(FramePass(p.g, 0x00000033u));  // 67 ms after
     EXPECT_EQ(p.g.loop.LastFrameTime, 0x33u);
+}
+
+// A host woken only every 16.7 ms, as a page is: frames due within the lead run on the tick
+// before, timed as if on time, so that they keep 15 a second; without a lead they slip to 13.
+TEST(FrameLoop, LeadKeepsFifteenFramesOnSixtyTicksASecond) {
+    for (const auto& [lead, frames] : {std::pair{8u, 15}, std::pair{0u, 13}}) {
+        SCOPED_TRACE(lead);
+        Paced p;
+        QuietLoopHost host;
+        EventLoop loop(p.g, host);
+        int ran = 0;
+        for (int tick = 1; tick <= 60; ++tick) {
+            p.clock.Set(kStart + static_cast<uint32_t>(tick * 1000 / 60));
+            ran += loop.Pass(0, lead) ? 1 : 0;
+        }
+        EXPECT_EQ(ran, frames);
+    }
 }
 
 }  // namespace

@@ -190,7 +190,7 @@ async function main() {
     const fired = await state();
     Check(fired.MyMisState[0] === 1 && fired.MissCount === 0,
           `typing ${keys} for ${word} and Enter fires a missile into lane 0`);
-    Check(fired.Fps >= 14 && fired.Fps <= 16, `the game measures ${fired.Fps} frames a second`);
+    Check(fired.Fps === 15, `the game measures ${fired.Fps} frames a second`);
     await page.waitForFunction(() => JSON.parse(kanaburst.ccall('kanaburst_state', 'string', [], []))
         .SceneNo === 2, { timeout: 120000, polling: 500 });
     const over = await state();
