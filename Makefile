@@ -154,9 +154,13 @@ web-game: web-deps
 WEB_PORT ?= 8080
 # The music: FluidSynth for the page from npm (js-synthesizer), and the desktop's General MIDI bank.
 WEB_SYNTH := tools/web/node_modules/js-synthesizer
-web: web-game
+WEB_NPM_STAMP := tools/web/node_modules/.installed
+$(WEB_NPM_STAMP): tools/web/package-lock.json
 	@command -v npm >/dev/null || $(MAKE) --no-print-directory deps EXTRA=npm  # nodejs may bring it
 	cd tools/web && npm ci --no-audit --no-fund
+	touch $@
+
+web: web-game $(WEB_NPM_STAMP)
 	cp $(addprefix $(WEB_BUILD)/game/index.,html js wasm data) web/music.js \
 		$(WEB_SYNTH)/externals/libfluidsynth-2.3.0.js $(WEB_SYNTH)/dist/js-synthesizer.min.js \
 		/usr/share/sounds/sf2/TimGM6mb.sf2 $(WEB_BUILD)/
