@@ -2,9 +2,7 @@
 
 #include <emscripten.h>
 
-#include <string>
-
-#include "shell/ustr.h"
+#include "platform/web/page_elements.h"
 
 namespace kb {
 
@@ -30,17 +28,11 @@ bool WebAddressWindow::Visible() const {
 }
 
 std::u16string WebAddressWindow::Text() const {
-    const int length =
-        EM_ASM_INT({ return lengthBytesUTF8(document.getElementById('address').value); });
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    EM_ASM({ stringToUTF8(document.getElementById('address').value, $0, $1); }, text.data(),
-           length + 1);
-    text.resize(static_cast<size_t>(length));
-    return FromUtf8(text);
+    return PageInputText("address");
 }
 
 void WebAddressWindow::SetText(const std::u16string& text) {
-    EM_ASM({ document.getElementById('address').value = UTF8ToString($0); }, ToUtf8(text).c_str());
+    SetPageInputText("address", text);
 }
 
 }  // namespace kb

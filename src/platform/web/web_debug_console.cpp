@@ -2,8 +2,7 @@
 
 #include <emscripten.h>
 
-#include <string>
-
+#include "platform/web/page_elements.h"
 #include "shell/ustr.h"
 
 namespace kb {
@@ -12,8 +11,8 @@ void WebDebugConsole::Unload() {
     HeadlessDebugConsole::Unload();
     EM_ASM({
         document.getElementById('console').hidden = true;
-        document.getElementById('console-log').textContent = '';
-        document.getElementById('console-command').value = '';
+        document.getElementById('console-log').textContent = "";
+        document.getElementById('console-command').value = "";
         document.getElementById('canvas').focus();
     });
 }
@@ -36,19 +35,12 @@ void WebDebugConsole::AppendLog(std::u16string_view entry) {
 }
 
 std::u16string WebDebugConsole::CommandText() const {
-    const int length =
-        EM_ASM_INT({ return lengthBytesUTF8(document.getElementById('console-command').value); });
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    EM_ASM({ stringToUTF8(document.getElementById('console-command').value, $0, $1); }, text.data(),
-           length + 1);
-    text.resize(static_cast<size_t>(length));
-    return FromUtf8(text);
+    return PageInputText("console-command");
 }
 
 void WebDebugConsole::SetCommandText(const std::u16string& text) {
     HeadlessDebugConsole::SetCommandText(text);
-    EM_ASM({ document.getElementById('console-command').value = UTF8ToString($0); },
-           ToUtf8(text).c_str());
+    SetPageInputText("console-command", text);
 }
 
 void WebDebugConsole::SetClipboardText(const std::u16string& text) {
