@@ -197,7 +197,9 @@ async function main() {
     Check(['WIN', 'LOSE'].includes(over.GameResult), `the match ends: ${over.GameResult}`);
     // After the wave, the result screen: the labels of its figures as natively, and the heading
     // too when the computer won (the usual end: it aims at the one missile fired).
-    await new Promise((r) => setTimeout(r, 4500));
+    await page.waitForFunction(() => { const s = JSON.parse(kanaburst.ccall('kanaburst_state',
+        'string', [], [])); return s.WaveLeft === 0 && s.WaveHold === 0; }, { timeout: 20000 });
+    await new Promise((r) => setTimeout(r, 500));  // the next frames: the result screen alone
     const rects = [[0, 60, 140, 85]];
     if (over.GameResult === 'LOSE') rects.push([0, 0, 480, 50]);
     const resultDiffering = await Differing(page, canvas, 'result_lose.png', rects);
