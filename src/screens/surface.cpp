@@ -73,33 +73,29 @@ void Surface::Print(std::u16string_view text) {
     CurrentY += static_cast<double>(run.h) * kTwipsPerPixel;
 }
 
+namespace {
+
+// One axis of a copy of len pixels from `from` in a source of fromSize to `to` in a target of
+// toSize: whatever lies before either start or past either end is cut, moving the other with it.
+void ClipAxis(int& from, int& to, int& len, int fromSize, int toSize) {
+    if (from < 0) {
+        to -= from;
+        len += from;
+        from = 0;
+    }
+    if (to < 0) {
+        from -= to;
+        len += to;
+        to = 0;
+    }
+    len = std::min({len, fromSize - from, toSize - to});
+}
+
+}  // namespace
+
 bool Surface::Blit(RasterOp op, int x, int y, int w, int h, const Surface& src, int sx, int sy) {
-    // Clip the source rectangle against the source surface, moving the target with it.
-    if (sx < 0) {
-        x -= sx;
-        w += sx;
-        sx = 0;
-    }
-    if (sy < 0) {
-        y -= sy;
-        h += sy;
-        sy = 0;
-    }
-    w = std::min(w, src.w_ - sx);
-    h = std::min(h, src.h_ - sy);
-    // Then against the target.
-    if (x < 0) {
-        sx -= x;
-        w += x;
-        x = 0;
-    }
-    if (y < 0) {
-        sy -= y;
-        h += y;
-        y = 0;
-    }
-    w = std::min(w, w_ - x);
-    h = std::min(h, h_ - y);
+    ClipAxis(sx, x, w, src.w_, w_);
+    ClipAxis(sy, y, h, src.h_, h_);
     if (w <= 0 || h <= 0) return false;
 
     const bool overlapDown = &src == this && sy < y;

@@ -36,8 +36,8 @@ void WebSocketControl::Connect() {
 
 bool WebSocketControl::SendData(const std::string& data) {
     if (state_ != SocketState::kConnected) return false;
-    std::string bytes = data;
-    if (emscripten_websocket_send_binary(socket_, bytes.data(), bytes.size()) !=
+    // The browser copies the bytes before the call returns; it never writes to them.
+    if (emscripten_websocket_send_binary(socket_, const_cast<char*>(data.data()), data.size()) !=
         EMSCRIPTEN_RESULT_SUCCESS) {
         state_ = SocketState::kFailed;
         return false;
