@@ -76,15 +76,15 @@ bool AddressWindowVisible(const Game& g) {
 }
 
 void WinsockL_ConnectionRequest(Game& g, int32_t requestID) {
-    // Only a server still waiting for its client takes one. Any other request, a second client
-    // during a match or its handshake among them, is left alone: the listener closes it and
-    // the running match goes on.
-    if (g.s.GameMode != kModeServer || g.s.SceneNo != kSceneTitle ||
-        g.sv.winsock->State() == SocketState::kConnected)
-        return;
+    // Only a server still waiting for its match takes one. A request during the match is left
+    // alone: the listener closes it and the running match goes on. Before the match, a newer
+    // client replaces one that has not answered the greeting, so that a connection that stays
+    // silent cannot keep every real player out.
+    if (g.s.GameMode != kModeServer || g.s.SceneNo != kSceneTitle) return;
     g.sv.winsock->SetLocalPort(g.sv.gamePort);
     g.sv.winsock->Accept(requestID);
     g.recvBuf.clear();
+    EmptySendList(g);  // a greeting to the client replaced never completes
     SendDataAdd(g, kCodeServerHello, u"");
     if (g.ended) return;  // Connect Lost ended the program
     DebugAdd(g, 2, u"ConnectionRequest");

@@ -79,10 +79,6 @@ void ConnectLost(Game& g, const std::u16string& where, const std::u16string& mes
     EndProgram(g);
 }
 
-void EmptySendList(Game& g) {
-    for (auto& slot : g.s.SendList) slot.clear();
-}
-
 void StartNetworkMatch(Game& g) {
     GameStartInit(g);
     PlayNormal(g, kSeNetworkStart);
@@ -116,6 +112,10 @@ void SendEND(Game& g) {
         return;
     }
     if (!list[0].empty() && !HandToConnection(g, list[0])) ConnectLost(g, u"SendEND", list[0]);
+}
+
+void EmptySendList(Game& g) {
+    for (auto& slot : g.s.SendList) slot.clear();
 }
 
 void Del_List(Game& g) {

@@ -21,6 +21,8 @@ inline constexpr int kCodeCountDown = 99;   // 99 D: the start count-down reache
 void SendDataAdd(Game& g, int sDo, const std::u16string& Parameter);
 void SendEND(Game& g);
 void Del_List(Game& g);
+// Drops every message waiting to be sent, and the one in flight.
+void EmptySendList(Game& g);
 void GetDataDo(Game& g, const std::u16string& GetStr);
 void Winsock_DataArrival(Game& g, int32_t bytesTotal);
 
