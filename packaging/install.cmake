@@ -5,6 +5,8 @@
 # lib/games/kanaburst and games, as Debian places games.
 set(KB_INSTALL_DIR lib/kanaburst CACHE STRING "Directory of the program and its files, under the prefix")
 set(KB_BIN_DIR bin CACHE STRING "Directory of the kanaburst command, one level under the prefix")
+# Installed there (under any prefix), the game also reads the player's own files first.
+target_compile_definitions(kanaburst PRIVATE KB_INSTALL_DIR="${KB_INSTALL_DIR}")
 install(TARGETS kanaburst DESTINATION ${KB_INSTALL_DIR})
 install(FILES ${KB_ASSETS} DESTINATION ${KB_INSTALL_DIR})
 

@@ -8,6 +8,7 @@
 #include "debug/debug_log.h"
 #include "net/connection.h"
 #include "platform/mci_commands.h"
+#include "platform/posix/environment.h"
 #include "platform/posix/posix_socket.h"
 #include "platform/posix/system_clock.h"
 #include "platform/sdl/keymap.h"
@@ -158,6 +159,8 @@ int main(int, char**) {
     sv.fonts = &fonts;
     sv.images = &images;
     sv.programDir = dir;
+    sv.userDir = kb::PlayerDataDir(dir, KB_INSTALL_DIR);
+    sv.trace = kb::TraceFromEnvironment();
     sv.winsock = &winsock;
     sv.winsockL = &winsockL;
     sv.form2 = &form2;
