@@ -16,7 +16,7 @@ foreach(size 48 128 256)
     install(FILES ${KB_PACKAGING}/kanaburst-${size}.png
             DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME kanaburst.png)
 endforeach()
-install(FILES ${KB_PACKAGING}/io.github.kanaburst.kanaburst.metainfo.xml DESTINATION share/metainfo)
+install(FILES ${KB_PACKAGING}/invalid.kanaburst.kanaburst.metainfo.xml DESTINATION share/metainfo)
 
 install(CODE "
     set(prefix \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\")
