@@ -8,6 +8,7 @@
 #include "app/machine.h"
 #include "debug/debug_log.h"
 #include "net/connection.h"
+#include "platform/posix/environment.h"
 #include "platform/sdl/keymap.h"
 #include "platform/sdl/mixer_midi_player.h"
 #include "platform/sdl/sdl_address_window.h"
@@ -77,14 +78,18 @@ class WindowLoopHost : public kb::LoopHost {
 }  // namespace
 
 int main(int, char** argv) {
-    kb::Machine machine({});
+    // Installed, the game reads the player's own folder before its own directory.
+    kb::Machine machine({.installDir = KB_INSTALL_DIR});
     if (!machine.Open(argv[0])) return 1;
     std::string error;
     kb::SdlAddressWindow form2(machine.Fonts());
     if (!form2.Create("Kanaburst", error)) SDL_Log("No address window: %s", error.c_str());
     kb::MixerMidiPlayer midi;
     kb::SdlDebugConsole debugWin(machine.FontFile());
-    kb::Game* g = machine.StartGame({.midi = &midi, .form2 = &form2, .debugWin = &debugWin});
+    kb::Game* g = machine.StartGame({.midi = &midi,
+                                     .form2 = &form2,
+                                     .debugWin = &debugWin,
+                                     .trace = kb::TraceFromEnvironment()});
     if (g) {
         debugWin.onCommandKey = [g](int key) { kb::SndTxt_KeyDown(*g, key, 0); };
         debugWin.onCopy = [g] { kb::Command1_Click(*g); };

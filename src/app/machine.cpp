@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "platform/posix/environment.h"
 #include "platform/posix/system_clock.h"
 #include "shell/form.h"
 #include "shell/ustr.h"
@@ -100,6 +101,7 @@ Game* Machine::StartGame(const ProgramParts& parts) {
     sv.fonts = &fonts_;
     sv.images = &images_;
     sv.programDir = spec_.programDir;
+    if (!spec_.installDir.empty()) sv.userDir = PlayerDataDir(spec_.programDir, spec_.installDir);
     if (spec_.window) {
         sv.dialogs = &dialogs_;
         sv.sound = &*sound_;

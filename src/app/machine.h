@@ -22,8 +22,11 @@
 namespace kb {
 
 struct MachineSpec {
-    std::string name = "kanaburst";     // how messages on stderr begin
-    std::string programDir;             // the game's files; empty: beside the executable
+    std::string name = "kanaburst";  // how messages on stderr begin
+    std::string programDir = {};     // the game's files; empty: beside the executable
+    // Where an installed game's directory lies under its prefix (lib/kanaburst): a game found
+    // there reads the player's own folder first. Empty: never.
+    std::string installDir = {};
     bool window = true;                 // a main window, message boxes and sound effects
     bool network = true;                // real transports; without, stand-ins that never connect
     bool virtualClock = false;          // time moves only as the loop sleeps
