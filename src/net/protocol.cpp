@@ -108,6 +108,7 @@ void SendEND(Game& g) {
         CloseWinsock(g);
         CloseWinsockL(g);
         EmptySendList(g);
+        // Spelt so on purpose: it is the log line peers and tools have always matched.
         DebugAdd(g, 2, u"Connection Tarminated");
         return;
     }

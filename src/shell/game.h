@@ -76,6 +76,7 @@ FileBytes ReadFileBytes(const std::string& path);
 // Ends the program after its own decision (a lost connection): the loop stops.
 void EndProgram(Game& g);
 
+// A message box with one OK button; the game waits until it is closed.
 void MsgBox(Game& g, const std::u16string& text, const std::u16string& title = u"Kanaburst",
             Dialogs::Icon icon = Dialogs::Icon::kNone);
 
