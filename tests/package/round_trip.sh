@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# The package as a user meets it, as root: lintian and the store and menu validators accept it,
+# The package as a user meets it, as root: lintian (source and binary package) and the store and menu validators accept it,
 # apt-get installs it, /usr/games/kanaburst reaches the title headless and ends with status 0
 # on SIGTERM, and a purge leaves nothing of it on disk.   round_trip.sh build-deb/kanaburst_*.deb
 set -euo pipefail
 deb=$(realpath "$1")
+changes=${deb%.deb}.changes
+[ -f "$changes" ] || changes=$deb
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "package round trip: $*" >&2; exit 1; }
 
-lintian --fail-on error --display-info "$deb"
+lintian --fail-on error --display-info "$changes"
 (cd "$(dirname "$deb")" && DEBIAN_FRONTEND=noninteractive apt-get install -y "./$(basename "$deb")")
 dpkg -L kanaburst | grep -vxF /. >"$work/files"
 appstreamcli validate --no-net $(grep '^/usr/share/metainfo/.*\.xml$' "$work/files")
