@@ -14,6 +14,8 @@ WORD_CHECK_PACKAGES := mecab mecab-ipadic-utf8 python3
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 BENCH_PACKAGES := xvfb xauth xdotool time python3
 PACKAGE_TOOLS := build-essential debhelper dpkg-dev lintian appstream desktop-file-utils
+# The round trip starts the installed game in a virtual display and chooses the server item.
+PACKAGE_TEST_TOOLS := xvfb xauth xdotool iproute2 libcap2-bin
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -129,8 +131,10 @@ package:
 	@echo "Built $(DEB) and the source package build-deb/kanaburst_$(DEB_VERSION).dsc"
 
 # The packages checked (lintian, AppStream, menu entry), installed with apt-get, run headless
-# from /usr/games, stopped with SIGTERM and purged; as root or through sudo.
+# from /usr/games and stopped with SIGTERM; run by a normal user made for the test, with a word
+# list of their own, hosting on port 1001; purged; as root or through sudo.
 package-test: package
+	@$(MAKE) --no-print-directory deps EXTRA="$(PACKAGE_TEST_TOOLS)"
 	$(SUDO) tests/package/round_trip.sh $(DEB)
 
 # The browser build, in progress. `web-deps` builds its libraries with emscripten from Debian's
