@@ -7,6 +7,8 @@ set(KB_INSTALL_DIR lib/kanaburst CACHE STRING "Directory of the program and its 
 set(KB_BIN_DIR bin CACHE STRING "Directory of the kanaburst command, one level under the prefix")
 # Installed there (under any prefix), the game also reads the player's own files first.
 target_compile_definitions(kanaburst PRIVATE KB_INSTALL_DIR="${KB_INSTALL_DIR}")
+target_compile_definitions(kanaburst_tests PRIVATE
+    KB_INSTALL_DIR="${KB_INSTALL_DIR}" KB_BIN_DIR="${KB_BIN_DIR}")
 install(TARGETS kanaburst DESTINATION ${KB_INSTALL_DIR})
 install(FILES ${KB_ASSETS} DESTINATION ${KB_INSTALL_DIR})
 

@@ -104,7 +104,9 @@ const struct Scene {
     // The title, the other connection screens and a won result are shot by the replays.
     {"connection_listen_error",
      [](ScreenGame& t) {
-         t.g.listenError = u"Cannot listen on port 1001: Permission denied";
+         t.g.listenError =
+             u"Cannot listen on port 1001: Permission denied\n"
+             u"Let the other player be the server, or see: man kanaburst";
          t.g.s.GameMode = kModeServer;
          t.g.s.PlaySec = 1;
          t.g.s.StartSec = Num(t.Second());
