@@ -9,7 +9,7 @@ WERROR     ?= ON
 PACKAGES := g++ cmake ninja-build pkg-config \
 	libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libsdl2-mixer-dev \
 	fonts-ipafont-gothic timgm6mb-soundfont libgtest-dev libbenchmark-dev \
-	libimgui-dev
+	libimgui-dev libmosquitto-dev mosquitto
 WORD_CHECK_PACKAGES := mecab mecab-ipadic-utf8 python3
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 BENCH_PACKAGES := xvfb xauth xdotool time python3

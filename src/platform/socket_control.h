@@ -34,6 +34,8 @@ class SocketEvents {
     virtual void SendComplete() = 0;
     // Bytes arrived; GetData returns them.
     virtual void DataArrival(int32_t bytesTotal) = 0;
+    // Something worth a line in the debug log (a room opened, a guest knocked, a relay lost).
+    virtual void Notice(const std::string& /*text*/) {}
 };
 
 class SocketControl {
@@ -65,6 +67,11 @@ class SocketControl {
 
     // This machine's main address, as text; empty where the transport has no address to give.
     virtual std::string LocalIP() = 0;
+    // The code of the room a listener keeps open, as the player reads it out; empty for none.
+    virtual std::string RoomCode() const { return {}; }
+    // Why the control cannot do what it was asked, in a line for the connection screen; empty
+    // while all is well.
+    virtual std::string Problem() const { return {}; }
 
     // Raises the events that are due.
     virtual void Poll(SocketEvents& events) = 0;

@@ -1,0 +1,231 @@
+// Rooms on a relay, through a real mosquitto started for each test: two games meeting by code
+// and playing to the result screen, the rooms' privacy, and the ends a match can come to.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "battle/missiles.h"
+#include "net/connection.h"
+#include "net/protocol.h"
+#include "net/relay_broker.h"
+#include "platform/address_window.h"
+#include "platform/mosquitto/mosquitto_link.h"
+#include "platform/posix/posix_socket.h"
+#include "platform/room/room_code.h"
+#include "platform/room/room_transport.h"
+#include "platform/switchboard.h"
+#include "shell/main_loop.h"
+#include "shell/scenes.h"
+#include "shell/ustr.h"
+#include "sim_runner.h"
+#include "typing/key_codes.h"
+
+namespace kb::test {
+namespace {
+
+// The desktop's ways to meet, as the game chooses them with a relay given.
+struct RoomSockets {
+    explicit RoomSockets(const std::string& relay) {
+        board.Add(std::make_unique<RoomTransport>(std::make_unique<MosquittoLinkMaker>(relay)));
+        board.Add(std::make_unique<TcpTransport>());
+    }
+    Services Make() {
+        Services sv;
+        sv.winsock = &board.Connection();
+        sv.winsockL = &board.Listener();
+        sv.form2 = &form2;
+        sv.gamePort = UnusedPort();
+        return sv;
+    }
+    Switchboard board;
+    HeadlessAddressWindow form2;
+};
+
+class RoomGame : public RoomSockets, public TestGame {
+  public:
+    explicit RoomGame(const std::string& relay) : RoomSockets(relay), TestGame(Make()) {
+        g.loop.FrameInterval = 67;
+    }
+    // The server item: listening, and a room open. Returns its code.
+    std::string Host() {
+        g.s.GameMode = kModeServer;
+        StartServer(g);
+        return ToUtf8(RoomCode(g));
+    }
+    // The client item, the code typed and Enter pressed.
+    void Join(const std::string& code) {
+        g.s.GameMode = kModeClient;
+        ShowAddressWindow(g);
+        form2.SetText(FromUtf8(code));
+        Text1_KeyDown(g, kVkReturn, 0);
+    }
+    void Frame() {
+        clock.Advance(67);
+        FramePass(g, clock.TimeGetTime());
+    }
+};
+
+bool InMatch(RoomGame& a, RoomGame& b) {
+    return PollGames({&a.g, &b.g},
+                     [&] { return a.g.s.SceneNo == kSceneMatch && b.g.s.SceneNo == kSceneMatch; });
+}
+
+// Frames on both sides, each followed by the messages it sent, until done() holds.
+bool PlayUntil(RoomGame& a, RoomGame& b, const std::function<bool()>& done, int frames = 600) {
+    for (int i = 0; i < frames && !done(); ++i) {
+        a.Frame();
+        b.Frame();
+        PollGames({&a.g, &b.g},
+                  [&] { return a.g.s.SendList[0].empty() && b.g.s.SendList[0].empty(); });
+    }
+    return done();
+}
+
+// The guest's missile, reinforced five times, gets through: the host's game decides the match
+// and both sides end on the result screen. A third player with the code is turned away while
+// the match goes on, and a code of no room is said to be one at once.
+TEST(Rooms, TwoGamesMeetByCodeAndPlayToTheResult) {
+    Broker broker;
+    RoomGame host(broker.Url()), guest(broker.Url()), third(broker.Url()), lost(broker.Url());
+    const std::string code = host.Host();
+    ASSERT_EQ(RoomCodeIn(code).size(), 12u) << code;
+    guest.Join(code);
+    ASSERT_TRUE(InMatch(host, guest));
+    EXPECT_EQ(host.TracedStartingWith("send "), (std::vector<std::string>{"send 00", "send 50"}));
+    EXPECT_EQ(guest.TracedStartingWith("send "), std::vector<std::string>{"send 01"});
+
+    third.Join(code);
+    lost.Join("0000 0000 0001");
+    EXPECT_TRUE(PollGames({&third.g, &lost.g, &host.g}, [&] {
+        return NetworkProblem(third.g) == u"This room is already playing" &&
+               NetworkProblem(lost.g) == u"No open room with this code";
+    }));
+
+    ASSERT_TRUE(PlayUntil(host, guest, [&] { return guest.g.s.StartCount == 0; }));
+    for (int i = 0; i < 5; ++i) Fire_Mis(guest.g, 0, kMySide);
+    ASSERT_TRUE(PlayUntil(host, guest, [&] {
+        return host.g.s.SceneNo == kSceneOver && guest.g.s.SceneNo == kSceneOver;
+    }));
+    EXPECT_EQ(host.g.s.GameResult, u"LOSE");
+    EXPECT_EQ(guest.g.s.GameResult, u"WIN");
+    EXPECT_FALSE(host.g.ended || guest.g.ended);
+}
+
+// Strangers see nothing of a room: another room's code, wildcard user names, no user name, and
+// codes guessed; and one who has the code cannot speak in the host's name.
+TEST(Rooms, NoOneReadsOrWritesARoomWithoutItsCode) {
+    Broker broker;
+    RoomGame host(broker.Url()), guest(broker.Url());
+    const std::string code = RoomCodeIn(host.Host());
+    std::vector<std::unique_ptr<RawMqtt>> strangers;
+    for (const char* user : {"123456789012", "#", "+", "kb/#", static_cast<const char*>(nullptr)}) {
+        strangers.push_back(
+            std::make_unique<RawMqtt>(broker, user, "s" + std::to_string(strangers.size())));
+        strangers.back()->Subscribe("#");
+    }
+    for (int i = 0; i < 20; ++i) {
+        const std::string guess = NewRoomCode();
+        strangers.push_back(std::make_unique<RawMqtt>(broker, guess.c_str(), "g" + guess));
+        strangers.back()->Subscribe("kb/" + guess + "/#");
+    }
+    RawMqtt insider(broker, code.c_str(), "insider");
+    insider.Subscribe("kb/" + code + "/#");
+    guest.Join(code);
+    ASSERT_TRUE(InMatch(host, guest));
+    ASSERT_TRUE(PollGames({&host.g, &guest.g}, [&] { return insider.Got().size() >= 5; }));
+    // The host's id is in the topics of its room: the insider writes as the host.
+    const std::string hostTopic = insider.Got().front().substr(0, insider.Got().front().rfind('/'));
+    insider.Publish(hostTopic + "/d", "051");
+    insider.Publish("kb/" + code + "/insider/d", "051");
+    SendDataAdd(host.g, kCodeLaunch, u"3");
+    ASSERT_TRUE(
+        PollGames({&host.g, &guest.g}, [&] { return guest.g.s.EnMisState[3] == kMisFlying; }));
+    EXPECT_EQ(guest.g.s.EnMisState[1], kMisEmpty) << "only the host's own bytes count";
+    for (auto& s : strangers) EXPECT_TRUE(s->Connected() && s->Got().empty()) << s->Got().front();
+}
+
+// A driver in a process of its own, playing the client with the room's code; killed without a
+// word when the test is done with it.
+class GuestDriver {
+  public:
+    GuestDriver(const Broker& broker, const std::string& code) {
+        int in[2];
+        if (pipe(in) != 0) return;
+        pid_ = fork();
+        if (pid_ == 0) {
+            dup2(in[0], 0);
+            close(in[1]);
+            if (FILE* quiet = std::fopen("/dev/null", "w")) dup2(fileno(quiet), 1);
+            const std::string sim = std::string(KB_BINARY_DIR) + "/kanaburst-sim";
+            execl(sim.c_str(), sim.c_str(), "--realtime", "--relay", broker.Url().c_str(), nullptr);
+            _exit(127);
+        }
+        close(in[0]);
+        std::string script = "frames 2\n";
+        for (int i = 0; i <= kMenuClientItem; ++i) script += "key 40\n";
+        script += "key 13\nframes 2\naddress " + code + "\nwait 60000\n";
+        if (write(in[1], script.data(), script.size()) < 0) pid_ = -1;
+        close(in[1]);
+    }
+    ~GuestDriver() { Kill(); }
+    void Kill() {
+        if (pid_ <= 0) return;
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+
+  private:
+    static constexpr int kMenuClientItem = 7;  // Down eight times from the first item
+    pid_t pid_ = -1;
+};
+
+// The next message finds the connection gone: the Connect Lost box, and the program ends.
+bool EndsAsLost(RoomGame& game) {
+    if (!PollGames(
+            {&game.g}, [&] { return game.g.sv.winsock->State() == SocketState::kFailed; }, 15000))
+        return false;
+    Fire_Mis(game.g, 0, kMySide);
+    return game.g.ended && !game.TracedStartingWith("msgbox Kanaburst|Connect Lost").empty();
+}
+
+// A peer that is killed, and a broker that goes away, end the match as a lost TCP connection
+// does: the next message the game sends finds no connection.
+TEST(Rooms, LostPeerOrBrokerEndsTheMatchAsALostConnection) {
+    Broker broker;
+    {
+        RoomGame host(broker.Url());
+        GuestDriver guest(broker, host.Host());
+        ASSERT_TRUE(PollGames(
+            {&host.g},
+            [&] { return host.g.s.SceneNo == kSceneMatch && host.g.s.SendList[0].empty(); },
+            10000));
+        guest.Kill();
+        EXPECT_TRUE(EndsAsLost(host));
+    }
+    RoomGame host(broker.Url()), guest(broker.Url());
+    guest.Join(host.Host());
+    ASSERT_TRUE(InMatch(host, guest));
+    ASSERT_TRUE(PollGames({&host.g, &guest.g}, [&] { return host.g.s.SendList[0].empty(); }));
+    broker.Kill();
+    EXPECT_TRUE(EndsAsLost(host));
+    EXPECT_TRUE(EndsAsLost(guest));
+}
+
+// Without a relay to reach the game says so and still serves over TCP.
+TEST(Rooms, UnreachableRelayLeavesTcp) {
+    RoomGame host("mqtt://127.0.0.1:" + std::to_string(UnusedPort()));
+    host.Host();
+    EXPECT_TRUE(PollGames({&host.g}, [&] {
+        return NetworkProblem(host.g).starts_with(u"Cannot reach the relay mqtt://127.0.0.1:");
+    }));
+    RawPeer peer;
+    ASSERT_TRUE(peer.ConnectTo(host.g.sv.gamePort));
+    EXPECT_TRUE(PollGames({&host.g}, [&] { return peer.Receive(0, 2) == "00"; }));
+}
+
+}  // namespace
+}  // namespace kb::test
