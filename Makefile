@@ -20,7 +20,7 @@ PACKAGE_TEST_TOOLS := xvfb xauth xdotool iproute2 libcap2-bin
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: all deps configure build run test check-words clean asan bench fuzz soak install format \
-	format-check \
+	format-check pictures \
 	package package-test \
 	web web-run web-deps web-smoke web-game web-test
 
@@ -67,6 +67,12 @@ format-check:
 	@$(MAKE) --no-print-directory deps EXTRA=clang-format
 	@clang-format --dry-run -Werror $(FORMAT_FILES) && \
 		echo "format-check: $(words $(FORMAT_FILES)) files laid out as .clang-format says"
+
+# The README's pictures (docs/pictures/): one match played and shot by the headless driver.
+pictures: build
+	@$(MAKE) --no-print-directory deps EXTRA=python3
+	SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy python3 tools/pictures/readme_pictures.py \
+		--sim $(BUILD)/kanaburst-sim --out docs/pictures
 
 # Every test under AddressSanitizer and UndefinedBehaviorSanitizer; any report stops the test
 # that made it and fails the run.
