@@ -215,6 +215,38 @@ TEST(Rooms, LostPeerOrBrokerEndsTheMatchAsALostConnection) {
     EXPECT_TRUE(EndsAsLost(guest));
 }
 
+// A host played by hand sends what no game would: the guest reads it as it reads such bytes
+// over TCP, and a burst of three hundred launches arrives whole and in order.
+TEST(Rooms, BadBytesAndBurstsFromThePeerAsOverTcp) {
+    Broker broker;
+    const std::string code = NewRoomCode(), room = "kb/" + code + "/";
+    RawMqtt host(broker, code.c_str(), "rawhost");
+    host.Subscribe(room + "#");
+    host.Publish(room + "rawhost/room", "open", true);
+    RoomGame guest(broker.Url());
+    guest.Join(code);
+    std::string knock;
+    ASSERT_TRUE(PollGames({&guest.g}, [&] {
+        for (const std::string& m : host.Got())
+            if (m.ends_with("/knock "))
+                knock = m.substr(room.size(), m.find('/', room.size()) - room.size());
+        return !knock.empty();
+    }));
+    host.Publish(room + "rawhost/accept", knock);
+    host.Publish(room + "rawhost/d", "00");
+    host.Publish(room + "rawhost/d", "50");
+    ASSERT_TRUE(PollGames({&guest.g}, [&] { return guest.g.s.SceneNo == kSceneMatch; }));
+    guest.trace.clear();
+    // A fault drops the rest of its arrival, as over TCP: the burst waits for it to be read.
+    host.Publish(room + "rawhost/d", "07x");
+    EXPECT_TRUE(
+        PollGames({&guest.g}, [&] { return guest.TracedStartingWith("log 2 ").size() == 2; }));
+    EXPECT_EQ(guest.TracedStartingWith("log 2 "),
+              (std::vector<std::string>{"log 2 No Command : 7 : x", "log 2 GetDataEr : x"}));
+    for (int i = 0; i < 300; ++i) host.Publish(room + "rawhost/d", "041");
+    EXPECT_TRUE(PollGames({&guest.g}, [&] { return guest.g.s.EnMisPower[1] == 1 + 2 * 299; }));
+}
+
 // Without a relay to reach the game says so and still serves over TCP.
 TEST(Rooms, UnreachableRelayLeavesTcp) {
     RoomGame host("mqtt://127.0.0.1:" + std::to_string(UnusedPort()));
