@@ -81,6 +81,17 @@ class SocketControl {
     virtual void WakeWhenDue(const Waker& /*wake*/) {}
 };
 
+// A listener: the data connection's operations do nothing on it.
+class ListenerControl : public SocketControl {
+  public:
+    void Accept(int32_t) override {}
+    void SetRemoteHost(const std::string&) override {}
+    void SetRemotePort(int) override {}
+    void Connect() override {}
+    bool SendData(const std::string&) override { return false; }
+    std::string GetData() override { return {}; }
+};
+
 // One way for two games to meet. It makes the pair of controls the game sees, and says which
 // addresses typed by a player it can reach.
 class Transport {

@@ -2,7 +2,7 @@
 
 namespace kb {
 
-class Switchboard::SwitchListener : public SocketControl {
+class Switchboard::SwitchListener : public ListenerControl {
   public:
     explicit SwitchListener(Switchboard& board) : board_(board) {}
 
@@ -31,12 +31,6 @@ class Switchboard::SwitchListener : public SocketControl {
         }
         return any;
     }
-    void Accept(int32_t) override {}
-    void SetRemoteHost(const std::string&) override {}
-    void SetRemotePort(int) override {}
-    void Connect() override {}
-    bool SendData(const std::string&) override { return false; }
-    std::string GetData() override { return {}; }
     void Close() override {
         for (auto& l : listeners_) l->Close();
     }

@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <mutex>
 #include <regex>
 #include <sstream>
@@ -19,6 +20,45 @@
 #include "test_game.h"
 
 namespace kb::test {
+
+// A program in a process of its own, reading `input` and writing to `log` (stdout and stderr),
+// killed without a word when done with.
+class Process {
+  public:
+    Process(std::vector<std::string> args, const std::string& input, const std::string& log) {
+        int in[2];
+        if (pipe(in) != 0) return;
+        pid_ = fork();
+        if (pid_ == 0) {
+            dup2(in[0], 0);
+            close(in[1]);
+            if (FILE* f = std::fopen(log.c_str(), "w")) {
+                dup2(fileno(f), 1);
+                dup2(fileno(f), 2);
+            }
+            std::vector<char*> argv;
+            for (std::string& a : args) argv.push_back(a.data());
+            argv.push_back(nullptr);
+            execvp(argv[0], argv.data());
+            _exit(127);
+        }
+        close(in[0]);
+        if (write(in[1], input.data(), input.size()) < 0) Kill();
+        close(in[1]);
+    }
+    ~Process() { Kill(); }
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+    void Kill() {
+        if (pid_ <= 0) return;
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+
+  private:
+    pid_t pid_ = -1;
+};
 
 class Broker {
   public:
@@ -34,18 +74,10 @@ class Broker {
         text = std::regex_replace(text, std::regex("/etc/mosquitto/kanaburst.acl"),
                                   std::string(KB_SOURCE_DIR) + "/relay/kanaburst.acl");
         dir_.WriteFile("relay.conf", text);
-        pid_ = fork();
-        if (pid_ == 0) {
-            const std::string conf = (dir_.Path() / "relay.conf").string();
-            // Its log goes to a file beside its configuration, out of the tests' output.
-            const std::string log = (dir_.Path() / "relay.log").string();
-            if (FILE* f = std::fopen(log.c_str(), "w")) {
-                dup2(fileno(f), 1);
-                dup2(fileno(f), 2);
-            }
-            execlp("mosquitto", "mosquitto", "-c", conf.c_str(), nullptr);
-            _exit(127);
-        }
+        // Its log goes to a file beside its configuration, out of the tests' output.
+        process_ = std::make_unique<Process>(
+            std::vector<std::string>{"mosquitto", "-c", (dir_.Path() / "relay.conf").string()}, "",
+            (dir_.Path() / "relay.log").string());
         // Ready once it accepts connections.
         for (int i = 0; i < 500; ++i) {
             RawPeer probe;
@@ -53,24 +85,18 @@ class Broker {
             usleep(10000);
         }
     }
-    ~Broker() { Kill(); }
     Broker(const Broker&) = delete;
     Broker& operator=(const Broker&) = delete;
 
     std::string Url() const { return "mqtt://127.0.0.1:" + std::to_string(port_); }
     int Port() const { return port_; }
     // Gone at once, as a crashed or unplugged broker is.
-    void Kill() {
-        if (pid_ <= 0) return;
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
-        pid_ = -1;
-    }
+    void Kill() { process_->Kill(); }
 
   private:
     TempDir dir_;
     int port_;
-    pid_t pid_ = -1;
+    std::unique_ptr<Process> process_;
 };
 
 // An MQTT client run on libmosquitto's own thread, keeping what it receives.

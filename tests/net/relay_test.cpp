@@ -147,41 +147,16 @@ TEST(Rooms, NoOneReadsOrWritesARoomWithoutItsCode) {
     for (auto& s : strangers) EXPECT_TRUE(s->Connected() && s->Got().empty()) << s->Got().front();
 }
 
-// A driver in a process of its own, playing the client with the room's code; killed without a
-// word when the test is done with it.
-class GuestDriver {
-  public:
-    GuestDriver(const Broker& broker, const std::string& code) {
-        int in[2];
-        if (pipe(in) != 0) return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            dup2(in[0], 0);
-            close(in[1]);
-            if (FILE* quiet = std::fopen("/dev/null", "w")) dup2(fileno(quiet), 1);
-            const std::string sim = std::string(KB_BINARY_DIR) + "/kanaburst-sim";
-            execl(sim.c_str(), sim.c_str(), "--realtime", "--relay", broker.Url().c_str(), nullptr);
-            _exit(127);
-        }
-        close(in[0]);
-        std::string script = "frames 2\n";
-        for (int i = 0; i <= kMenuClientItem; ++i) script += "key 40\n";
-        script += "key 13\nframes 2\naddress " + code + "\nwait 60000\n";
-        if (write(in[1], script.data(), script.size()) < 0) pid_ = -1;
-        close(in[1]);
-    }
-    ~GuestDriver() { Kill(); }
-    void Kill() {
-        if (pid_ <= 0) return;
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
-        pid_ = -1;
-    }
-
-  private:
-    static constexpr int kMenuClientItem = 7;  // Down eight times from the first item
-    pid_t pid_ = -1;
-};
+// A driver in a process of its own, playing the client with the room's code.
+std::unique_ptr<Process> GuestDriver(const Broker& broker, const std::string& code) {
+    std::string script = "frames 2\n";
+    for (int i = 0; i < 8; ++i) script += "key 40\n";  // Down eight times: the client item
+    script += "key 13\nframes 2\naddress " + code + "\nwait 60000\n";
+    return std::make_unique<Process>(
+        std::vector<std::string>{std::string(KB_BINARY_DIR) + "/kanaburst-sim", "--realtime",
+                                 "--relay", broker.Url()},
+        script, "/dev/null");
+}
 
 // The next message finds the connection gone: the Connect Lost box, and the program ends.
 bool EndsAsLost(RoomGame& game) {
@@ -198,12 +173,12 @@ TEST(Rooms, LostPeerOrBrokerEndsTheMatchAsALostConnection) {
     Broker broker;
     {
         RoomGame host(broker.Url());
-        GuestDriver guest(broker, host.Host());
+        const auto guest = GuestDriver(broker, host.Host());
         ASSERT_TRUE(PollGames(
             {&host.g},
             [&] { return host.g.s.SceneNo == kSceneMatch && host.g.s.SendList[0].empty(); },
             10000));
-        guest.Kill();
+        guest->Kill();
         EXPECT_TRUE(EndsAsLost(host));
     }
     RoomGame host(broker.Url()), guest(broker.Url());

@@ -1,21 +1,15 @@
 #include "platform/mosquitto/mosquitto_link.h"
 
 #include <mosquitto.h>
-#include <netdb.h>
 #include <poll.h>
-#include <sys/eventfd.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <cstring>
-#include <mutex>
-#include <thread>
 
 namespace kb {
 
 namespace {
 
-constexpr int kKeepAliveSeconds = 5;  // a silent peer is noticed in about 8 seconds
+constexpr int kKeepAliveSeconds = 5;         // a silent peer is noticed in about 8 seconds
 constexpr size_t kMaxReadPerPoll = 1 << 20;  // as much as a TCP socket reads in one poll
 
 void InitLibrary() {
@@ -46,29 +40,13 @@ RelayAddress ParseRelayAddress(const std::string& text) {
     }
     if (!port.empty()) {
         r.port = 0;
-        for (char c : port) r.port = c >= '0' && c <= '9' && r.port < 65536 ? r.port * 10 + (c - '0') : -1;
+        for (char c : port)
+            r.port = c >= '0' && c <= '9' && r.port < 65536 ? r.port * 10 + (c - '0') : -1;
         if (r.port <= 0 || r.port > 65535) return {};
     }
     if (r.host.empty()) return {};
     return r;
 }
-
-// The relay's address, found by a helper thread; shared so that a link closed meanwhile does
-// not leave the thread writing into freed memory. `ready` wakes a loop sleeping on it.
-struct MosquittoLink::Lookup {
-    Lookup() : ready(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
-    ~Lookup() {
-        if (ready >= 0) close(ready);
-    }
-    Lookup(const Lookup&) = delete;
-    Lookup& operator=(const Lookup&) = delete;
-
-    std::mutex mutex;
-    bool done = false;
-    std::string address;  // numeric; empty when the name was not found
-    std::string error;
-    const int ready;
-};
 
 MosquittoLink::MosquittoLink(RelayAddress relay, SocketWatcher& watcher)
     : relay_(std::move(relay)), watcher_(watcher) {
@@ -90,41 +68,16 @@ void MosquittoLink::Open(const std::string& user, const std::string& clientId,
     mosquitto_connect_callback_set(mosq_, OnConnect);
     mosquitto_disconnect_callback_set(mosq_, OnDisconnect);
     mosquitto_message_callback_set(mosq_, OnMessage);
-    lookup_ = std::make_shared<Lookup>();
-    std::thread([lookup = lookup_, host = relay_.host, port = std::to_string(relay_.port)] {
-        addrinfo hints{};
-        hints.ai_family = AF_UNSPEC;
-        hints.ai_socktype = SOCK_STREAM;
-        addrinfo* found = nullptr;
-        std::string address, error;
-        const int rc = getaddrinfo(host.c_str(), port.c_str(), &hints, &found);
-        if (rc == 0 && found) {
-            char text[NI_MAXHOST] = {};
-            if (getnameinfo(found->ai_addr, found->ai_addrlen, text, sizeof text, nullptr, 0,
-                            NI_NUMERICHOST) == 0)
-                address = text;
-            freeaddrinfo(found);
-        } else {
-            error = gai_strerror(rc);
-        }
-        std::lock_guard lock(lookup->mutex);
-        lookup->address = address;
-        lookup->error = error;
-        lookup->done = true;
-        if (lookup->ready >= 0) eventfd_write(lookup->ready, 1);
-    }).detach();
+    lookup_.emplace(relay_.host, relay_.port);
 }
 
 void MosquittoLink::StartConnect() {
-    std::string address, error;
-    {
-        std::lock_guard lock(lookup_->mutex);
-        if (!lookup_->done) return;
-        address = lookup_->address;
-        error = lookup_->error;
-    }
+    std::optional<HostLookup::Answer> answer = lookup_->Take();
+    if (!answer) return;
     lookup_.reset();
-    if (address.empty()) return Down("Cannot find the relay " + relay_.text + ": " + error);
+    const std::string address =
+        answer->addresses.empty() ? "" : NumericHost(answer->addresses.front());
+    if (address.empty()) return Down("Cannot find the relay " + relay_.text + ": " + answer->error);
     // A numeric address: the connect itself does not block.
     const int rc = mosquitto_connect_async(mosq_, address.c_str(), relay_.port, kKeepAliveSeconds);
     if (rc != MOSQ_ERR_SUCCESS && rc != MOSQ_ERR_CONN_PENDING)
@@ -134,8 +87,9 @@ void MosquittoLink::StartConnect() {
 
 void MosquittoLink::OnConnect(mosquitto*, void* self, int rc) {
     auto& link = *static_cast<MosquittoLink*>(self);
-    if (rc != 0) return link.Down("The relay " + link.relay_.text + " refused: " +
-                                  mosquitto_connack_string(rc));
+    if (rc != 0)
+        return link.Down("The relay " + link.relay_.text +
+                         " refused: " + mosquitto_connack_string(rc));
     link.state_ = State::kUp;
     for (const Outgoing& o : link.waiting_) link.Send(o);
     link.waiting_.clear();
@@ -148,9 +102,9 @@ void MosquittoLink::OnDisconnect(mosquitto*, void* self, int) {
 
 void MosquittoLink::OnMessage(mosquitto*, void* self, const mosquitto_message* m) {
     auto& link = *static_cast<MosquittoLink*>(self);
-    link.arrived_.push_back({m->topic ? m->topic : "",
-                             std::string(static_cast<const char*>(m->payload),
-                                         static_cast<size_t>(m->payloadlen))});
+    link.arrived_.push_back(
+        {m->topic ? m->topic : "",
+         std::string(static_cast<const char*>(m->payload), static_cast<size_t>(m->payloadlen))});
 }
 
 void MosquittoLink::Down(const std::string& why) {
@@ -161,12 +115,12 @@ void MosquittoLink::Down(const std::string& why) {
 }
 
 void MosquittoLink::Send(const Outgoing& o) {
-    const int rc = o.subscribe
-                       ? mosquitto_subscribe(mosq_, nullptr, o.topic.c_str(), 0)
-                       : mosquitto_publish(mosq_, nullptr, o.topic.c_str(),
-                                           static_cast<int>(o.payload.size()), o.payload.data(), 0,
-                                           o.retain);
-    if (rc != MOSQ_ERR_SUCCESS) Down("Lost the relay " + relay_.text + ": " + mosquitto_strerror(rc));
+    const int rc = o.subscribe ? mosquitto_subscribe(mosq_, nullptr, o.topic.c_str(), 0)
+                               : mosquitto_publish(mosq_, nullptr, o.topic.c_str(),
+                                                   static_cast<int>(o.payload.size()),
+                                                   o.payload.data(), 0, o.retain);
+    if (rc != MOSQ_ERR_SUCCESS)
+        Down("Lost the relay " + relay_.text + ": " + mosquitto_strerror(rc));
 }
 
 void MosquittoLink::Subscribe(const std::string& filter) {
@@ -211,9 +165,10 @@ void MosquittoLink::Poll(std::vector<Message>& in) {
 }
 
 void MosquittoLink::WakeWhenDue(const Waker& wake) {
-    if (lookup_) return watcher_.Watch(this, lookup_->ready, POLLIN, wake);
+    if (lookup_) return watcher_.Watch(this, lookup_->ReadyFd(), POLLIN, wake);
     const int fd = state_ != State::kDown && mosq_ ? mosquitto_socket(mosq_) : -1;
-    const short events = static_cast<short>(POLLIN | (fd >= 0 && mosquitto_want_write(mosq_) ? POLLOUT : 0));
+    const short events =
+        static_cast<short>(POLLIN | (fd >= 0 && mosquitto_want_write(mosq_) ? POLLOUT : 0));
     watcher_.Watch(this, fd, events, wake);
 }
 
@@ -247,7 +202,8 @@ std::unique_ptr<MqttLink> MosquittoLinkMaker::NewLink(const std::string& roomCod
     // The code's last digits pick the shard: host and guest land on the same broker.
     size_t shard = 0;
     if (!relays_.empty() && roomCode.size() >= 6)
-        shard = static_cast<size_t>(std::stoul(roomCode.substr(roomCode.size() - 6))) % relays_.size();
+        shard =
+            static_cast<size_t>(std::stoul(roomCode.substr(roomCode.size() - 6))) % relays_.size();
     RelayAddress relay = relays_.empty() ? RelayAddress{} : relays_[shard];
     return std::make_unique<MosquittoLink>(relay, watcher_);
 }

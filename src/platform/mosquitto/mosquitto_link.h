@@ -3,9 +3,11 @@
 // like the TCP sockets, woken by the same kind of watcher. The relay's host name is looked up on
 // a helper thread, so that opening a room never holds up a frame.
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/posix/host_lookup.h"
 #include "platform/posix/socket_watcher.h"
 #include "platform/room/mqtt_link.h"
 
@@ -42,7 +44,6 @@ class MosquittoLink : public MqttLink {
     void Close() override;
 
   private:
-    struct Lookup;
     struct Outgoing {
         bool subscribe;
         std::string topic, payload;
@@ -58,7 +59,7 @@ class MosquittoLink : public MqttLink {
     RelayAddress relay_;
     SocketWatcher& watcher_;
     mosquitto* mosq_ = nullptr;
-    std::shared_ptr<Lookup> lookup_;
+    std::optional<HostLookup> lookup_;
     State state_ = State::kConnecting;
     std::string why_;
     std::vector<Outgoing> waiting_;  // until the broker has taken us in

@@ -97,7 +97,7 @@ struct RoomSession {
     const std::string code, me;
     const bool host;
     bool listening = true;  // the host's room takes guests
-    bool down = false;  // the link has gone down (noted once)
+    bool down = false;      // the link has gone down (noted once)
     std::vector<std::string> notices;
 
     // The host's: knocks not yet raised, and the one being raised now.
@@ -127,7 +127,7 @@ void RaiseNotices(RoomSession& session, SocketEvents& events) {
 
 // The host's side: opens a room and raises a connection request for every guest who knocks.
 // The request id counts the knocks; the room's connection takes it during its event.
-class RoomListener : public SocketControl {
+class RoomListener : public ListenerControl {
   public:
     explicit RoomListener(RoomTransport& transport) : transport_(transport) {}
     ~RoomListener() override { Close(); }
@@ -142,12 +142,6 @@ class RoomListener : public SocketControl {
         transport_.hosting_ = session;
         return true;
     }
-    void Accept(int32_t) override {}
-    void SetRemoteHost(const std::string&) override {}
-    void SetRemotePort(int) override {}
-    void Connect() override {}
-    bool SendData(const std::string&) override { return false; }
-    std::string GetData() override { return {}; }
     void Close() override {
         auto& session = transport_.hosting_;
         if (!session) return;
@@ -312,9 +306,9 @@ class RoomConnection : public SocketControl {
     RoomTransport& transport_;
     std::shared_ptr<RoomSession> session_;
     std::string code_;
-    bool failed_ = false;    // asked to take a request that was not there to take
-    bool pinged_ = false;    // the guest's echo is out
-    int unreported_ = 0;     // sends not yet reported complete
+    bool failed_ = false;     // asked to take a request that was not there to take
+    bool pinged_ = false;     // the guest's echo is out
+    int unreported_ = 0;      // sends not yet reported complete
     bool announced_ = false;  // DataArrival raised for the bytes waiting
 };
 
