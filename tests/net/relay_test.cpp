@@ -2,8 +2,11 @@
 // and playing to the result screen, the rooms' privacy, and the ends a match can come to.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -147,15 +150,19 @@ TEST(Rooms, NoOneReadsOrWritesARoomWithoutItsCode) {
     for (auto& s : strangers) EXPECT_TRUE(s->Connected() && s->Got().empty()) << s->Got().front();
 }
 
-// A driver in a process of its own, playing the client with the room's code.
-std::unique_ptr<Process> GuestDriver(const Broker& broker, const std::string& code) {
+// A driver in a process of its own on the relay: the client with a room's code, or (without
+// one) the server, whose script prints its state so that its room's code can be read back.
+std::unique_ptr<Process> Driver(const Broker& broker, const std::string& code,
+                                const std::string& log = "/dev/null") {
     std::string script = "frames 2\n";
-    for (int i = 0; i < 8; ++i) script += "key 40\n";  // Down eight times: the client item
-    script += "key 13\nframes 2\naddress " + code + "\nwait 60000\n";
+    const int downs = code.empty() ? 7 : 8;  // the server item, or the client item
+    for (int i = 0; i < downs; ++i) script += "key 40\n";
+    script +=
+        "key 13\nframes 2\n" + (code.empty() ? "state" : "address " + code) + "\nwait 60000\n";
     return std::make_unique<Process>(
         std::vector<std::string>{std::string(KB_BINARY_DIR) + "/kanaburst-sim", "--realtime",
                                  "--relay", broker.Url()},
-        script, "/dev/null");
+        script, log);
 }
 
 // The next message finds the connection gone: the Connect Lost box, and the program ends.
@@ -173,13 +180,34 @@ TEST(Rooms, LostPeerOrBrokerEndsTheMatchAsALostConnection) {
     Broker broker;
     {
         RoomGame host(broker.Url());
-        const auto guest = GuestDriver(broker, host.Host());
+        const auto guest = Driver(broker, host.Host());
         ASSERT_TRUE(PollGames(
             {&host.g},
             [&] { return host.g.s.SceneNo == kSceneMatch && host.g.s.SendList[0].empty(); },
             10000));
         guest->Kill();
         EXPECT_TRUE(EndsAsLost(host));
+    }
+    {
+        TempDir dir;
+        const std::string log = (dir.Path() / "host.log").string();
+        const auto host = Driver(broker, "", log);
+        std::smatch code;
+        ASSERT_TRUE(PollGames(
+            {},
+            [&] {
+                std::ifstream in(log);
+                const std::string text{std::istreambuf_iterator<char>(in), {}};
+                return std::regex_search(text, code,
+                                         std::regex(R"re("RoomCode":"([0-9 ]{14})")re"));
+            },
+            10000));
+        RoomGame guest(broker.Url());
+        guest.Join(code[1]);
+        ASSERT_TRUE(PollGames(
+            {&guest.g}, [&] { return guest.g.s.SceneNo == kSceneMatch; }, 10000));
+        host->Kill();
+        EXPECT_TRUE(EndsAsLost(guest));
     }
     RoomGame host(broker.Url()), guest(broker.Url());
     guest.Join(host.Host());
