@@ -27,13 +27,13 @@ struct MachineSpec {
     // Where an installed game's directory lies under its prefix (lib/kanaburst): a game found
     // there reads the player's own folder first. Empty: never.
     std::string installDir = {};
-    bool window = true;         // a main window, message boxes and sound effects
-    bool network = true;        // real transports; without, stand-ins that never connect
-    bool virtualClock = false;  // time moves only as the loop sleeps
-    std::optional<uint32_t> seed = {};
+    bool window = true;                 // a main window, message boxes and sound effects
+    bool network = true;                // real transports; without, stand-ins that never connect
+    bool virtualClock = false;          // time moves only as the loop sleeps
+    std::optional<uint32_t> seed = {};  // a fixed random sequence; none: seeded from the clock
     // The relay that rooms meet on (one address, or several: a room's code picks one); empty:
     // KB_RELAY, and without it no rooms.
-    std::string relay = {};  // a fixed random sequence; none: seeded from the clock
+    std::string relay = {};
 };
 
 // What only the program has.
