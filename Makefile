@@ -21,7 +21,7 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: all deps configure build run test check-words clean asan bench fuzz soak install format \
 	format-check pictures \
-	package package-test \
+	relay package package-test \
 	web web-run web-deps web-smoke web-game web-test
 
 all: build
@@ -119,12 +119,22 @@ install:
 	cmake --build --preset release -j $(JOBS) --target kanaburst
 	cmake --install build-release --prefix "$(PREFIX)"
 
+# A relay for rooms on this machine, in the foreground until Ctrl+C (relay/run.sh): mosquitto
+# with the project's configuration and the access rules of relay/, on RELAY_PORT for desktop
+# games and RELAY_WS_PORT (WebSocket) for pages. It needs mosquitto only, not the build.
+RELAY_PORT ?= 1883
+RELAY_WS_PORT ?= 9001
+relay:
+	@$(MAKE) --no-print-directory deps PACKAGES=mosquitto
+	relay/run.sh $(BUILD)/relay $(RELAY_PORT) $(RELAY_WS_PORT)
+
 # The Debian source and binary packages, built by debhelper (debian/) in a copy of this tree
 # under build-deb/, so that the tree itself stays as it was; the package build runs every test
 # (DEB_BUILD_OPTIONS=nocheck skips them). The copy is the tree without what git ignores (build
 # folders, the page's node_modules), so the source package holds only our own files.
 DEB_VERSION = $(shell sed -n '1s/^[^(]*(\([^)]*\)).*/\1/p' debian/changelog)
 DEB = build-deb/kanaburst_$(DEB_VERSION)_$(shell dpkg --print-architecture).deb
+RELAY_DEB = build-deb/kanaburst-relay_$(DEB_VERSION)_all.deb
 package:
 	@$(MAKE) --no-print-directory deps EXTRA="$(PACKAGE_TOOLS)"
 	rm -rf build-deb
