@@ -144,14 +144,15 @@ package:
 			tar -c --null --ignore-failed-read -T - | tar -x -C build-deb/kanaburst; \
 	else tar -c --exclude-vcs --exclude='./build*' . | tar -x -C build-deb/kanaburst; fi
 	cd build-deb/kanaburst && dpkg-buildpackage -us -uc -j$(JOBS)
-	@echo "Built $(DEB) and the source package build-deb/kanaburst_$(DEB_VERSION).dsc"
+	@echo "Built $(DEB), $(RELAY_DEB) and the source package build-deb/kanaburst_$(DEB_VERSION).dsc"
 
 # The packages checked (lintian, AppStream, menu entry), installed with apt-get, run headless
-# from /usr/games and stopped with SIGTERM; run by a normal user made for the test, with a word
-# list of their own, hosting on port 1001; purged; as root or through sudo.
-package-test: package
+# from /usr/games and stopped with SIGTERM; the system's mosquitto started as the relay; run by
+# a normal user made for the test, with a word list of their own, hosting on port 1001 and in a
+# room that the build tree's driver joins; purged; as root or through sudo.
+package-test: package build
 	@$(MAKE) --no-print-directory deps EXTRA="$(PACKAGE_TEST_TOOLS)"
-	$(SUDO) tests/package/round_trip.sh $(DEB)
+	$(SUDO) tests/package/round_trip.sh $(DEB) $(RELAY_DEB) $(BUILD)/kanaburst-sim
 
 # The browser build, in progress. `web-deps` builds its libraries with emscripten from Debian's
 # source packages (pinned versions, fetched through a private apt directory) into
