@@ -15,7 +15,7 @@ namespace kb {
 
 namespace {
 
-constexpr int kKeepAliveSeconds = 5;  // a silent peer is noticed in about 8 seconds
+constexpr int kKeepAliveSeconds = 5;         // a silent peer is noticed in about 8 seconds
 constexpr size_t kMaxReadPerPoll = 1 << 20;  // as much as a TCP socket reads in one poll
 
 void InitLibrary() {
@@ -46,7 +46,8 @@ RelayAddress ParseRelayAddress(const std::string& text) {
     }
     if (!port.empty()) {
         r.port = 0;
-        for (char c : port) r.port = c >= '0' && c <= '9' && r.port < 65536 ? r.port * 10 + (c - '0') : -1;
+        for (char c : port)
+            r.port = c >= '0' && c <= '9' && r.port < 65536 ? r.port * 10 + (c - '0') : -1;
         if (r.port <= 0 || r.port > 65535) return {};
     }
     if (r.host.empty()) return {};
@@ -134,8 +135,9 @@ void MosquittoLink::StartConnect() {
 
 void MosquittoLink::OnConnect(mosquitto*, void* self, int rc) {
     auto& link = *static_cast<MosquittoLink*>(self);
-    if (rc != 0) return link.Down("The relay " + link.relay_.text + " refused: " +
-                                  mosquitto_connack_string(rc));
+    if (rc != 0)
+        return link.Down("The relay " + link.relay_.text +
+                         " refused: " + mosquitto_connack_string(rc));
     link.state_ = State::kUp;
     for (const Outgoing& o : link.waiting_) link.Send(o);
     link.waiting_.clear();
@@ -148,9 +150,9 @@ void MosquittoLink::OnDisconnect(mosquitto*, void* self, int) {
 
 void MosquittoLink::OnMessage(mosquitto*, void* self, const mosquitto_message* m) {
     auto& link = *static_cast<MosquittoLink*>(self);
-    link.arrived_.push_back({m->topic ? m->topic : "",
-                             std::string(static_cast<const char*>(m->payload),
-                                         static_cast<size_t>(m->payloadlen))});
+    link.arrived_.push_back(
+        {m->topic ? m->topic : "",
+         std::string(static_cast<const char*>(m->payload), static_cast<size_t>(m->payloadlen))});
 }
 
 void MosquittoLink::Down(const std::string& why) {
@@ -161,12 +163,12 @@ void MosquittoLink::Down(const std::string& why) {
 }
 
 void MosquittoLink::Send(const Outgoing& o) {
-    const int rc = o.subscribe
-                       ? mosquitto_subscribe(mosq_, nullptr, o.topic.c_str(), 0)
-                       : mosquitto_publish(mosq_, nullptr, o.topic.c_str(),
-                                           static_cast<int>(o.payload.size()), o.payload.data(), 0,
-                                           o.retain);
-    if (rc != MOSQ_ERR_SUCCESS) Down("Lost the relay " + relay_.text + ": " + mosquitto_strerror(rc));
+    const int rc = o.subscribe ? mosquitto_subscribe(mosq_, nullptr, o.topic.c_str(), 0)
+                               : mosquitto_publish(mosq_, nullptr, o.topic.c_str(),
+                                                   static_cast<int>(o.payload.size()),
+                                                   o.payload.data(), 0, o.retain);
+    if (rc != MOSQ_ERR_SUCCESS)
+        Down("Lost the relay " + relay_.text + ": " + mosquitto_strerror(rc));
 }
 
 void MosquittoLink::Subscribe(const std::string& filter) {
@@ -213,7 +215,8 @@ void MosquittoLink::Poll(std::vector<Message>& in) {
 void MosquittoLink::WakeWhenDue(const Waker& wake) {
     if (lookup_) return watcher_.Watch(this, lookup_->ready, POLLIN, wake);
     const int fd = state_ != State::kDown && mosq_ ? mosquitto_socket(mosq_) : -1;
-    const short events = static_cast<short>(POLLIN | (fd >= 0 && mosquitto_want_write(mosq_) ? POLLOUT : 0));
+    const short events =
+        static_cast<short>(POLLIN | (fd >= 0 && mosquitto_want_write(mosq_) ? POLLOUT : 0));
     watcher_.Watch(this, fd, events, wake);
 }
 
@@ -247,7 +250,8 @@ std::unique_ptr<MqttLink> MosquittoLinkMaker::NewLink(const std::string& roomCod
     // The code's last digits pick the shard: host and guest land on the same broker.
     size_t shard = 0;
     if (!relays_.empty() && roomCode.size() >= 6)
-        shard = static_cast<size_t>(std::stoul(roomCode.substr(roomCode.size() - 6))) % relays_.size();
+        shard =
+            static_cast<size_t>(std::stoul(roomCode.substr(roomCode.size() - 6))) % relays_.size();
     RelayAddress relay = relays_.empty() ? RelayAddress{} : relays_[shard];
     return std::make_unique<MosquittoLink>(relay, watcher_);
 }

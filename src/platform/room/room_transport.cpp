@@ -97,7 +97,7 @@ struct RoomSession {
     const std::string code, me;
     const bool host;
     bool listening = true;  // the host's room takes guests
-    bool down = false;  // the link has gone down (noted once)
+    bool down = false;      // the link has gone down (noted once)
     std::vector<std::string> notices;
 
     // The host's: knocks not yet raised, and the one being raised now.
@@ -312,9 +312,9 @@ class RoomConnection : public SocketControl {
     RoomTransport& transport_;
     std::shared_ptr<RoomSession> session_;
     std::string code_;
-    bool failed_ = false;    // asked to take a request that was not there to take
-    bool pinged_ = false;    // the guest's echo is out
-    int unreported_ = 0;     // sends not yet reported complete
+    bool failed_ = false;     // asked to take a request that was not there to take
+    bool pinged_ = false;     // the guest's echo is out
+    int unreported_ = 0;      // sends not yet reported complete
     bool announced_ = false;  // DataArrival raised for the bytes waiting
 };
 
