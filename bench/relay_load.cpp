@@ -161,9 +161,14 @@ void Run(std::vector<Client>& clients, int64_t measureFrom, int64_t until,
             due.push({c.nextSend, static_cast<size_t>(&c - clients.data())});
             if (now >= measureFrom) ++sent;
         }
-        const int64_t wait = due.empty() ? 1'000'000 : due.top().first - NowNs();
-        const int n = epoll_wait(epoll, ready.data(), static_cast<int>(ready.size()),
-                                 static_cast<int>(std::max<int64_t>(0, wait / 1'000'000)));
+        // Sleeps to the next send to the microsecond: a thread that spun would starve the
+        // broker of the processor on a small machine.
+        const int64_t wait =
+            std::max<int64_t>(0, due.empty() ? 1'000'000 : due.top().first - NowNs());
+        const timespec timeout{static_cast<time_t>(wait / 1'000'000'000),
+                               static_cast<long>(wait % 1'000'000'000)};
+        const int n =
+            epoll_pwait2(epoll, ready.data(), static_cast<int>(ready.size()), &timeout, nullptr);
         for (int k = 0; k < n; ++k) {
             mosquitto* mosq = clients[ready[k].data.u64].mosq;
             // Everything that has come in, a packet at a time.
