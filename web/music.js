@@ -1,7 +1,12 @@
 // The game's music in the page: FluidSynth (js-synthesizer) playing the General MIDI bank the
-// desktop game plays, TimGM6mb.sf2. One piece at a time, held at its start until played; a
-// piece counts as playing until its written length has passed, as on the desktop.
+// desktop game plays, TimGM6mb.sf2, cut down to the instruments and notes of the bundled pieces
+// (tools/web/trim-soundfont.py: every note sounds as with the full bank). The synthesiser and
+// the bank load once the game opens its first piece, so that they never hold up the title. One
+// piece at a time, held at its start until played; a piece counts as playing until its written
+// length has passed, as on the desktop.
 (function () {
+  const kBank = 'TimGM6mb-kanaburst.sf2';
+
   let context = null;
   let synth = null;
   let ready = null;
@@ -13,6 +18,19 @@
   let heldTick = 0;
   let turn = 0;         // every command takes a new turn; work for an older one is dropped
 
+  // Scripts added in order and run in that order (js-synthesizer needs FluidSynth), while both
+  // download side by side.
+  function LoadScript(src) {
+    return new Promise((resolve, reject) => {
+      const script = document.createElement('script');
+      script.src = src;
+      script.async = false;
+      script.onload = resolve;
+      script.onerror = () => reject(new Error(src + ' did not load'));
+      document.head.appendChild(script);
+    });
+  }
+
   function Start() {
     if (ready) return ready;
     context = new AudioContext();
@@ -20,15 +38,19 @@
     const resume = () => context.resume();
     document.addEventListener('keydown', resume);
     document.addEventListener('mousedown', resume);
-    ready = JSSynth.waitForReady()
+    const bank = fetch(kBank).then((response) => {
+      if (!response.ok) throw new Error(kBank + ': ' + response.status);
+      return response.arrayBuffer();
+    });
+    ready = Promise.all([LoadScript('libfluidsynth-2.3.0.js'), LoadScript('js-synthesizer.min.js')])
+        .then(() => JSSynth.waitForReady())
         .then(() => {
           synth = new JSSynth.Synthesizer();
           synth.init(context.sampleRate);
           synth.createAudioNode(context, 8192).connect(context.destination);
-          return fetch('TimGM6mb.sf2');
+          return bank;
         })
-        .then((response) => response.arrayBuffer())
-        .then((bank) => synth.loadSFont(bank))
+        .then((bytes) => synth.loadSFont(bytes))
         .then(() => { window.kanaburstMusic.bankLoaded = true; })
         .catch((e) => console.error('Kanaburst music: ' + e));
     return ready;

@@ -19,6 +19,7 @@
 #include "platform/sdl/sdl_images.h"
 #include "platform/sdl/ttf_fonts.h"
 #include "platform/sdl/window_events.h"
+#include "platform/web/page_features.h"
 #include "platform/web/web_address_window.h"
 #include "platform/web/web_debug_console.h"
 #include "platform/web/web_midi_player.h"
@@ -124,6 +125,7 @@ bool Start(Page& page) {
     page.game = std::make_unique<kb::Game>(sv);
     page.game->Display.onRefresh = [&page](const kb::Surface& s) { page.window.Present(s.View()); };
     if (!kb::Form_Load(*page.game)) return false;
+    kb::StartPageFeatures(*page.game, page.fonts);
     page.host = std::make_unique<PageLoopHost>(page.window);
     page.loop = std::make_unique<kb::EventLoop>(*page.game, *page.host);
     return true;

@@ -1,0 +1,13 @@
+#pragma once
+// What the browser page adds around the game: a canvas that a resize leaves alone, the full
+// typeface fetched when the words in use need a character the page's cut-down face lacks, and
+// the player's own word list (web/page.js hands it over through kanaburst_words_changed).
+#include "platform/sdl/ttf_fonts.h"
+#include "shell/game.h"
+
+namespace kb {
+
+// Once the window exists and the game has loaded its words.
+void StartPageFeatures(Game& g, TtfFontEngine& fonts);
+
+}  // namespace kb
