@@ -14,6 +14,8 @@ WORD_CHECK_PACKAGES := mecab mecab-ipadic-utf8 python3
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 BENCH_PACKAGES := xvfb xauth xdotool time python3
 PACKAGE_TOOLS := build-essential debhelper dpkg-dev lintian appstream desktop-file-utils
+# The round trip starts the installed game in a virtual display and chooses the server item.
+PACKAGE_TEST_TOOLS := xvfb xauth xdotool iproute2 libcap2-bin
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -111,21 +113,28 @@ install:
 	cmake --build --preset release -j $(JOBS) --target kanaburst
 	cmake --install build-release --prefix "$(PREFIX)"
 
-# The Debian package, built by debhelper (debian/) in a copy of this tree under build-deb/, so
-# that the tree itself stays as it was; the .deb and its companions land in build-deb/.
+# The Debian source and binary packages, built by debhelper (debian/) in a copy of this tree
+# under build-deb/, so that the tree itself stays as it was; the package build runs every test
+# (DEB_BUILD_OPTIONS=nocheck skips them). The copy is the tree without what git ignores (build
+# folders, the page's node_modules), so the source package holds only our own files.
 DEB_VERSION = $(shell sed -n '1s/^[^(]*(\([^)]*\)).*/\1/p' debian/changelog)
 DEB = build-deb/kanaburst_$(DEB_VERSION)_$(shell dpkg --print-architecture).deb
 package:
 	@$(MAKE) --no-print-directory deps EXTRA="$(PACKAGE_TOOLS)"
 	rm -rf build-deb
 	mkdir -p build-deb/kanaburst
-	tar -c --exclude-vcs --exclude='./build*' . | tar -x -C build-deb/kanaburst
-	cd build-deb/kanaburst && dpkg-buildpackage -b -us -uc -j$(JOBS)
-	@echo "Built $(DEB)"
+	if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then \
+		git ls-files -z -co --exclude-standard | \
+			tar -c --null --ignore-failed-read -T - | tar -x -C build-deb/kanaburst; \
+	else tar -c --exclude-vcs --exclude='./build*' . | tar -x -C build-deb/kanaburst; fi
+	cd build-deb/kanaburst && dpkg-buildpackage -us -uc -j$(JOBS)
+	@echo "Built $(DEB) and the source package build-deb/kanaburst_$(DEB_VERSION).dsc"
 
-# The package checked (lintian, AppStream, menu entry), installed with apt-get, run headless
-# from /usr/games, stopped with SIGTERM and purged; as root or through sudo.
+# The packages checked (lintian, AppStream, menu entry), installed with apt-get, run headless
+# from /usr/games and stopped with SIGTERM; run by a normal user made for the test, with a word
+# list of their own, hosting on port 1001; purged; as root or through sudo.
 package-test: package
+	@$(MAKE) --no-print-directory deps EXTRA="$(PACKAGE_TEST_TOOLS)"
 	$(SUDO) tests/package/round_trip.sh $(DEB)
 
 # The browser build, in progress. `web-deps` builds its libraries with emscripten from Debian's

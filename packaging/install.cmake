@@ -5,6 +5,10 @@
 # lib/games/kanaburst and games, as Debian places games.
 set(KB_INSTALL_DIR lib/kanaburst CACHE STRING "Directory of the program and its files, under the prefix")
 set(KB_BIN_DIR bin CACHE STRING "Directory of the kanaburst command, one level under the prefix")
+# Installed there (under any prefix), the game also reads the player's own files first.
+target_compile_definitions(kanaburst PRIVATE KB_INSTALL_DIR="${KB_INSTALL_DIR}")
+target_compile_definitions(kanaburst_tests PRIVATE
+    KB_INSTALL_DIR="${KB_INSTALL_DIR}" KB_BIN_DIR="${KB_BIN_DIR}")
 install(TARGETS kanaburst DESTINATION ${KB_INSTALL_DIR})
 install(FILES ${KB_ASSETS} DESTINATION ${KB_INSTALL_DIR})
 
@@ -14,7 +18,7 @@ foreach(size 48 128 256)
     install(FILES ${KB_PACKAGING}/kanaburst-${size}.png
             DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME kanaburst.png)
 endforeach()
-install(FILES ${KB_PACKAGING}/io.github.kanaburst.kanaburst.metainfo.xml DESTINATION share/metainfo)
+install(FILES ${KB_PACKAGING}/invalid.kanaburst.kanaburst.metainfo.xml DESTINATION share/metainfo)
 
 install(CODE "
     set(prefix \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\")

@@ -5,59 +5,18 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/machine.h"
 #include "debug/debug_log.h"
 #include "net/connection.h"
-#include "platform/mci_commands.h"
-#include "platform/posix/posix_socket.h"
-#include "platform/posix/system_clock.h"
+#include "platform/posix/environment.h"
 #include "platform/sdl/keymap.h"
-#include "platform/sdl/main_window.h"
 #include "platform/sdl/mixer_midi_player.h"
-#include "platform/sdl/mixer_sound.h"
 #include "platform/sdl/sdl_address_window.h"
 #include "platform/sdl/sdl_debug_console.h"
-#include "platform/sdl/sdl_dialogs.h"
-#include "platform/sdl/sdl_images.h"
-#include "platform/sdl/ttf_fonts.h"
 #include "platform/sdl/window_events.h"
 #include "shell/event_loop.h"
-#include "shell/form.h"
-#include "shell/main_loop.h"
-#include "shell/ustr.h"
-#include "typing/key_input.h"
 
 namespace {
-
-std::string ProgramDir() {
-    char* base = SDL_GetBasePath();
-    std::string dir = base ? base : ".";
-    SDL_free(base);
-    return dir;
-}
-
-// The window an event belongs to, 0 for none.
-uint32_t EventWindow(const SDL_Event& ev) {
-    switch (ev.type) {
-        case SDL_WINDOWEVENT:
-            return ev.window.windowID;
-        case SDL_KEYDOWN:
-        case SDL_KEYUP:
-            return ev.key.windowID;
-        case SDL_TEXTINPUT:
-            return ev.text.windowID;
-        case SDL_TEXTEDITING:
-            return ev.edit.windowID;
-        case SDL_MOUSEBUTTONDOWN:
-        case SDL_MOUSEBUTTONUP:
-            return ev.button.windowID;
-        case SDL_MOUSEMOTION:
-            return ev.motion.windowID;
-        case SDL_MOUSEWHEEL:
-            return ev.wheel.windowID;
-        default:
-            return 0;
-    }
-}
 
 // The address window edits its own text; its key presses also reach the game's Text1_KeyDown.
 void HandleAddressEvent(kb::Game& g, kb::SdlAddressWindow& form2, const SDL_Event& ev) {
@@ -70,8 +29,10 @@ void HandleAddressEvent(kb::Game& g, kb::SdlAddressWindow& form2, const SDL_Even
 
 void HandleEvent(kb::Game& g, kb::MainWindow& window, kb::SdlAddressWindow& form2,
                  kb::SdlDebugConsole& debugWin, const SDL_Event& ev) {
-    if (form2.Id() != 0 && EventWindow(ev) == form2.Id()) return HandleAddressEvent(g, form2, ev);
-    if (debugWin.Id() != 0 && EventWindow(ev) == debugWin.Id()) return debugWin.HandleEvent(ev);
+    if (form2.Id() != 0 && kb::EventWindowId(ev) == form2.Id())
+        return HandleAddressEvent(g, form2, ev);
+    if (debugWin.Id() != 0 && kb::EventWindowId(ev) == debugWin.Id())
+        return debugWin.HandleEvent(ev);
     kb::HandleMainWindowEvent(g, window, ev);
 }
 
@@ -116,68 +77,29 @@ class WindowLoopHost : public kb::LoopHost {
 
 }  // namespace
 
-int main(int, char**) {
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-        SDL_Log("Kanaburst cannot start: %s", SDL_GetError());
-        return 1;
-    }
-    kb::SdlDialogs dialogs;
-    const std::string dir = ProgramDir();
-    kb::TtfFontEngine fonts;
+int main(int, char** argv) {
+    // Installed, the game reads the player's own folder before its own directory.
+    kb::Machine machine({.installDir = KB_INSTALL_DIR});
+    if (!machine.Open(argv[0])) return 1;
     std::string error;
-    if (!fonts.Open(kb::TtfFontEngine::FindFontFile(dir), error)) {
-        dialogs.MessageBox(u"Kanaburst", u"ゲーム起動に失敗しました\n" + kb::FromUtf8(error),
-                           kb::Dialogs::Icon::kWarning);
-        SDL_Quit();
-        return 1;
-    }
-    kb::MainWindow window;
-    if (!window.Create("Kanaburst Ver1.1", 480, 320, error)) {
-        dialogs.MessageBox(u"Kanaburst", u"ゲーム起動に失敗しました\n" + kb::FromUtf8(error),
-                           kb::Dialogs::Icon::kWarning);
-        SDL_Quit();
-        return 1;
-    }
-    dialogs.SetParent(window.Handle());
-
-    kb::SystemClock clock;
-    kb::SdlImageLoader images;
-    kb::PosixSocket winsock, winsockL;
-    kb::SdlAddressWindow form2(fonts);
+    kb::SdlAddressWindow form2(machine.Fonts());
     if (!form2.Create("Kanaburst", error)) SDL_Log("No address window: %s", error.c_str());
-    // Sound opens SDL's audio itself: a machine without an audio device still runs, silent.
-    kb::MixerSoundDevice sound;
     kb::MixerMidiPlayer midi;
-    kb::MciMusicDevice music(midi);
-    kb::SdlDebugConsole debugWin(kb::TtfFontEngine::FindFontFile(dir));
-    kb::Services sv;
-    sv.sound = &sound;
-    sv.music = &music;
-    sv.clock = &clock;
-    sv.dialogs = &dialogs;
-    sv.fonts = &fonts;
-    sv.images = &images;
-    sv.programDir = dir;
-    sv.winsock = &winsock;
-    sv.winsockL = &winsockL;
-    sv.form2 = &form2;
-    sv.debugWin = &debugWin;
-    // KB_PORT moves the game's port, so that measurements run without root beside another game.
-    if (const char* port = std::getenv("KB_PORT")) sv.gamePort = std::atoi(port);
-    kb::Game g(sv);
-    g.Display.onRefresh = [&window](const kb::Surface& s) { window.Present(s.View()); };
-    debugWin.onCommandKey = [&g](int key) { kb::SndTxt_KeyDown(g, key, 0); };
-    debugWin.onCopy = [&g] { kb::Command1_Click(g); };
-    // KB_FRAME_LOG=FILE records the timer value at every frame start, for measuring pacing.
-    const char* frameLogPath = std::getenv("KB_FRAME_LOG");
-    std::FILE* frameLog = frameLogPath ? std::fopen(frameLogPath, "w") : nullptr;
-
-    if (kb::Form_Load(g)) {
-        WindowLoopHost host(window, form2, debugWin, frameLog);
-        kb::EventLoop(g, host).Run();
+    kb::SdlDebugConsole debugWin(machine.FontFile());
+    kb::Game* g = machine.StartGame({.midi = &midi,
+                                     .form2 = &form2,
+                                     .debugWin = &debugWin,
+                                     .trace = kb::TraceFromEnvironment()});
+    if (g) {
+        debugWin.onCommandKey = [g](int key) { kb::SndTxt_KeyDown(*g, key, 0); };
+        debugWin.onCopy = [g] { kb::Command1_Click(*g); };
+        // KB_FRAME_LOG=FILE records the timer value at every frame start, for measuring pacing.
+        const char* frameLogPath = std::getenv("KB_FRAME_LOG");
+        std::FILE* frameLog = frameLogPath ? std::fopen(frameLogPath, "w") : nullptr;
+        WindowLoopHost host(machine.Window(), form2, debugWin, frameLog);
+        kb::EventLoop(*g, host).Run();
+        if (frameLog) std::fclose(frameLog);
     }
-    if (frameLog) std::fclose(frameLog);
     debugWin.Unload();  // its renderer and textures must go before SDL does
-    SDL_Quit();
     return 0;
 }

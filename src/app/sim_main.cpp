@@ -8,25 +8,18 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
-#include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 
+#include "app/machine.h"
 #include "app/sim_state.h"
 #include "debug/debug_log.h"
 #include "net/connection.h"
 #include "platform/address_window.h"
-#include "platform/mci_commands.h"
 #include "platform/midi_player.h"
-#ifndef __EMSCRIPTEN__
-#include "platform/posix/posix_socket.h"
-#endif
-#include "platform/posix/system_clock.h"
 #include "platform/sdl/sdl_images.h"
-#include "platform/sdl/ttf_fonts.h"
 #include "shell/event_loop.h"
-#include "shell/form.h"
-#include "shell/main_loop.h"
 #include "shell/ustr.h"
 #include "typing/key_codes.h"
 #include "typing/key_input.h"
@@ -66,60 +59,33 @@ long ParseNumber(std::istringstream& in, const char* what) {
 
 class Sim {
   public:
-    Sim(Game& g, Clock& clock, VirtualClock* virtualClock, SilentMidiPlayer& midi)
-        : g_(g), clock_(clock), virtual_(virtualClock), midi_(midi) {
-        // In real time the game runs the window program's loop; the script's lines are its events.
-        if (!virtual_) loop_ = std::make_unique<EventLoop>(g_, host_);
-    }
+    Sim(Game& g, LoopHost& host, SilentMidiPlayer& midi) : g_(g), loop_(g, host), midi_(midi) {}
 
     void Exec(const std::string& line);
 
   private:
-    void Frame() {
-        PollNetwork(g_);
-        FramePass(g_, clock_.TimeGetTime());
-    }
     void RunFrames(long n);
     void Wait(long ms);
 
     Game& g_;
-    Clock& clock_;
-    VirtualClock* virtual_;  // null when the real clocks pace the game
+    EventLoop loop_;  // the players' loop: on the virtual clock its sleep moves the clock on
     SilentMidiPlayer& midi_;
-    QuietLoopHost host_;
-    std::unique_ptr<EventLoop> loop_;  // real time only
 };
 
 void Sim::RunFrames(long n) {
     for (long i = 0; i < n && !g_.ended; ++i) {
-        if (virtual_) {
-            virtual_->Advance(67);
-            Frame();
-        } else {
-            while (!g_.ended && !loop_->Pass()) {
-            }
+        while (!g_.ended && !loop_.Pass()) {
         }
     }
 }
 
 void Sim::Wait(long ms) {
     if (ms < 0) throw ScriptError{"negative wait"};
-    const uint32_t start = clock_.TimeGetTime();
+    Clock& clock = *g_.sv.clock;
+    const uint32_t start = clock.TimeGetTime();
     const uint32_t total = static_cast<uint32_t>(ms);
-    if (virtual_) {
-        // Jump from one frame deadline to the next, as the loop would see them.
-        for (;;) {
-            const uint32_t due = UntilNextFrame(g_, clock_.TimeGetTime());
-            const uint32_t elapsed = clock_.TimeGetTime() - start;
-            if (g_.ended || elapsed + due > total) break;
-            virtual_->Advance(due);
-            Frame();
-        }
-        virtual_->Set(start + total);
-        return;
-    }
-    while (!g_.ended && clock_.TimeGetTime() - start < total)
-        loop_->Pass(total - (clock_.TimeGetTime() - start));
+    while (!g_.ended && clock.TimeGetTime() - start < total)
+        loop_.Pass(total - (clock.TimeGetTime() - start));
 }
 
 void Sim::Exec(const std::string& line) {
@@ -188,28 +154,6 @@ void Sim::Exec(const std::string& line) {
         throw ScriptError{"unexpected '" + extra + "'"};
 }
 
-std::string ExecutableDir(const char* argv0) {
-    char* base = SDL_GetBasePath();
-    std::string dir = base ? base : "";
-    SDL_free(base);
-    if (dir.empty()) {
-        std::string a = argv0;
-        const auto slash = a.rfind('/');
-        dir = slash == std::string::npos ? "." : a.substr(0, slash);
-    }
-    return dir;
-}
-
-// Real time, but the random sequence still follows --seed.
-class SeededSystemClock : public SystemClock {
-  public:
-    explicit SeededSystemClock(uint32_t seed) : seed_(seed) {}
-    uint32_t RandomSeed() override { return seed_; }
-
-  private:
-    uint32_t seed_;
-};
-
 int Usage() {
     std::cerr << "usage: kanaburst-sim [--dir DIR] [--seed N] [--realtime] [SCRIPT]\n";
     return 2;
@@ -240,7 +184,6 @@ int main(int argc, char** argv) {
             scriptPath = a;
         }
     }
-    if (dir.empty()) dir = kb::ExecutableDir(argv[0]);
 
     std::ifstream file;
     if (!scriptPath.empty()) {
@@ -252,44 +195,30 @@ int main(int argc, char** argv) {
     }
     std::istream& script = scriptPath.empty() ? std::cin : file;
 
-    kb::TtfFontEngine fonts;
-    std::string error;
-    if (!fonts.Open(kb::TtfFontEngine::FindFontFile(dir), error)) {
-        std::cerr << "kanaburst-sim: " << error << "\n";
-        return 1;
-    }
-    kb::VirtualClock virtualClock(3600000, seed);
-    kb::SeededSystemClock systemClock(seed);
-    kb::SdlImageLoader images;
+    // Without --realtime the clock is virtual and the sockets never connect.
+    kb::Machine machine({.name = "kanaburst-sim",
+                         .programDir = dir,
+                         .window = false,
+                         .network = realtime,
+                         .virtualClock = !realtime,
+                         .seed = seed});
+    if (!machine.Open(argv[0])) return 1;
     kb::HeadlessAddressWindow form2;
     // Music runs through the real command interpreter on a silent player whose pieces end only
     // when the script says so.
     kb::SilentMidiPlayer midi;
-    kb::MciMusicDevice music(midi);
-    kb::Services sv;
-    sv.music = &music;
-    sv.clock = realtime ? static_cast<kb::Clock*>(&systemClock) : &virtualClock;
-    sv.fonts = &fonts;
-    sv.images = &images;
-    sv.programDir = dir;
-#ifndef __EMSCRIPTEN__
-    kb::PosixSocket winsock, winsockL;
-    if (realtime) {
-        sv.winsock = &winsock;
-        sv.winsockL = &winsockL;
-    }
-#endif
-    sv.form2 = &form2;
-    // Tests move the game's port so that several runs can share one machine.
-    if (const char* port = std::getenv("KB_PORT")) sv.gamePort = std::atoi(port);
-    sv.trace = [](std::string_view line) { std::cout << line << std::endl; };
-    kb::Game g(sv);
-
-    if (!kb::Form_Load(g)) return 0;
-    kb::Sim sim(g, *sv.clock, realtime ? nullptr : &virtualClock, midi);
+    kb::Game* g =
+        machine.StartGame({.midi = &midi, .form2 = &form2, .trace = [](std::string_view line) {
+                               std::cout << line << std::endl;
+                           }});
+    if (!g) return 0;
+    kb::QuietLoopHost realHost;
+    std::optional<kb::VirtualLoopHost> virtualHost;
+    if (machine.Virtual()) virtualHost.emplace(*machine.Virtual());
+    kb::Sim sim(*g, virtualHost ? static_cast<kb::LoopHost&>(*virtualHost) : realHost, midi);
     std::string line;
     int lineNo = 0;
-    while (!g.ended && std::getline(script, line)) {
+    while (!g->ended && std::getline(script, line)) {
         ++lineNo;
         if (!line.empty() && line.back() == '\r') line.pop_back();
         // A '#' at the start of a line or after a blank starts a comment.

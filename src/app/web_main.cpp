@@ -6,27 +6,19 @@
 #include <emscripten.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "app/machine.h"
 #include "app/sim_state.h"
 #include "debug/debug_log.h"
 #include "net/connection.h"
-#include "platform/mci_commands.h"
-#include "platform/posix/system_clock.h"
-#include "platform/sdl/main_window.h"
-#include "platform/sdl/mixer_sound.h"
-#include "platform/sdl/sdl_dialogs.h"
-#include "platform/sdl/sdl_images.h"
-#include "platform/sdl/ttf_fonts.h"
 #include "platform/sdl/window_events.h"
 #include "platform/web/page_features.h"
 #include "platform/web/web_address_window.h"
 #include "platform/web/web_debug_console.h"
 #include "platform/web/web_midi_player.h"
-#include "platform/web/web_socket_control.h"
 #include "shell/event_loop.h"
-#include "shell/form.h"
-#include "shell/ustr.h"
 
 namespace {
 
@@ -43,48 +35,28 @@ class PageLoopHost : public kb::LoopHost {
         SDL_Event ev;
         while (!g.ended && SDL_PollEvent(&ev)) kb::HandleMainWindowEvent(g, window_, ev);
     }
-    bool WatchesSockets() const override { return false; }
 
   private:
     kb::MainWindow& window_;
 };
 
-// The machine's clock; the random sequence follows the page's "?seed=N" when it has one, so
-// that a test knows the order of the words.
-class PageClock : public kb::SystemClock {
-  public:
-    uint32_t RandomSeed() override {
-        const int seed = EM_ASM_INT({
-            const seed = new URLSearchParams(location.search).get('seed');
-            return seed ? parseInt(seed, 10) : -1;
-        });
-        return seed >= 0 ? static_cast<uint32_t>(seed) : kb::SystemClock::RandomSeed();
-    }
-};
-
-// The port of the WebSocket bridge on the server's machine: the page's "?bridge=N", or 1002.
-int BridgePort() {
-    const int port = EM_ASM_INT({
-        const port = new URLSearchParams(location.search).get('bridge');
-        return port ? parseInt(port, 10) : 1002;
+// The page's "?seed=N" fixes the random sequence, so that a test knows the order of the words.
+std::optional<uint32_t> PageSeed() {
+    const int seed = EM_ASM_INT({
+        const seed = new URLSearchParams(location.search).get('seed');
+        return seed ? parseInt(seed, 10) : -1;
     });
-    return port > 0 && port < 65536 ? port : 1002;
+    if (seed < 0) return std::nullopt;
+    return static_cast<uint32_t>(seed);
 }
 
 // Everything the game runs on, alive for as long as the page.
 struct Page {
-    kb::SdlDialogs dialogs;
-    kb::TtfFontEngine fonts;
-    kb::MainWindow window;
-    PageClock clock;
-    kb::SdlImageLoader images;
+    std::unique_ptr<kb::Machine> machine;
     kb::WebAddressWindow form2;
     kb::WebDebugConsole debugWin;
-    kb::WebSocketControl winsock{BridgePort()}, winsockL{BridgePort()};
-    kb::MixerSoundDevice sound;
     kb::WebMidiPlayer midi;
-    kb::MciMusicDevice music{midi};
-    std::unique_ptr<kb::Game> game;
+    kb::Game* game = nullptr;
     std::unique_ptr<PageLoopHost> host;
     std::unique_ptr<kb::EventLoop> loop;
 };
@@ -101,32 +73,14 @@ void Pass(void* arg) {
 }
 
 bool Start(Page& page) {
-    std::string error;
-    const bool ok = page.fonts.Open(kb::TtfFontEngine::FindFontFile(kProgramDir), error) &&
-                    page.window.Create("Kanaburst Ver1.1", 480, 320, error);
-    if (!ok) {
-        page.dialogs.MessageBox(u"Kanaburst", u"ゲーム起動に失敗しました\n" + kb::FromUtf8(error),
-                                kb::Dialogs::Icon::kWarning);
-        return false;
-    }
-    page.dialogs.SetParent(page.window.Handle());
-    kb::Services sv;
-    sv.sound = &page.sound;
-    sv.music = &page.music;
-    sv.clock = &page.clock;
-    sv.dialogs = &page.dialogs;
-    sv.fonts = &page.fonts;
-    sv.images = &page.images;
-    sv.programDir = kProgramDir;
-    sv.form2 = &page.form2;
-    sv.winsock = &page.winsock;
-    sv.winsockL = &page.winsockL;
-    sv.debugWin = &page.debugWin;
-    page.game = std::make_unique<kb::Game>(sv);
-    page.game->Display.onRefresh = [&page](const kb::Surface& s) { page.window.Present(s.View()); };
-    if (!kb::Form_Load(*page.game)) return false;
-    kb::StartPageFeatures(*page.game, page.fonts);
-    page.host = std::make_unique<PageLoopHost>(page.window);
+    page.machine = std::make_unique<kb::Machine>(
+        kb::MachineSpec{.programDir = kProgramDir, .userDir = kb::kPlayerDir, .seed = PageSeed()});
+    if (!page.machine->Open(nullptr)) return false;
+    page.game = page.machine->StartGame(
+        {.midi = &page.midi, .form2 = &page.form2, .debugWin = &page.debugWin});
+    if (!page.game) return false;
+    kb::StartPageFeatures(*page.game, page.machine->Fonts());
+    page.host = std::make_unique<PageLoopHost>(page.machine->Window());
     page.loop = std::make_unique<kb::EventLoop>(*page.game, *page.host);
     return true;
 }
@@ -157,10 +111,6 @@ extern "C" EMSCRIPTEN_KEEPALIVE void kanaburst_console_close() {
 }
 
 int main(int, char**) {
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-        SDL_Log("Kanaburst cannot start: %s", SDL_GetError());
-        return 1;
-    }
     if (!Start(page)) return 1;
     // Called at the page's frame rate; the game's own pacing decides which passes run a frame.
     emscripten_set_main_loop_arg(Pass, &page, 0, false);

@@ -74,15 +74,15 @@ void seInit(Game& g) {
     for (const char* file : kSlotFiles) g.s.SeBuf[slot++] = SndLoad(g, ProgramFile(g, file), 1);
 }
 
-void PlaySe(Game& g, int seJ, int pan) {
-    g.Trace("sound playex " + std::to_string(seJ) + " " + std::to_string(pan) + " " +
+void PlaySe(Game& g, int slot, int pan) {
+    g.Trace("sound playex " + std::to_string(slot) + " " + std::to_string(pan) + " " +
             std::to_string(kBaseFrequency + kFrequencyShift));
-    SndPlayEx(g, g.s.SeBuf[seJ], 0, pan, kFrequencyShift);
+    SndPlayEx(g, g.s.SeBuf[slot], 0, pan, kFrequencyShift);
 }
 
-void PlayNormal(Game& g, int seLine) {
-    g.Trace("sound play " + std::to_string(seLine));
-    g.sv.sound->Play(g.s.SeBuf[seLine]);
+void PlayNormal(Game& g, int slot) {
+    g.Trace("sound play " + std::to_string(slot));
+    g.sv.sound->Play(g.s.SeBuf[slot]);
 }
 
 void StopSe(Game& g, int slot) {

@@ -34,14 +34,23 @@ inline constexpr int kPanFullRight = 10000;
 inline constexpr int kPanEnBase = -8000;  // the player's missile hits the base on the left
 inline constexpr int kPanMyBase = 8000;   // the opponent's missile hits the base on the right
 
+// Starts the sound library at start-up; without a device it says so once and the game is silent.
 void SndInit(Game& g);
+// Loads a wave file into a buffer: its handle, or 0 for a file that is missing (silently) or
+// cannot be read (with the library's box).
 int32_t SndLoad(Game& g, const std::string& path, int32_t flags);
+// Plays a buffer at a pan and at the base rate moved by shift hertz.
 void SndPlayEx(Game& g, int32_t handle, int32_t value, int32_t pan, int32_t shift);
+// Shuts the library down, if it started.
 void SndTerm(Game& g);
+// The sound library's message box.
 void SndError(Game& g, const std::u16string& text);
+// Fills slots 0 to 15 from their wave files at start-up.
 void seInit(Game& g);
-void PlaySe(Game& g, int seJ, int pan);
-void PlayNormal(Game& g, int seLine);
+// Plays a slot panned to one side at the game's lowered rate (launches, hits, collisions).
+void PlaySe(Game& g, int slot, int pan);
+// Plays a slot centred at its own rate (keys, menu, match starts).
+void PlayNormal(Game& g, int slot);
 // Stops a slot's buffer so that playing it again restarts the sound.
 void StopSe(Game& g, int slot);
 // Frees the loaded slots up to the first empty one, then shuts the library down.

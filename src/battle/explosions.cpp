@@ -86,16 +86,16 @@ void Compose(Game& g) {
 
 }  // namespace
 
-void ExpInit(Game& g, int i, int result) {
+void ExpInit(Game& g, int i, int what) {
     GameState& s = g.s;
-    switch (result) {
-        case 0:  // a win: the opponent's base at the left burns, flames fly right
+    switch (what) {
+        case kExpStartLeft:  // a win: the opponent's base at the left burns, flames fly right
             s.ExpX[i] = static_cast<Integer>(Draw(g, 160, 1) - 32);
             s.ExpY[i] = static_cast<Integer>(Draw(g, 320, 1));
             s.ExpSpeed[i] = static_cast<Integer>(Draw(g, 80, 10));
             s.ExpState[i] = 1;
             break;
-        case 1:  // a loss: the player's base at the right burns, flames fly left
+        case kExpStartRight:  // a loss: the player's base at the right burns, flames fly left
             s.ExpX[i] = static_cast<Integer>(512 - Draw(g, 160, 1));
             s.ExpY[i] = static_cast<Integer>(Draw(g, 320, 1));
             s.ExpSpeed[i] = static_cast<Integer>(-Draw(g, 80, 10));
@@ -122,9 +122,9 @@ void MOV_EXP(Game& g) {
     for (int i = 0; i < kParticles && count < kNewPerFrame; ++i) {
         if (s.ExpState[i] != 0) continue;
         if (result == u"WIN") {
-            ExpInit(g, i, 0);
+            ExpInit(g, i, kExpStartLeft);
         } else if (result == u"LOSE") {
-            ExpInit(g, i, 1);
+            ExpInit(g, i, kExpStartRight);
         }
         ++count;
     }

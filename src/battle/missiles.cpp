@@ -64,37 +64,37 @@ void Init_Mis(Game& g) {
     }
 }
 
-void Fire_Mis(Game& g, int seLine, int pe) {
+void Fire_Mis(Game& g, int lane, int pe) {
     GameState& s = g.s;
     if (s.GameMode == kModeNone) return;  // no match running, or it has just ended
-    if (!IsLane(seLine)) return;
+    if (!IsLane(lane)) return;
     if (pe == kMySide) {
-        if (s.MyMisState[seLine] == kMisFlying) {
-            s.MyMisPower[seLine] = static_cast<Integer>(s.MyMisPower[seLine] + 2);
+        if (s.MyMisState[lane] == kMisFlying) {
+            s.MyMisPower[lane] = static_cast<Integer>(s.MyMisPower[lane] + 2);
             StopSe(g, kSeMyPowerUp);
             PlaySe(g, kSeMyPowerUp, kPanFullRight);
-            if (s.GameMode != kModeCom) SendDataAdd(g, kCodeReinforce, Num(seLine));
+            if (s.GameMode != kModeCom) SendDataAdd(g, kCodeReinforce, Num(lane));
         } else {
             // An explosion still burning in the lane gives way to the new missile.
-            s.MyMisState[seLine] = kMisFlying;
-            s.MyMisX[seLine] = kMyLaunchX;
-            s.MyMisY[seLine] = LaneY(seLine);
-            s.MyMisPower[seLine] = 1;
+            s.MyMisState[lane] = kMisFlying;
+            s.MyMisX[lane] = kMyLaunchX;
+            s.MyMisY[lane] = LaneY(lane);
+            s.MyMisPower[lane] = 1;
             StopSe(g, kSeMyLaunch);
             PlaySe(g, kSeMyLaunch, kPanFullRight);
-            if (s.GameMode != kModeCom) SendDataAdd(g, kCodeLaunch, Num(seLine));
+            if (s.GameMode != kModeCom) SendDataAdd(g, kCodeLaunch, Num(lane));
         }
     } else if (pe == kEnSide) {
         // The opponent's shots are never sent: the peer sends its own.
-        if (s.EnMisState[seLine] == kMisFlying) {
-            s.EnMisPower[seLine] = static_cast<Integer>(s.EnMisPower[seLine] + 2);
+        if (s.EnMisState[lane] == kMisFlying) {
+            s.EnMisPower[lane] = static_cast<Integer>(s.EnMisPower[lane] + 2);
             StopSe(g, kSeEnPowerUp);
             PlaySe(g, kSeEnPowerUp, kPanFullLeft);
         } else {
-            s.EnMisState[seLine] = kMisFlying;
-            s.EnMisX[seLine] = kEnLaunchX;
-            s.EnMisY[seLine] = LaneY(seLine);
-            s.EnMisPower[seLine] = 1;
+            s.EnMisState[lane] = kMisFlying;
+            s.EnMisX[lane] = kEnLaunchX;
+            s.EnMisY[lane] = LaneY(lane);
+            s.EnMisPower[lane] = 1;
             StopSe(g, kSeEnLaunch);
             PlaySe(g, kSeEnLaunch, kPanFullLeft);
         }

@@ -2,6 +2,9 @@
 // address and connects. The sockets' events reach the game only through PollNetwork.
 #include "net/connection.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "debug/debug_log.h"
 #include "net/protocol.h"
 #include "platform/address_window.h"
@@ -13,6 +16,16 @@
 namespace kb {
 
 namespace {
+
+// The line under a failed listen that says what the player can do about it.
+std::u16string ListenAdvice(const Game& g, const std::string& why) {
+    if (why == std::strerror(EACCES))
+        return u"\nLet the other player be the server, or see: man kanaburst";
+    if (why == std::strerror(EADDRINUSE))
+        return u"\nClose what uses port " + Num(g.sv.gamePort) +
+               u", or let the other player be the server";
+    return u"";
+}
 
 // Routes the listener's events.
 class ListenerEvents : public SocketEvents {
@@ -64,7 +77,8 @@ void StartServer(Game& g) {
     g.sv.winsockL->SetLocalPort(g.sv.gamePort);
     std::string why;
     if (!g.sv.winsockL->Listen(why))
-        g.listenError = u"Cannot listen on port " + Num(g.sv.gamePort) + u": " + FromUtf8(why);
+        g.listenError = u"Cannot listen on port " + Num(g.sv.gamePort) + u": " + FromUtf8(why) +
+                        ListenAdvice(g, why);
 }
 
 void ShowAddressWindow(Game& g) {
@@ -76,15 +90,15 @@ bool AddressWindowVisible(const Game& g) {
 }
 
 void WinsockL_ConnectionRequest(Game& g, int32_t requestID) {
-    // Only a server still waiting for its client takes one. Any other request, a second client
-    // during a match or its handshake among them, is left alone: the listener closes it and
-    // the running match goes on.
-    if (g.s.GameMode != kModeServer || g.s.SceneNo != kSceneTitle ||
-        g.sv.winsock->State() == SocketState::kConnected)
-        return;
+    // Only a server still waiting for its match takes one. A request during the match is left
+    // alone: the listener closes it and the running match goes on. Before the match, a newer
+    // client replaces one that has not answered the greeting, so that a connection that stays
+    // silent cannot keep every real player out.
+    if (g.s.GameMode != kModeServer || g.s.SceneNo != kSceneTitle) return;
     g.sv.winsock->SetLocalPort(g.sv.gamePort);
     g.sv.winsock->Accept(requestID);
     g.recvBuf.clear();
+    EmptySendList(g);  // a greeting to the client replaced never completes
     SendDataAdd(g, kCodeServerHello, u"");
     if (g.ended) return;  // Connect Lost ended the program
     DebugAdd(g, 2, u"ConnectionRequest");

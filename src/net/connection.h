@@ -11,10 +11,15 @@ namespace kb {
 void StartServer(Game& g);
 // Title item 8: show the address window.
 void ShowAddressWindow(Game& g);
+// Whether the client is still typing the server's address.
 bool AddressWindowVisible(const Game& g);
+// A client knocks on the listening server: taken, and greeted with "00", while the server waits.
 void WinsockL_ConnectionRequest(Game& g, int32_t requestID);
+// A key in the address window: Enter with an address starts connecting and hides the window.
 void Text1_KeyDown(Game& g, int keyCode, int shift);
+// Closes the data connection (and an address window still open).
 void CloseWinsock(Game& g);
+// Stops listening.
 void CloseWinsockL(Game& g);
 // This machine's address as the title shows it.
 std::u16string LocalIP(Game& g);

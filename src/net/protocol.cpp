@@ -79,10 +79,6 @@ void ConnectLost(Game& g, const std::u16string& where, const std::u16string& mes
     EndProgram(g);
 }
 
-void EmptySendList(Game& g) {
-    for (auto& slot : g.s.SendList) slot.clear();
-}
-
 void StartNetworkMatch(Game& g) {
     GameStartInit(g);
     PlayNormal(g, kSeNetworkStart);
@@ -112,10 +108,15 @@ void SendEND(Game& g) {
         CloseWinsock(g);
         CloseWinsockL(g);
         EmptySendList(g);
+        // Spelt so on purpose: it is the log line peers and tools have always matched.
         DebugAdd(g, 2, u"Connection Tarminated");
         return;
     }
     if (!list[0].empty() && !HandToConnection(g, list[0])) ConnectLost(g, u"SendEND", list[0]);
+}
+
+void EmptySendList(Game& g) {
+    for (auto& slot : g.s.SendList) slot.clear();
 }
 
 void Del_List(Game& g) {

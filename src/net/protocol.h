@@ -18,10 +18,18 @@ inline constexpr int kCodeStart = 50;       // 50: the server starts the match
 inline constexpr int kCodeDecided = 51;     // 51 F L: a missile in lane L got through
 inline constexpr int kCodeCountDown = 99;   // 99 D: the start count-down reached D
 
+// Queues the message sDo (two digits) + Parameter; it goes on the wire at once when nothing is
+// in flight.
 void SendDataAdd(Game& g, int sDo, const std::u16string& Parameter);
+// The message in flight has gone out: the next one follows; after "51" the connection closes.
 void SendEND(Game& g);
+// Removes the head of the queue and moves the others up.
 void Del_List(Game& g);
+// Drops every message waiting to be sent, and the one in flight.
+void EmptySendList(Game& g);
+// Applies every whole message of one arrival; an unfinished one at its end waits for its rest.
 void GetDataDo(Game& g, const std::u16string& GetStr);
+// Bytes arrived on the data connection: logged, then dispatched.
 void Winsock_DataArrival(Game& g, int32_t bytesTotal);
 
 }  // namespace kb

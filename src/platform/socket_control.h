@@ -1,9 +1,12 @@
 #pragma once
-// A TCP socket control: either a listener that raises a connection request for every incoming
+// A socket control: either a listener that raises a connection request for every incoming
 // connection, or one data connection (accepted or connected) that sends and receives text.
 // Events are raised only from Poll, which the game calls between frames, so every event runs
-// on the game's thread and never inside another call of the control.
+// on the game's thread and never inside another call of the control. Each way of meeting (TCP,
+// a page's WebSocket, a room on a relay) is a pair of these made by its Transport.
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 
 namespace kb {
@@ -17,18 +20,15 @@ enum class SocketState {
     kFailed,      // the attempt failed or the peer went away; sends fail
 };
 
-// What a control is waiting for: a descriptor and the poll() events that would make its next
-// Poll do something, or fd -1 when nothing can happen until the game acts.
-struct SocketReadiness {
-    int fd = -1;
-    short events = 0;
-};
+// The loop's wake call: ends its sleep early. Any thread may call it.
+using Waker = std::function<void()>;
 
 class SocketEvents {
   public:
     virtual ~SocketEvents() = default;
-    // A connection came in on a listener. Accept it on a data control during this event;
-    // a request nobody accepts is closed when the event returns.
+    // A connection came in on a listener. requestID names it to Accept on a data control of the
+    // same transport, during this event only (each transport says what the number is); a
+    // request nobody accepts is closed when the event returns.
     virtual void ConnectionRequest(int32_t requestID) = 0;
     // A send handed to the control has gone out completely.
     virtual void SendComplete() = 0;
@@ -44,7 +44,8 @@ class SocketControl {
     // Starts listening on the local port (all addresses, IPv4 and IPv6). False when it
     // cannot, with the reason in why.
     virtual bool Listen(std::string& why) = 0;
-    // Takes over a connection request raised by a listener.
+    // Takes over the connection request of that id, during its ConnectionRequest event; a
+    // connection the control held before is closed.
     virtual void Accept(int32_t requestID) = 0;
 
     virtual void SetRemoteHost(const std::string& host) = 0;
@@ -62,13 +63,26 @@ class SocketControl {
     virtual void Close() = 0;
     virtual SocketState State() const = 0;
 
-    // This machine's main address, as text.
+    // This machine's main address, as text; empty where the transport has no address to give.
     virtual std::string LocalIP() = 0;
 
     // Raises the events that are due.
     virtual void Poll(SocketEvents& events) = 0;
-    // What would make the next Poll raise an event, so the loop can sleep until then.
-    virtual SocketReadiness Readiness() const { return {}; }
+    // Called by the loop before it sleeps: the control calls wake (from any thread, once) as soon
+    // as its next Poll has something to do, at once when that is already so. An empty wake
+    // withdraws the request; after that call returns, the old one is never called.
+    virtual void WakeWhenDue(const Waker& /*wake*/) {}
+};
+
+// One way for two games to meet. It makes the pair of controls the game sees, and says which
+// addresses typed by a player it can reach.
+class Transport {
+  public:
+    virtual ~Transport() = default;
+    // Whether a connection to this address (as the player typed it, trimmed) goes this way.
+    virtual bool Reaches(const std::string& address) const = 0;
+    virtual std::unique_ptr<SocketControl> NewListener() = 0;
+    virtual std::unique_ptr<SocketControl> NewConnection() = 0;
 };
 
 // A control with no network behind it: listening works, nothing ever arrives, sends are taken

@@ -1,5 +1,7 @@
 #include "screens/connection_screen.h"
 
+#include <algorithm>
+
 #include "net/connection.h"
 #include "screens/print_at.h"
 #include "shell/ustr.h"
@@ -46,10 +48,16 @@ void DIS_Connection(Game& g) {
     d.FontSize = 12;
     PrintAt(d, s.TwipsX * 16.0, s.TwipsY * 16.0, StatusLine(g));
     if (!g.listenError.empty()) {
-        // The server keeps waiting; this says why no client can reach it.
+        // The server keeps waiting; this says why no client can reach it, and on the next
+        // line what to do about it.
         d.FontSize = 10;
         d.ForeColor = Rgb(255, 90, 90);
-        PrintAt(d, s.TwipsX * 16.0, s.TwipsY * 40.0, g.listenError);
+        std::u16string_view text = g.listenError;
+        for (double y = 40; !text.empty(); y += 16) {
+            const size_t end = std::min(text.find(u'\n'), text.size());
+            PrintAt(d, s.TwipsX * 16.0, s.TwipsY * y, text.substr(0, end));
+            text.remove_prefix(std::min(end + 1, text.size()));
+        }
     }
 
     d.FontSize = 10;

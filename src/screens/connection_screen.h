@@ -7,6 +7,8 @@
 
 namespace kb {
 
+// Each title frame while a connection is being set up: the waiting server's or connecting
+// client's screen, and the client's time-out.
 void DIS_Connection(Game& g);
 
 }  // namespace kb

@@ -7,6 +7,8 @@
 
 namespace kb {
 
+// Each title frame: the title, the menu line and the credit (the connection screen instead while
+// a network match is being set up); a released Enter or Space carries out the menu item.
 void Dis_Title(Game& g);
 
 }  // namespace kb

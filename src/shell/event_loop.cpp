@@ -22,13 +22,19 @@ void QuietLoopHost::Wake() {
     woken_.notify_one();
 }
 
-EventLoop::EventLoop(Game& g, LoopHost& host) : g_(g), host_(host) {
-    if (host.WatchesSockets()) watcher_.emplace([&host] { host.Wake(); });
+EventLoop::EventLoop(Game& g, LoopHost& host) : g_(g), host_(host) {}
+
+EventLoop::~EventLoop() {
+    // The sockets must not wake a host that is gone.
+    g_.sv.winsockL->WakeWhenDue({});
+    g_.sv.winsock->WakeWhenDue({});
 }
 
 bool EventLoop::Pass(uint32_t maxSleep, uint32_t lead) {
-    // The sockets are watched anew each pass: what they wait for changes with every event.
-    if (watcher_) watcher_->Watch({g_.sv.winsock->Readiness(), g_.sv.winsockL->Readiness()});
+    // What the sockets wait for changes with every event, so they are asked anew each pass.
+    const Waker wake = [this] { host_.Wake(); };
+    g_.sv.winsockL->WakeWhenDue(wake);
+    g_.sv.winsock->WakeWhenDue(wake);
     const uint32_t due = std::min(UntilNextFrame(g_, g_.sv.clock->TimeGetTime()), maxSleep);
     if (due > 0) host_.Sleep(due);
     host_.PumpEvents(g_);

@@ -1,15 +1,15 @@
 #pragma once
-// The loop both programs run: sleep until the next frame is due or something happens, let the
+// The loop every program runs: sleep until the next frame is due or something happens, let the
 // events run, deliver the sockets' events, and run the frame when its time has come. The window
-// program and the headless driver differ only in their LoopHost: where events come from and
-// how the sleep is done.
+// program, the page and the headless driver differ only in their LoopHost: where events come
+// from and how the sleep is done.
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <limits>
 #include <mutex>
-#include <optional>
 
-#include "platform/posix/socket_watcher.h"
+#include "platform/clock.h"
 #include "shell/game.h"
 
 namespace kb {
@@ -25,9 +25,6 @@ class LoopHost {
     virtual void PumpEvents(Game&) {}
     // After each pass; frameRan tells whether the pass ran a frame.
     virtual void PassDone(Game&, bool /*frameRan*/) {}
-    // Whether a thread should watch the sockets and call Wake; a host that never sleeps (the
-    // browser page, run by the page's own frames) has no use for one.
-    virtual bool WatchesSockets() const { return true; }
 };
 
 // A host whose own events arrive between passes (a script, a test): it sleeps on a condition.
@@ -42,9 +39,29 @@ class QuietLoopHost : public LoopHost {
     bool wake_ = false;
 };
 
+// A host on a virtual clock: sleeping moves the clock on, so a replay runs the players' loop
+// frame for frame without waiting for real time. A wake ends the next sleep before any time
+// has passed.
+class VirtualLoopHost : public LoopHost {
+  public:
+    explicit VirtualLoopHost(VirtualClock& clock) : clock_(clock) {}
+    void Sleep(uint32_t ms) override {
+        if (!woken_.exchange(false)) clock_.Advance(ms);
+    }
+    void Wake() override { woken_ = true; }
+
+  private:
+    VirtualClock& clock_;
+    std::atomic<bool> woken_ = false;
+};
+
 class EventLoop {
   public:
     EventLoop(Game& g, LoopHost& host);
+    ~EventLoop();
+    EventLoop(const EventLoop&) = delete;
+    EventLoop& operator=(const EventLoop&) = delete;
+
     // One pass, sleeping no longer than maxSleep ms. True when it ran a frame. A frame due
     // within lead ms runs now, timed as if on time: a host woken only at fixed ticks (a page's
     // 60 animation frames a second) would otherwise wait for the tick after and run slow.
@@ -55,7 +72,6 @@ class EventLoop {
   private:
     Game& g_;
     LoopHost& host_;
-    std::optional<SocketWatcher> watcher_;
 };
 
 }  // namespace kb

@@ -38,8 +38,18 @@ int WallSecond(Game& g) {
     return g.sv.clock->WallSecond();
 }
 
+bool PlayerFile(const Game& g, const std::string& name) {
+    if (g.sv.userDir.empty()) return false;
+    // Anything by that name counts, a directory or a dangling link too: a broken file of the
+    // player's then gets its message, rather than the bundled one being read in its place.
+    std::error_code ec;
+    return std::filesystem::exists(
+        std::filesystem::symlink_status(std::filesystem::path(g.sv.userDir) / name, ec));
+}
+
 std::string ProgramFile(const Game& g, const std::string& name) {
-    return (std::filesystem::path(g.sv.programDir) / name).string();
+    const std::string& dir = PlayerFile(g, name) ? g.sv.userDir : g.sv.programDir;
+    return (std::filesystem::path(dir) / name).string();
 }
 
 bool FilePresent(const Game& g, const std::string& name) {

@@ -39,6 +39,7 @@ struct Game {
     int32_t DsHandle = 0;        // the sound library's device
     std::u16string recvBuf;      // received text that ends inside a message, kept for its rest
     std::u16string listenError;  // why the server could not listen; empty when it listens
+    bool ownWords = false;       // the word list was read from the player's own folder
     bool ended = false;          // the program has ended itself
     // The debug window when none is handed in: one per game, since it holds a log.
     HeadlessDebugConsole headlessDebugWin;
@@ -55,8 +56,11 @@ int RandomIndex(Game& g, int n);
 // The second of the wall clock, as the game compares it.
 int WallSecond(Game& g);
 
-// Full path of a file in the program's directory, and whether it is there under exactly that name.
+// The file the game reads for a name: the player's own when their folder has anything by that
+// name, else the one in the program's directory. PlayerFile says which; FilePresent whether the
+// chosen file is there under exactly that name.
 std::string ProgramFile(const Game& g, const std::string& name);
+bool PlayerFile(const Game& g, const std::string& name);
 bool FilePresent(const Game& g, const std::string& name);
 
 // A file read whole. A file that opens but fails part-way (an I/O error, a directory of that
@@ -72,6 +76,7 @@ FileBytes ReadFileBytes(const std::string& path);
 // Ends the program after its own decision (a lost connection): the loop stops.
 void EndProgram(Game& g);
 
+// A message box with one OK button; the game waits until it is closed.
 void MsgBox(Game& g, const std::u16string& text, const std::u16string& title = u"Kanaburst",
             Dialogs::Icon icon = Dialogs::Icon::kNone);
 

@@ -9,6 +9,17 @@
 
 namespace kb {
 
+namespace {
+
+// The difference is taken modulo 2^32, so the timer's wrap does not disturb pacing, and read as
+// signed: a frame run early (a loop pass's lead) is stamped a little ahead of the clock, and
+// the time before that stamp must count as no time at all, not as a wrapped-round eternity.
+int32_t SinceLastFrame(const Game& g, uint32_t now) {
+    return static_cast<int32_t>(now - g.loop.LastFrameTime);
+}
+
+}  // namespace
+
 void Main_Loop(Game& g) {
     g.Display.Cls();
     // The scene is read once: a routine that changes it lets the old scene finish this frame.
@@ -39,8 +50,7 @@ void Main_Loop(Game& g) {
 bool FramePass(Game& g, uint32_t now) {
     FrameLoop& f = g.loop;
     f.NowTime = now;
-    // Unsigned differences are taken modulo 2^32, so the timer's wrap does not disturb pacing.
-    if (now - f.LastFrameTime < static_cast<uint32_t>(f.FrameInterval)) return false;
+    if (SinceLastFrame(g, now) < f.FrameInterval) return false;
     // Timed from the start of this frame: lateness is never caught up.
     f.LastFrameTime = now;
     Main_Loop(g);
@@ -54,9 +64,8 @@ bool FramePass(Game& g, uint32_t now) {
 }
 
 uint32_t UntilNextFrame(const Game& g, uint32_t now) {
-    const uint32_t elapsed = now - g.loop.LastFrameTime;
-    const uint32_t interval = static_cast<uint32_t>(g.loop.FrameInterval);
-    return elapsed >= interval ? 0 : interval - elapsed;
+    const int64_t left = int64_t{g.loop.FrameInterval} - SinceLastFrame(g, now);
+    return left > 0 ? static_cast<uint32_t>(left) : 0;
 }
 
 }  // namespace kb

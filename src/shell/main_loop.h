@@ -7,6 +7,7 @@
 
 namespace kb {
 
+// One frame: clears the Display, runs the current scene's routines and shows the result.
 void Main_Loop(Game& g);
 // One pass of the frame loop at timer value now: runs a frame when its time has come.
 // Returns true when a frame ran.

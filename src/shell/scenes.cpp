@@ -69,7 +69,7 @@ void Game_End(Game& g, const std::u16string& result) {
         if (FilePresent(g, "result02.mid")) MusicPlay(g, ProgramFile(g, "result02.mid"));
     }
     g.Display.Refresh();
-    for (int i = 0; i < kParticles; ++i) ExpInit(g, i, 2);
+    for (int i = 0; i < kParticles; ++i) ExpInit(g, i, kExpClear);
     s.WaveRowPhase = 0;
     s.WaveColPhase = 0;
     s.WaveRowAmp = 0;

@@ -29,6 +29,9 @@ struct Services {
     AddressWindow* form2 = nullptr;     // the address-entry window
     DebugConsole* debugWin = nullptr;   // the debug log window
     std::string programDir = ".";
+    // The player's own folder, looked in first for every file the game reads (the word list,
+    // the background, the sounds, the music); empty for none.
+    std::string userDir;
     int gamePort = 1001;  // TCP port of the network match; tests move it to run side by side
     // Observable effects, one line each ("sound play 3", "msgbox T|X", ...); empty in the game.
     std::function<void(std::string_view)> trace;

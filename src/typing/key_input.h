@@ -7,7 +7,10 @@
 
 namespace kb {
 
+// A key pressed on the game's window (a Windows virtual-key code): typing, Enter, the lane and
+// menu keys, Escape.
 void Display_KeyDown(Game& g, int keyCode, int shift);
+// A key released: the title and the result screen act on releases.
 void Display_KeyUp(Game& g, int keyCode, int shift);
 
 }  // namespace kb

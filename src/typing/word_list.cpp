@@ -13,8 +13,11 @@ namespace kb {
 // gives the box with the display form read last; the entries before the error stay and the
 // game goes on.
 void Read_File(Game& g) {
-    const FileBytes file = ReadFileBytes(ProgramFile(g, "str.dat"));
+    const std::string path = ProgramFile(g, "str.dat");
+    g.ownWords = PlayerFile(g, "str.dat");
+    const FileBytes file = ReadFileBytes(path);
     if (!file.opened) {
+        g.Trace("words 0 " + path);
         // Nothing was read, so the box has no word to name.
         MsgBox(g, u"");
         return;
@@ -25,6 +28,7 @@ void Read_File(Game& g) {
     } catch (const std::bad_alloc&) {
         words.failed = true;  // no room for the words: as unreadable as a read error
     }
+    g.Trace("words " + std::to_string(words.entries.size()) + " " + path);
     for (auto& [display, reading] : words.entries)
         addStr(g, std::move(display), std::move(reading));
     // The entries before the fault stay: a damaged list still gives a game.

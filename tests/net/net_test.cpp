@@ -114,7 +114,8 @@ inline int UnusedPort() {
 }
 
 struct RealSockets {
-    PosixSocket winsock, winsockL;
+    SocketWatcher watcher;
+    PosixSocket winsock{watcher}, winsockL{watcher};
     HeadlessAddressWindow form2;
     Services Make() {
         Services sv;
@@ -308,14 +309,23 @@ TEST(Dispatch, ArrivalsFromTheServer) {
     }
 }
 
-TEST(ServerDispatch, SecondClientDuringAMatchIsTurnedAway) {
+// A client that never answers the greeting is replaced by the next one, even when both come
+// in at once; once the match runs, a further client is turned away and the match goes on.
+TEST(ServerDispatch, NewerClientReplacesASilentOneUntilTheMatchStarts) {
     NetGame n;
-    RawPeer first, second;
-    ASSERT_TRUE(n.ServeAndAccept(first));
-    first.Send("01");
+    RawPeer silent, player, late;
+    const int port = n.Serve();
+    ASSERT_TRUE(silent.ConnectTo(port) && player.ConnectTo(port));
+    EXPECT_TRUE(n.PollUntil([&] { return player.Receive(0, 2) == "00"; }));
+    EXPECT_TRUE(silent.SeesClose(2000));
+    player.Send("01");
     ASSERT_TRUE(n.PollUntil([&] { return n.g.s.SceneNo == kSceneMatch; }));
-    ASSERT_TRUE(second.ConnectTo(n.winsockL.BoundPort()));
-    EXPECT_TRUE(n.PollUntil([&] { return second.SeesClose(0); }));
+    EXPECT_EQ(player.Receive(2000, 4), "0050");
+    ASSERT_TRUE(late.ConnectTo(n.winsockL.BoundPort()));
+    EXPECT_TRUE(n.PollUntil([&] { return late.SeesClose(0); }));
+    EXPECT_EQ(late.Received(), "");
+    SendDataAdd(n.g, kCodeLaunch, u"2");
+    EXPECT_TRUE(n.PollUntil([&] { return player.Receive(0, 7) == "0050042"; }));
 }
 
 // Two games in one process, the client typing each form of address.
@@ -362,6 +372,22 @@ TEST(Loop, RepliesGoOutAsSoonAsTheirMessageArrives) {
     stop = true;
     host.Wake();
     game.join();
+}
+
+// A message queued behind one the kernel took whole leaves at once, not a frame later: the
+// loop, on a clock that moves only while it sleeps, sees its completion and does not sleep.
+TEST(Loop, MessageQueuedBehindAnotherLeavesWithoutWaitingForAFrame) {
+    NetGame n;
+    RawPeer peer;
+    ASSERT_TRUE(Served(n, peer));
+    n.g.loop.FrameInterval = 67;
+    n.g.loop.LastFrameTime = n.clock.TimeGetTime();
+    VirtualLoopHost host(n.clock);
+    EventLoop loop(n.g, host);
+    SendDataAdd(n.g, kCodeLaunch, u"1");
+    SendDataAdd(n.g, kCodeLaunch, u"2");
+    EXPECT_FALSE(loop.Pass()) << "no frame ran in between";
+    EXPECT_EQ(peer.Receive(2000, 8), "00041042");
 }
 
 // In the address window Enter on an empty box and other keys do nothing, and Escape closes it.

@@ -40,6 +40,7 @@ bool WholeGame::Start() {
     sv.sound = &sound_;
     sv.music = music_.get();
     sv.programDir = dir.Path().string();
+    sv.userDir = own.Path().string();
     sv.trace = [this](std::string_view line) { trace.emplace_back(line); };
     g = std::make_unique<Game>(sv);
     g->Display.onRefresh = [this](const Surface&) { ++refreshes_; };

@@ -40,6 +40,7 @@ class WholeGame {
     std::vector<std::string> Boxes() const;
 
     TempDir dir;
+    TempDir own;  // the player's own folder, empty unless a test puts files there
     VirtualClock clock;
     std::vector<std::string> trace;
 

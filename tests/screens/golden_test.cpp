@@ -12,6 +12,8 @@
 #include "screens/match_screen.h"
 #include "screens/paint_bit.h"
 #include "screens/result_screen.h"
+#include "screens/title.h"
+#include "screens/title_menu.h"
 #include "shell/ustr.h"
 
 namespace kb {
@@ -48,6 +50,18 @@ void Match(ScreenGame& t, int playSec) {
     Dis_Str(t.g);
 }
 
+// The count-down at count against the opponent of mode (the first second shows no number).
+void Countdown(ScreenGame& t, int mode, int count) {
+    GameState& s = t.g.s;
+    s.GameMode = mode;
+    s.StartCount = static_cast<Single>(count);
+    s.StartSec = Num(t.Second());
+    t.g.Goku = {u"海"};
+    t.g.Yomi = {u"うみ"};
+    Dis_Mis(t.g);
+    Dis_Str(t.g);
+}
+
 const struct Scene {
     const char* name;
     void (*draw)(ScreenGame&);
@@ -74,10 +88,25 @@ const struct Scene {
                      Rgb(40 + y / 2, 30 + y / 4, 120 - y / 4 + x / 16);
          Match(t, 31);
      }},
+    // The count-down's second and third seconds, against the computer and over the network.
+    {"countdown_com",
+     [](ScreenGame& t) {
+         t.g.s.MenuNo = 2;
+         Countdown(t, kModeCom, 3);
+     }},
+    {"countdown_network", [](ScreenGame& t) { Countdown(t, kModeClient, 2); }},
+    // The title while the server item is chosen: the address to give the other player.
+    {"title_server",
+     [](ScreenGame& t) {
+         t.g.s.MenuNo = kMenuServer;
+         Dis_Title(t.g);
+     }},
     // The title, the other connection screens and a won result are shot by the replays.
     {"connection_listen_error",
      [](ScreenGame& t) {
-         t.g.listenError = u"Cannot listen on port 1001: Permission denied";
+         t.g.listenError =
+             u"Cannot listen on port 1001: Permission denied\n"
+             u"Let the other player be the server, or see: man kanaburst";
          t.g.s.GameMode = kModeServer;
          t.g.s.PlaySec = 1;
          t.g.s.StartSec = Num(t.Second());
@@ -95,6 +124,18 @@ const struct Scene {
          s.EndSec = static_cast<Integer>(t.Second());
          t.g.SortW = {u"0003:か:KI    KO    KYA ", u"0002:し:SA    SU  ", u"0001:ん:M   ",
                       u"0001:て:TW  "};
+         Dis_Result(t.g);
+     }},
+    // A network match lost in its first second: no time to divide by.
+    {"result_first_second",
+     [](ScreenGame& t) {
+         GameState& s = t.g.s;
+         s.GameResult = u"LOSE";
+         s.TypeCount = 60;  // keys typed before the count-down ended: a score without the speed
+         s.MissCount = 1;
+         s.PlaySec = 0;
+         s.EndSec = static_cast<Integer>(t.Second());
+         t.g.SortW = {u"0001:く:KI  "};
          Dis_Result(t.g);
      }},
     // Every cell of PIC and EXPpic (pictures over their masks) and the typing frame.

@@ -4,11 +4,13 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 #include "screen_game.h"
 #include "screens/title_menu.h"
 #include "shell/ustr.h"
 #include "typing/key_codes.h"
+#include "typing/word_list.h"
 
 namespace kb {
 namespace {
@@ -94,6 +96,36 @@ TEST(TitleMenu, MatchMusicIsEitherPiecePausedAtItsStart) {
     }
     EXPECT_EQ(opened,
               (std::set<std::string>{"music01.mid\" alias Media", "music02.mid\" alias Media"}));
+}
+
+// The credit line counts the words of the list in use and says when it is the player's own.
+TEST(TitleCredit, CountsTheWordsAndNamesThePlayersList) {
+    const char* two = "a,\x82\xa0\r\nb,\x82\xa2\r\n";
+    const char* three = "c,\x82\xa4\r\nd,\x82\xa6\r\ne,\x82\xa8\r\n";
+    const struct {
+        const char* program;  // str.dat in each folder, nullptr for none
+        const char* own;
+        const char16_t* credit;
+    } cases[] = {
+        {nullptr, nullptr, u"(C) 2026 Kanaburst  Registration[0 words]"},
+        {two, nullptr, u"(C) 2026 Kanaburst  Registration[2 words]"},
+        {two, three, u"(C) 2026 Kanaburst  Your list  Registration[3 words]"},
+        {two, "", u"(C) 2026 Kanaburst  Your list  Registration[0 words]"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.credit));
+        ScreenGame t;
+        test::TempDir own;
+        t.g.sv.userDir = own.Path().string();
+        if (c.program) t.WriteFile("str.dat", c.program);
+        if (c.own) own.WriteFile("str.dat", c.own);
+        Read_File(t.g);
+        Dis_Title(t.g);
+        std::vector<std::u16string> credits;  // a background square may land on the row too
+        for (const auto& text : t.prints.AtRow(5))
+            if (text.starts_with(u"(C)")) credits.push_back(text);
+        EXPECT_EQ(credits, std::vector<std::u16string>{c.credit});
+    }
 }
 
 }  // namespace

@@ -43,6 +43,11 @@ struct ReplayRun {
     std::string transcript;
 };
 
+// What differs between two transcripts, for a reader: how many frames and effect lines differ,
+// how many fields changed in them, and the first few differences side by side. Empty when
+// they are the same.
+std::string DescribeChanges(const std::string& expected, const std::string& actual);
+
 // Plays a replay: its word list is installed in `programDir` (unless it runs on the bundled
 // one) and its `shot` files are written into `work`.
 ReplayRun PlayReplay(const Replay& r, const TempDir& programDir, const std::filesystem::path& work);

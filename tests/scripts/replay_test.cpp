@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 
 #include "golden_image.h"
@@ -43,29 +44,25 @@ void ExpectStates(const Replay& r, const ReplayRun& run) {
     }
 }
 
-// Like the pictures: a mismatch writes NAME-Actual.trace to compare, KB_UPDATE_GOLDEN=1
-// rewrites the reference.
+// Like the pictures: a mismatch writes NAME-Actual.trace to compare; KB_UPDATE_GOLDEN=NAME
+// rewrites the reference and still says what changed.
 void ExpectTranscript(const std::string& actual, const std::string& name) {
     const fs::path dir = fs::path(KB_SOURCE_DIR) / "tests" / "golden";
     const fs::path expectedFile = dir / (name + ".trace"),
                    actualFile = dir / (name + "-Actual.trace");
-    const char* update = std::getenv("KB_UPDATE_GOLDEN");
-    if (update && std::string(update) == "1")
-        std::ofstream(expectedFile, std::ios::binary) << actual;
     std::ifstream file(expectedFile, std::ios::binary);
     std::stringstream expected;
     expected << file.rdbuf();
-    if (expected.str() == actual) {
-        fs::remove(actualFile);
+    const std::string changes = DescribeChanges(expected.str(), actual);
+    if (UpdateNamed({name})) {
+        std::ofstream(expectedFile, std::ios::binary) << actual;
+        if (!changes.empty()) std::cerr << "updated " << name << ".trace: " << changes << "\n";
+    } else if (!changes.empty()) {
+        std::ofstream(actualFile, std::ios::binary) << actual;
+        ADD_FAILURE() << name << ".trace: " << changes << "\nsee " << actualFile;
         return;
     }
-    std::ofstream(actualFile, std::ios::binary) << actual;
-    std::istringstream a(actual), e(expected.str());
-    std::string aLine, eLine;
-    int lineNo = 1;
-    while (std::getline(a, aLine) && std::getline(e, eLine) && aLine == eLine) ++lineNo;
-    ADD_FAILURE() << name << ".trace differs from line " << lineNo << ":\n  expected: " << eLine
-                  << "\n  actual:   " << aLine << "\nsee " << actualFile;
+    fs::remove(actualFile);
 }
 
 class ReplayTest : public ::testing::TestWithParam<std::string> {};
@@ -79,7 +76,7 @@ TEST_P(ReplayTest, ShowsWhatItSays) {
     ExpectStates(r, run);
     ExpectTranscript(run.transcript, GetParam());
     for (const std::string& shot : r.shots)
-        ExpectGoldenFile(work.Path() / shot, fs::path(shot).stem().string());
+        ExpectGoldenFile(work.Path() / shot, fs::path(shot).stem().string(), GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(Scripts, ReplayTest, ::testing::ValuesIn(ScriptNames()),

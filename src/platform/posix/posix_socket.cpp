@@ -50,6 +50,7 @@ struct PosixSocket::Lookup {
 };
 
 PosixSocket::~PosixSocket() {
+    watcher_.Watch(this, -1, 0, {});
     Close();
 }
 
@@ -328,24 +329,50 @@ void PosixSocket::Poll(SocketEvents& events) {
     }
 }
 
-SocketReadiness PosixSocket::Readiness() const {
+bool PosixSocket::CompletionDue() const {
+    return state_ == SocketState::kConnected && !ends_.empty() && ends_.front() <= written_;
+}
+
+void PosixSocket::WakeWhenDue(const Waker& wake) {
+    // A send the kernel took whole is complete now: the loop must not sleep on it until the
+    // next frame, or the message queued behind it would leave a frame late.
+    if (wake && CompletionDue()) {
+        watcher_.Watch(this, -1, 0, {});
+        wake();
+        return;
+    }
+    int fd = -1;
+    short events = 0;
     switch (state_) {
         case SocketState::kListening:
-            return {fd_, POLLIN};
+            fd = fd_, events = POLLIN;
+            break;
         case SocketState::kResolving:
-            return {lookup_ ? lookup_->ready : -1, POLLIN};
+            fd = lookup_ ? lookup_->ready : -1, events = POLLIN;
+            break;
         case SocketState::kConnecting:
-            return {fd_, POLLOUT};
+            fd = fd_, events = POLLOUT;
+            break;
         case SocketState::kConnected:
             // Room to write matters only while bytes are still waiting to go out.
-            return {fd_, static_cast<short>(POLLIN | (out_.empty() ? 0 : POLLOUT))};
+            fd = fd_, events = static_cast<short>(POLLIN | (out_.empty() ? 0 : POLLOUT));
+            break;
         default:
-            return {};
+            break;
     }
+    watcher_.Watch(this, fd, events, wake);
 }
 
 std::string PosixSocket::LocalIP() {
     return MainLocalAddress();
+}
+
+std::unique_ptr<SocketControl> TcpTransport::NewListener() {
+    return std::make_unique<PosixSocket>(watcher_);
+}
+
+std::unique_ptr<SocketControl> TcpTransport::NewConnection() {
+    return std::make_unique<PosixSocket>(watcher_);
 }
 
 std::string MainLocalAddress() {

@@ -1,6 +1,8 @@
 #pragma once
 // The socket control on POSIX sockets: non-blocking, IPv4 and IPv6, driven by Poll between
 // frames. Host names are looked up on a helper thread so that connecting never blocks a frame.
+// A listener's request id is the descriptor of the connection that came in, which a data
+// control duplicates in Accept; the listener closes its own copy when the event returns.
 #include <sys/socket.h>
 
 #include <cstdint>
@@ -9,13 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/posix/socket_watcher.h"
 #include "platform/socket_control.h"
 
 namespace kb {
 
 class PosixSocket : public SocketControl {
   public:
-    PosixSocket() = default;
+    // The watcher wakes the loop for this control; it must outlive the control.
+    explicit PosixSocket(SocketWatcher& watcher) : watcher_(watcher) {}
     ~PosixSocket() override;
     PosixSocket(const PosixSocket&) = delete;
     PosixSocket& operator=(const PosixSocket&) = delete;
@@ -32,7 +36,7 @@ class PosixSocket : public SocketControl {
     SocketState State() const override { return state_; }
     std::string LocalIP() override;
     void Poll(SocketEvents& events) override;
-    SocketReadiness Readiness() const override;
+    void WakeWhenDue(const Waker& wake) override;
 
     // The port a listener is bound to (useful when listening on port 0).
     int BoundPort() const;
@@ -54,7 +58,9 @@ class PosixSocket : public SocketControl {
     bool Receive(size_t& got);
     void Fail();
     void Adopt(int fd);
+    bool CompletionDue() const;
 
+    SocketWatcher& watcher_;
     int fd_ = -1;
     SocketState state_ = SocketState::kClosed;
     int localPort_ = 0;
@@ -76,5 +82,16 @@ class PosixSocket : public SocketControl {
 // This machine's main address: the first non-loopback IPv4 address of an interface that is
 // up, else such an IPv6 address, else "127.0.0.1".
 std::string MainLocalAddress();
+
+// Plain TCP: reaches any host name or address; one watcher thread serves all its controls.
+class TcpTransport : public Transport {
+  public:
+    bool Reaches(const std::string& address) const override { return !address.empty(); }
+    std::unique_ptr<SocketControl> NewListener() override;
+    std::unique_ptr<SocketControl> NewConnection() override;
+
+  private:
+    SocketWatcher watcher_;
+};
 
 }  // namespace kb

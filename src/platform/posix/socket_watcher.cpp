@@ -4,25 +4,16 @@
 #include <poll.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <utility>
+#include <vector>
 
 namespace kb {
-
-SocketWatcher::SocketWatcher(std::function<void()> wake) : wake_(std::move(wake)) {
-    int ends[2];
-    if (pipe2(ends, O_NONBLOCK | O_CLOEXEC) == 0) {
-        interruptRead_ = ends[0];
-        interruptWrite_ = ends[1];
-    }
-    thread_ = std::thread([this] { Run(); });
-}
 
 SocketWatcher::~SocketWatcher() {
     {
         std::lock_guard lock(mutex_);
         stop_ = true;
     }
+    if (!thread_.joinable()) return;
     changed_.notify_one();
     Interrupt();
     thread_.join();
@@ -30,18 +21,31 @@ SocketWatcher::~SocketWatcher() {
     close(interruptWrite_);
 }
 
-void SocketWatcher::Watch(const std::vector<SocketReadiness>& set) {
-    std::vector<Entry> entries;
-    for (const SocketReadiness& r : set)
-        if (r.fd >= 0 && r.events != 0) entries.push_back({r.fd, r.events});
+void SocketWatcher::Watch(const void* owner, int fd, short events, const Waker& wake) {
+    const bool watch = fd >= 0 && events != 0 && wake;
     bool polling = false;
     {
         std::lock_guard lock(mutex_);
-        if (armed_ && entries == set_) return;  // already watching exactly these
+        const auto found = set_.find(owner);
+        if (!watch) {
+            if (found == set_.end()) return;
+            set_.erase(found);
+        } else {
+            const bool same =
+                found != set_.end() && found->second.fd == fd && found->second.events == events;
+            if (same && armed_) return;  // already watching exactly this
+            set_[owner] = Entry{fd, events, wake};
+        }
         polling = armed_;
-        set_ = std::move(entries);
         armed_ = !set_.empty();
         ++version_;
+        if (armed_ && !thread_.joinable()) {
+            int ends[2];
+            if (pipe2(ends, O_NONBLOCK | O_CLOEXEC) != 0) return;
+            interruptRead_ = ends[0];
+            interruptWrite_ = ends[1];
+            thread_ = std::thread([this] { Run(); });
+        }
     }
     if (polling)
         Interrupt();  // the thread sits in poll() on the old set
@@ -58,6 +62,7 @@ void SocketWatcher::Interrupt() {
 
 void SocketWatcher::Run() {
     std::vector<pollfd> fds;
+    std::vector<const void*> owners;
     for (;;) {
         unsigned version = 0;
         {
@@ -66,7 +71,11 @@ void SocketWatcher::Run() {
             if (stop_) return;
             version = version_;
             fds.clear();
-            for (const Entry& e : set_) fds.push_back({e.fd, e.events, 0});
+            owners.clear();
+            for (const auto& [owner, e] : set_) {
+                fds.push_back({e.fd, e.events, 0});
+                owners.push_back(owner);
+            }
         }
         fds.push_back({interruptRead_, POLLIN, 0});
         if (poll(fds.data(), fds.size(), -1) < 0) continue;  // EINTR: poll again
@@ -76,12 +85,16 @@ void SocketWatcher::Run() {
             }
             continue;  // a new set, or the end
         }
-        {
-            std::lock_guard lock(mutex_);
-            if (version != version_) continue;
-            armed_ = false;
+        // The wake is called under the lock, so that an owner withdrawing its entry knows that
+        // its wake is not running and never will.
+        std::lock_guard lock(mutex_);
+        if (version != version_) continue;
+        armed_ = false;
+        for (size_t i = 0; i + 1 < fds.size(); ++i) {
+            if (fds[i].revents == 0) continue;
+            set_.at(owners[i]).wake();
+            break;
         }
-        wake_();
     }
 }
 

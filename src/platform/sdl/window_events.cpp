@@ -7,6 +7,30 @@
 
 namespace kb {
 
+// The window an event belongs to, 0 for none.
+uint32_t EventWindowId(const SDL_Event& ev) {
+    switch (ev.type) {
+        case SDL_WINDOWEVENT:
+            return ev.window.windowID;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+            return ev.key.windowID;
+        case SDL_TEXTINPUT:
+            return ev.text.windowID;
+        case SDL_TEXTEDITING:
+            return ev.edit.windowID;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+            return ev.button.windowID;
+        case SDL_MOUSEMOTION:
+            return ev.motion.windowID;
+        case SDL_MOUSEWHEEL:
+            return ev.wheel.windowID;
+        default:
+            return 0;
+    }
+}
+
 void HandleMainWindowEvent(Game& g, MainWindow& window, const SDL_Event& ev) {
     switch (ev.type) {
         case SDL_QUIT:

@@ -9,6 +9,11 @@
 
 namespace kb {
 
+// The id of the window an event belongs to, 0 for none: a program with several windows routes
+// each event to its own.
+uint32_t EventWindowId(const SDL_Event& ev);
+
+// Runs one event of the game's main window: keys and clicks to the game, close, redraw.
 void HandleMainWindowEvent(Game& g, MainWindow& window, const SDL_Event& ev);
 
 }  // namespace kb

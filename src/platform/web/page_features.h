@@ -7,6 +7,9 @@
 
 namespace kb {
 
+// The player's own files, kept in the browser's storage between visits (web/page.js mounts it).
+inline constexpr char kPlayerDir[] = "/kanaburst-player";
+
 // Once the window exists and the game has loaded its words.
 void StartPageFeatures(Game& g, TtfFontEngine& fonts);
 

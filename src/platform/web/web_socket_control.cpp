@@ -42,7 +42,7 @@ bool WebSocketControl::SendData(const std::string& data) {
         state_ = SocketState::kFailed;
         return false;
     }
-    ++sendsDone_;  // the browser queues it: done as far as the game can tell
+    ++sendsUnreported_;  // the browser queues it: done as far as the game can tell
     return true;
 }
 
@@ -62,11 +62,12 @@ void WebSocketControl::Close() {
     state_ = SocketState::kClosed;
     received_.clear();
     announced_ = false;
-    sendsDone_ = 0;
+    sendsUnreported_ = 0;
 }
 
 void WebSocketControl::Poll(SocketEvents& events) {
-    for (; sendsDone_ > 0 && state_ == SocketState::kConnected; --sendsDone_) events.SendComplete();
+    for (; sendsUnreported_ > 0 && state_ == SocketState::kConnected; --sendsUnreported_)
+        events.SendComplete();
     if (!received_.empty() && !announced_) {
         announced_ = true;
         events.DataArrival(static_cast<int32_t>(received_.size()));

@@ -43,8 +43,24 @@ class WebSocketControl : public SocketControl {
     EMSCRIPTEN_WEBSOCKET_T socket_ = 0;
     SocketState state_ = SocketState::kClosed;
     std::string received_;
-    bool announced_ = false;  // DataArrival raised for what is in received_
-    int sendsDone_ = 0;       // sends handed to the browser, not yet reported complete
+    bool announced_ = false;   // DataArrival raised for what is in received_
+    int sendsUnreported_ = 0;  // sends the browser took, not yet reported complete
+};
+
+// A WebSocket bridge (websockify) in front of a desktop game reaches any host name or address.
+class WebSocketTransport : public Transport {
+  public:
+    explicit WebSocketTransport(int bridgePort) : bridgePort_(bridgePort) {}
+    bool Reaches(const std::string& address) const override { return !address.empty(); }
+    std::unique_ptr<SocketControl> NewListener() override {
+        return std::make_unique<WebSocketControl>(bridgePort_);
+    }
+    std::unique_ptr<SocketControl> NewConnection() override {
+        return std::make_unique<WebSocketControl>(bridgePort_);
+    }
+
+  private:
+    int bridgePort_;
 };
 
 }  // namespace kb

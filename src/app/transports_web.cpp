@@ -1,0 +1,26 @@
+// The ways a page meets a desktop game.
+#include <emscripten.h>
+
+#include "app/machine.h"
+#include "platform/web/web_socket_control.h"
+
+namespace kb {
+
+namespace {
+
+// The port of the WebSocket bridge on the server's machine: the page's "?bridge=N", or 1002.
+int BridgePort() {
+    const int port = EM_ASM_INT({
+        const port = new URLSearchParams(location.search).get('bridge');
+        return port ? parseInt(port, 10) : 1002;
+    });
+    return port > 0 && port < 65536 ? port : 1002;
+}
+
+}  // namespace
+
+void ChooseTransports(Switchboard& board, const MachineSpec&) {
+    board.Add(std::make_unique<WebSocketTransport>(BridgePort()));
+}
+
+}  // namespace kb

@@ -1,0 +1,70 @@
+#include "platform/posix/environment.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace kb {
+namespace {
+
+// Sets or (with nullptr) unsets a variable for one scope, and puts it back.
+class ScopedEnv {
+  public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        const char* old = std::getenv(name);
+        had_ = old != nullptr;
+        if (had_) old_ = old;
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    ~ScopedEnv() {
+        if (had_)
+            setenv(name_, old_.c_str(), 1);
+        else
+            unsetenv(name_);
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+  private:
+    const char* name_;
+    bool had_ = false;
+    std::string old_;
+};
+
+// Only the installed game, under whatever prefix, has a folder of the player's; it follows
+// XDG_DATA_HOME when that is an absolute path and falls back on ~/.local/share.
+TEST(PlayerDataDir, InstalledGameOnlyFollowingXdgDataHome) {
+    const struct {
+        const char* programDir;
+        const char* installDir;
+        const char* dataHome;  // nullptr: unset
+        const char* home;
+        const char* expected;
+    } cases[] = {
+        {"/usr/lib/games/kanaburst/", "lib/games/kanaburst", nullptr, "/home/p",
+         "/home/p/.local/share/kanaburst/"},
+        {"/home/p/.local/lib/kanaburst", "lib/kanaburst/", "/data", "/home/p", "/data/kanaburst/"},
+        {"/opt/kb/lib/kanaburst/", "/lib/kanaburst", "", "/home/p",
+         "/home/p/.local/share/kanaburst/"},
+        {"/usr/lib/games/kanaburst/", "lib/games/kanaburst", "relative/data", "/home/p",
+         "/home/p/.local/share/kanaburst/"},
+        {"/usr/lib/games/kanaburst/", "lib/games/kanaburst", nullptr, nullptr, ""},
+        {"/usr/lib/games/kanaburst/", "lib/games/kanaburst", nullptr, "", ""},
+        // The build folder, a folder whose name merely ends the same way, no install folder.
+        {"/home/p/kanaburst/build/", "lib/kanaburst", nullptr, "/home/p", ""},
+        {"/usr/xlib/kanaburst/", "lib/kanaburst", nullptr, "/home/p", ""},
+        {"/usr/lib/kanaburst/", "", nullptr, "/home/p", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.programDir) + " " + c.installDir);
+        ScopedEnv data("XDG_DATA_HOME", c.dataHome), home("HOME", c.home);
+        EXPECT_EQ(PlayerDataDir(c.programDir, c.installDir), c.expected);
+    }
+}
+
+}  // namespace
+}  // namespace kb
