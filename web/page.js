@@ -121,6 +121,7 @@
     });
     field.addEventListener('keyup', (e) => {
       if (e.key === 'Unidentified' || e.keyCode === 229) e.stopPropagation();
+      realKey = '';
     });
     field.addEventListener('input', (e) => {
       if (!realKey) {  // a real key press has already gone to the game

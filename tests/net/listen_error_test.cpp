@@ -18,7 +18,8 @@ namespace {
 
 // The title's server item chosen with the game's port set to `port`.
 std::string ListenErrorOn(int port) {
-    PosixSocket winsockL;
+    SocketWatcher watcher;
+    PosixSocket winsockL{watcher};
     Services sv;
     sv.winsockL = &winsockL;
     sv.gamePort = port;
@@ -51,7 +52,8 @@ std::string ListenErrorAsNormalUser(int port) {
 }
 
 TEST(ListenError, SaysWhyAndWhatToDo) {
-    PosixSocket first;  // another server on the machine
+    SocketWatcher watcher;
+    PosixSocket first{watcher};  // another server on the machine
     std::string why;
     first.SetLocalPort(0);
     ASSERT_TRUE(first.Listen(why)) << why;
