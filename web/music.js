@@ -1,7 +1,8 @@
 // The game's music in the page: FluidSynth (js-synthesizer) playing the General MIDI bank the
 // desktop game plays, TimGM6mb.sf2, cut down to the instruments and notes of the bundled pieces
 // (tools/web/trim-soundfont.py: every note sounds as with the full bank). The synthesiser and
-// the bank load once the game opens its first piece, so that they never hold up the title. One
+// the bank load once the page says the title is up (begin()), so that they never hold up its
+// first frame; pieces opened and played before then start when the bank is in. One
 // piece at a time, held at its start until played; a piece counts as playing until its written
 // length has passed, as on the desktop.
 (function () {
@@ -17,6 +18,8 @@
   let heldMs = 0;       // where a stopped piece stands
   let heldTick = 0;
   let turn = 0;         // every command takes a new turn; work for an older one is dropped
+  let begin = null;
+  const begun = new Promise((resolve) => { begin = resolve; });
 
   // Scripts added in order and run in that order (js-synthesizer needs FluidSynth), while both
   // download side by side.
@@ -38,11 +41,17 @@
     const resume = () => context.resume();
     document.addEventListener('keydown', resume);
     document.addEventListener('mousedown', resume);
-    const bank = fetch(kBank).then((response) => {
-      if (!response.ok) throw new Error(kBank + ': ' + response.status);
-      return response.arrayBuffer();
-    });
-    ready = Promise.all([LoadScript('libfluidsynth-2.3.0.js'), LoadScript('js-synthesizer.min.js')])
+    document.addEventListener('touchend', resume);
+    let bank = null;
+    ready = begun
+        .then(() => {
+          bank = fetch(kBank).then((response) => {
+            if (!response.ok) throw new Error(kBank + ': ' + response.status);
+            return response.arrayBuffer();
+          });
+          return Promise.all([LoadScript('libfluidsynth-2.3.0.js'),
+                              LoadScript('js-synthesizer.min.js')]);
+        })
         .then(() => JSSynth.waitForReady())
         .then(() => {
           synth = new JSSynth.Synthesizer();
@@ -62,6 +71,10 @@
 
   window.kanaburstMusic = {
     bankLoaded: false,
+    // The title is up: the synthesiser and the bank may load now.
+    begin() {
+      begin();
+    },
     open(bytes, ms) {
       this.close();
       piece = bytes.slice().buffer;

@@ -192,20 +192,24 @@
   }
 
   window.kanaburstPage = {
-    // The game's words need characters the page's cut-down typeface lacks: the full one.
-    loadFullFace(path) {
-      $('status').textContent = 'Loading the full typeface for your words…';
-      fetch('ipag.ttf').then((response) => {
-        if (!response.ok) throw new Error('ipag.ttf: ' + response.status);
+    // The game's words need characters the face in use lacks: the next, larger one.
+    loadFace(file, path) {
+      const slow = setTimeout(() => { $('status').textContent = 'Loading the typeface…'; }, 1000);
+      fetch(file).then((response) => {
+        if (!response.ok) throw new Error(file + ': ' + response.status);
         return response.arrayBuffer();
       }).then((bytes) => {
         module.FS.writeFile(path, new Uint8Array(bytes));
-        module._kanaburst_full_face();
-        $('status').textContent = '';
-        this.fullFace = true;
-      }).catch((e) => { $('status').textContent = 'The full typeface did not load: ' + e.message; });
+        module._kanaburst_face_loaded();
+        this.faces.push(file);
+      }).catch((e) => {
+        $('status').textContent = 'The typeface did not load: ' + e.message;
+      }).finally(() => {
+        clearTimeout(slow);
+        if ($('status').textContent === 'Loading the typeface…') $('status').textContent = '';
+      });
     },
-    fullFace: false,
+    faces: [],  // the faces loaded so far
   };
 
   window.addEventListener('load', () => {
@@ -239,6 +243,12 @@
       $('words-bundled').hidden = !m.FS.analyzePath(kPlayerDir + '/str.dat').exists;
       game = m;
       window.kanaburst = m;
+      // The music loads once the title's first frame is up, so that it never holds it back.
+      const titleUp = () => {
+        if (JSON.parse(m.ccall('kanaburst_state', 'string', [], [])).Fps > 0) kanaburstMusic.begin();
+        else requestAnimationFrame(titleUp);
+      };
+      titleUp();
     }, (e) => Failed('the game could not start: ' + e));
   });
 })();

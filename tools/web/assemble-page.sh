@@ -13,6 +13,7 @@ mkdir -p "$page"
 
 # -p keeps the files' times, so that an unchanged file is not compressed again.
 cp -p "$game/index.js" "$game/index.wasm" "$game/index.data" "$game/TimGM6mb-kanaburst.sf2" \
+    "$game/kanaburst-gothic.ttf" \
     web/page.js web/music.js "$synth/externals/libfluidsynth-2.3.0.js" \
     "$synth/dist/js-synthesizer.min.js" /usr/share/sounds/sf2/TimGM6mb.sf2 \
     /usr/share/fonts/opentype/ipafont-gothic/ipag.ttf "$page/"

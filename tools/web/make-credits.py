@@ -85,14 +85,15 @@ beside the page.</p>
 {rows}
 </table>
 <h2>The typeface and the SoundFont</h2>
-<p>The page draws with <b>Kanaburst Gothic</b>, a subset of IPA Gothic (IPAGothic 003.03,
+<p>The page draws with <b>Kanaburst Gothic</b>, two subsets of IPA Gothic (IPAGothic 003.03,
 &copy; Information-technology Promotion Agency, Japan) holding only the characters the game draws
-with its bundled files, made by <code>tools/web/subset-font.py</code> in the game's source; it
-is licensed under the IPA Font License 1.0 like the original. The original font is served
-unchanged beside the page: <a href="ipag.ttf">ipag.ttf</a>. The page loads it by itself when a
-player's own word list needs a character the subset lacks; to put it in the subset's place for
-good, package it into the page as <code>ipag.ttf</code> (the game prefers that file to the
-subset when both are there).</p>
+with its bundled files: <a href="kanaburst-gothic.ttf">kanaburst-gothic.ttf</a>, and a smaller
+one for the screens' own texts that comes with the game's data. Both are made by
+<code>tools/web/subset-font.py</code> in the game's source; they are licensed under the IPA Font
+License 1.0 like the original. The original font is served unchanged beside the page:
+<a href="ipag.ttf">ipag.ttf</a>. The page loads it by itself when a player's own word list
+needs a character the subsets lack; to put it in their place for good, package it into the page
+as <code>ipag.ttf</code> (the game prefers that file to the subsets when it is there).</p>
 <p>The music plays on <b>TimGM6mb</b> (&copy; 2004 Tim Brechbill, 2010 David Bolton, GPL-2),
 cut down to the instruments and notes the game's pieces play by
 <code>tools/web/trim-soundfont.py</code>. The full bank is served beside the page:

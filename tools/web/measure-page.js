@@ -134,7 +134,9 @@ async function Measure(browser, name, dir) {
     for (let i = 0; i < kVisits; ++i) throttled.push(await Visit(browser, url, kLine));
     for (let i = 0; i < kVisits; ++i) local.push(await Visit(browser, url, null));
     const visit = throttled[0];
-    const loaded = [...new Set(visit.files.map((f) => f.name))];
+    // What the page asked for and the server has (a browser also asks for a favicon).
+    const loaded = [...new Set(visit.files.map((f) => f.name))]
+        .filter((name) => fs.existsSync(path.join(dir, name)));
     const forTitle = visit.files.filter((f) => f.end <= visit.firstFrame);
     const cpu = await CpuShare(browser, url);
     return {

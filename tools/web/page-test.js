@@ -133,7 +133,7 @@ async function NetworkMatch(browser, url, keys) {
 }
 
 // The native driver's message boxes and a shot of the match screen for a word list of its own.
-function Native(words, script) {
+function Native(words, script, seed = 1) {
   const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'kb-page-'));
   try {
     fs.writeFileSync(path.join(dir, 'str.dat'), words);
@@ -141,7 +141,7 @@ function Native(words, script) {
       if (file !== 'str.dat') fs.copyFileSync(path.join('assets', file), path.join(dir, file));
     const shot = path.join(dir, 'shot.png');
     const out = execFileSync(path.join(nativeBuild, 'kanaburst-sim'),
-                             ['--dir', dir, '--seed', '1'],
+                             ['--dir', dir, '--seed', String(seed)],
                              { input: script.replace('SHOT', shot) }).toString();
     return { boxes: out.split('\n').filter((l) => l.startsWith('msgbox ')).map((l) => l.slice(7)),
              shot: fs.existsSync(shot) ? fs.readFileSync(shot) : null };
@@ -198,7 +198,7 @@ async function OwnWords(browser, url) {
       data.items.add(new File([text], 'oyster.dat'));
       document.body.dispatchEvent(new DragEvent('drop', { dataTransfer: data, bubbles: true }));
     }, oyster);
-    await page.waitForFunction(() => kanaburstPage.fullFace, { timeout: 30000 });
+    await page.waitForFunction(() => kanaburstPage.faces.includes('ipag.ttf'), { timeout: 30000 });
     Check((await page.evaluate(kState)).Goku[0] === '牡蠣',
           'a dropped list is read, and the full typeface loads for its 蠣');
     await page.focus('#canvas');
@@ -323,6 +323,9 @@ async function main() {
                                { timeout: 30000 });
     Check(true, `the title music plays, on the General MIDI bank (${Date.now() - started} ms)`);
     Check((await state()).Goku[0] === word, `the page's list starts with ${word}, as the driver's`);
+    await page.waitForFunction(() => kanaburstPage.faces.includes('kanaburst-gothic.ttf'),
+                               { timeout: 10000 });
+    Check(true, 'the face with the bundled list\'s characters follows the title\'s own');
 
     // Below row 196 the title has no random squares: compare it with the native picture, each
     // time after the window changed its size (which used to blank the canvas).
@@ -355,6 +358,12 @@ async function main() {
         .StartCount === 0 && JSON.parse(kanaburst.ccall('kanaburst_state', 'string', [], [])).SceneNo === 1,
         { timeout: 20000 });
     Check(true, 'Enter on the title starts a match against the computer');
+    const native = Native(fs.readFileSync('assets/str.dat'), 'key 13\nframes 80\nshot SHOT\n', seed);
+    const nativeWord = path.join(os.tmpdir(), `kb-word-${process.pid}.png`);
+    fs.writeFileSync(nativeWord, native.shot);
+    const wordDiffering = await Differing(page, canvas, nativeWord, [[0, 228, 200, 30]]);
+    fs.rmSync(nativeWord);
+    Check(wordDiffering === 0, `the word ${word} draws as natively (${wordDiffering} pixels differ)`);
     await page.waitForFunction(() => kanaburstMusic.sounding(), { timeout: 5000 });
     Check(true, 'the match music plays after the count-down');
     await page.keyboard.type(keys, { delay: 30 });

@@ -1,16 +1,17 @@
 #!/usr/bin/python3
-"""The page's typeface: IPA Gothic cut down to the characters the game can draw with its
+"""The page's typefaces: IPA Gothic cut down to the characters the game can draw with its
 bundled files, under a name of its own (the IPA Font License wants a derived font to carry
 neither the original's font name nor its file name).
 
-    subset-font.py FULL.ttf OUT.ttf WORDS.dat SOURCE_DIR
+    subset-font.py FULL.ttf OUT.ttf SOURCE_DIR [WORDS.dat]
 
-The characters: printable ASCII (numbers, addresses, typed romaji), every character of the
-bundled word list (code page 932), and every character inside a string or character literal
-of the game's sources (the screens' texts, the kana tables, the marks for unreadable bytes).
-Outlines, metrics, hinting and layout tables are kept, and checked after the cut glyph by
-glyph, so text draws to the same pixel as with the full face. A player's own list may need
-more: the page then loads the full face.
+The characters: printable ASCII (numbers, addresses, typed romaji), every character inside a
+string or character literal of the game's sources (the screens' texts, the kana tables, the
+marks for unreadable bytes) and, when given, every character of the word list (code page 932).
+The page starts with the face of the screens' texts alone, the smallest that draws its title,
+and fetches the one with the bundled list's characters next (and the full face for a player's
+list that needs more). Outlines, metrics, hinting and layout tables are kept, and checked
+after the cut glyph by glyph, so text draws to the same pixel as with the full face.
 """
 import pathlib
 import re
@@ -25,9 +26,10 @@ LITERAL = re.compile(r'"((?:[^"\\\n]|\\.)*)"|\'((?:[^\'\\\n]|\\.)+)\'')
 ESCAPE = re.compile(r'\\u([0-9A-Fa-f]{4})')
 
 
-def characters(words, source_dir):
+def characters(source_dir, words):
     chars = {chr(c) for c in range(0x20, 0x7F)}
-    chars |= set(pathlib.Path(words).read_bytes().decode('cp932', errors='replace'))
+    if words:
+        chars |= set(pathlib.Path(words).read_bytes().decode('cp932', errors='replace'))
     for path in sorted(pathlib.Path(source_dir).rglob('*')):
         if path.suffix in ('.cpp', '.h'):
             for text in LITERAL.findall(path.read_text(encoding='utf-8')):
@@ -71,10 +73,10 @@ def same_drawing(full, cut, chars):
 
 
 def main():
-    if len(sys.argv) != 5:
+    if len(sys.argv) not in (4, 5):
         raise SystemExit(__doc__)
-    full, out, words, source_dir = sys.argv[1:]
-    chars = characters(words, source_dir)
+    full, out, source_dir = sys.argv[1:4]
+    chars = characters(source_dir, sys.argv[4] if len(sys.argv) == 5 else None)
     options = subset.Options()
     options.layout_features = ['*']
     options.name_IDs = ['*']

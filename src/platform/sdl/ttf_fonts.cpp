@@ -17,8 +17,10 @@ TtfFontEngine::~TtfFontEngine() {
 std::string TtfFontEngine::FindFontFile(const std::string& programDir) {
     const std::string candidates[] = {
         (std::filesystem::path(programDir) / "ipag.ttf").string(),
-        // The browser page's: IPA Gothic cut down to what its bundled files draw, renamed.
+        // The browser page's: IPA Gothic cut down to what its bundled files draw, renamed, and
+        // the smaller face of the screens' own texts it starts with.
         (std::filesystem::path(programDir) / "kanaburst-gothic.ttf").string(),
+        (std::filesystem::path(programDir) / "kanaburst-gothic-screens.ttf").string(),
         "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf",
         "/usr/share/fonts/truetype/fonts-japanese-gothic.ttf",
     };

@@ -3,6 +3,9 @@
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
+#include <iterator>
+#include <string>
+
 #include "shell/scenes.h"
 
 namespace kb {
@@ -10,20 +13,24 @@ namespace {
 
 Game* game = nullptr;
 TtfFontEngine* typeface = nullptr;
-bool fullFaceAsked = false;
 
-// Where the page puts the full face once fetched (web/page.js).
-constexpr char kFullFace[] = "/kanaburst/ipag.ttf";
+// The faces the page fetches, in turn, while the words in use hold a character the face in use
+// lacks: it starts with the screens' own texts (in index.data), then the face with the bundled
+// list's characters, then the full one. Each goes beside the page's files.
+constexpr const char* kFaces[] = {"kanaburst-gothic.ttf", "ipag.ttf"};
+constexpr char kFaceDir[] = "/kanaburst/";
+size_t nextFace = 0;
+bool fetching = false;
 
-// The page's face holds only what the bundled files draw; a player's list may need the full
-// one. Until it arrives, a missing character draws as the face's empty box.
+// Until the face arrives, a missing character draws as the face's empty box.
 void CheckFace() {
-    if (fullFaceAsked) return;
+    if (fetching || nextFace == std::size(kFaces)) return;
     for (const auto* list : {&game->Goku, &game->Yomi}) {
         for (const auto& text : *list) {
             if (typeface->Covers(text)) continue;
-            fullFaceAsked = true;
-            EM_ASM({ kanaburstPage.loadFullFace(UTF8ToString($0)); }, kFullFace);
+            fetching = true;
+            EM_ASM({ kanaburstPage.loadFace(UTF8ToString($0), UTF8ToString($1)); },
+                   kFaces[nextFace], (std::string(kFaceDir) + kFaces[nextFace]).c_str());
             return;
         }
     }
@@ -43,9 +50,12 @@ void StartPageFeatures(Game& g, TtfFontEngine& fonts) {
 
 }  // namespace kb
 
-// The full face is in place.
-extern "C" EMSCRIPTEN_KEEPALIVE void kanaburst_full_face() {
-    if (kb::typeface) kb::typeface->UseFace(kb::kFullFace);
+// The face asked for last is in place.
+extern "C" EMSCRIPTEN_KEEPALIVE void kanaburst_face_loaded() {
+    if (!kb::typeface || !kb::fetching) return;
+    kb::typeface->UseFace(std::string(kb::kFaceDir) + kb::kFaces[kb::nextFace++]);
+    kb::fetching = false;
+    kb::CheckFace();
 }
 
 // The player chose a word list, or the bundled one again. On the plain title the game goes back

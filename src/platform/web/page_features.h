@@ -1,7 +1,7 @@
 #pragma once
-// What the browser page adds around the game: a canvas that a resize leaves alone, the full
-// typeface fetched when the words in use need a character the page's cut-down face lacks, and
-// the player's own word list (web/page.js hands it over through kanaburst_words_changed).
+// What the browser page adds around the game: a canvas that a resize leaves alone, the larger
+// typefaces fetched when the words in use need a character the face in use lacks, and the
+// player's own word list (web/page.js hands it over through kanaburst_words_changed).
 #include "platform/sdl/ttf_fonts.h"
 #include "shell/game.h"
 
