@@ -137,7 +137,8 @@ async function Measure(browser, name, dir) {
     // What the page asked for and the server has (a browser also asks for a favicon).
     const loaded = [...new Set(visit.files.map((f) => f.name))]
         .filter((name) => fs.existsSync(path.join(dir, name)));
-    const forTitle = visit.files.filter((f) => f.end <= visit.firstFrame);
+    const forTitle = visit.files.filter((f) => f.end <= visit.firstFrame &&
+                                               loaded.includes(f.name));
     const cpu = await CpuShare(browser, url);
     return {
       name, loaded, sizes: Sizes(dir, loaded),
