@@ -1,12 +1,14 @@
 // The game's music in the page: FluidSynth (js-synthesizer) playing the General MIDI bank the
 // desktop game plays, TimGM6mb.sf2, cut down to the instruments and notes of the bundled pieces
-// (tools/web/trim-soundfont.py: every note sounds as with the full bank). The synthesiser and
-// the bank load once the page says the title is up (begin()), so that they never hold up its
-// first frame; pieces opened and played before then start when the bank is in. One
+// (tools/web/trim-soundfont.py: every note sounds as with the full bank). The synthesiser's
+// scripts and the bank download from the game's first piece on, but the synthesiser starts
+// only once the page says the title is up (begin()), so that it never holds up its first
+// frame; pieces opened and played before then start when it is ready. One
 // piece at a time, held at its start until played; a piece counts as playing until its written
 // length has passed, as on the desktop.
 (function () {
   const kBank = 'TimGM6mb-kanaburst.sf2';
+  const kScripts = ['libfluidsynth-2.3.0.js', 'js-synthesizer.min.js'];
 
   let context = null;
   let synth = null;
@@ -42,16 +44,19 @@
     document.addEventListener('keydown', resume);
     document.addEventListener('mousedown', resume);
     document.addEventListener('touchend', resume);
-    let bank = null;
+    for (const src of kScripts) {
+      const link = document.createElement('link');
+      link.rel = 'preload';
+      link.as = 'script';
+      link.href = src;
+      document.head.appendChild(link);
+    }
+    const bank = fetch(kBank).then((response) => {
+      if (!response.ok) throw new Error(kBank + ': ' + response.status);
+      return response.arrayBuffer();
+    });
     ready = begun
-        .then(() => {
-          bank = fetch(kBank).then((response) => {
-            if (!response.ok) throw new Error(kBank + ': ' + response.status);
-            return response.arrayBuffer();
-          });
-          return Promise.all([LoadScript('libfluidsynth-2.3.0.js'),
-                              LoadScript('js-synthesizer.min.js')]);
-        })
+        .then(() => Promise.all(kScripts.map(LoadScript)))
         .then(() => JSSynth.waitForReady())
         .then(() => {
           synth = new JSSynth.Synthesizer();
