@@ -137,7 +137,7 @@ package-test: package
 	@$(MAKE) --no-print-directory deps EXTRA="$(PACKAGE_TEST_TOOLS)"
 	$(SUDO) tests/package/round_trip.sh $(DEB)
 
-# The browser build, in progress. `web-deps` builds its libraries with emscripten from Debian's
+# The browser build. `web-deps` builds its libraries with emscripten from Debian's
 # source packages (pinned versions, fetched through a private apt directory) into
 # $(WEB_BUILD)/deps/prefix; once built, a second run does nothing. `web-smoke` links a small
 # program against them and runs it under node.
@@ -185,9 +185,10 @@ web-measure: web
 	node tools/web/measure-page.js $(if $(WEB_BEFORE),before=$(WEB_BEFORE)) now=$(WEB_PAGE)
 
 # Same code, same game: every replay played by the WebAssembly driver under node must give the
-# native driver's transcript and screenshots. Then the page itself in headless Chromium
-# (tools/web/page-test.js): the title, a match started with Enter, a word typed and fired, the
-# result screen.
+# native driver's transcript and screenshots. The page's cut-down bank must render every piece
+# as the full bank does. Then the page itself in headless Chromium (tools/web/page-test.js): the
+# title through resizes, a match started with Enter, a word typed and fired, the result screen,
+# the player's own words, a phone, the credits and a network match.
 WEB_TEST_PACKAGES := chromium websockify fluidsynth
 web-test: build web
 	@$(MAKE) --no-print-directory deps EXTRA="$(WEB_TEST_PACKAGES)"

@@ -243,9 +243,10 @@
       $('words-bundled').hidden = !m.FS.analyzePath(kPlayerDir + '/str.dat').exists;
       game = m;
       window.kanaburst = m;
-      // The music loads once the title's first frame is up, so that it never holds it back.
+      // The synthesiser starts once the title's first frame is up, so that it never holds it.
       const titleUp = () => {
-        if (JSON.parse(m.ccall('kanaburst_state', 'string', [], [])).Fps > 0) kanaburstMusic.begin();
+        const state = JSON.parse(m.ccall('kanaburst_state', 'string', [], []));
+        if (state.Fps > 0) kanaburstMusic.begin();
         else requestAnimationFrame(titleUp);
       };
       titleUp();

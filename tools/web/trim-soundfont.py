@@ -189,8 +189,8 @@ def trim(bank, used):
                     ((b'phdr', phdr), (b'pbag', pbag), (b'pmod', pmod), (b'pgen', pgen),
                      (b'inst', inst), (b'ibag', ibag), (b'imod', imod), (b'igen', igen),
                      (b'shdr', shdr)))
-    body = (b'sfbk' + chunk(b'LIST', b'INFO' + info) + chunk(b'LIST', b'sdta' + chunk(b'smpl', smpl))
-            + chunk(b'LIST', b'pdta' + pdta))
+    body = (b'sfbk' + chunk(b'LIST', b'INFO' + info)
+            + chunk(b'LIST', b'sdta' + chunk(b'smpl', smpl)) + chunk(b'LIST', b'pdta' + pdta))
     return chunk(b'RIFF', body), len(sample_order), len(samples) - 1
 
 
