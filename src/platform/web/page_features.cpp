@@ -4,9 +4,11 @@
 #include <emscripten/html5.h>
 
 #include <iterator>
+#include <new>
 #include <string>
 
 #include "shell/scenes.h"
+#include "typing/word_file.h"
 
 namespace kb {
 namespace {
@@ -22,18 +24,25 @@ constexpr char kFaceDir[] = "/kanaburst/";
 size_t nextFace = 0;
 bool fetching = false;
 
+// Whether the face in use draws every word the game reads at its next return to the title (the
+// list in use, or the player's new one).
+bool WordsCovered() {
+    const FileBytes file = ReadFileBytes(ProgramFile(*game, "str.dat"));
+    try {
+        for (const auto& [display, reading] : ParseWordFile(file.bytes, file.whole).entries)
+            if (!typeface->Covers(display) || !typeface->Covers(reading)) return false;
+    } catch (const std::bad_alloc&) {
+        // No room to read them here; the game's own load will say so.
+    }
+    return true;
+}
+
 // Until the face arrives, a missing character draws as the face's empty box.
 void CheckFace() {
-    if (fetching || nextFace == std::size(kFaces)) return;
-    for (const auto* list : {&game->Goku, &game->Yomi}) {
-        for (const auto& text : *list) {
-            if (typeface->Covers(text)) continue;
-            fetching = true;
-            EM_ASM({ kanaburstPage.loadFace(UTF8ToString($0), UTF8ToString($1)); },
-                   kFaces[nextFace], (std::string(kFaceDir) + kFaces[nextFace]).c_str());
-            return;
-        }
-    }
+    if (fetching || nextFace == std::size(kFaces) || WordsCovered()) return;
+    fetching = true;
+    EM_ASM({ kanaburstPage.loadFace(UTF8ToString($0), UTF8ToString($1)); }, kFaces[nextFace],
+           (std::string(kFaceDir) + kFaces[nextFace]).c_str());
 }
 
 }  // namespace
