@@ -9,10 +9,10 @@ WERROR     ?= ON
 PACKAGES := g++ cmake ninja-build pkg-config \
 	libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libsdl2-mixer-dev \
 	fonts-ipafont-gothic timgm6mb-soundfont libgtest-dev libbenchmark-dev \
-	libimgui-dev
+	libimgui-dev libmosquitto-dev mosquitto
 WORD_CHECK_PACKAGES := mecab mecab-ipadic-utf8 python3
 FUZZ_PACKAGES := clang libclang-rt-14-dev
-BENCH_PACKAGES := xvfb xauth xdotool time python3
+BENCH_PACKAGES := xvfb xauth xdotool time python3 python3-paho-mqtt mosquitto
 PACKAGE_TOOLS := build-essential debhelper dpkg-dev lintian appstream desktop-file-utils
 # The round trip starts the installed game in a virtual display and chooses the server item.
 PACKAGE_TEST_TOOLS := xvfb xauth xdotool iproute2 libcap2-bin
@@ -20,8 +20,8 @@ PACKAGE_TEST_TOOLS := xvfb xauth xdotool iproute2 libcap2-bin
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: all deps configure build run test check-words clean asan bench fuzz soak install format \
-	format-check \
-	package package-test \
+	format-check pictures \
+	relay package package-test \
 	web web-run web-deps web-smoke web-game web-test web-measure
 
 all: build
@@ -68,6 +68,12 @@ format-check:
 	@clang-format --dry-run -Werror $(FORMAT_FILES) && \
 		echo "format-check: $(words $(FORMAT_FILES)) files laid out as .clang-format says"
 
+# The README's pictures (docs/pictures/): one match played and shot by the headless driver.
+pictures: build
+	@$(MAKE) --no-print-directory deps EXTRA=python3
+	SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy python3 tools/pictures/readme_pictures.py \
+		--sim $(BUILD)/kanaburst-sim --out docs/pictures
+
 # Every test under AddressSanitizer and UndefinedBehaviorSanitizer; any report stops the test
 # that made it and fails the run.
 asan: deps
@@ -113,12 +119,22 @@ install:
 	cmake --build --preset release -j $(JOBS) --target kanaburst
 	cmake --install build-release --prefix "$(PREFIX)"
 
+# A relay for rooms on this machine, in the foreground until Ctrl+C (relay/run.sh): mosquitto
+# with the project's configuration and the access rules of relay/, on RELAY_PORT for desktop
+# games and RELAY_WS_PORT (WebSocket) for pages. It needs mosquitto only, not the build.
+RELAY_PORT ?= 1883
+RELAY_WS_PORT ?= 9001
+relay:
+	@$(MAKE) --no-print-directory deps PACKAGES=mosquitto
+	relay/run.sh $(BUILD)/relay $(RELAY_PORT) $(RELAY_WS_PORT)
+
 # The Debian source and binary packages, built by debhelper (debian/) in a copy of this tree
 # under build-deb/, so that the tree itself stays as it was; the package build runs every test
 # (DEB_BUILD_OPTIONS=nocheck skips them). The copy is the tree without what git ignores (build
 # folders, the page's node_modules), so the source package holds only our own files.
 DEB_VERSION = $(shell sed -n '1s/^[^(]*(\([^)]*\)).*/\1/p' debian/changelog)
 DEB = build-deb/kanaburst_$(DEB_VERSION)_$(shell dpkg --print-architecture).deb
+RELAY_DEB = build-deb/kanaburst-relay_$(DEB_VERSION)_all.deb
 package:
 	@$(MAKE) --no-print-directory deps EXTRA="$(PACKAGE_TOOLS)"
 	rm -rf build-deb
@@ -128,14 +144,15 @@ package:
 			tar -c --null --ignore-failed-read -T - | tar -x -C build-deb/kanaburst; \
 	else tar -c --exclude-vcs --exclude='./build*' . | tar -x -C build-deb/kanaburst; fi
 	cd build-deb/kanaburst && dpkg-buildpackage -us -uc -j$(JOBS)
-	@echo "Built $(DEB) and the source package build-deb/kanaburst_$(DEB_VERSION).dsc"
+	@echo "Built $(DEB), $(RELAY_DEB) and the source package build-deb/kanaburst_$(DEB_VERSION).dsc"
 
 # The packages checked (lintian, AppStream, menu entry), installed with apt-get, run headless
-# from /usr/games and stopped with SIGTERM; run by a normal user made for the test, with a word
-# list of their own, hosting on port 1001; purged; as root or through sudo.
-package-test: package
+# from /usr/games and stopped with SIGTERM; the system's mosquitto started as the relay; run by
+# a normal user made for the test, with a word list of their own, hosting on port 1001 and in a
+# room that the build tree's driver joins; purged; as root or through sudo.
+package-test: package build
 	@$(MAKE) --no-print-directory deps EXTRA="$(PACKAGE_TEST_TOOLS)"
-	$(SUDO) tests/package/round_trip.sh $(DEB)
+	$(SUDO) tests/package/round_trip.sh $(DEB) $(RELAY_DEB) $(BUILD)/kanaburst-sim
 
 # The browser build. `web-deps` builds its libraries with emscripten from Debian's
 # source packages (pinned versions, fetched through a private apt directory) into

@@ -77,9 +77,19 @@ class WindowLoopHost : public kb::LoopHost {
 
 }  // namespace
 
-int main(int, char** argv) {
+int main(int argc, char** argv) {
+    std::string relay;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--relay" && i + 1 < argc) {
+            relay = argv[++i];
+        } else {
+            std::fprintf(stderr, "usage: kanaburst [--relay URL]\n");
+            return 2;
+        }
+    }
     // Installed, the game reads the player's own folder before its own directory.
-    kb::Machine machine({.installDir = KB_INSTALL_DIR});
+    kb::Machine machine({.installDir = KB_INSTALL_DIR, .relay = relay});
     if (!machine.Open(argv[0])) return 1;
     std::string error;
     kb::SdlAddressWindow form2(machine.Fonts());

@@ -91,6 +91,8 @@ bool Machine::Open(const char* argv0) {
         // Sound opens SDL's audio itself: a machine without an audio device still runs, silent.
         sound_.emplace();
     }
+    if (spec_.relay.empty())
+        if (const char* relay = std::getenv("KB_RELAY")) spec_.relay = relay;
     if (spec_.network) ChooseTransports(board_, spec_);
     return true;
 }

@@ -32,6 +32,9 @@ struct MachineSpec {
     bool network = true;                // real transports; without, stand-ins that never connect
     bool virtualClock = false;          // time moves only as the loop sleeps
     std::optional<uint32_t> seed = {};  // a fixed random sequence; none: seeded from the clock
+    // The relay that rooms meet on (one address, or several: a room's code picks one); empty:
+    // KB_RELAY, and without it no rooms.
+    std::string relay = {};
 };
 
 // What only the program has.

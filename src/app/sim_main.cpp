@@ -1,7 +1,7 @@
 // kanaburst-sim: the game without a window, driven by a script. Our tests are scripts, and so
 // is any bug report worth reproducing.
 //
-//   kanaburst-sim [--dir DIR] [--seed N] [--realtime] [SCRIPT]
+//   kanaburst-sim [--dir DIR] [--seed N] [--realtime] [--relay URL] [SCRIPT]
 #include <SDL.h>
 
 #include <cstdio>
@@ -155,7 +155,8 @@ void Sim::Exec(const std::string& line) {
 }
 
 int Usage() {
-    std::cerr << "usage: kanaburst-sim [--dir DIR] [--seed N] [--realtime] [SCRIPT]\n";
+    std::cerr
+        << "usage: kanaburst-sim [--dir DIR] [--seed N] [--realtime] [--relay URL] [SCRIPT]\n";
     return 2;
 }
 
@@ -163,7 +164,7 @@ int Usage() {
 }  // namespace kb
 
 int main(int argc, char** argv) {
-    std::string dir, scriptPath;
+    std::string dir, scriptPath, relay;
     uint32_t seed = 1;
     bool realtime = false;
     for (int i = 1; i < argc; ++i) {
@@ -172,6 +173,8 @@ int main(int argc, char** argv) {
             dir = argv[++i];
         } else if (a == "--seed" && i + 1 < argc) {
             seed = static_cast<uint32_t>(std::stoul(argv[++i]));
+        } else if (a == "--relay" && i + 1 < argc) {
+            relay = argv[++i];
         } else if (a == "--realtime") {
 #ifdef __EMSCRIPTEN__
             std::cerr << "kanaburst-sim: this build has no sockets; it runs on the virtual clock\n";
@@ -201,7 +204,8 @@ int main(int argc, char** argv) {
                          .window = false,
                          .network = realtime,
                          .virtualClock = !realtime,
-                         .seed = seed});
+                         .seed = seed,
+                         .relay = relay});
     if (!machine.Open(argv[0])) return 1;
     kb::HeadlessAddressWindow form2;
     // Music runs through the real command interpreter on a silent player whose pieces end only

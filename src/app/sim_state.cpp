@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "net/connection.h"
 #include "shell/ustr.h"
 
 namespace kb {
@@ -90,6 +91,7 @@ std::string StateJson(const Game& g) {
     j.Field("Yomi", g.Yomi);
     j.Field("Wrong", g.Wrong);
     j.Field("SortW", g.SortW);
+    j.Field("RoomCode", RoomCode(g));  // the relay's room the waiting server opened
     return j.Done();
 }
 

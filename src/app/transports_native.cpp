@@ -1,10 +1,16 @@
-// The ways a desktop game meets another.
+// The ways a desktop game meets another: rooms on a relay when one is given (a room code is
+// never a host name), and plain TCP.
 #include "app/machine.h"
+#include "platform/mosquitto/mosquitto_link.h"
 #include "platform/posix/posix_socket.h"
+#include "platform/room/room_transport.h"
 
 namespace kb {
 
-void ChooseTransports(Switchboard& board, const MachineSpec&) {
+void ChooseTransports(Switchboard& board, const MachineSpec& spec) {
+    if (!spec.relay.empty())
+        board.Add(
+            std::make_unique<RoomTransport>(std::make_unique<MosquittoLinkMaker>(spec.relay)));
     board.Add(std::make_unique<TcpTransport>());
 }
 

@@ -1,7 +1,10 @@
-// The ways a page meets a desktop game.
+// The ways a page meets another game: rooms on the relay of the host that served it (or the
+// page's ?relay=), and a WebSocket bridge in front of a desktop game's TCP port.
 #include <emscripten.h>
 
 #include "app/machine.h"
+#include "platform/room/room_transport.h"
+#include "platform/web/web_mqtt_link.h"
 #include "platform/web/web_socket_control.h"
 
 namespace kb {
@@ -20,7 +23,9 @@ int BridgePort() {
 }  // namespace
 
 void ChooseTransports(Switchboard& board, const MachineSpec&) {
-    board.Add(std::make_unique<WebSocketTransport>(BridgePort()));
+    board.Add(std::make_unique<RoomTransport>(std::make_unique<WebMqttLinkMaker>()));
+    // A page cannot listen: the server item opens a room only.
+    board.Add(std::make_unique<WebSocketTransport>(BridgePort(), false));
 }
 
 }  // namespace kb

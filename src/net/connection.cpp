@@ -36,6 +36,7 @@ class ListenerEvents : public SocketEvents {
     }
     void SendComplete() override {}
     void DataArrival(int32_t) override {}
+    void Notice(const std::string& text) override { DebugAdd(g_, 2, FromUtf8(text)); }
 
   private:
     Game& g_;
@@ -52,6 +53,7 @@ class ConnectionEvents : public SocketEvents {
     void DataArrival(int32_t bytesTotal) override {
         if (!g_.ended) Winsock_DataArrival(g_, bytesTotal);
     }
+    void Notice(const std::string& text) override { DebugAdd(g_, 2, FromUtf8(text)); }
 
   private:
     Game& g_;
@@ -76,9 +78,12 @@ void StartServer(Game& g) {
     g.listenError.clear();
     g.sv.winsockL->SetLocalPort(g.sv.gamePort);
     std::string why;
-    if (!g.sv.winsockL->Listen(why))
-        g.listenError = u"Cannot listen on port " + Num(g.sv.gamePort) + u": " + FromUtf8(why) +
-                        ListenAdvice(g, why);
+    const bool listening = g.sv.winsockL->Listen(why);
+    if (why.empty()) return;
+    // Listening on one way and not on another: a room is open although the port is not.
+    g.listenError = u"Cannot listen on port " + Num(g.sv.gamePort) + u": " + FromUtf8(why) +
+                    (listening ? u"\nThe other player can join with the room code below"
+                               : ListenAdvice(g, why));
 }
 
 void ShowAddressWindow(Game& g) {
@@ -129,6 +134,15 @@ void CloseWinsockL(Game& g) {
 
 std::u16string LocalIP(Game& g) {
     return FromUtf8(g.sv.winsock->LocalIP());
+}
+
+std::u16string RoomCode(const Game& g) {
+    return FromUtf8(g.sv.winsockL->RoomCode());
+}
+
+std::u16string NetworkProblem(const Game& g) {
+    const SocketControl& sock = g.s.GameMode == kModeServer ? *g.sv.winsockL : *g.sv.winsock;
+    return FromUtf8(sock.Problem());
 }
 
 void PollNetwork(Game& g) {

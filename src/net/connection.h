@@ -23,6 +23,11 @@ void CloseWinsock(Game& g);
 void CloseWinsockL(Game& g);
 // This machine's address as the title shows it.
 std::u16string LocalIP(Game& g);
+// The code of the room the waiting server opened on the relay; empty for none.
+std::u16string RoomCode(const Game& g);
+// What keeps the server's rooms or the client's connection from working (the relay out of
+// reach, no room with the code typed), for the connection screen; empty while all is well.
+std::u16string NetworkProblem(const Game& g);
 // Delivers the sockets' events; called between frames.
 void PollNetwork(Game& g);
 // The client's time-out: box, log, close, back to the title.

@@ -34,6 +34,8 @@ class SocketEvents {
     virtual void SendComplete() = 0;
     // Bytes arrived; GetData returns them.
     virtual void DataArrival(int32_t bytesTotal) = 0;
+    // Something worth a line in the debug log (a room opened, a guest knocked, a relay lost).
+    virtual void Notice(const std::string& /*text*/) {}
 };
 
 class SocketControl {
@@ -65,6 +67,11 @@ class SocketControl {
 
     // This machine's main address, as text; empty where the transport has no address to give.
     virtual std::string LocalIP() = 0;
+    // The code of the room a listener keeps open, as the player reads it out; empty for none.
+    virtual std::string RoomCode() const { return {}; }
+    // Why the control cannot do what it was asked, in a line for the connection screen; empty
+    // while all is well.
+    virtual std::string Problem() const { return {}; }
 
     // Raises the events that are due.
     virtual void Poll(SocketEvents& events) = 0;
@@ -72,6 +79,17 @@ class SocketControl {
     // as its next Poll has something to do, at once when that is already so. An empty wake
     // withdraws the request; after that call returns, the old one is never called.
     virtual void WakeWhenDue(const Waker& /*wake*/) {}
+};
+
+// A listener: the data connection's operations do nothing on it.
+class ListenerControl : public SocketControl {
+  public:
+    void Accept(int32_t) override {}
+    void SetRemoteHost(const std::string&) override {}
+    void SetRemotePort(int) override {}
+    void Connect() override {}
+    bool SendData(const std::string&) override { return false; }
+    std::string GetData() override { return {}; }
 };
 
 // One way for two games to meet. It makes the pair of controls the game sees, and says which

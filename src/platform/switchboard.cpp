@@ -2,11 +2,12 @@
 
 namespace kb {
 
-class Switchboard::SwitchListener : public SocketControl {
+class Switchboard::SwitchListener : public ListenerControl {
   public:
     explicit SwitchListener(Switchboard& board) : board_(board) {}
 
     void Add(std::unique_ptr<SocketControl> listener) {
+        if (!listener) return;  // a way others cannot reach us by
         listener->SetLocalPort(port_);
         listeners_.push_back(std::move(listener));
     }
@@ -30,12 +31,6 @@ class Switchboard::SwitchListener : public SocketControl {
         }
         return any;
     }
-    void Accept(int32_t) override {}
-    void SetRemoteHost(const std::string&) override {}
-    void SetRemotePort(int) override {}
-    void Connect() override {}
-    bool SendData(const std::string&) override { return false; }
-    std::string GetData() override { return {}; }
     void Close() override {
         for (auto& l : listeners_) l->Close();
     }
@@ -48,6 +43,18 @@ class Switchboard::SwitchListener : public SocketControl {
         for (auto& l : listeners_)
             if (std::string ip = l->LocalIP(); !ip.empty()) return ip;
         return {};
+    }
+    std::string RoomCode() const override {
+        for (const auto& l : listeners_)
+            if (std::string code = l->RoomCode(); !code.empty()) return code;
+        return {};
+    }
+    std::string Problem() const override {
+        std::string problems;
+        for (const auto& l : listeners_)
+            if (std::string p = l->Problem(); !p.empty())
+                problems += (problems.empty() ? "" : "; ") + p;
+        return problems;
     }
     void Poll(SocketEvents& events) override {
         for (size_t i = 0; i < listeners_.size(); ++i) {
@@ -72,6 +79,7 @@ class Switchboard::SwitchListener : public SocketControl {
         }
         void SendComplete() override {}
         void DataArrival(int32_t) override {}
+        void Notice(const std::string& text) override { to_.Notice(text); }
 
       private:
         Switchboard& board_;
@@ -130,6 +138,7 @@ class Switchboard::SwitchConnection : public SocketControl {
             if (std::string ip = c->LocalIP(); !ip.empty()) return ip;
         return {};
     }
+    std::string Problem() const override { return active_ ? active_->Problem() : std::string(); }
     void Poll(SocketEvents& events) override {
         if (active_) active_->Poll(events);
     }

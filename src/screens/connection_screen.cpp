@@ -47,17 +47,26 @@ void DIS_Connection(Game& g) {
     d.ForeColor = Rgb(255, 255, 255);
     d.FontSize = 12;
     PrintAt(d, s.TwipsX * 16.0, s.TwipsY * 16.0, StatusLine(g));
-    if (!g.listenError.empty()) {
-        // The server keeps waiting; this says why no client can reach it, and on the next
-        // line what to do about it.
-        d.FontSize = 10;
-        d.ForeColor = Rgb(255, 90, 90);
-        std::u16string_view text = g.listenError;
-        for (double y = 40; !text.empty(); y += 16) {
-            const size_t end = std::min(text.find(u'\n'), text.size());
-            PrintAt(d, s.TwipsX * 16.0, s.TwipsY * y, text.substr(0, end));
-            text.remove_prefix(std::min(end + 1, text.size()));
+    // Why a way to meet does not work, and what to do about it, one line each under the
+    // status line; the server keeps waiting on whatever does work.
+    d.FontSize = 10;
+    d.ForeColor = Rgb(255, 90, 90);
+    double y = 40;
+    for (std::u16string text : {g.listenError, NetworkProblem(g)}) {
+        for (std::u16string_view rest = text; !rest.empty(); y += 16) {
+            const size_t end = std::min(rest.find(u'\n'), rest.size());
+            PrintAt(d, s.TwipsX * 16.0, s.TwipsY * y, rest.substr(0, end));
+            rest.remove_prefix(std::min(end + 1, rest.size()));
         }
+    }
+    if (const std::u16string code = RoomCode(g); !code.empty() && s.GameMode == kModeServer) {
+        d.ForeColor = Rgb(200, 200, 200);
+        PrintAt(d, s.TwipsX * 16.0, s.TwipsY * 128.0, u"Room code for the other player :");
+        d.FontSize = 24;
+        d.FontBold = true;
+        d.ForeColor = Rgb(255, 230, 120);
+        PrintAt(d, s.TwipsX * 16.0, s.TwipsY * 148.0, code);
+        d.FontBold = false;
     }
 
     d.FontSize = 10;

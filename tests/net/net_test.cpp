@@ -16,6 +16,7 @@
 
 #include "battle/missiles.h"
 #include "net/connection.h"
+#include "net/net_game.h"
 #include "net/protocol.h"
 #include "platform/address_window.h"
 #include "platform/posix/posix_socket.h"
@@ -31,87 +32,6 @@ namespace kb::test {
 namespace {
 
 using Lines = std::vector<std::string>;
-using Clock = std::chrono::steady_clock;
-
-// One end of a TCP connection on 127.0.0.1, driven by the test.
-class RawPeer {
-  public:
-    ~RawPeer() { Close(); }
-
-    bool ConnectTo(int port) {
-        fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(static_cast<uint16_t>(port));
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        return connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-    }
-    void Send(std::string_view bytes) const {
-        ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-    }
-    // What arrives within ms (stops early once `want` bytes are in).
-    std::string Receive(int ms, size_t want = SIZE_MAX) {
-        const auto end = Clock::now() + std::chrono::milliseconds(ms);
-        do {
-            pollfd p{fd_, POLLIN, 0};
-            if (poll(&p, 1, ms > 0 ? 10 : 0) <= 0) continue;
-            char buf[4096];
-            const ssize_t n = recv(fd_, buf, sizeof buf, 0);
-            eof_ = n <= 0;
-            if (n > 0) got_.append(buf, static_cast<size_t>(n));
-        } while (got_.size() < want && !eof_ && Clock::now() < end);
-        return got_;
-    }
-    // True when the other side has closed the connection within ms (0: has closed by now).
-    bool SeesClose(int ms) {
-        Receive(ms, SIZE_MAX);
-        return eof_;
-    }
-    void Close() {
-        if (fd_ >= 0) close(fd_);
-        fd_ = -1;
-    }
-    const std::string& Received() const { return got_; }
-
-  private:
-    friend class RawListener;
-    int fd_ = -1;
-    std::string got_;
-    bool eof_ = false;
-};
-
-// A listening socket on 127.0.0.1 and a port the system picks.
-class RawListener {
-  public:
-    RawListener() {
-        fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        listen(fd_, 4);
-        socklen_t len = sizeof a;
-        getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len);
-        port_ = ntohs(a.sin_port);
-    }
-    ~RawListener() { close(fd_); }
-    int Port() const { return port_; }
-    // Takes a connection that has come in, if one has.
-    bool TryAccept(RawPeer& peer) {
-        peer.fd_ = accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
-        return peer.fd_ >= 0;
-    }
-
-  private:
-    int fd_ = -1;
-    int port_ = 0;
-};
-
-// A port on which nothing listens (as long as nobody takes it in the meantime).
-inline int UnusedPort() {
-    RawListener l;
-    return l.Port();
-}
 
 struct RealSockets {
     SocketWatcher watcher;
@@ -133,13 +53,7 @@ class NetGame : public RealSockets, public TestGame {
 
     // Polls the sockets (no frames) until done() holds; false after ms.
     bool PollUntil(const std::function<bool()>& done, int ms = 3000) {
-        const auto end = Clock::now() + std::chrono::milliseconds(ms);
-        for (;;) {
-            PollNetwork(g);
-            if (done()) return true;
-            if (Clock::now() >= end) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
+        return PollGames({&g}, done, ms);
     }
     bool PollUntilTraced(std::string_view line) {
         return PollUntil([&] { return Traced(line); });

@@ -1,22 +1,49 @@
 #!/usr/bin/env bash
-# The package as a user meets it, as root: lintian (source and binary package) and the store and
-# menu validators accept it, apt-get installs it, /usr/games/kanaburst reaches the title headless
-# and ends with status 0 on SIGTERM; then a normal user, made for the test, starts it with a word
-# list of their own and hosts a match on port 1001; a purge leaves nothing of it on disk,
-# capabilities included, and the user goes again.   round_trip.sh build-deb/kanaburst_*.deb
+# The packages as users meet them, as root: lintian (source and binary packages) and the store
+# and menu validators accept them, apt-get installs the game and the relay, /usr/games/kanaburst
+# reaches the title headless and ends with status 0 on SIGTERM; the system's mosquitto starts
+# with the system's configuration, the relay's among it; then a normal user, made for the test,
+# starts the game with a word list of their own and the relay set, and hosts: it listens on port
+# 1001 and opens a room, which the build tree's driver joins by its code, and both start the
+# match; a purge leaves nothing of either package on disk, capabilities and the broker's
+# configuration included, and the user and the broker go again.
+#   round_trip.sh build-deb/kanaburst_*.deb build-deb/kanaburst-relay_*.deb build/kanaburst-sim
 set -euo pipefail
 deb=$(realpath "$1")
+relay_deb=$(realpath "$2")
+sim=$(realpath "$3")
 changes=${deb%.deb}.changes
 [ -f "$changes" ] || changes=$deb
 program=/usr/lib/games/kanaburst/kanaburst
+relay=mqtt://127.0.0.1:1883
 work=$(mktemp -d)
 user=kb-round-trip
-trap 'userdel -r -f "$user" 2>/dev/null; rm -rf "$work"' EXIT
+home=
+broker=
+made_run=
+# The broker this test started (none where a service manager runs it), gone once 1883 is free,
+# and the folder for its process id if the test made it.
+stop_broker() {
+    [ -n "$broker" ] || return 0
+    kill "$broker" 2>/dev/null || true
+    for _ in $(seq 100); do [ -z "$(ss -ltnH 'sport = :1883')" ] && break; sleep 0.1; done
+    broker=
+    [ -z "$made_run" ] || rm -rf /run/mosquitto
+}
+cleanup() {
+    [ -z "$home" ] || touch "$home/guest-done"  # a host still waiting ends
+    wait
+    stop_broker
+    userdel -r -f "$user" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
 fail() { echo "package round trip: $*" >&2; exit 1; }
 
 lintian --fail-on error --display-info "$changes"
-(cd "$(dirname "$deb")" && DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 install -y "./$(basename "$deb")")
-dpkg -L kanaburst | grep -vxF /. >"$work/files"
+(cd "$(dirname "$deb")" && DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 \
+    install -y "./$(basename "$deb")" "./$(basename "$relay_deb")")
+dpkg -L kanaburst kanaburst-relay | grep -vxF -e /. -e '' >"$work/files"
 appstreamcli validate --no-net $(grep '^/usr/share/metainfo/.*\.xml$' "$work/files")
 desktop-file-validate /usr/share/applications/kanaburst.desktop
 grep -qx Exec=/usr/games/kanaburst /usr/share/applications/kanaburst.desktop || fail "menu entry Exec"
@@ -29,10 +56,34 @@ getcap "$program" | grep -q 'cap_net_bind_service=ep' || fail "no capability: $(
 [ "$(wc -l <"$work/frames")" -ge 20 ] || fail "only $(wc -l <"$work/frames") frames: $(cat "$work/err")"
 ! grep -E '^(Kanaburst|VbDSnd.Dll): ' "$work/err" || fail "a message box came up"
 
-# A normal user with three words of their own, in a virtual display: the game's effect lines
-# (KB_TRACE) must name their list, and choosing the server item (Up twice from the first item,
-# then Enter) must make the game listen on port 1001: a socket of the user's while it runs,
-# free again once it has ended.
+# The relay: the system's mosquitto with the system's configuration, which takes in the
+# package's drop-in. Where a service manager runs it, the package's postinst has restarted it;
+# in a container none does, and the test starts it as its service would and stops it at the end.
+# Its WebSocket listener on 9001 comes only from the drop-in: Debian's own configuration alone
+# listens on 1883 of this machine and nowhere else.
+if [ -d /run/systemd/system ]; then
+    systemctl is-active --quiet mosquitto || fail "mosquitto is not running: $(systemctl status mosquitto)"
+else
+    for port in 1883 9001; do
+        [ -z "$(ss -ltnH "sport = :$port")" ] || fail "port $port is taken before the broker starts"
+    done
+    [ -d /run/mosquitto ] || made_run=yes
+    mkdir -p -m 740 /run/mosquitto
+    chown mosquitto /run/mosquitto
+    mosquitto -c /etc/mosquitto/mosquitto.conf -d || fail "mosquitto did not start (status $?)"
+    for _ in $(seq 100); do [ -s /run/mosquitto/mosquitto.pid ] && break; sleep 0.1; done
+    broker=$(cat /run/mosquitto/mosquitto.pid)
+fi
+for _ in $(seq 100); do [ -n "$(ss -ltnH 'sport = :9001')" ] && break; sleep 0.1; done
+[ -n "$(ss -ltnH 'sport = :9001')" ] ||
+    fail "the broker has no WebSocket listener: $(tail -n 5 /var/log/mosquitto/mosquitto.log)"
+
+# A normal user with three words of their own, in a virtual display, with the relay set: the
+# game's effect lines (KB_TRACE) must name their list, and choosing the server item (Up twice
+# from the first item, then Enter) must make the game listen on port 1001 (a socket of the
+# user's while it runs, free again once it has ended) and open a room on the relay. The build
+# tree's driver joins that room by its code as the client (Up from the first item, Enter, the
+# code in the address box), and both must start the match.
 [ -z "$(ss -ltnH 'sport = :1001')" ] || fail "port 1001 is taken before the test"
 useradd --create-home --shell /bin/sh "$user"
 home=$(getent passwd "$user" | cut -d: -f6)
@@ -40,27 +91,65 @@ own=$home/.local/share/kanaburst
 runuser -u "$user" -- mkdir -p "$own"
 printf 'kaki,\x82\xa9\x82\xab\r\ninu,\x82\xa2\x82\xca\r\nneko,\x82\xcb\x82\xb1\r\n' >"$own/str.dat"
 chown "$user:" "$own/str.dat"
-timeout 60 runuser -u "$user" -- env -i HOME="$home" PATH=/usr/bin:/bin xvfb-run -a sh -c '
+timeout 90 runuser -u "$user" -- env -i HOME="$home" PATH=/usr/bin:/bin KB_RELAY="$relay" \
+    xvfb-run -a sh -c '
     SDL_AUDIODRIVER=dummy KB_TRACE="$HOME/trace" /usr/games/kanaburst 2>"$HOME/err" &
     game=$!
     window=$(xdotool search --sync --name "Kanaburst Ver1.1" | head -n 1)
     xdotool windowfocus --sync "$window" key --window "$window" --delay 200 Up Up Return
     sleep 2
     ss -ltneH "sport = :1001" >"$HOME/listening"
+    # The guest comes from outside and says when it is done.
+    i=0
+    while [ ! -e "$HOME/guest-done" ] && [ $i -lt 600 ]; do sleep 0.1; i=$((i + 1)); done
     kill -TERM "$game"
-    wait "$game"' || fail "the game as $user ended with status $?: $(cat "$home/err")"
+    wait "$game"' &
+host=$!
+code=
+for _ in $(seq 300); do
+    [ -f "$home/trace" ] &&
+        code=$(sed -n 's/^log 2 Relay: room \([0-9]\{4\} [0-9]\{4\} [0-9]\{4\}\) open$/\1/p' \
+            "$home/trace" | head -n 1)
+    [ -n "$code" ] && [ -e "$home/listening" ] && break
+    sleep 0.1
+done
+[ -n "$code" ] || fail "no room opened: $(grep -s '^log' "$home/trace"; cat "$home/err")"
+{
+    printf 'frames 15\nkey 38\nframes 1\nkey 13\nframes 2\naddress %s\n' "$code"
+    for _ in $(seq 150); do
+        printf 'frames 3\nstate\n'
+        sleep 0.2
+        grep -q '"SceneNo":1,' "$work/guest" && grep -qx 'log 2 GAME START' "$home/trace" && break
+    done
+} | SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout 60 "$sim" --realtime --relay "$relay" \
+    >"$work/guest" 2>"$work/guest-err" || fail "the driver ended with status $?: $(cat "$work/guest-err")"
+touch "$home/guest-done"
+status=0
+wait "$host" || status=$?
+[ "$status" = 0 ] || fail "the game as $user ended with status $status: $(cat "$home/err")"
 grep -qxF "words 3 $own/str.dat" "$home/trace" ||
     fail "the player's word list was not read: $(grep '^words' "$home/trace")"
 grep -q " uid:$(id -u "$user") " "$home/listening" ||
     fail "not listening on port 1001 as $user: $(cat "$home/listening")"
 [ -z "$(ss -ltnH 'sport = :1001')" ] || fail "port 1001 still taken after the game ended"
 ! grep -E '^(Kanaburst|VbDSnd.Dll): ' "$home/err" || fail "a message box came up as $user"
+grep -qx 'log 2 GAME START' "$home/trace" ||
+    fail "the host did not start the match in room $code: $(grep '^log' "$home/trace")"
+grep -q '"SceneNo":1,' "$work/guest" && grep -qx 'log 2 GAME START' "$work/guest" ||
+    fail "the driver did not join room $code: $(grep -v '^state' "$work/guest" | tail -n 20)"
 
 # Left after the purge may only be a folder that another package owns too (/usr/games ...).
-DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 purge -y kanaburst
+DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 purge -y kanaburst kanaburst-relay
 while read -r path; do
     [ ! -e "$path" ] && [ ! -L "$path" ] && continue
     [ -d "$path" ] && [ ! -L "$path" ] && dpkg -S "$path" >/dev/null 2>&1 || fail "left: $path"
 done <"$work/files"
 ! getcap -r /usr/lib/games /usr/games 2>/dev/null | grep kanaburst || fail "a capability is left"
+for conf in /etc/mosquitto/conf.d/kanaburst.conf /etc/mosquitto/kanaburst.acl; do
+    [ ! -e "$conf" ] || fail "the broker's configuration is left: $conf"
+done
+if [ -n "$broker" ]; then
+    stop_broker
+    [ -z "$(ss -ltnH 'sport = :1883')" ] || fail "port 1883 still taken after the broker stopped"
+fi
 echo "package round trip: passed"

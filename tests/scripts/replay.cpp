@@ -108,7 +108,10 @@ std::map<std::string, std::string> Keyed(const std::string& transcript) {
         const auto colon = line.find(':');
         if ((line.starts_with("frame ") || line.starts_with("state after frame ")) &&
             colon != std::string::npos) {
+            // A replay without traced frames has many states after one frame: number them.
             frame = line.substr(0, colon);
+            for (int n = 2; out.contains(frame); ++n)
+                frame = line.substr(0, colon) + " #" + std::to_string(n);
             effect = 0;
             out[frame] = line.substr(colon + 1);
         } else {

@@ -8,7 +8,6 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -31,23 +30,6 @@ void SetNoDelay(int fd) {
 }
 
 }  // namespace
-
-// Filled by the helper thread, read by Poll. Shared so that a control closed during the
-// look-up does not leave the thread writing into freed memory. The thread signals `ready`
-// when it is done, so that a loop sleeping on the control wakes for the result.
-struct PosixSocket::Lookup {
-    Lookup() : ready(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
-    ~Lookup() {
-        if (ready >= 0) close(ready);
-    }
-    Lookup(const Lookup&) = delete;
-    Lookup& operator=(const Lookup&) = delete;
-
-    std::mutex mutex;
-    bool done = false;
-    std::vector<Address> addresses;
-    const int ready;
-};
 
 PosixSocket::~PosixSocket() {
     watcher_.Watch(this, -1, 0, {});
@@ -130,35 +112,13 @@ void PosixSocket::Accept(int32_t requestID) {
 void PosixSocket::Connect() {
     Close();
     state_ = SocketState::kResolving;
-    lookup_ = std::make_shared<Lookup>();
-    std::thread([lookup = lookup_, host = remoteHost_, port = std::to_string(remotePort_)] {
-        addrinfo hints{};
-        hints.ai_family = AF_UNSPEC;
-        hints.ai_socktype = SOCK_STREAM;
-        addrinfo* found = nullptr;
-        std::vector<Address> addresses;
-        if (getaddrinfo(host.c_str(), port.c_str(), &hints, &found) == 0) {
-            for (addrinfo* a = found; a; a = a->ai_next) {
-                Address address{};
-                std::memcpy(&address.addr, a->ai_addr, a->ai_addrlen);
-                address.len = a->ai_addrlen;
-                addresses.push_back(address);
-            }
-            freeaddrinfo(found);
-        }
-        std::lock_guard lock(lookup->mutex);
-        lookup->addresses = std::move(addresses);
-        lookup->done = true;
-        if (lookup->ready >= 0) eventfd_write(lookup->ready, 1);
-    }).detach();
+    lookup_.emplace(remoteHost_, remotePort_);
 }
 
 void PosixSocket::PollLookup() {
-    {
-        std::lock_guard lock(lookup_->mutex);
-        if (!lookup_->done) return;
-        addresses_ = std::move(lookup_->addresses);
-    }
+    std::optional<HostLookup::Answer> answer = lookup_->Take();
+    if (!answer) return;
+    addresses_ = std::move(answer->addresses);
     lookup_.reset();
     nextAddress_ = 0;
     TryNextAddress();
@@ -348,7 +308,7 @@ void PosixSocket::WakeWhenDue(const Waker& wake) {
             fd = fd_, events = POLLIN;
             break;
         case SocketState::kResolving:
-            fd = lookup_ ? lookup_->ready : -1, events = POLLIN;
+            fd = lookup_ ? lookup_->ReadyFd() : -1, events = POLLIN;
             break;
         case SocketState::kConnecting:
             fd = fd_, events = POLLOUT;

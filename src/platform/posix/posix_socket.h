@@ -8,9 +8,11 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/posix/host_lookup.h"
 #include "platform/posix/socket_watcher.h"
 #include "platform/socket_control.h"
 
@@ -42,11 +44,7 @@ class PosixSocket : public SocketControl {
     int BoundPort() const;
 
   private:
-    struct Lookup;
-    struct Address {
-        sockaddr_storage addr;
-        socklen_t len;
-    };
+    using Address = HostLookup::Address;
 
     bool BindListener(int family, std::string& why);
     void PollListener(SocketEvents& events);
@@ -68,7 +66,7 @@ class PosixSocket : public SocketControl {
     int remotePort_ = 0;
     uint64_t generation_ = 0;  // changes whenever the control is closed or reused
 
-    std::shared_ptr<Lookup> lookup_;
+    std::optional<HostLookup> lookup_;
     std::vector<Address> addresses_;
     size_t nextAddress_ = 0;
 

@@ -48,11 +48,14 @@ class WebSocketControl : public SocketControl {
 };
 
 // A WebSocket bridge (websockify) in front of a desktop game reaches any host name or address.
+// Its listener only says why a page cannot listen; where rooms take its place there is none.
 class WebSocketTransport : public Transport {
   public:
-    explicit WebSocketTransport(int bridgePort) : bridgePort_(bridgePort) {}
+    WebSocketTransport(int bridgePort, bool sayWhyNoListening)
+        : bridgePort_(bridgePort), sayWhy_(sayWhyNoListening) {}
     bool Reaches(const std::string& address) const override { return !address.empty(); }
     std::unique_ptr<SocketControl> NewListener() override {
+        if (!sayWhy_) return nullptr;
         return std::make_unique<WebSocketControl>(bridgePort_);
     }
     std::unique_ptr<SocketControl> NewConnection() override {
@@ -61,6 +64,7 @@ class WebSocketTransport : public Transport {
 
   private:
     int bridgePort_;
+    bool sayWhy_;
 };
 
 }  // namespace kb

@@ -1,0 +1,35 @@
+#include "platform/room/room_code.h"
+
+#include <random>
+
+namespace kb {
+
+std::string NewRoomCode() {
+    std::random_device secure;  // the system's secure source: /dev/urandom, or the browser's
+    std::uniform_int_distribution<int> digit(0, 9);
+    std::string code;
+    while (code.size() < kRoomCodeDigits) code += static_cast<char>('0' + digit(secure));
+    return code;
+}
+
+std::string RoomCodeIn(std::string_view typed) {
+    std::string digits;
+    for (char c : typed) {
+        if (c >= '0' && c <= '9')
+            digits += c;
+        else if (c != ' ' && c != '-' && c != '\t')
+            return "";
+    }
+    return digits.size() == kRoomCodeDigits ? digits : "";
+}
+
+std::string ShownRoomCode(std::string_view digits) {
+    std::string shown;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && i % 4 == 0) shown += ' ';
+        shown += digits[i];
+    }
+    return shown;
+}
+
+}  // namespace kb

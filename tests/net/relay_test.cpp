@@ -1,0 +1,266 @@
+// Rooms on a relay, through a real mosquitto started for each test: two games meeting by code
+// and playing to the result screen, the rooms' privacy, and the ends a match can come to.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "battle/missiles.h"
+#include "net/connection.h"
+#include "net/protocol.h"
+#include "net/relay_broker.h"
+#include "platform/address_window.h"
+#include "platform/mosquitto/mosquitto_link.h"
+#include "platform/posix/posix_socket.h"
+#include "platform/room/room_code.h"
+#include "platform/room/room_transport.h"
+#include "platform/switchboard.h"
+#include "shell/main_loop.h"
+#include "shell/scenes.h"
+#include "shell/ustr.h"
+#include "sim_runner.h"
+#include "typing/key_codes.h"
+
+namespace kb::test {
+namespace {
+
+// The desktop's ways to meet, as the game chooses them with a relay given.
+struct RoomSockets {
+    explicit RoomSockets(const std::string& relay) {
+        board.Add(std::make_unique<RoomTransport>(std::make_unique<MosquittoLinkMaker>(relay)));
+        board.Add(std::make_unique<TcpTransport>());
+    }
+    Services Make() {
+        Services sv;
+        sv.winsock = &board.Connection();
+        sv.winsockL = &board.Listener();
+        sv.form2 = &form2;
+        sv.gamePort = UnusedPort();
+        return sv;
+    }
+    Switchboard board;
+    HeadlessAddressWindow form2;
+};
+
+class RoomGame : public RoomSockets, public TestGame {
+  public:
+    explicit RoomGame(const std::string& relay) : RoomSockets(relay), TestGame(Make()) {
+        g.loop.FrameInterval = 67;
+    }
+    // The server item: listening, and a room open. Returns its code.
+    std::string Host() {
+        g.s.GameMode = kModeServer;
+        StartServer(g);
+        return ToUtf8(RoomCode(g));
+    }
+    // The client item, the code typed and Enter pressed.
+    void Join(const std::string& code) {
+        g.s.GameMode = kModeClient;
+        ShowAddressWindow(g);
+        form2.SetText(FromUtf8(code));
+        Text1_KeyDown(g, kVkReturn, 0);
+    }
+    void Frame() {
+        clock.Advance(67);
+        FramePass(g, clock.TimeGetTime());
+    }
+};
+
+bool InMatch(RoomGame& a, RoomGame& b) {
+    return PollGames({&a.g, &b.g},
+                     [&] { return a.g.s.SceneNo == kSceneMatch && b.g.s.SceneNo == kSceneMatch; });
+}
+
+// Frames on both sides, each followed by the messages it sent, until done() holds.
+bool PlayUntil(RoomGame& a, RoomGame& b, const std::function<bool()>& done, int frames = 600) {
+    for (int i = 0; i < frames && !done(); ++i) {
+        a.Frame();
+        b.Frame();
+        PollGames({&a.g, &b.g},
+                  [&] { return a.g.s.SendList[0].empty() && b.g.s.SendList[0].empty(); });
+    }
+    return done();
+}
+
+// The guest's missile, reinforced five times, gets through: the host's game decides the match
+// and both sides end on the result screen. A third player with the code is turned away while
+// the match goes on, and a code of no room is said to be one at once.
+TEST(Rooms, TwoGamesMeetByCodeAndPlayToTheResult) {
+    Broker broker;
+    RoomGame host(broker.Url()), guest(broker.Url()), third(broker.Url()), lost(broker.Url());
+    const std::string code = host.Host();
+    ASSERT_EQ(RoomCodeIn(code).size(), 12u) << code;
+    guest.Join(code);
+    ASSERT_TRUE(InMatch(host, guest));
+    EXPECT_EQ(host.TracedStartingWith("send "), (std::vector<std::string>{"send 00", "send 50"}));
+    EXPECT_EQ(guest.TracedStartingWith("send "), std::vector<std::string>{"send 01"});
+
+    third.Join(code);
+    lost.Join("0000 0000 0001");
+    EXPECT_TRUE(PollGames({&third.g, &lost.g, &host.g}, [&] {
+        return NetworkProblem(third.g) == u"This room is already playing" &&
+               NetworkProblem(lost.g) == u"No open room with this code";
+    }));
+
+    ASSERT_TRUE(PlayUntil(host, guest, [&] { return guest.g.s.StartCount == 0; }));
+    for (int i = 0; i < 5; ++i) Fire_Mis(guest.g, 0, kMySide);
+    ASSERT_TRUE(PlayUntil(host, guest, [&] {
+        return host.g.s.SceneNo == kSceneOver && guest.g.s.SceneNo == kSceneOver;
+    }));
+    EXPECT_EQ(host.g.s.GameResult, u"LOSE");
+    EXPECT_EQ(guest.g.s.GameResult, u"WIN");
+    EXPECT_FALSE(host.g.ended || guest.g.ended);
+}
+
+// Strangers see nothing of a room: another room's code, wildcard user names, no user name, and
+// codes guessed; and one who has the code cannot speak in the host's name.
+TEST(Rooms, NoOneReadsOrWritesARoomWithoutItsCode) {
+    Broker broker;
+    RoomGame host(broker.Url()), guest(broker.Url());
+    const std::string code = RoomCodeIn(host.Host());
+    std::vector<std::unique_ptr<RawMqtt>> strangers;
+    for (const char* user : {"123456789012", "#", "+", "kb/#", static_cast<const char*>(nullptr)}) {
+        strangers.push_back(
+            std::make_unique<RawMqtt>(broker, user, "s" + std::to_string(strangers.size())));
+        strangers.back()->Subscribe("#");
+    }
+    for (int i = 0; i < 20; ++i) {
+        const std::string guess = NewRoomCode();
+        strangers.push_back(std::make_unique<RawMqtt>(broker, guess.c_str(), "g" + guess));
+        strangers.back()->Subscribe("kb/" + guess + "/#");
+    }
+    RawMqtt insider(broker, code.c_str(), "insider");
+    insider.Subscribe("kb/" + code + "/#");
+    guest.Join(code);
+    ASSERT_TRUE(InMatch(host, guest));
+    ASSERT_TRUE(PollGames({&host.g, &guest.g}, [&] { return insider.Got().size() >= 5; }));
+    // The host's id is in the topics of its room: the insider writes as the host.
+    const std::string hostTopic = insider.Got().front().substr(0, insider.Got().front().rfind('/'));
+    insider.Publish(hostTopic + "/d", "051");
+    insider.Publish("kb/" + code + "/insider/d", "051");
+    SendDataAdd(host.g, kCodeLaunch, u"3");
+    ASSERT_TRUE(
+        PollGames({&host.g, &guest.g}, [&] { return guest.g.s.EnMisState[3] == kMisFlying; }));
+    EXPECT_EQ(guest.g.s.EnMisState[1], kMisEmpty) << "only the host's own bytes count";
+    for (auto& s : strangers) EXPECT_TRUE(s->Connected() && s->Got().empty()) << s->Got().front();
+}
+
+// A driver in a process of its own on the relay: the client with a room's code, or (without
+// one) the server, whose script prints its state so that its room's code can be read back.
+std::unique_ptr<Process> Driver(const Broker& broker, const std::string& code,
+                                const std::string& log = "/dev/null") {
+    std::string script = "frames 2\n";
+    const int downs = code.empty() ? 7 : 8;  // the server item, or the client item
+    for (int i = 0; i < downs; ++i) script += "key 40\n";
+    script +=
+        "key 13\nframes 2\n" + (code.empty() ? "state" : "address " + code) + "\nwait 60000\n";
+    return std::make_unique<Process>(
+        std::vector<std::string>{std::string(KB_BINARY_DIR) + "/kanaburst-sim", "--realtime",
+                                 "--relay", broker.Url()},
+        script, log);
+}
+
+// The next message finds the connection gone: the Connect Lost box, and the program ends.
+bool EndsAsLost(RoomGame& game) {
+    if (!PollGames(
+            {&game.g}, [&] { return game.g.sv.winsock->State() == SocketState::kFailed; }, 15000))
+        return false;
+    Fire_Mis(game.g, 0, kMySide);
+    return game.g.ended && !game.TracedStartingWith("msgbox Kanaburst|Connect Lost").empty();
+}
+
+// A peer that is killed, and a broker that goes away, end the match as a lost TCP connection
+// does: the next message the game sends finds no connection.
+TEST(Rooms, LostPeerOrBrokerEndsTheMatchAsALostConnection) {
+    Broker broker;
+    {
+        RoomGame host(broker.Url());
+        const auto guest = Driver(broker, host.Host());
+        ASSERT_TRUE(PollGames(
+            {&host.g},
+            [&] { return host.g.s.SceneNo == kSceneMatch && host.g.s.SendList[0].empty(); },
+            10000));
+        guest->Kill();
+        EXPECT_TRUE(EndsAsLost(host));
+    }
+    {
+        TempDir dir;
+        const std::string log = (dir.Path() / "host.log").string();
+        const auto host = Driver(broker, "", log);
+        std::smatch code;
+        ASSERT_TRUE(PollGames(
+            {},
+            [&] {
+                std::ifstream in(log);
+                const std::string text{std::istreambuf_iterator<char>(in), {}};
+                return std::regex_search(text, code,
+                                         std::regex(R"re("RoomCode":"([0-9 ]{14})")re"));
+            },
+            10000));
+        RoomGame guest(broker.Url());
+        guest.Join(code[1]);
+        ASSERT_TRUE(PollGames(
+            {&guest.g}, [&] { return guest.g.s.SceneNo == kSceneMatch; }, 10000));
+        host->Kill();
+        EXPECT_TRUE(EndsAsLost(guest));
+    }
+    RoomGame host(broker.Url()), guest(broker.Url());
+    guest.Join(host.Host());
+    ASSERT_TRUE(InMatch(host, guest));
+    ASSERT_TRUE(PollGames({&host.g, &guest.g}, [&] { return host.g.s.SendList[0].empty(); }));
+    broker.Kill();
+    EXPECT_TRUE(EndsAsLost(host));
+    EXPECT_TRUE(EndsAsLost(guest));
+}
+
+// A host played by hand sends what no game would: the guest reads it as it reads such bytes
+// over TCP, and a burst of three hundred launches arrives whole and in order.
+TEST(Rooms, BadBytesAndBurstsFromThePeerAsOverTcp) {
+    Broker broker;
+    const std::string code = NewRoomCode(), room = "kb/" + code + "/";
+    RawMqtt host(broker, code.c_str(), "rawhost");
+    host.Subscribe(room + "#");
+    host.Publish(room + "rawhost/room", "open", true);
+    RoomGame guest(broker.Url());
+    guest.Join(code);
+    std::string knock;
+    ASSERT_TRUE(PollGames({&guest.g}, [&] {
+        for (const std::string& m : host.Got())
+            if (m.ends_with("/knock "))
+                knock = m.substr(room.size(), m.find('/', room.size()) - room.size());
+        return !knock.empty();
+    }));
+    host.Publish(room + "rawhost/accept", knock);
+    host.Publish(room + "rawhost/d", "00");
+    host.Publish(room + "rawhost/d", "50");
+    ASSERT_TRUE(PollGames({&guest.g}, [&] { return guest.g.s.SceneNo == kSceneMatch; }));
+    guest.trace.clear();
+    // A fault drops the rest of its arrival, as over TCP: the burst waits for it to be read.
+    host.Publish(room + "rawhost/d", "07x");
+    EXPECT_TRUE(
+        PollGames({&guest.g}, [&] { return guest.TracedStartingWith("log 2 ").size() == 2; }));
+    EXPECT_EQ(guest.TracedStartingWith("log 2 "),
+              (std::vector<std::string>{"log 2 No Command : 7 : x", "log 2 GetDataEr : x"}));
+    for (int i = 0; i < 300; ++i) host.Publish(room + "rawhost/d", "041");
+    EXPECT_TRUE(PollGames({&guest.g}, [&] { return guest.g.s.EnMisPower[1] == 1 + 2 * 299; }));
+}
+
+// Without a relay to reach the game says so and still serves over TCP.
+TEST(Rooms, UnreachableRelayLeavesTcp) {
+    RoomGame host("mqtt://127.0.0.1:" + std::to_string(UnusedPort()));
+    host.Host();
+    EXPECT_TRUE(PollGames({&host.g}, [&] {
+        return NetworkProblem(host.g).starts_with(u"Cannot reach the relay mqtt://127.0.0.1:");
+    }));
+    RawPeer peer;
+    ASSERT_TRUE(peer.ConnectTo(host.g.sv.gamePort));
+    EXPECT_TRUE(PollGames({&host.g}, [&] { return peer.Receive(0, 2) == "00"; }));
+}
+
+}  // namespace
+}  // namespace kb::test
