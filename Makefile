@@ -22,7 +22,7 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 .PHONY: all deps configure build run test check-words clean asan bench fuzz soak install format \
 	format-check pictures \
 	relay package package-test \
-	web web-run web-deps web-smoke web-game web-test
+	web web-run web-deps web-smoke web-game web-test web-measure
 
 all: build
 
@@ -154,12 +154,12 @@ package-test: package build
 	@$(MAKE) --no-print-directory deps EXTRA="$(PACKAGE_TEST_TOOLS)"
 	$(SUDO) tests/package/round_trip.sh $(DEB) $(RELAY_DEB) $(BUILD)/kanaburst-sim
 
-# The browser build, in progress. `web-deps` builds its libraries with emscripten from Debian's
+# The browser build. `web-deps` builds its libraries with emscripten from Debian's
 # source packages (pinned versions, fetched through a private apt directory) into
 # $(WEB_BUILD)/deps/prefix; once built, a second run does nothing. `web-smoke` links a small
 # program against them and runs it under node.
 WEB_BUILD ?= build-web
-WEB_PACKAGES := emscripten nodejs dpkg-dev
+WEB_PACKAGES := emscripten nodejs dpkg-dev python3-fonttools python3-mido brotli
 web-deps:
 	@$(MAKE) --no-print-directory deps EXTRA="$(WEB_PACKAGES)"
 	@tools/web/build-deps.sh $(WEB_BUILD)/deps $(JOBS)
@@ -175,11 +175,13 @@ web-game: web-deps
 		-DCMAKE_CROSSCOMPILING_EMULATOR=$(CURDIR)/tools/web/node-nofetch
 	cmake --build $(WEB_BUILD)/game -j $(JOBS)
 
-# The page, in $(WEB_BUILD)/: index.html, index.js, index.wasm and index.data. `web-run` serves
-# it on this machine (WEB_PORT, 8080 by default) until stopped with Ctrl+C.
+# The page, in $(WEB_BUILD)/page/: index.html, index.js, index.wasm and index.data, the music's
+# scripts and bank, the credits and licences, each with a brotli and a gzip copy. `web-run`
+# serves it on this machine (WEB_PORT, 8080 by default) until stopped with Ctrl+C, sending each
+# browser the copy it takes.
 WEB_PORT ?= 8080
-# The music: FluidSynth for the page from npm (js-synthesizer), and the desktop's General MIDI bank.
-WEB_SYNTH := tools/web/node_modules/js-synthesizer
+WEB_PAGE := $(WEB_BUILD)/page
+# The music's FluidSynth for the page, the server and the tests' browser driver, from npm.
 WEB_NPM_STAMP := tools/web/node_modules/.installed
 $(WEB_NPM_STAMP): tools/web/package-lock.json
 	@command -v npm >/dev/null || $(MAKE) --no-print-directory deps EXTRA=npm  # nodejs may bring it
@@ -187,23 +189,28 @@ $(WEB_NPM_STAMP): tools/web/package-lock.json
 	touch $@
 
 web: web-game $(WEB_NPM_STAMP)
-	cp $(addprefix $(WEB_BUILD)/game/index.,html js wasm data) web/music.js \
-		$(WEB_SYNTH)/externals/libfluidsynth-2.3.0.js $(WEB_SYNTH)/dist/js-synthesizer.min.js \
-		/usr/share/sounds/sf2/TimGM6mb.sf2 $(WEB_BUILD)/
-	@echo "The page is in $(WEB_BUILD)/; make web-run serves it."
+	@tools/web/assemble-page.sh $(WEB_BUILD)
 
 web-run: web
-	@echo "Kanaburst in a browser: http://127.0.0.1:$(WEB_PORT)/"
-	python3 -m http.server --bind 127.0.0.1 --directory $(WEB_BUILD) $(WEB_PORT)
+	node tools/web/serve.js $(WEB_PAGE) $(WEB_PORT)
+
+# The page's figures (download, time to the title and the music on a throttled line and
+# locally, processor use), measured in headless Chromium; WEB_BEFORE=DIR puts an earlier build
+# of the page beside this one, measured in the same run. Reports; never fails on a figure.
+web-measure: web
+	@$(MAKE) --no-print-directory deps EXTRA=chromium
+	node tools/web/measure-page.js $(if $(WEB_BEFORE),before=$(WEB_BEFORE)) now=$(WEB_PAGE)
 
 # Same code, same game: every replay played by the WebAssembly driver under node must give the
-# native driver's transcript and screenshots. Then the page itself in headless Chromium
-# (tools/web/page-test.js): the title, a match started with Enter, a word typed and fired, the
-# result screen.
-WEB_TEST_PACKAGES := chromium websockify
+# native driver's transcript and screenshots. The page's cut-down bank must render every piece
+# as the full bank does. Then the page itself in headless Chromium (tools/web/page-test.js): the
+# title through resizes, a match started with Enter, a word typed and fired, the result screen,
+# the player's own words, a phone, the credits and a network match.
+WEB_TEST_PACKAGES := chromium websockify fluidsynth
 web-test: build web
 	@$(MAKE) --no-print-directory deps EXTRA="$(WEB_TEST_PACKAGES)"
 	KB_SIM_DIR=$(CURDIR)/$(WEB_BUILD)/game \
 	KB_SIM_COMMAND="$(CURDIR)/tools/web/node-nofetch $(CURDIR)/$(WEB_BUILD)/game/kanaburst-sim.js" \
 		./$(BUILD)/kanaburst_tests --gtest_filter='Scripts/*'
-	node tools/web/page-test.js $(WEB_BUILD) $(BUILD) tests/golden
+	tools/web/check-soundfont.sh $(WEB_BUILD)/game/TimGM6mb-kanaburst.sf2
+	node tools/web/page-test.js $(WEB_PAGE) $(BUILD) tests/golden

@@ -1,7 +1,15 @@
 // The game's music in the page: FluidSynth (js-synthesizer) playing the General MIDI bank the
-// desktop game plays, TimGM6mb.sf2. One piece at a time, held at its start until played; a
-// piece counts as playing until its written length has passed, as on the desktop.
+// desktop game plays, TimGM6mb.sf2, cut down to the instruments and notes of the bundled pieces
+// (tools/web/trim-soundfont.py: every note sounds as with the full bank). The synthesiser's
+// scripts and the bank download from the game's first piece on, but the synthesiser starts
+// only once the page says the title is up (begin()), so that it never holds up its first
+// frame; pieces opened and played before then start when it is ready. One
+// piece at a time, held at its start until played; a piece counts as playing until its written
+// length has passed, as on the desktop.
 (function () {
+  const kBank = 'TimGM6mb-kanaburst.sf2';
+  const kScripts = ['libfluidsynth-2.3.0.js', 'js-synthesizer.min.js'];
+
   let context = null;
   let synth = null;
   let ready = null;
@@ -12,6 +20,21 @@
   let heldMs = 0;       // where a stopped piece stands
   let heldTick = 0;
   let turn = 0;         // every command takes a new turn; work for an older one is dropped
+  let begin = null;
+  const begun = new Promise((resolve) => { begin = resolve; });
+
+  // Scripts added in order and run in that order (js-synthesizer needs FluidSynth), while both
+  // download side by side.
+  function LoadScript(src) {
+    return new Promise((resolve, reject) => {
+      const script = document.createElement('script');
+      script.src = src;
+      script.async = false;
+      script.onload = resolve;
+      script.onerror = () => reject(new Error(src + ' did not load'));
+      document.head.appendChild(script);
+    });
+  }
 
   function Start() {
     if (ready) return ready;
@@ -20,15 +43,28 @@
     const resume = () => context.resume();
     document.addEventListener('keydown', resume);
     document.addEventListener('mousedown', resume);
-    ready = JSSynth.waitForReady()
+    document.addEventListener('touchend', resume);
+    for (const src of kScripts) {
+      const link = document.createElement('link');
+      link.rel = 'preload';
+      link.as = 'script';
+      link.href = src;
+      document.head.appendChild(link);
+    }
+    const bank = fetch(kBank).then((response) => {
+      if (!response.ok) throw new Error(kBank + ': ' + response.status);
+      return response.arrayBuffer();
+    });
+    ready = begun
+        .then(() => Promise.all(kScripts.map(LoadScript)))
+        .then(() => JSSynth.waitForReady())
         .then(() => {
           synth = new JSSynth.Synthesizer();
           synth.init(context.sampleRate);
           synth.createAudioNode(context, 8192).connect(context.destination);
-          return fetch('TimGM6mb.sf2');
+          return bank;
         })
-        .then((response) => response.arrayBuffer())
-        .then((bank) => synth.loadSFont(bank))
+        .then((bytes) => synth.loadSFont(bytes))
         .then(() => { window.kanaburstMusic.bankLoaded = true; })
         .catch((e) => console.error('Kanaburst music: ' + e));
     return ready;
@@ -40,6 +76,10 @@
 
   window.kanaburstMusic = {
     bankLoaded: false,
+    // The title is up: the synthesiser and the bank may load now.
+    begin() {
+      begin();
+    },
     open(bytes, ms) {
       this.close();
       piece = bytes.slice().buffer;

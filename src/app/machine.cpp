@@ -104,6 +104,7 @@ Game* Machine::StartGame(const ProgramParts& parts) {
     sv.images = &images_;
     sv.programDir = spec_.programDir;
     if (!spec_.installDir.empty()) sv.userDir = PlayerDataDir(spec_.programDir, spec_.installDir);
+    if (!spec_.userDir.empty()) sv.userDir = spec_.userDir;
     if (spec_.window) {
         sv.dialogs = &dialogs_;
         sv.sound = &*sound_;

@@ -27,6 +27,7 @@ struct MachineSpec {
     // Where an installed game's directory lies under its prefix (lib/kanaburst): a game found
     // there reads the player's own folder first. Empty: never.
     std::string installDir = {};
+    std::string userDir = {};           // the player's own folder, where the program knows it
     bool window = true;                 // a main window, message boxes and sound effects
     bool network = true;                // real transports; without, stand-ins that never connect
     bool virtualClock = false;          // time moves only as the loop sleeps

@@ -14,6 +14,7 @@
 #include "debug/debug_log.h"
 #include "net/connection.h"
 #include "platform/sdl/window_events.h"
+#include "platform/web/page_features.h"
 #include "platform/web/web_address_window.h"
 #include "platform/web/web_debug_console.h"
 #include "platform/web/web_midi_player.h"
@@ -73,11 +74,12 @@ void Pass(void* arg) {
 
 bool Start(Page& page) {
     page.machine = std::make_unique<kb::Machine>(
-        kb::MachineSpec{.programDir = kProgramDir, .seed = PageSeed()});
+        kb::MachineSpec{.programDir = kProgramDir, .userDir = kb::kPlayerDir, .seed = PageSeed()});
     if (!page.machine->Open(nullptr)) return false;
     page.game = page.machine->StartGame(
         {.midi = &page.midi, .form2 = &page.form2, .debugWin = &page.debugWin});
     if (!page.game) return false;
+    kb::StartPageFeatures(*page.game, page.machine->Fonts());
     page.host = std::make_unique<PageLoopHost>(page.machine->Window());
     page.loop = std::make_unique<kb::EventLoop>(*page.game, *page.host);
     return true;

@@ -17,6 +17,10 @@ TtfFontEngine::~TtfFontEngine() {
 std::string TtfFontEngine::FindFontFile(const std::string& programDir) {
     const std::string candidates[] = {
         (std::filesystem::path(programDir) / "ipag.ttf").string(),
+        // The browser page's: IPA Gothic cut down to what its bundled files draw, renamed, and
+        // the smaller face of the screens' own texts it starts with.
+        (std::filesystem::path(programDir) / "kanaburst-gothic.ttf").string(),
+        (std::filesystem::path(programDir) / "kanaburst-gothic-screens.ttf").string(),
         "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf",
         "/usr/share/fonts/truetype/fonts-japanese-gothic.ttf",
     };
@@ -41,6 +45,31 @@ bool TtfFontEngine::Open(const std::string& path, std::string& error) {
     }
     path_ = path;
     fonts_[{9, false}] = probe;
+    return true;
+}
+
+bool TtfFontEngine::UseFace(const std::string& path) {
+    TTF_Font* probe = TTF_OpenFontDPI(path.c_str(), 9, 96, 96);
+    if (!probe) return false;
+    for (auto& [key, font] : fonts_) TTF_CloseFont(font);
+    fonts_.clear();
+    runs_.clear();
+    index_.clear();
+    path_ = path;
+    fonts_[{9, false}] = probe;
+    return true;
+}
+
+bool TtfFontEngine::Covers(std::u16string_view text) {
+    TTF_Font* font = FontFor(9, false);
+    for (size_t i = 0; i < text.size(); ++i) {
+        uint32_t c = text[i];
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size()) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        }
+        if (!font || !TTF_GlyphIsProvided32(font, c)) return false;
+    }
     return true;
 }
 

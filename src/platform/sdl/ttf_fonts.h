@@ -18,6 +18,11 @@ class TtfFontEngine : public FontEngine {
     ~TtfFontEngine() override;
     // False when the font file cannot be opened; error says which file and why.
     bool Open(const std::string& path, std::string& error);
+    // Draws from now on with the face in path (which must hold every glyph the old one had);
+    // false, and the old face kept, when it cannot be opened.
+    bool UseFace(const std::string& path);
+    // Whether the face has a glyph for every character of the text.
+    bool Covers(std::u16string_view text);
     void Measure(std::u16string_view text, int points, bool bold, int& w, int& h) override;
     const TextRun& Render(std::u16string_view text, int points, bool bold) override;
 

@@ -1,0 +1,28 @@
+// Serves the page's folder as a web server should: each file's brotli or gzip copy (FILE.br,
+// FILE.gz, made by `make web`) to a browser that accepts it, with Content-Encoding, Vary and the
+// file's own type, and the plain file otherwise. Used by `make web-run`, the page test and the
+// page's measurements.
+//   node serve.js DIR [PORT]
+'use strict';
+const http = require('http');
+const sirv = require('sirv');
+
+// A server for DIR on 127.0.0.1 (port 0: any free one); resolves once it listens. A browser
+// may keep the files but asks each time whether they changed (a rebuilt page is never stale).
+function Serve(dir, port = 0) {
+  const files = sirv(dir, { brotli: true, gzip: true, etag: true, maxAge: 0 });
+  const server = http.createServer((req, res) => files(req, res, () => {
+    res.statusCode = 404;
+    res.end();
+  }));
+  return new Promise((resolve) => server.listen(port, '127.0.0.1', () => resolve(server)));
+}
+
+module.exports = { Serve };
+
+if (require.main === module) {
+  const [dir, port] = process.argv.slice(2);
+  Serve(dir, Number(port || 8080)).then((server) => {
+    console.log(`Kanaburst in a browser: http://127.0.0.1:${server.address().port}/`);
+  });
+}

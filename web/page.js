@@ -1,0 +1,255 @@
+// The page around the game's canvas (web/shell.html): the progress line while loading, the
+// canvas scaled to the window, the on-screen keyboard of a touch screen, the player's own word
+// list, the address box and the debug console. window.kanaburst is the running game,
+// window.kanaburstPage what the game calls back.
+(function () {
+  'use strict';
+  // The player's own files, kept in the browser's storage (IndexedDB) between visits; the game
+  // looks there before its bundled files (page_features.h: kPlayerDir).
+  const kPlayerDir = '/kanaburst-player';
+  const $ = (id) => document.getElementById(id);
+  let game = null;  // the module, once its main() has run
+  let module = null;  // the module while it loads
+
+  // One line in the canvas's place while the game loads: what is coming and how far it is.
+  const progress = {
+    wasm: 0, data: 0, total: Number($('canvas').dataset.bytes) || 0,
+    Show() {
+      const done = this.wasm + this.data;
+      const mb = (n) => (n / 1e6).toFixed(1);
+      $('progress-line').textContent = this.total
+          ? `Loading Kanaburst… ${mb(done)} of ${mb(this.total)} MB`
+          : `Loading Kanaburst… ${mb(done)} MB`;
+      if (this.total) $('progress-bar').value = Math.min(1, done / this.total);
+    },
+  };
+
+  // The game's code, counted as it streams in and compiled while it does.
+  function InstantiateWasm(imports, receive) {
+    fetch('index.wasm').then((response) => {
+      if (!response.ok) throw new Error('index.wasm: ' + response.status);
+      const reader = response.body.getReader();
+      const counted = new ReadableStream({
+        async pull(controller) {
+          const { done, value } = await reader.read();
+          if (done) return controller.close();
+          progress.wasm += value.length;
+          progress.Show();
+          controller.enqueue(value);
+        },
+      });
+      return WebAssembly.instantiateStreaming(
+          new Response(counted, { headers: { 'Content-Type': 'application/wasm' } }), imports);
+    }).then((result) => receive(result.instance, result.module))
+      .catch((e) => Failed('the game could not load: ' + e.message));
+    return {};
+  }
+
+  function Failed(text) {
+    $('progress-line').textContent = text;
+    $('status').textContent = text;
+  }
+
+  // The player's folder, read back from the browser's storage before the game starts.
+  function MountPlayerDir(m) {
+    m.FS.mkdir(kPlayerDir);
+    m.FS.mount(m.FS.filesystems.IDBFS, {}, kPlayerDir);
+    m.addRunDependency('player-files');
+    m.FS.syncfs(true, (err) => {
+      if (err) console.error('Kanaburst: the saved files could not be read: ' + err);
+      m.removeRunDependency('player-files');
+    });
+  }
+
+  function Persist(then) {
+    game.FS.syncfs(false, (err) => {
+      if (err) $('status').textContent = 'Your words could not be kept for the next visit: ' + err;
+      then();
+    });
+  }
+
+  // The player's own word list: written to their folder, kept, and read by the game at once.
+  function UseWords(file) {
+    if (!game || !file) return;
+    file.arrayBuffer().then((bytes) => {
+      game.FS.writeFile(kPlayerDir + '/str.dat', new Uint8Array(bytes));
+      $('words-bundled').hidden = false;
+      Persist(() => game._kanaburst_words_changed());
+    }, (e) => { $('status').textContent = `${file.name} could not be read: ${e.message}`; });
+  }
+
+  function UseBundledWords() {
+    if (!game) return;
+    try { game.FS.unlink(kPlayerDir + '/str.dat'); } catch (e) { /* already the bundled list */ }
+    $('words-bundled').hidden = true;
+    Persist(() => game._kanaburst_words_changed());
+  }
+
+  // A key press and release as the browser would send them for a character the on-screen
+  // keyboard typed; the game listens to the window's keys.
+  function SendKey(key) {
+    const codes = { ' ': 'Space', ',': 'Comma', '.': 'Period', '/': 'Slash', '-': 'Minus',
+                    Enter: 'Enter', Backspace: 'Backspace', ArrowUp: 'ArrowUp',
+                    ArrowDown: 'ArrowDown' };
+    const keyCodes = { ' ': 32, ',': 188, '.': 190, '/': 191, '-': 189, Enter: 13, Backspace: 8,
+                       ArrowUp: 38, ArrowDown: 40 };
+    let code = codes[key], keyCode = keyCodes[key];
+    if (/^[a-z]$/i.test(key)) {
+      code = 'Key' + key.toUpperCase();
+      keyCode = key.toUpperCase().charCodeAt(0);
+      key = key.toLowerCase();
+    } else if (/^[0-9]$/.test(key)) {
+      code = 'Digit' + key;
+      keyCode = key.charCodeAt(0);
+    }
+    if (!code) return;
+    for (const type of ['keydown', 'keyup'])
+      window.dispatchEvent(new KeyboardEvent(type, { key, code, keyCode, which: keyCode }));
+  }
+
+  // A touch screen's keyboard types into a hidden field over the canvas; what it types reaches
+  // the game as key presses. Keys with a code of their own (Enter, Backspace on most keyboards)
+  // pass on as they are; the rest come as text.
+  function TouchKeys() {
+    const field = $('touch-keys');
+    const kKeep = ' ';  // something for Backspace to erase
+    let realKey = '';
+    field.value = kKeep;
+    field.addEventListener('keydown', (e) => {
+      realKey = e.key === 'Unidentified' || e.keyCode === 229 ? '' : e.key;
+      if (!realKey) e.stopPropagation();
+    });
+    field.addEventListener('keyup', (e) => {
+      if (e.key === 'Unidentified' || e.keyCode === 229) e.stopPropagation();
+      realKey = '';
+    });
+    field.addEventListener('input', (e) => {
+      if (!realKey) {  // a real key press has already gone to the game
+        if (e.inputType === 'deleteContentBackward') SendKey('Backspace');
+        if (e.inputType === 'insertLineBreak') SendKey('Enter');
+        if (e.inputType === 'insertText' && e.data) [...e.data].forEach(SendKey);
+      }
+      realKey = '';
+      field.value = kKeep;
+    });
+    $('canvas').addEventListener('touchend', (e) => {
+      e.preventDefault();
+      field.focus();
+    });
+    for (const button of document.querySelectorAll('#touch-buttons button')) {
+      button.addEventListener('click', () => {
+        SendKey(button.dataset.key);
+        field.focus();
+      });
+    }
+    $('touch-buttons').hidden = !window.matchMedia('(pointer: coarse)').matches;
+  }
+
+  function WordControls() {
+    $('words-file').addEventListener('change', (e) => {
+      UseWords(e.target.files[0]);
+      e.target.value = '';
+      $('canvas').focus();
+    });
+    $('words-bundled').addEventListener('click', () => {
+      UseBundledWords();
+      $('canvas').focus();
+    });
+    document.addEventListener('dragover', (e) => e.preventDefault());
+    document.addEventListener('drop', (e) => {
+      e.preventDefault();
+      UseWords(e.dataTransfer.files[0]);
+    });
+  }
+
+  // The address box keeps its keys from the game but for Enter, which connects, and Escape,
+  // which reaches the game as on the connection screen: it cancels.
+  function AddressBox() {
+    $('address').addEventListener('keydown', (e) => {
+      if (e.key === 'Escape') return;
+      e.stopPropagation();
+      if (e.key === 'Enter' && game) {
+        e.preventDefault();
+        game._kanaburst_address_key(13);
+      }
+    });
+    $('address').addEventListener('keyup', (e) => {
+      if (e.key !== 'Escape') e.stopPropagation();
+    });
+  }
+
+  // The console's command box keeps its keys from the game but for Enter, which sends it.
+  function DebugConsole() {
+    $('console-command').addEventListener('keydown', (e) => {
+      e.stopPropagation();
+      if (e.key === 'Enter' && game) {
+        e.preventDefault();
+        game._kanaburst_console_key(13);
+      }
+    });
+    $('console-copy').addEventListener('click', () => game && game._kanaburst_console_copy());
+    $('console-close').addEventListener('click', () => game && game._kanaburst_console_close());
+  }
+
+  window.kanaburstPage = {
+    // The game's words need characters the face in use lacks: the next, larger one.
+    loadFace(file, path) {
+      const slow = setTimeout(() => { $('status').textContent = 'Loading the typeface…'; }, 1000);
+      fetch(file).then((response) => {
+        if (!response.ok) throw new Error(file + ': ' + response.status);
+        return response.arrayBuffer();
+      }).then((bytes) => {
+        module.FS.writeFile(path, new Uint8Array(bytes));
+        module._kanaburst_face_loaded();
+        this.faces.push(file);
+      }).catch((e) => {
+        $('status').textContent = 'The typeface did not load: ' + e.message;
+      }).finally(() => {
+        clearTimeout(slow);
+        if ($('status').textContent === 'Loading the typeface…') $('status').textContent = '';
+      });
+    },
+    faces: [],  // the faces loaded so far
+  };
+
+  window.addEventListener('load', () => {
+    const canvas = $('canvas');
+    canvas.focus();
+    progress.Show();
+    TouchKeys();
+    WordControls();
+    AddressBox();
+    DebugConsole();
+    KanaburstGame({
+      canvas,
+      print: (text) => console.log(text),
+      printErr: (text) => console.error(text),
+      instantiateWasm: InstantiateWasm,
+      preRun: [(m) => { module = m; MountPlayerDir(m); }],
+      setStatus: (text) => {
+        // The packaged files: "Downloading data... (done/total)".
+        const counts = /\((\d+)\/(\d+)\)/.exec(text);
+        if (counts) {
+          progress.data = Number(counts[1]);
+          progress.Show();
+        }
+      },
+      // SDL takes the canvas's size from its style when it has one: the style that scales it
+      // to the window goes while SDL makes its window and comes back right after.
+      onRuntimeInitialized: () => canvas.classList.remove('scaled'),
+    }).then((m) => {
+      canvas.classList.add('scaled');
+      $('progress').hidden = true;
+      $('words-bundled').hidden = !m.FS.analyzePath(kPlayerDir + '/str.dat').exists;
+      game = m;
+      window.kanaburst = m;
+      // The synthesiser starts once the title's first frame is up, so that it never holds it.
+      const titleUp = () => {
+        const state = JSON.parse(m.ccall('kanaburst_state', 'string', [], []));
+        if (state.Fps > 0) kanaburstMusic.begin();
+        else requestAnimationFrame(titleUp);
+      };
+      titleUp();
+    }, (e) => Failed('the game could not start: ' + e));
+  });
+})();
