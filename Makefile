@@ -180,6 +180,9 @@ web-game: web-deps
 # serves it on this machine (WEB_PORT, 8080 by default) until stopped with Ctrl+C, sending each
 # browser the copy it takes.
 WEB_PORT ?= 8080
+# Every address, so that any browser on the network can host and join: the page's rooms meet on
+# the relay started beside it, which pages find on the host that served them.
+WEB_HOST ?= 0.0.0.0
 WEB_PAGE := $(WEB_BUILD)/page
 # The music's FluidSynth for the page, the server and the tests' browser driver, from npm.
 WEB_NPM_STAMP := tools/web/node_modules/.installed
@@ -192,7 +195,10 @@ web: web-game $(WEB_NPM_STAMP)
 	@tools/web/assemble-page.sh $(WEB_BUILD)
 
 web-run: web
-	node tools/web/serve.js $(WEB_PAGE) $(WEB_PORT)
+	@$(MAKE) --no-print-directory deps EXTRA=mosquitto
+	@relay/run.sh $(BUILD)/relay $(RELAY_PORT) $(RELAY_WS_PORT) & relay=$$!; \
+	trap 'kill $$relay 2>/dev/null' EXIT INT TERM; \
+	node tools/web/serve.js $(WEB_PAGE) $(WEB_PORT) $(WEB_HOST)
 
 # The page's figures (download, time to the title and the music on a throttled line and
 # locally, processor use), measured in headless Chromium; WEB_BEFORE=DIR puts an earlier build

@@ -191,6 +191,34 @@
     $('console-close').addEventListener('click', () => game && game._kanaburst_console_close());
   }
 
+  // While this page's server has a room open, the link that joins it, copied with one click.
+  function RoomShare() {
+    setInterval(() => {
+      if (!game) return;
+      const code = game.ccall('kanaburst_room_code', 'string', [], []);
+      $('room-share').hidden = !code;
+      if (!code || $('room-code').textContent === code) return;
+      $('room-code').textContent = code;
+      const link = new URL(location.href);
+      link.search = '';
+      const relay = new URLSearchParams(location.search).get('relay');
+      if (relay) link.searchParams.set('relay', relay);
+      link.searchParams.set('room', code.replace(/ /g, ''));
+      $('room-link').value = link.href;
+    }, 500);
+    $('room-copy').addEventListener('click', () => {
+      const done = () => { $('room-copy').textContent = 'Copied'; };
+      // The clipboard API needs a secure page; a page over plain http copies the selection.
+      if (navigator.clipboard && window.isSecureContext) {
+        navigator.clipboard.writeText($('room-link').value).then(done);
+      } else {
+        $('room-link').select();
+        if (document.execCommand('copy')) done();
+      }
+      $('canvas').focus();
+    });
+  }
+
   window.kanaburstPage = {
     // The game's words need characters the face in use lacks: the next, larger one.
     loadFace(file, path) {
@@ -220,6 +248,7 @@
     WordControls();
     AddressBox();
     DebugConsole();
+    RoomShare();
     KanaburstGame({
       canvas,
       print: (text) => console.log(text),

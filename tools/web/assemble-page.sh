@@ -16,6 +16,7 @@ cp -p "$game/index.js" "$game/index.wasm" "$game/index.data" "$game/TimGM6mb-kan
     "$game/kanaburst-gothic.ttf" \
     web/page.js web/music.js "$synth/externals/libfluidsynth-2.3.0.js" \
     "$synth/dist/js-synthesizer.min.js" /usr/share/sounds/sf2/TimGM6mb.sf2 \
+    tools/web/node_modules/paho-mqtt/paho-mqtt-min.js \
     /usr/share/fonts/opentype/ipafont-gothic/ipag.ttf "$page/"
 # The progress line counts the game's code and packaged files as they arrive, out of this.
 bytes=$(($(stat -c %s "$game/index.wasm") + $(stat -c %s "$game/index.data")))

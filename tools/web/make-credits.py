@@ -44,6 +44,8 @@ def sources(deps, node_modules):
         'IPA-Font-License-1.0.txt': '/usr/share/doc/fonts-ipafont-gothic/copyright',
         'TimGM6mb.txt': '/usr/share/doc/timgm6mb-soundfont/copyright',
         'GPL-2.txt': '/usr/share/common-licenses/GPL-2',
+        'Paho-EPL-1.0.txt': os.path.join(node_modules, 'paho-mqtt/epl-v10'),
+        'Paho-EDL-1.0.txt': os.path.join(node_modules, 'paho-mqtt/edl-v10'),
     }
 
 

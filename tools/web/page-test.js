@@ -9,8 +9,10 @@
 // bundled list again); a phone (touch, its on-screen keyboard) plays a match; the credits and
 // every licence text are served. Then a network match: the native driver is the server,
 // websockify bridges the page's WebSocket to its port, and the page, as the client, fires the
-// first word until its missile gets through. Prints the time to the title and the frame rate
-// the game measured in the page.
+// first word until its missile gets through. Last, rooms on a relay started here: a page hosts
+// and a second page joins by the link the first offers, then a page joins the native driver's
+// room; each match is played to its end on both sides. Prints the time to the title and the
+// frame rate the game measured in the page.
 //   node page-test.js PAGE_DIR NATIVE_BUILD_DIR GOLDEN_DIR
 'use strict';
 const fs = require('fs');
@@ -131,6 +133,84 @@ async function NetworkMatch(browser, url, keys) {
   } finally {
     server.kill('SIGKILL');
     bridge.kill('SIGKILL');
+  }
+}
+
+// A relay of the project's (relay/run.sh) on free ports of this machine: TCP for the native
+// driver, WebSocket for the pages.
+async function StartRelay() {
+  const port = 30000 + (process.pid % 10000), wsPort = port + 1;
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'kb-relay-'));
+  const relay = spawn('relay/run.sh', [dir, String(port), String(wsPort)], { stdio: 'ignore' });
+  await new Promise((r) => setTimeout(r, 1500));
+  return { relay, dir, url: `ws://127.0.0.1:${wsPort}/`, tcp: `mqtt://127.0.0.1:${port}` };
+}
+
+const kStateIn = (page) => page.evaluate(() => JSON.parse(
+    kanaburst.ccall('kanaburst_state', 'string', [], [])));
+
+// The guest's page fires the first word until its missile gets through; both sides must end.
+async function PlayToTheEnd(guest, keys) {
+  await guest.waitForFunction(() => { if (!window.kanaburst) return false;
+    const s = JSON.parse(kanaburst.ccall('kanaburst_state', 'string', [], []));
+    return s.SceneNo === 1 && s.StartCount === 0; }, { polling: 100, timeout: 30000 });
+  await guest.keyboard.type(keys, { delay: 30 });
+  await guest.keyboard.press('Enter');
+  await guest.waitForFunction(() => JSON.parse(kanaburst.ccall('kanaburst_state', 'string', [],
+      [])).SceneNo === 2, { timeout: 100000, polling: 500 });
+  return (await kStateIn(guest)).GameResult;
+}
+
+// Rooms on a relay: a page hosts and another joins by the link it offers; then a page joins a
+// room the native driver opened. Both matches are played to their end on both sides.
+async function RoomMatches(browser, url, keys) {
+  const { relay, dir, url: relayUrl, tcp } = await StartRelay();
+  try {
+    const host = await browser.newPage();
+    await OpenTitle(host, `${url}&relay=${relayUrl}`);
+    await host.keyboard.press('ArrowUp');
+    await host.keyboard.press('ArrowUp');  // the server item
+    await host.keyboard.press('Enter');
+    await host.waitForSelector('#room-share:not([hidden])', { timeout: 15000 });
+    const link = await host.$eval('#room-link', (e) => e.value);
+    const code = (await kStateIn(host)).RoomCode;
+    Check(/^\d{4} \d{4} \d{4}$/.test(code) && link.includes('room=' + code.replace(/ /g, '')),
+          `a page's server opens room ${code} and offers the link ${link}`);
+    // A page in a tab behind another gets no animation frames, and the game runs on them: the
+    // guest has a browser of its own.
+    const guestBrowser = await Launch();
+    const guest = await guestBrowser.newPage();
+    await guest.goto(link.replace('index.html?', `index.html?seed=${new URL(url).searchParams.get('seed')}&`));
+    const result = await PlayToTheEnd(guest, keys);
+    await host.waitForFunction(() => JSON.parse(kanaburst.ccall('kanaburst_state', 'string', [],
+        [])).SceneNo === 2, { timeout: 20000, polling: 500 });
+    const hostResult = (await kStateIn(host)).GameResult;
+    Check(result === 'WIN' && hostResult === 'LOSE',
+          `two pages play a room to its end: the guest ${result}, the host ${hostResult}`);
+    await host.close();
+    await guestBrowser.close();
+
+    const script = 'frames 15\nkey 38\nkey 38\nkey 13\nframes 5\nstate\nwait 110000\nstate\n';
+    const native = spawn(path.join(nativeBuild, 'kanaburst-sim'), ['--realtime', '--relay', tcp]);
+    native.stdin.end(script);
+    let out = '';
+    native.stdout.on('data', (d) => { out += d; });
+    const done = new Promise((resolve) => native.on('close', () => resolve(out)));
+    for (let i = 0; i < 100 && !/"RoomCode":"[0-9 ]{14}"/.test(out); ++i)
+      await new Promise((r) => setTimeout(r, 100));
+    const nativeCode = /"RoomCode":"([0-9 ]{14})"/.exec(out)[1].replace(/ /g, '');
+    const page = await browser.newPage();
+    await page.goto(`${url}&relay=${relayUrl}&room=${nativeCode}`);
+    const pageResult = await PlayToTheEnd(page, keys);
+    native.kill('SIGTERM');
+    const nativeOut = await done;
+    // The native server decides the match: "51" with 0, the client's missile got through.
+    Check(pageResult === 'WIN' && /send 510\d/.test(nativeOut),
+          `a page joins the native driver's room ${nativeCode} and both see the end`);
+    await page.close();
+  } finally {
+    relay.kill('SIGTERM');
+    fs.rmSync(dir, { recursive: true, force: true });
   }
 }
 
@@ -304,15 +384,19 @@ async function Credits(browser, base) {
   }
 }
 
+function Launch() {
+  return puppeteer.launch({
+    executablePath: '/usr/bin/chromium', headless: 'new',
+    args: ['--no-sandbox', '--use-angle=swiftshader', '--autoplay-policy=no-user-gesture-required'],
+  });
+}
+
 async function main() {
   const { seed, word, keys } = ChooseSeed();
   const server = await Serve(pageDir);
   const base = `http://127.0.0.1:${server.address().port}`;
   const url = `${base}/index.html?seed=${seed}`;
-  const browser = await puppeteer.launch({
-    executablePath: '/usr/bin/chromium', headless: 'new',
-    args: ['--no-sandbox', '--use-angle=swiftshader', '--autoplay-policy=no-user-gesture-required'],
-  });
+  const browser = await Launch();
   try {
     const page = await browser.newPage();
     await page.setViewport({ width: 1000, height: 760 });
@@ -406,6 +490,7 @@ async function main() {
     await Phone(browser, url, word, keys);
     await Credits(browser, base);
     await NetworkMatch(browser, url, keys);
+    await RoomMatches(browser, url, keys);
   } finally {
     await browser.close();
     server.close();

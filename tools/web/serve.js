@@ -7,22 +7,30 @@
 const http = require('http');
 const sirv = require('sirv');
 
-// A server for DIR on 127.0.0.1 (port 0: any free one); resolves once it listens. A browser
-// may keep the files but asks each time whether they changed (a rebuilt page is never stale).
-function Serve(dir, port = 0) {
+// A server for DIR on HOST (127.0.0.1 unless given; port 0: any free one); resolves once it
+// listens. A browser may keep the files but asks each time whether they changed (a rebuilt page
+// is never stale).
+function Serve(dir, port = 0, host = '127.0.0.1') {
   const files = sirv(dir, { brotli: true, gzip: true, etag: true, maxAge: 0 });
   const server = http.createServer((req, res) => files(req, res, () => {
     res.statusCode = 404;
     res.end();
   }));
-  return new Promise((resolve) => server.listen(port, '127.0.0.1', () => resolve(server)));
+  return new Promise((resolve) => server.listen(port, host, () => resolve(server)));
 }
 
 module.exports = { Serve };
 
 if (require.main === module) {
-  const [dir, port] = process.argv.slice(2);
-  Serve(dir, Number(port || 8080)).then((server) => {
-    console.log(`Kanaburst in a browser: http://127.0.0.1:${server.address().port}/`);
+  const [dir, port, host] = process.argv.slice(2);
+  Serve(dir, Number(port || 8080), host || '127.0.0.1').then((server) => {
+    const where = !host || host === '127.0.0.1' ? ['127.0.0.1'] : [host];
+    if (host === '0.0.0.0') {
+      where.splice(0, 1, '127.0.0.1');
+      for (const addresses of Object.values(require('os').networkInterfaces()))
+        for (const a of addresses) if (a.family === 'IPv4' && !a.internal) where.push(a.address);
+    }
+    for (const address of where)
+      console.log(`Kanaburst in a browser: http://${address}:${server.address().port}/`);
   });
 }

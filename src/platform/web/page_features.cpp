@@ -3,11 +3,16 @@
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
+#include <cstdlib>
 #include <iterator>
 #include <new>
 #include <string>
 
+#include "net/connection.h"
+#include "platform/room/room_code.h"
 #include "shell/scenes.h"
+#include "shell/ustr.h"
+#include "typing/key_codes.h"
 #include "typing/word_file.h"
 
 namespace kb {
@@ -37,6 +42,19 @@ bool WordsCovered() {
     return true;
 }
 
+// A link to a room (?room=CODE) joins it at once: the client item, the code typed, Enter.
+void JoinRoomFromLink(Game& g) {
+    char* given = reinterpret_cast<char*>(EM_ASM_INT(
+        { return allocateUTF8(new URLSearchParams(location.search).get("room") || ""); }));
+    const std::string code = given;
+    std::free(given);
+    if (RoomCodeIn(code).empty()) return;
+    g.s.GameMode = kModeClient;
+    ShowAddressWindow(g);
+    g.sv.form2->SetText(FromUtf8(code));
+    Text1_KeyDown(g, kVkReturn, 0);
+}
+
 // Until the face arrives, a missing character draws as the face's empty box.
 void CheckFace() {
     if (fetching || nextFace == std::size(kFaces) || WordsCovered()) return;
@@ -55,6 +73,7 @@ void StartPageFeatures(Game& g, TtfFontEngine& fonts) {
     // with its style instead, so SDL's handler goes.
     emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, nullptr);
     CheckFace();
+    JoinRoomFromLink(g);
 }
 
 }  // namespace kb
@@ -65,6 +84,14 @@ extern "C" EMSCRIPTEN_KEEPALIVE void kanaburst_face_loaded() {
     kb::typeface->UseFace(std::string(kb::kFaceDir) + kb::kFaces[kb::nextFace++]);
     kb::fetching = false;
     kb::CheckFace();
+}
+
+// The code of the room this page's server opened, for the link the page offers; "" for none.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* kanaburst_room_code() {
+    static std::string code;
+    code = kb::game && kb::game->s.GameMode == kb::kModeServer ? kb::ToUtf8(kb::RoomCode(*kb::game))
+                                                               : "";
+    return code.c_str();
 }
 
 // The player chose a word list, or the bundled one again. On the plain title the game goes back
