@@ -145,6 +145,9 @@ bool MosquittoLink::Flushed() const {
 
 void MosquittoLink::Poll(std::vector<Message>& in) {
     if (lookup_) StartConnect();
+    // A socket the library has closed without a word is a link lost all the same.
+    if (state_ != State::kDown && !lookup_ && mosq_ && mosquitto_socket(mosq_) < 0)
+        Down("Lost the relay " + relay_.text);
     if (state_ != State::kDown && !lookup_ && mosq_ && mosquitto_socket(mosq_) >= 0) {
         // Reads while the socket has bytes, up to as much as one poll of a TCP socket takes.
         const int fd = mosquitto_socket(mosq_);
