@@ -154,7 +154,9 @@ def relay_broker(port):
     path = f"/tmp/kb-measure-relay-{os.getpid()}.conf"
     with open(path, "w") as f:
         f.write(conf)
-    broker = subprocess.Popen(["mosquitto", "-c", path], stdout=subprocess.DEVNULL,
+    # Debian's broker is in /usr/sbin, which a normal user's PATH may lack.
+    mosquitto = "/usr/sbin/mosquitto" if os.path.exists("/usr/sbin/mosquitto") else "mosquitto"
+    broker = subprocess.Popen([mosquitto, "-c", path], stdout=subprocess.DEVNULL,
                               stderr=subprocess.DEVNULL)
     connect(port).close()
     os.remove(path)

@@ -22,6 +22,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <mutex>
@@ -276,6 +277,9 @@ void Print(int rooms, const Result& r) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Debian's broker is in /usr/sbin, which a normal user's PATH may lack.
+    setenv("PATH",
+           (std::string(std::getenv("PATH") ? std::getenv("PATH") : "") + ":/usr/sbin").c_str(), 1);
     // Two descriptors a room here and two in the broker, which inherits the limit.
     rlimit files{};
     getrlimit(RLIMIT_NOFILE, &files);

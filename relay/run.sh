@@ -16,6 +16,8 @@ for p in "$port" "$ws_port"; do
     [[ $p =~ ^[0-9]+$ ]] && ((10#$p >= 1 && 10#$p <= 65535)) || fail "not a port: '$p'"
 done
 [ "$port" != "$ws_port" ] || fail "the two listeners need two ports, not $port twice"
+# Debian puts the broker in /usr/sbin, which a normal user's PATH may lack.
+PATH=$PATH:/usr/sbin
 command -v mosquitto >/dev/null || fail "mosquitto is missing: sudo apt-get install mosquitto"
 
 acl=$relay/kanaburst.acl

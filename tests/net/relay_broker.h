@@ -76,8 +76,11 @@ class Broker {
         dir_.WriteFile("relay.conf", text);
         // Its log goes to a file beside its configuration, out of the tests' output.
         process_ = std::make_unique<Process>(
-            std::vector<std::string>{"mosquitto", "-c", (dir_.Path() / "relay.conf").string()}, "",
-            (dir_.Path() / "relay.log").string());
+            // Debian's broker is in /usr/sbin, which a normal user's PATH may lack.
+            std::vector<std::string>{
+                access("/usr/sbin/mosquitto", X_OK) == 0 ? "/usr/sbin/mosquitto" : "mosquitto",
+                "-c", (dir_.Path() / "relay.conf").string()},
+            "", (dir_.Path() / "relay.log").string());
         // Ready once it accepts connections.
         for (int i = 0; i < 500; ++i) {
             RawPeer probe;
