@@ -1,9 +1,9 @@
 // The game's music in the page: FluidSynth (js-synthesizer) playing the General MIDI bank the
 // desktop game plays, TimGM6mb.sf2, cut down to the instruments and notes of the bundled pieces
 // (tools/web/trim-soundfont.py: every note sounds as with the full bank). The synthesiser's
-// scripts and the bank download from the game's first piece on, but the synthesiser starts
-// only once the page says the title is up (begin()), so that it never holds up its first
-// frame; pieces opened and played before then start when it is ready. One
+// scripts and the bank download once the game's own code has come (fetch()), and the
+// synthesiser starts only once the page says the title is up (begin()), so that neither holds
+// up its first frame; pieces opened and played before then start when it is ready. One
 // piece at a time, held at its start until played; a piece counts as playing until its written
 // length has passed, as on the desktop.
 (function () {
@@ -36,14 +36,12 @@
     });
   }
 
-  function Start() {
-    if (ready) return ready;
-    context = new AudioContext();
-    // Browsers let sound start only after the player has done something.
-    const resume = () => context.resume();
-    document.addEventListener('keydown', resume);
-    document.addEventListener('mousedown', resume);
-    document.addEventListener('touchend', resume);
+  // The synthesiser's scripts and the bank start coming. The page asks for them once the game's
+  // own code has come, so that they never share the line with what the title needs; a piece
+  // opened before then asks for them itself.
+  let bank = null;
+  function Fetch() {
+    if (bank) return bank;
     for (const src of kScripts) {
       const link = document.createElement('link');
       link.rel = 'preload';
@@ -51,10 +49,19 @@
       link.href = src;
       document.head.appendChild(link);
     }
-    const bank = fetch(kBank).then((response) => {
+    bank = fetch(kBank).then((response) => {
       if (!response.ok) throw new Error(kBank + ': ' + response.status);
       return response.arrayBuffer();
     });
+    bank.catch(() => {});  // reported where the synthesiser takes it
+    return bank;
+  }
+
+  function Start() {
+    if (ready) return ready;
+    context = window.kanaburstAudio;  // the page's one sound output (page.js)
+    if (!context) return (ready = Promise.resolve());
+    const bytes = Fetch();
     ready = begun
         .then(() => Promise.all(kScripts.map(LoadScript)))
         .then(() => JSSynth.waitForReady())
@@ -62,7 +69,7 @@
           synth = new JSSynth.Synthesizer();
           synth.init(context.sampleRate);
           synth.createAudioNode(context, 8192).connect(context.destination);
-          return bank;
+          return bytes;
         })
         .then((bytes) => synth.loadSFont(bytes))
         .then(() => { window.kanaburstMusic.bankLoaded = true; })
@@ -76,7 +83,11 @@
 
   window.kanaburstMusic = {
     bankLoaded: false,
-    // The title is up: the synthesiser and the bank may load now.
+    // The game's own files have come: the synthesiser's may.
+    fetch() {
+      Fetch();
+    },
+    // The title is up: the synthesiser may start now.
     begin() {
       begin();
     },

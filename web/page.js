@@ -11,10 +11,38 @@
   let game = null;  // the module, once its main() has run
   let module = null;  // the module while it loads
 
+  // The sound outputs: one for the game's effects (SDL takes it from Module.SDL2) at the rate
+  // the effects are made at, so that the game need not resample them as it starts, and one for
+  // the music (music.js) at the browser's own. A browser takes a moment to open its first one:
+  // better spent while the game's code compiles than in the game's start-up. Browsers let sound
+  // start only after the player has done something.
+  const kEffectsRate = 22050;
+  const sdl = {};
+  function OpenAudio() {
+    if (!window.AudioContext) return;
+    const music = new AudioContext();
+    let effects = music;
+    try {
+      effects = new AudioContext({ sampleRate: kEffectsRate });
+    } catch (e) { /* a browser without that rate: the effects share the music's */ }
+    for (const what of ['keydown', 'mousedown', 'touchend']) {
+      document.addEventListener(what, () => { music.resume(); effects.resume(); });
+    }
+    window.kanaburstAudio = music;
+    sdl.audioContext = effects;
+  }
+
   // One line in the canvas's place while the game loads: what is coming and how far it is.
   const progress = {
     wasm: 0, data: 0, total: Number($('canvas').dataset.bytes) || 0,
+    due: false,
+    // At most once an animation frame: the bytes come in many small pieces.
     Show() {
+      if (this.due) return;
+      this.due = true;
+      requestAnimationFrame(() => { this.due = false; this.Draw(); });
+    },
+    Draw() {
       const done = this.wasm + this.data;
       const mb = (n) => (n / 1e6).toFixed(1);
       $('progress-line').textContent = this.total
@@ -24,25 +52,29 @@
     },
   };
 
-  // The game's code, counted as it streams in and compiled while it does.
+  // The game's code, compiled as it streams in and counted beside the compiler: the compiler
+  // reads its copy without this page's script, which may be busy meanwhile.
   function InstantiateWasm(imports, receive) {
     fetch('index.wasm').then((response) => {
       if (!response.ok) throw new Error('index.wasm: ' + response.status);
-      const reader = response.body.getReader();
-      const counted = new ReadableStream({
-        async pull(controller) {
-          const { done, value } = await reader.read();
-          if (done) return controller.close();
-          progress.wasm += value.length;
-          progress.Show();
-          controller.enqueue(value);
-        },
-      });
-      return WebAssembly.instantiateStreaming(
-          new Response(counted, { headers: { 'Content-Type': 'application/wasm' } }), imports);
+      const [forCompiler, forCount] = response.body.tee();
+      Count(forCount.getReader());
+      const compiled = WebAssembly.instantiateStreaming(
+          new Response(forCompiler, { headers: { 'Content-Type': 'application/wasm' } }), imports);
+      OpenAudio();
+      return compiled;
     }).then((result) => receive(result.instance, result.module))
       .catch((e) => Failed('the game could not load: ' + e.message));
     return {};
+  }
+
+  async function Count(reader) {
+    for (;;) {
+      const { done, value } = await reader.read();
+      if (done) return window.kanaburstMusic?.fetch();
+      progress.wasm += value.length;
+      progress.Show();
+    }
   }
 
   function Failed(text) {
@@ -240,7 +272,16 @@
     faces: [],  // the faces loaded so far
   };
 
-  window.addEventListener('load', () => {
+  // Once the page is read and the game's script (loaded async) has run, not when every file
+  // has come: the game's code compiles while it streams in.
+  document.addEventListener('DOMContentLoaded', () => {
+    if (typeof KanaburstGame === 'function') return Start();
+    const script = document.querySelector('script[src="index.js"]');
+    script.addEventListener('load', Start);
+    script.addEventListener('error', () => Failed('the game could not load: index.js'));
+  });
+
+  function Start() {
     const canvas = $('canvas');
     canvas.focus();
     progress.Show();
@@ -254,6 +295,11 @@
       print: (text) => console.log(text),
       printErr: (text) => console.error(text),
       instantiateWasm: InstantiateWasm,
+      SDL2: sdl,
+      // The game decodes its own pictures and sounds: the browser need not decode the packaged
+      // copies before main() may run.
+      noImageDecoding: true,
+      noAudioDecoding: true,
       preRun: [(m) => { module = m; MountPlayerDir(m); }],
       setStatus: (text) => {
         // The packaged files: "Downloading data... (done/total)".
@@ -272,13 +318,6 @@
       $('words-bundled').hidden = !m.FS.analyzePath(kPlayerDir + '/str.dat').exists;
       game = m;
       window.kanaburst = m;
-      // The synthesiser starts once the title's first frame is up, so that it never holds it.
-      const titleUp = () => {
-        const state = JSON.parse(m.ccall('kanaburst_state', 'string', [], []));
-        if (state.Fps > 0) kanaburstMusic.begin();
-        else requestAnimationFrame(titleUp);
-      };
-      titleUp();
     }, (e) => Failed('the game could not start: ' + e));
-  });
+  }
 })();

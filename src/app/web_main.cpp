@@ -59,6 +59,7 @@ struct Page {
     kb::Game* game = nullptr;
     std::unique_ptr<PageLoopHost> host;
     std::unique_ptr<kb::EventLoop> loop;
+    bool titleUp = false;  // the first frame has been drawn
 };
 
 Page page;
@@ -69,7 +70,12 @@ constexpr uint32_t kHalfAnimationFrame = 8;
 void Pass(void* arg) {
     Page& page = *static_cast<Page*>(arg);
     page.loop->Pass(0, kHalfAnimationFrame);
-    if (page.game->ended) emscripten_cancel_main_loop();
+    if (page.game->ended) return emscripten_cancel_main_loop();
+    // The synthesiser loads once the title is up, so that it never holds up its first frame.
+    if (!page.titleUp && page.game->loop.FpsCount + page.game->loop.Fps > 0) {
+        page.titleUp = true;
+        EM_ASM(kanaburstMusic.begin());
+    }
 }
 
 bool Start(Page& page) {

@@ -412,6 +412,13 @@ async function main() {
     await page.waitForFunction(() => kanaburstMusic.bankLoaded && kanaburstMusic.sounding(),
                                { polling: 100, timeout: 30000 });
     Check(true, `the title music plays, on the General MIDI bank (${Date.now() - started} ms)`);
+    const outputs = await page.evaluate(() => {
+      const effects = kanaburst.SDL2.audioContext;
+      return { rate: effects.sampleRate, own: effects !== kanaburstAudio,
+               playing: kanaburst.SDL2.audio.scriptProcessorNode?.context === effects };
+    });
+    Check(outputs.rate === 22050 && outputs.own && outputs.playing,
+          `the effects play on their own output at their own rate (${JSON.stringify(outputs)})`);
     Check((await state()).Goku[0] === word, `the page's list starts with ${word}, as the driver's`);
     await page.waitForFunction(() => kanaburstPage.faces.includes('kanaburst-gothic.ttf'),
                                { polling: 100, timeout: 10000 });
