@@ -1,9 +1,10 @@
 #!/bin/sh
 # Builds the browser build's libraries with emscripten into DIR/prefix (include/, lib/*.a): zlib,
 # libpng, libjpeg-turbo (no SIMD), freetype, harfbuzz, SDL2, SDL2_ttf (with harfbuzz, as Debian
-# builds it), SDL2_image (JPEG and PNG through those libraries) and SDL2_mixer (WAV and MIDI
-# through its own Timidity). Sources are Debian's, unpacked by fetch-sources.sh. Each library is rebuilt only when its build
-# options change, so a second run does nothing.
+# builds it), SDL2_image (JPEG and PNG through those libraries) and SDL2_mixer (WAV only: the
+# page plays its music with FluidSynth in the browser). Sources are Debian's, unpacked by
+# fetch-sources.sh. Each library is rebuilt only when its build options change, so a second run
+# does nothing.
 # Usage: build-deps.sh DIR [JOBS]
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
@@ -122,7 +123,7 @@ cmake_lib sdl2_image libsdl2-image-2.6.3 "$sdl2" "$zlib_inc" "$zlib_lib" \
 
 cmake_lib sdl2_mixer libsdl2-mixer-2.6.2 "$sdl2" -DSDL2MIXER_VENDORED=OFF \
 	-DSDL2MIXER_DEPS_SHARED=OFF -DSDL2MIXER_SAMPLES=OFF -DSDL2MIXER_CMD=OFF \
-	-DSDL2MIXER_WAVE=ON -DSDL2MIXER_MIDI=ON -DSDL2MIXER_MIDI_TIMIDITY=ON \
+	-DSDL2MIXER_WAVE=ON -DSDL2MIXER_MIDI=OFF \
 	-DSDL2MIXER_MIDI_FLUIDSYNTH=OFF -DSDL2MIXER_MIDI_NATIVE=OFF -DSDL2MIXER_FLAC=OFF \
 	-DSDL2MIXER_MOD=OFF -DSDL2MIXER_MP3=OFF -DSDL2MIXER_OPUS=OFF -DSDL2MIXER_VORBIS=OFF
 

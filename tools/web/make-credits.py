@@ -29,7 +29,6 @@ def sources(deps, node_modules):
         'SDL2_ttf.txt': dep('libsdl2-ttf-*/LICENSE.txt'),
         'SDL2_image.txt': dep('libsdl2-image-*/LICENSE.txt'),
         'SDL2_mixer.txt': dep('libsdl2-mixer-*/LICENSE.txt'),
-        'Timidity.txt': dep('libsdl2-mixer-*/src/codecs/timidity/COPYING'),
         'FreeType.txt': dep('freetype-*/LICENSE.TXT'),
         'FreeType-FTL.txt': dep('freetype-*/docs/FTL.TXT'),
         'HarfBuzz.txt': dep('harfbuzz-*/COPYING'),
