@@ -97,7 +97,8 @@ TEST(NoAudioDevice, OneBoxThenTheGamePlaysSilently) {
 
 // Runs a program and returns its exit status, with its standard error in `err`.
 int RunProgram(const std::string& command, std::string& err) {
-    const std::string errFile = (fs::temp_directory_path() / "kb-robust-err.txt").string();
+    const TempDir out;  // a file of its own: tests run side by side, and other checkouts' too
+    const std::string errFile = (out.Path() / "stderr.txt").string();
     const int status = std::system((command + " 2>" + errFile + " >/dev/null").c_str());
     std::FILE* f = std::fopen(errFile.c_str(), "r");
     err.clear();
@@ -107,7 +108,6 @@ int RunProgram(const std::string& command, std::string& err) {
         while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) err.append(buf, n);
         std::fclose(f);
     }
-    fs::remove(errFile);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
