@@ -13,6 +13,7 @@
 #include "app/sim_state.h"
 #include "debug/debug_log.h"
 #include "net/connection.h"
+#include "platform/sdl/mixer_audio.h"
 #include "platform/sdl/window_events.h"
 #include "platform/web/page_features.h"
 #include "platform/web/web_address_window.h"
@@ -79,6 +80,12 @@ void Pass(void* arg) {
 }
 
 bool Start(Page& page) {
+    // The effects' output the page opened (page.js), at the rate the sounds are made at.
+    const int rate = EM_ASM_INT({
+        const output = Module['SDL2'] && Module['SDL2'].audioContext;
+        return output ? output.sampleRate : 0;
+    });
+    if (rate > 0) kb::SetMixerRate(rate);
     page.machine = std::make_unique<kb::Machine>(
         kb::MachineSpec{.programDir = kProgramDir, .userDir = kb::kPlayerDir, .seed = PageSeed()});
     if (!page.machine->Open(nullptr)) return false;

@@ -414,11 +414,13 @@ async function main() {
     Check(true, `the title music plays, on the General MIDI bank (${Date.now() - started} ms)`);
     const outputs = await page.evaluate(() => {
       const effects = kanaburst.SDL2.audioContext;
+      const node = kanaburst.SDL2.audio.scriptProcessorNode;
       return { rate: effects.sampleRate, own: effects !== kanaburstAudio,
-               playing: kanaburst.SDL2.audio.scriptProcessorNode?.context === effects };
+               playing: node?.context === effects, buffer: node?.bufferSize };
     });
-    Check(outputs.rate === 22050 && outputs.own && outputs.playing,
-          `the effects play on their own output at their own rate (${JSON.stringify(outputs)})`);
+    Check(outputs.rate === 22050 && outputs.own && outputs.playing && outputs.buffer === 512,
+          'the effects play on their own output at their own rate, in buffers as short as ' +
+          `the desktop's (${JSON.stringify(outputs)})`);
     Check((await state()).Goku[0] === word, `the page's list starts with ${word}, as the driver's`);
     await page.waitForFunction(() => kanaburstPage.faces.includes('kanaburst-gothic.ttf'),
                                { polling: 100, timeout: 10000 });

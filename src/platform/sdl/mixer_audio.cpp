@@ -9,6 +9,7 @@ namespace kb {
 
 namespace {
 int mixerUsers = 0;
+int g_rate = 44100;
 int g_bytesPerFrame = 4;
 std::atomic<uint64_t> g_framesMixed{0};
 
@@ -16,7 +17,18 @@ std::atomic<uint64_t> g_framesMixed{0};
 void CountFrames(int, void*, int len, void*) {
     g_framesMixed.fetch_add(static_cast<uint64_t>(len / g_bytesPerFrame));
 }
+// The power of two nearest to 1024 frames at 44100 a second, at this rate.
+int BufferFrames(int rate) {
+    const double wanted = 1024.0 * rate / 44100;
+    int frames = 256;
+    while (frames < 16384 && frames * 1.5 < wanted) frames *= 2;
+    return frames;
+}
 }  // namespace
+
+void SetMixerRate(int rate) {
+    g_rate = rate;
+}
 
 bool OpenMixer() {
     if (mixerUsers > 0) {
@@ -30,7 +42,7 @@ bool OpenMixer() {
     SDL_SetHint("SDL_MIXER_DISABLE_NATIVEMIDI", "1");
     Mix_SetSoundFonts(kMidiSoundFont);
     Mix_Init(MIX_INIT_MID);
-    if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024) != 0) {
+    if (Mix_OpenAudio(g_rate, AUDIO_S16SYS, 2, BufferFrames(g_rate)) != 0) {
         Mix_Quit();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;

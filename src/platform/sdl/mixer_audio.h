@@ -8,6 +8,11 @@ namespace kb {
 // The General MIDI bank of the Debian package timgm6mb-soundfont.
 inline constexpr const char* kMidiSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 
+// The rate the output is asked for when it opens: 44100 unless a program says otherwise first
+// (the page, whose effects' output runs at their own rate). Its buffers last about 23 ms at any
+// rate, so that a sound starts as soon after its key everywhere.
+void SetMixerRate(int rate);
+
 // False when there is no audio device: the caller then goes on silent.
 bool OpenMixer();
 void CloseMixer();
