@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
+
+#include "test_game.h"
 
 namespace kb {
 namespace {
@@ -64,6 +68,26 @@ TEST(PlayerDataDir, InstalledGameOnlyFollowingXdgDataHome) {
         ScopedEnv data("XDG_DATA_HOME", c.dataHome), home("HOME", c.home);
         EXPECT_EQ(PlayerDataDir(c.programDir, c.installDir), c.expected);
     }
+}
+
+// KB_TRACE names the file the window program writes its effect lines to, a line each; unset,
+// empty or not writable, there is no trace and the program goes on.
+TEST(TraceFromEnvironment, WritesLinesOnlyWhereAFileIsNamed) {
+    const test::TempDir dir;
+    const std::string file = (dir.Path() / "trace.txt").string();
+    const std::string unwritable = (dir.Path() / "no-such-folder" / "trace.txt").string();
+    for (const char* path : {static_cast<const char*>(nullptr), "", unwritable.c_str()}) {
+        const ScopedEnv trace("KB_TRACE", path);
+        EXPECT_FALSE(TraceFromEnvironment()) << (path ? path : "unset");
+    }
+    const ScopedEnv trace("KB_TRACE", file.c_str());
+    const auto write = TraceFromEnvironment();
+    ASSERT_TRUE(write);
+    write("words 3 /home/p/str.dat");
+    write("sound play 2");
+    std::ifstream in(file);
+    const std::string written((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(written, "words 3 /home/p/str.dat\nsound play 2\n");
 }
 
 }  // namespace
