@@ -42,13 +42,13 @@ Machine::SdlSession::~SdlSession() {
     if (started) SDL_Quit();
 }
 
-Machine::Machine(MachineSpec spec) : spec_(std::move(spec)) {
-    if (spec_.virtualClock) {
-        auto clock = std::make_unique<VirtualClock>(3600000, spec_.seed.value_or(1));
+Machine::Machine(MachineOptions options) : options_(std::move(options)) {
+    if (options_.virtualClock) {
+        auto clock = std::make_unique<VirtualClock>(3600000, options_.seed.value_or(1));
         virtual_ = clock.get();
         clock_ = std::move(clock);
-    } else if (spec_.seed) {
-        clock_ = std::make_unique<SeededSystemClock>(*spec_.seed);
+    } else if (options_.seed) {
+        clock_ = std::make_unique<SeededSystemClock>(*options_.seed);
     } else {
         clock_ = std::make_unique<SystemClock>();
     }
@@ -57,22 +57,22 @@ Machine::Machine(MachineSpec spec) : spec_(std::move(spec)) {
 Machine::~Machine() = default;
 
 std::string Machine::FontFile() const {
-    return TtfFontEngine::FindFontFile(spec_.programDir);
+    return TtfFontEngine::FindFontFile(options_.programDir);
 }
 
 void Machine::Fail(const std::string& why) {
-    if (spec_.window)
+    if (options_.window)
         dialogs_.MessageBox(u"Kanaburst", u"ゲーム起動に失敗しました\n" + FromUtf8(why),
                             Dialogs::Icon::kWarning);
     else
-        std::cerr << spec_.name << ": " << why << "\n";
+        std::cerr << options_.name << ": " << why << "\n";
 }
 
 bool Machine::Open(const char* argv0) {
-    if (spec_.programDir.empty()) spec_.programDir = ExecutableDir(argv0);
-    if (spec_.window) {
+    if (options_.programDir.empty()) options_.programDir = ExecutableDir(argv0);
+    if (options_.window) {
         if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-            std::cerr << spec_.name << " cannot start: " << SDL_GetError() << "\n";
+            std::cerr << options_.name << " cannot start: " << SDL_GetError() << "\n";
             return false;
         }
         sdl_.started = true;
@@ -82,7 +82,7 @@ bool Machine::Open(const char* argv0) {
         Fail(error);
         return false;
     }
-    if (spec_.window) {
+    if (options_.window) {
         if (!window_.Create("Kanaburst Ver1.1", 480, 320, error)) {
             Fail(error);
             return false;
@@ -91,9 +91,9 @@ bool Machine::Open(const char* argv0) {
         // Sound opens SDL's audio itself: a machine without an audio device still runs, silent.
         sound_.emplace();
     }
-    if (spec_.relay.empty())
-        if (const char* relay = std::getenv("KB_RELAY")) spec_.relay = relay;
-    if (spec_.network) ChooseTransports(board_, spec_);
+    if (options_.relay.empty())
+        if (const char* relay = std::getenv("KB_RELAY")) options_.relay = relay;
+    if (options_.network) ChooseTransports(board_, options_);
     return true;
 }
 
@@ -102,15 +102,16 @@ Game* Machine::StartGame(const ProgramParts& parts) {
     sv.clock = clock_.get();
     sv.fonts = &fonts_;
     sv.images = &images_;
-    sv.programDir = spec_.programDir;
-    if (!spec_.installDir.empty()) sv.userDir = PlayerDataDir(spec_.programDir, spec_.installDir);
-    if (!spec_.userDir.empty()) sv.userDir = spec_.userDir;
-    if (spec_.window) {
+    sv.programDir = options_.programDir;
+    if (!options_.installDir.empty())
+        sv.userDir = PlayerDataDir(options_.programDir, options_.installDir);
+    if (!options_.userDir.empty()) sv.userDir = options_.userDir;
+    if (options_.window) {
         sv.dialogs = &dialogs_;
         sv.sound = &*sound_;
     }
     if (parts.midi) sv.music = &music_.emplace(*parts.midi);
-    if (spec_.network) {
+    if (options_.network) {
         sv.winsock = &board_.Connection();
         sv.winsockL = &board_.Listener();
     }
@@ -121,7 +122,7 @@ Game* Machine::StartGame(const ProgramParts& parts) {
     // root.
     if (const char* port = std::getenv("KB_PORT")) sv.gamePort = std::atoi(port);
     game_ = std::make_unique<Game>(sv);
-    if (spec_.window)
+    if (options_.window)
         game_->Display.onRefresh = [this](const Surface& s) { window_.Present(s.View()); };
     if (!Form_Load(*game_)) return nullptr;
     return game_.get();

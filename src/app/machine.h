@@ -1,7 +1,7 @@
 #pragma once
 // The one start-up of every program (the window, the page and the headless driver): SDL, the
 // typeface, the window, the clock, the ways to meet and the game itself. Each program says what
-// it wants in a MachineSpec, hands in what only it has (ProgramParts) and runs the loop.
+// it wants in a MachineOptions, hands in what only it has (ProgramParts) and runs the loop.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -21,7 +21,7 @@
 
 namespace kb {
 
-struct MachineSpec {
+struct MachineOptions {
     std::string name = "kanaburst";  // how messages on stderr begin
     std::string programDir = {};     // the game's files; empty: beside the executable
     // Where an installed game's directory lies under its prefix (lib/kanaburst): a game found
@@ -46,11 +46,11 @@ struct ProgramParts {
 };
 
 // Picks the transports of this platform (the one place where they are chosen).
-void ChooseTransports(Switchboard& board, const MachineSpec& spec);
+void ChooseTransports(Switchboard& board, const MachineOptions& options);
 
 class Machine {
   public:
-    explicit Machine(MachineSpec spec);
+    explicit Machine(MachineOptions options);
     ~Machine();
     Machine(const Machine&) = delete;
     Machine& operator=(const Machine&) = delete;
@@ -61,7 +61,7 @@ class Machine {
     // Makes the game on this machine and loads it (Form_Load); null when that failed.
     Game* StartGame(const ProgramParts& parts);
 
-    const std::string& ProgramDir() const { return spec_.programDir; }
+    const std::string& ProgramDir() const { return options_.programDir; }
     std::string FontFile() const;
     TtfFontEngine& Fonts() { return fonts_; }
     MainWindow& Window() { return window_; }
@@ -78,7 +78,7 @@ class Machine {
     void Fail(const std::string& why);
 
     SdlSession sdl_;
-    MachineSpec spec_;
+    MachineOptions options_;
     SdlDialogs dialogs_;
     TtfFontEngine fonts_;
     MainWindow window_;

@@ -7,10 +7,10 @@
 
 namespace kb {
 
-void ChooseTransports(Switchboard& board, const MachineSpec& spec) {
-    if (!spec.relay.empty())
+void ChooseTransports(Switchboard& board, const MachineOptions& options) {
+    if (!options.relay.empty())
         board.Add(
-            std::make_unique<RoomTransport>(std::make_unique<MosquittoLinkMaker>(spec.relay)));
+            std::make_unique<RoomTransport>(std::make_unique<MosquittoLinkMaker>(options.relay)));
     board.Add(std::make_unique<TcpTransport>());
 }
 

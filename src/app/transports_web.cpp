@@ -22,7 +22,7 @@ int BridgePort() {
 
 }  // namespace
 
-void ChooseTransports(Switchboard& board, const MachineSpec&) {
+void ChooseTransports(Switchboard& board, const MachineOptions&) {
     board.Add(std::make_unique<RoomTransport>(std::make_unique<WebMqttLinkMaker>()));
     // A page cannot listen: the server item opens a room only.
     board.Add(std::make_unique<WebSocketTransport>(BridgePort(), false));

@@ -86,8 +86,8 @@ bool Start(Page& page) {
         return output ? output.sampleRate : 0;
     });
     if (rate > 0) kb::SetMixerRate(rate);
-    page.machine = std::make_unique<kb::Machine>(
-        kb::MachineSpec{.programDir = kProgramDir, .userDir = kb::kPlayerDir, .seed = PageSeed()});
+    page.machine = std::make_unique<kb::Machine>(kb::MachineOptions{
+        .programDir = kProgramDir, .userDir = kb::kPlayerDir, .seed = PageSeed()});
     if (!page.machine->Open(nullptr)) return false;
     page.game = page.machine->StartGame(
         {.midi = &page.midi, .form2 = &page.form2, .debugWin = &page.debugWin});
