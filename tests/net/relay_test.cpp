@@ -76,13 +76,25 @@ bool InMatch(RoomGame& a, RoomGame& b) {
                      [&] { return a.g.s.SceneNo == kSceneMatch && b.g.s.SceneNo == kSceneMatch; });
 }
 
-// Frames on both sides, each followed by the messages it sent, until done() holds.
+// What a side's traced lines starting with prefix carry after it, all told.
+size_t TracedBytes(const RoomGame& game, const std::string& prefix) {
+    size_t bytes = 0;
+    for (const std::string& line : game.TracedStartingWith(prefix)) bytes += line.size();
+    return bytes - prefix.size() * game.TracedStartingWith(prefix).size();
+}
+
+// Every message one side has sent has reached the other (arrivals may run together).
+bool Delivered(RoomGame& from, RoomGame& to) {
+    return from.g.s.SendList[0].empty() && TracedBytes(from, "send ") == TracedBytes(to, "recv ");
+}
+
+// Frames on both sides in step until done() holds: each frame waits for the messages the last
+// one sent to arrive, since the broker's hop may lag far behind the virtual clock.
 bool PlayUntil(RoomGame& a, RoomGame& b, const std::function<bool()>& done, int frames = 600) {
     for (int i = 0; i < frames && !done(); ++i) {
         a.Frame();
         b.Frame();
-        PollGames({&a.g, &b.g},
-                  [&] { return a.g.s.SendList[0].empty() && b.g.s.SendList[0].empty(); });
+        PollGames({&a.g, &b.g}, [&] { return done() || (Delivered(a, b) && Delivered(b, a)); });
     }
     return done();
 }
