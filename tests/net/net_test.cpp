@@ -121,6 +121,22 @@ TEST(SendQueue, MessagesGoOutInOrderOneAtATime) {
     EXPECT_EQ(peer.Receive(2000, 16), "0004107x993123\x82\xA0");
 }
 
+// A full queue says so and turns the next message away; the ones queued all go, the last too.
+TEST(SendQueue, FullQueueRefusesTheNextMessageAndLosesNoneItHolds) {
+    NetGame n;
+    RawPeer peer;
+    ASSERT_TRUE(Served(n, peer));
+    std::string expected = "00";
+    for (int i = 0; i <= kSendSlots; ++i) {
+        SendDataAdd(n.g, 7, FromUtf8(std::to_string(i)));
+        if (i < kSendSlots) expected += "07" + std::to_string(i);
+    }
+    EXPECT_EQ(Occupied(n.g), kSendSlots);
+    EXPECT_TRUE(n.Traced("msgbox Kanaburst|送信データが多すぎます。"));
+    ASSERT_TRUE(n.PollUntil([&] { return Occupied(n.g) == 0; }));
+    EXPECT_EQ(peer.Receive(2000, expected.size()), expected);
+}
+
 TEST(SendQueue, DecidingMessageSentEndsTheConnection) {
     NetGame n;
     RawPeer peer;
