@@ -1,8 +1,9 @@
 // Leaving the result screen: only a key released once two seconds have been counted goes back
 // to the title; one released sooner is dropped, and one still held waits for its release.
+#include "screens/result_screen.h"
+
 #include <gtest/gtest.h>
 
-#include "screens/result_screen.h"
 #include "screen_game.h"
 #include "shell/scenes.h"
 #include "typing/key_codes.h"
@@ -17,7 +18,7 @@ TEST(ResultScreen, ReleaseAfterTwoCountedSecondsLeavesForTheTitle) {
         const char* what;
         int secondsBefore;  // counted seconds when the key goes down
         Key key;
-        bool leaves;        // on the next frame; otherwise not in the next second either
+        bool leaves;  // on the next frame; otherwise not in the next second either
     } rows[] = {
         {"released in the first second: dropped", 1, kPress, false},
         {"released after two seconds", 2, kPress, true},
