@@ -72,7 +72,12 @@ TEST(MidiLength, AsWrittenThroughTempoChanges) {
          Smf(480, {{0x00, 0xC0, 5, 0x00, 0xD0, 64, 0x00, 0x90, 60, 100, 0x83, 0x60, 60, 0}}), 500},
         {"25 frames a second, 40 ticks a frame: no tempo applies",
          Smf(0xE728, {Join({kTempoSecondAt480, kNote480})}), 960},
-        {"data before any status", Smf(480, {{0x00, 60, 100}}), 0},
+        {"a system-exclusive message (a GM reset) and an escaped one skip their bytes",
+         Smf(480, {Join({{0x00, 0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7},
+                         {0x00, 0xF7, 0x02, 0x83, 0x60},
+                         kNote480})}),
+         500},
+        {"data before any status", Smf(480, {Join({{0x00, 60, 100}, kNote480})}), 0},
         {"a division of nothing", Smf(0, {kNote480}), 0},
     };
     for (const Case& c : cases) EXPECT_DOUBLE_EQ(MidiLengthMs(c.file), c.ms) << c.what;
