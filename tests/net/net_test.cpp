@@ -288,6 +288,7 @@ TEST(Loop, RepliesGoOutAsSoonAsTheirMessageArrives) {
     NetGame n;
     RawPeer peer;
     ASSERT_TRUE(n.ServeAndAccept(peer));
+    n.g.loop.FrameInterval = 67;
     n.g.loop.LastFrameTime = n.clock.TimeGetTime();  // the clock stands still: no frame is due
     QuietLoopHost host;
     EventLoop loop(n.g, host);
