@@ -264,6 +264,34 @@ TEST(Rooms, BadBytesAndBurstsFromThePeerAsOverTcp) {
     EXPECT_TRUE(PollGames({&guest.g}, [&] { return guest.g.s.EnMisPower[1] == 1 + 2 * 299; }));
 }
 
+// The relay as a player writes it: host, port, brackets around IPv6; anything else names none.
+TEST(Rooms, RelayAddressesAsWritten) {
+    const struct {
+        const char* text;
+        const char* host;  // empty: not a relay, an empty address given back
+        int port;
+    } rows[] = {
+        {"relay.example", "relay.example", 1883},
+        {"mqtt://relay.example:8883/", "relay.example", 8883},
+        {"[::1]:1884", "::1", 1884},
+        {"[::1]", "::1", 1883},
+        {"::1", "::1", 1883},
+        {"host:1", "host", 1},
+        {"host:65535", "host", 65535},
+        {"host:65536", "", 1883},
+        {"host:0", "", 1883},
+        {"host:18a3", "", 1883},
+        {"host:-1", "", 1883},
+        {"[::1", "", 1883},
+        {":1883", "", 1883},
+    };
+    for (const auto& row : rows) {
+        const RelayAddress r = ParseRelayAddress(row.text);
+        EXPECT_EQ(r.host, row.host) << row.text;
+        EXPECT_EQ(r.port, row.port) << row.text;
+    }
+}
+
 // Without a relay to reach the game says so and still serves over TCP.
 TEST(Rooms, UnreachableRelayLeavesTcp) {
     RoomGame host("mqtt://127.0.0.1:" + std::to_string(UnusedPort()));
