@@ -264,6 +264,28 @@ TEST(Rooms, BadBytesAndBurstsFromThePeerAsOverTcp) {
     EXPECT_TRUE(PollGames({&guest.g}, [&] { return guest.g.s.EnMisPower[1] == 1 + 2 * 299; }));
 }
 
+// A room's code: twelve digits from the whole range, shown in fours, read back from what a
+// player types with spaces, dashes or tabs between, and nothing else.
+TEST(Rooms, CodesDrawnShownAndTyped) {
+    std::string seen;
+    for (int i = 0; i < 200; ++i) {
+        const std::string code = NewRoomCode();
+        ASSERT_EQ(RoomCodeIn(code), code);
+        seen += code;
+    }
+    for (char digit = '0'; digit <= '9'; ++digit) EXPECT_NE(seen.find(digit), std::string::npos);
+    EXPECT_EQ(ShownRoomCode("123456789012"), "1234 5678 9012");
+    const std::pair<const char*, const char*> typed[] = {
+        {"1234 5678 9012", "123456789012"},
+        {"1234-5678-9012", "123456789012"},
+        {"\t123456789012 ", "123456789012"},
+        {"1234 5678 901", ""},
+        {"1234 5678 90123", ""},
+        {"1234.5678.9012", ""},
+    };
+    for (const auto& [text, digits] : typed) EXPECT_EQ(RoomCodeIn(text), digits) << text;
+}
+
 // The relay as a player writes it: host, port, brackets around IPv6; anything else names none.
 TEST(Rooms, RelayAddressesAsWritten) {
     const struct {
