@@ -79,8 +79,9 @@ bool InMatch(RoomGame& a, RoomGame& b) {
 // What a side's traced lines starting with prefix carry after it, all told.
 size_t TracedBytes(const RoomGame& game, const std::string& prefix) {
     size_t bytes = 0;
-    for (const std::string& line : game.TracedStartingWith(prefix)) bytes += line.size();
-    return bytes - prefix.size() * game.TracedStartingWith(prefix).size();
+    for (const std::string& line : game.TracedStartingWith(prefix))
+        bytes += line.size() - prefix.size();
+    return bytes;
 }
 
 // Every message one side has sent has reached the other (arrivals may run together).
