@@ -25,14 +25,20 @@ void RecordWordsLoaded(Game& g) {
     k.listName = g.ownWords ? u"str.dat (yours)" : u"str.dat";
     k.listDigest = WordsDigest(k.words);
     k.playedDigest = k.listDigest;
-    if (!k.practising || k.practiceWords.empty()) return;
+    if (k.practising) PutWordsInPlay(g);
+}
+
+void PutWordsInPlay(Game& g) {
+    RecordKeeping& k = g.keeping;
+    const bool practice = k.practising && !k.practiceWords.empty();
+    const std::vector<WordEntry>& words = practice ? k.practiceWords : k.words;
     g.Goku.clear();
     g.Yomi.clear();
-    for (const WordEntry& w : k.practiceWords) {
+    for (const WordEntry& w : words) {
         g.Goku.push_back(w.display);
         g.Yomi.push_back(w.reading);
     }
-    k.playedDigest = WordsDigest(k.practiceWords);
+    k.playedDigest = practice ? WordsDigest(words) : k.listDigest;
 }
 
 MatchRecord MatchFromGame(Game& g, std::string_view result) {

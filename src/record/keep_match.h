@@ -11,6 +11,9 @@ namespace kb {
 // The words at hand were loaded (every return to the title): notes their name and digest,
 // starts a fresh kana tally, and puts the practice list in their place while practising.
 void RecordWordsLoaded(Game& g);
+// Puts the practice list, or while not practising the words at hand, in the word lists, in the
+// order of their file (the caller shuffles them).
+void PutWordsInPlay(Game& g);
 // A match ends with result ("WIN" or "LOSE"): it is kept. Called before the end changes the
 // mode, so the opponent is still known.
 void KeepMatch(Game& g, const std::u16string& result);

@@ -1,0 +1,63 @@
+#pragma once
+// The record as the player meets it: opened beside the game, its two pages, its keys and what
+// they do. The window, the headless driver and the page all go through here.
+#include <cstdint>
+#include <string>
+
+#include "record_view/record_view.h"
+#include "shell/game.h"
+#include "typing/key_codes.h"
+
+namespace kb {
+
+// F2 opens and closes the record: a key the game's screens never act on, taken by the program
+// before the game sees it.
+inline constexpr int kRecordKey = kVkF1 + 1;
+
+class RecordScreen {
+  public:
+    // What a key asks of the program that shows the record.
+    enum class Request { kNone, kClose, kExport };
+
+    explicit RecordScreen(Game& g);
+
+    // Whether the record may open now: on the title or after a match, never during one or
+    // while a connection is being made, where the record would take the keys from the game.
+    static bool MayOpen(const Game& g);
+    // Loads the record and draws its page.
+    void Open();
+    void Close() { open_ = false; }
+    bool IsOpen() const { return open_; }
+
+    // A key pressed while the record has the keyboard (a Windows key code).
+    Request KeyDown(int keyCode);
+    void SetPage(RecordPage page);
+    RecordPage Page() const { return page_; }
+    // Reloads and redraws when the record changed since it was drawn; true when it did.
+    bool Update();
+    // The picture of the page shown.
+    const Surface& Picture() const { return *picture_; }
+    const RecordFigures& Figures() const { return view_.Figures(); }
+    // The line at the foot: what the last action did.
+    const std::u16string& Status() const { return info_.status; }
+
+    // The player's actions; each says on the foot what it did.
+    void TogglePractice();
+    void Export(const std::string& path);
+    void Import(const std::string& path);
+    void Wipe();
+
+  private:
+    void Reload();
+    void Redraw();
+
+    Game& g_;
+    RecordView view_;
+    RecordPage page_ = RecordPage::kMatches;
+    RecordViewInfo info_;
+    uint64_t shownVersion_ = 0;
+    bool open_ = false;
+    const Surface* picture_ = nullptr;
+};
+
+}  // namespace kb
