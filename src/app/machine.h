@@ -35,6 +35,8 @@ struct MachineOptions {
     // The relay that rooms meet on (one address, or several: a room's code picks one); empty:
     // KB_RELAY, and without it no rooms.
     std::string relay = {};
+    // The folder of the player's record; empty: the record lasts only as long as the program.
+    std::string recordDir = {};
 };
 
 // What only the program has.
@@ -47,6 +49,8 @@ struct ProgramParts {
 
 // Picks the transports of this platform (the one place where they are chosen).
 void ChooseTransports(Switchboard& board, const MachineOptions& options);
+// The platform's store for the player's record in dir; null where it has none yet.
+std::unique_ptr<RecordStore> MakeRecordStore(const std::string& dir);
 
 class Machine {
   public:
@@ -68,6 +72,8 @@ class Machine {
     Clock& GameClock() { return *clock_; }
     // The clock as the loop moves it on, or null on the machine's own time.
     VirtualClock* Virtual() { return virtual_; }
+    // The player's record, or null when the game keeps it in memory.
+    RecordStore* Record() { return record_.get(); }
 
   private:
     // Quits SDL after everything else is gone: declared first, so destroyed last.
@@ -88,6 +94,7 @@ class Machine {
     std::optional<MixerSoundDevice> sound_;
     std::optional<MciMusicDevice> music_;
     Switchboard board_;
+    std::unique_ptr<RecordStore> record_;  // outlives the game, which hands it matches
     std::unique_ptr<Game> game_;
 };
 

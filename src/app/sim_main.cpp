@@ -1,7 +1,19 @@
 // kanaburst-sim: the game without a window, driven by a script. Our tests are scripts, and so
 // is any bug report worth reproducing.
 //
-//   kanaburst-sim [--dir DIR] [--seed N] [--realtime] [--relay URL] [SCRIPT]
+//   kanaburst-sim [--dir DIR] [--seed N] [--realtime] [--relay URL] [--record-dir DIR] [SCRIPT]
+//
+// The player's record lasts as long as the run, unless --record-dir names the folder of a
+// record kept as the window program keeps it. Its commands:
+//   record open | close           open the record (as F2 does in the window) or close it
+//   record page matches|kana      show one of its two pages
+//   record key CODE               a key pressed in the record (a Windows key code)
+//   record shot FILE              its picture as PNG
+//   record practice               build the practice list and play it (again: back to all words)
+//   record export FILE | import FILE | wipe
+//   record list                   every match and practice run, one a line
+//   record weakest                the ten weakest kana, missed/typed
+// Each action prints "record: " and what it did, as the record's foot line says it.
 #include <SDL.h>
 
 #include <cstdio>
@@ -13,6 +25,7 @@
 #include <string>
 
 #include "app/machine.h"
+#include "app/sim_record.h"
 #include "app/sim_state.h"
 #include "debug/debug_log.h"
 #include "net/connection.h"
@@ -70,6 +83,7 @@ class Sim {
     Game& g_;
     EventLoop loop_;  // the players' loop: on the virtual clock its sleep moves the clock on
     SilentMidiPlayer& midi_;
+    std::optional<RecordScreen> record_;  // the player's record, made when first used
 };
 
 void Sim::RunFrames(long n) {
@@ -138,6 +152,9 @@ void Sim::Exec(const std::string& line) {
         Wait(ParseNumber(in, "wait"));
     } else if (cmd == "musicend") {
         midi_.EndPiece();
+    } else if (cmd == "record") {
+        const std::string error = SimRecord(g_, record_, rest(), std::cout);
+        if (!error.empty()) throw ScriptError{error};
     } else if (cmd == "state") {
         std::cout << "state " << StateJson(g_) << std::endl;
     } else if (cmd == "shot") {
@@ -156,7 +173,8 @@ void Sim::Exec(const std::string& line) {
 
 int Usage() {
     std::cerr
-        << "usage: kanaburst-sim [--dir DIR] [--seed N] [--realtime] [--relay URL] [SCRIPT]\n";
+        << "usage: kanaburst-sim [--dir DIR] [--seed N] [--realtime] [--relay URL] "
+           "[--record-dir DIR] [SCRIPT]\n";
     return 2;
 }
 
@@ -164,7 +182,7 @@ int Usage() {
 }  // namespace kb
 
 int main(int argc, char** argv) {
-    std::string dir, scriptPath, relay;
+    std::string dir, scriptPath, relay, recordDir;
     uint32_t seed = 1;
     bool realtime = false;
     for (int i = 1; i < argc; ++i) {
@@ -175,6 +193,8 @@ int main(int argc, char** argv) {
             seed = static_cast<uint32_t>(std::stoul(argv[++i]));
         } else if (a == "--relay" && i + 1 < argc) {
             relay = argv[++i];
+        } else if (a == "--record-dir" && i + 1 < argc) {
+            recordDir = argv[++i];
         } else if (a == "--realtime") {
 #ifdef __EMSCRIPTEN__
             std::cerr << "kanaburst-sim: this build has no sockets; it runs on the virtual clock\n";
@@ -205,7 +225,8 @@ int main(int argc, char** argv) {
                          .network = realtime,
                          .virtualClock = !realtime,
                          .seed = seed,
-                         .relay = relay});
+                         .relay = relay,
+                         .recordDir = recordDir});
     if (!machine.Open(argv[0])) return 1;
     kb::HeadlessAddressWindow form2;
     // Music runs through the real command interpreter on a silent player whose pieces end only

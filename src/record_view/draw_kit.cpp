@@ -90,4 +90,26 @@ void Text(Surface& d, int x, int y, int points, uint32_t rgb, std::u16string_vie
             text);
 }
 
+int TextWrapped(Surface& d, int x, int y, int width, int points, uint32_t rgb,
+                std::u16string_view text, int lineHeight) {
+    std::u16string line;
+    auto flush = [&] {
+        if (line.empty()) return;
+        Text(d, x, y, points, rgb, line);
+        y += lineHeight;
+        line.clear();
+    };
+    while (!text.empty()) {
+        const auto blank = text.find(u' ');
+        const std::u16string_view word = text.substr(0, blank);
+        const std::u16string longer = line.empty() ? std::u16string(word)
+                                                   : line + u" " + std::u16string(word);
+        if (!line.empty() && TextWidthPx(d, points, longer) > width) flush();
+        line = line.empty() ? std::u16string(word) : line + u" " + std::u16string(word);
+        text = blank == std::u16string_view::npos ? u"" : text.substr(blank + 1);
+    }
+    flush();
+    return y;
+}
+
 }  // namespace kb

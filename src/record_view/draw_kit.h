@@ -25,6 +25,10 @@ enum class Align { kLeft, kCentre, kRight };
 // Prints text at pixel (x, y) (its top; x is its left, centre or right by align), in points.
 void Text(Surface& d, int x, int y, int points, uint32_t rgb, std::u16string_view text,
           Align align = Align::kLeft, bool bold = false);
+// Prints text from (x, y) broken at blanks into lines no wider than width, lineHeight apart;
+// returns the y below the last line.
+int TextWrapped(Surface& d, int x, int y, int width, int points, uint32_t rgb,
+                std::u16string_view text, int lineHeight);
 // Width of the text in pixels at that size.
 int TextWidthPx(Surface& d, int points, std::u16string_view text, bool bold = false);
 

@@ -143,8 +143,9 @@ void DrawWeakest(Surface& d, const RecordFigures& f) {
         Text(d, px + 14, y + 6, 9, kDim, u"No misses yet in the latest matches.");
         return;
     }
-    Text(d, px + 104, y - 2, 7, kDim, u"missed / typed");
-    Text(d, px + 178, y - 2, 7, kDim, u"typed instead");
+    Text(d, px + 82, y - 2, 7, kDim, u"rate");
+    Text(d, px + 124, y - 2, 7, kDim, u"missed/typed");
+    Text(d, px + 190, y - 2, 7, kDim, u"typed instead");
     y += 10;
     for (std::size_t i = 0; i < f.weakest.size(); ++i, y += 29) {
         const KanaFigure& k = f.weakest[i];
@@ -152,47 +153,56 @@ void DrawWeakest(Surface& d, const RecordFigures& f) {
         Chip(d, px + 30, y, 44, 25, k, k.kana.size() > 1 ? 11 : 13);
         Text(d, px + 82, y + 5, 10, kText, Percent(k.Rate()), Align::kLeft, true);
         Text(d, px + 124, y + 7, 8, kDim, Num(k.missed) + u"/" + Num(k.typed));
-        Text(d, px + 178, y + 7, 8, kMisses, InsteadText(k));
+        Text(d, px + 190, y + 7, 8, kMisses, InsteadText(k));
     }
 }
 
 void DrawPractice(Surface& d, const RecordFigures& f, const RecordViewInfo& info) {
     const int px = 620, pw = 324;
     int y = Panel(d, px, 392, pw, 206, u"Practice");
+    const int width = pw - 28;
     if (info.practising) {
-        Text(d, px + 14, y, 9, kPractice,
-             u"On: your matches use " + Num(info.practiceWords) + u" words rich in these kana.");
-        Text(d, px + 14, y + 14, 8, kDim, u"P turns it off and brings the whole list back.");
+        y = TextWrapped(d, px + 14, y, width, 9, kPractice,
+                        u"On: your matches are played on " + Num(info.practiceWords) +
+                            u" words rich in your weakest kana. P brings the whole list back.",
+                        14);
     } else {
-        Text(d, px + 14, y, 9, kText, u"P: practise your weakest kana. A list of the words at");
-        Text(d, px + 14, y + 14, 9, kText, u"hand richest in them plays in your next matches.");
+        y = TextWrapped(d, px + 14, y, width, 9, kText,
+                        u"Press P to practise your ten weakest kana: the words at hand richest "
+                        u"in them are played in your next matches.",
+                        14);
     }
-    y += 34;
+    y += 6;
     if (!f.practised) {
-        Text(d, px + 14, y, 8, kDim, u"After practising, each kana's miss rate before and");
-        Text(d, px + 14, y + 13, 8, kDim, u"since shows here.");
+        TextWrapped(d, px + 14, y, width, 8, kDim,
+                    u"Once you have practised, each kana's miss rate before and since shows here.",
+                    13);
         return;
     }
     Text(d, px + 14, y, 8, kDim,
-         u"Practised " + LocalTimeText(f.lastPractice.at, f.lastPractice.utcOffset) + u":  before (" +
-             Num(f.beforeMatches) + u")  →  since (" + Num(f.sinceMatches) + u" matches)");
-    y += 16;
-    const int barLeft = px + 60, barMax = 100;
-    for (std::size_t i = 0; i < f.practice.size() && i < 6; ++i, y += 21) {
+         u"Practice list made " + LocalTimeText(f.lastPractice.at, f.lastPractice.utcOffset));
+    y += 15;
+    const int barLeft = px + 62, barMax = 88, sinceLeft = barLeft + barMax + 40;
+    Text(d, barLeft, y, 7, kDim, u"before: " + Num(f.beforeMatches) + u" matches");
+    Text(d, sinceLeft, y, 7, kDim, u"since: " + Num(f.sinceMatches) + u" matches");
+    y += 13;
+    const int bottom = 392 + 206 - 4;
+    for (std::size_t i = 0; i < f.practice.size() && y + 18 <= bottom; ++i, y += 19) {
         const PracticeFigure& p = f.practice[i];
-        Chip(d, px + 14, y, 38, 18, p.since.typed ? p.since : p.before, 9);
+        Chip(d, px + 14, y, 40, 17, p.since.typed ? p.since : p.before, 9);
         const struct {
             const KanaFigure& k;
             int x;
-        } sides[] = {{p.before, barLeft}, {p.since, barLeft + barMax + 32}};
+        } sides[] = {{p.before, barLeft}, {p.since, sinceLeft}};
         for (const auto& side : sides) {
             const bool seen = side.k.typed > 0 || side.k.missed > 0;
-            FillRect(d, side.x, y + 3, barMax, 12, kEmptyCell);
+            FillRect(d, side.x, y + 3, barMax, 11, kEmptyCell);
+            // The bar is full at a miss rate of one in two.
             if (seen)
                 FillRect(d, side.x, y + 3,
                          std::max(2, static_cast<int>(barMax * std::min(1.0, side.k.Rate() / 0.5))),
-                         12, RateColour(side.k.Rate()));
-            Text(d, side.x + barMax + 4, y + 3, 8, seen ? kText : kFaint,
+                         11, RateColour(side.k.Rate()));
+            Text(d, side.x + barMax + 4, y + 2, 8, seen ? kText : kFaint,
                  seen ? Percent(side.k.Rate()) : u"–");
         }
     }

@@ -45,7 +45,7 @@ void DrawFoot(Surface& d, const RecordViewInfo& info) {
         line = info.problem;
         colour = view::kProblem;
     } else if (line.empty()) {
-        line = u"Kept on this machine only, in " + info.where;
+        line = u"Kept on this machine only: " + info.where;
         colour = view::kDim;
     }
     Text(d, 16, top + 4, 8, colour, line);
@@ -72,6 +72,7 @@ int Panel(Surface& d, int x, int y, int w, int h, std::u16string_view caption) {
 
 RecordView::RecordView(FontEngine* fonts) : surface_(kWidth, kHeight) {
     surface_.SetFonts(fonts);
+    Show({});
 }
 
 void RecordView::Show(const PlayerRecord& record) {
