@@ -6,15 +6,20 @@
 #include <string>
 
 #include "app/machine.h"
+#include "app/record_window.h"
 #include "debug/debug_log.h"
 #include "net/connection.h"
 #include "platform/posix/environment.h"
+#include "platform/posix/system_clock.h"
 #include "platform/sdl/keymap.h"
 #include "platform/sdl/mixer_midi_player.h"
 #include "platform/sdl/sdl_address_window.h"
 #include "platform/sdl/sdl_debug_console.h"
 #include "platform/sdl/window_events.h"
+#include "platform/sqlite/sqlite_record_store.h"
+#include "record/record_actions.h"
 #include "shell/event_loop.h"
+#include "shell/ustr.h"
 
 namespace {
 
@@ -28,7 +33,8 @@ void HandleAddressEvent(kb::Game& g, kb::SdlAddressWindow& form2, const SDL_Even
 }
 
 void HandleEvent(kb::Game& g, kb::MainWindow& window, kb::SdlAddressWindow& form2,
-                 kb::SdlDebugConsole& debugWin, const SDL_Event& ev) {
+                 kb::SdlDebugConsole& debugWin, kb::RecordWindow& record, const SDL_Event& ev) {
+    if (record.HandleEvent(ev)) return;
     if (form2.Id() != 0 && kb::EventWindowId(ev) == form2.Id())
         return HandleAddressEvent(g, form2, ev);
     if (debugWin.Id() != 0 && kb::EventWindowId(ev) == debugWin.Id())
@@ -41,10 +47,11 @@ void HandleEvent(kb::Game& g, kb::MainWindow& window, kb::SdlAddressWindow& form
 class WindowLoopHost : public kb::LoopHost {
   public:
     WindowLoopHost(kb::MainWindow& window, kb::SdlAddressWindow& form2,
-                   kb::SdlDebugConsole& debugWin, std::FILE* frameLog)
+                   kb::SdlDebugConsole& debugWin, kb::RecordWindow& record, std::FILE* frameLog)
         : window_(window),
           form2_(form2),
           debugWin_(debugWin),
+          record_(record),
           frameLog_(frameLog),
           wakeEvent_(SDL_RegisterEvents(1)) {}
 
@@ -57,7 +64,7 @@ class WindowLoopHost : public kb::LoopHost {
     void PumpEvents(kb::Game& g) override {
         SDL_Event ev;
         while (!g.ended && SDL_PollEvent(&ev))
-            if (ev.type != wakeEvent_) HandleEvent(g, window_, form2_, debugWin_, ev);
+            if (ev.type != wakeEvent_) HandleEvent(g, window_, form2_, debugWin_, record_, ev);
     }
     void PassDone(kb::Game& g, bool frameRan) override {
         if (frameRan && frameLog_) {
@@ -65,31 +72,66 @@ class WindowLoopHost : public kb::LoopHost {
             std::fflush(frameLog_);
         }
         debugWin_.Redraw();
+        record_.Update();
     }
 
   private:
     kb::MainWindow& window_;
     kb::SdlAddressWindow& form2_;
     kb::SdlDebugConsole& debugWin_;
+    kb::RecordWindow& record_;
     std::FILE* frameLog_;
     const uint32_t wakeEvent_;
 };
 
 }  // namespace
 
+// --export FILE and --import FILE: the record and a file, without the game.
+int RecordFileCommand(const std::string& recordDir, bool exporting, const std::string& file) {
+    if (recordDir.empty()) {
+        std::fprintf(stderr,
+                     "kanaburst: neither XDG_DATA_HOME nor HOME says where the record is\n");
+        return 1;
+    }
+    kb::SqliteRecordStore store(recordDir);
+    std::u16string message;
+    kb::SystemClock clock;
+    const bool done = exporting ? kb::ExportRecord(store, clock.Now().unixSeconds, file, message)
+                                : kb::ImportRecord(store, file, message);
+    if (!store.Problem().empty()) std::fprintf(stderr, "kanaburst: %s\n", store.Problem().c_str());
+    std::fprintf(done ? stdout : stderr, "%s\n", kb::ToUtf8(message).c_str());
+    return done ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
-    std::string relay;
+    std::string relay, exportFile, importFile;
+    bool openRecord = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--relay" && i + 1 < argc) {
             relay = argv[++i];
+        } else if (a == "--record") {
+            openRecord = true;
+        } else if (a == "--export" && i + 1 < argc) {
+            exportFile = argv[++i];
+        } else if (a == "--import" && i + 1 < argc) {
+            importFile = argv[++i];
         } else {
-            std::fprintf(stderr, "usage: kanaburst [--relay URL]\n");
+            std::fprintf(stderr,
+                         "usage: kanaburst [--relay URL] [--record]\n"
+                         "       kanaburst --export FILE | --import FILE\n"
+                         "--record opens your record (F2 in the game) beside the game; --export "
+                         "writes it to FILE, --import adds the matches of FILE to it\n");
             return 2;
         }
     }
+    // Every match is kept in the player's data folder, wherever the game runs from.
+    const std::string recordDir = kb::DataHomeDir();
+    if (!exportFile.empty() || !importFile.empty())
+        return RecordFileCommand(recordDir, !exportFile.empty(),
+                                 exportFile.empty() ? importFile : exportFile);
     // Installed, the game reads the player's own folder before its own directory.
-    kb::Machine machine({.installDir = KB_INSTALL_DIR, .relay = relay});
+    kb::Machine machine({.installDir = KB_INSTALL_DIR, .relay = relay, .recordDir = recordDir});
     if (!machine.Open(argv[0])) return 1;
     std::string error;
     kb::SdlAddressWindow form2(machine.Fonts());
@@ -106,7 +148,9 @@ int main(int argc, char** argv) {
         // KB_FRAME_LOG=FILE records the timer value at every frame start, for measuring pacing.
         const char* frameLogPath = std::getenv("KB_FRAME_LOG");
         std::FILE* frameLog = frameLogPath ? std::fopen(frameLogPath, "w") : nullptr;
-        WindowLoopHost host(machine.Window(), form2, debugWin, frameLog);
+        kb::RecordWindow record(*g, machine.Window());
+        if (openRecord) record.Open();
+        WindowLoopHost host(machine.Window(), form2, debugWin, record, frameLog);
         kb::EventLoop(*g, host).Run();
         if (frameLog) std::fclose(frameLog);
     }

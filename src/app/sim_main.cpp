@@ -172,9 +172,8 @@ void Sim::Exec(const std::string& line) {
 }
 
 int Usage() {
-    std::cerr
-        << "usage: kanaburst-sim [--dir DIR] [--seed N] [--realtime] [--relay URL] "
-           "[--record-dir DIR] [SCRIPT]\n";
+    std::cerr << "usage: kanaburst-sim [--dir DIR] [--seed N] [--realtime] [--relay URL] "
+                 "[--record-dir DIR] [SCRIPT]\n";
     return 2;
 }
 

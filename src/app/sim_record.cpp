@@ -15,11 +15,10 @@ namespace {
 std::string MatchLine(const MatchRecord& m) {
     std::ostringstream line;
     line << "record match " << m.id << " " << ToUtf8(LocalTimeText(m.at, m.utcOffset)) << " "
-         << m.opponent << " speed " << m.speed << " level " << m.level << " " << m.result
-         << " sec " << m.playSec << " keys " << m.keys << " misses " << m.misses << " score "
-         << m.score << " rate " << m.rate << " ratio " << m.ratio
-         << (m.practice ? " practice" : "") << " list " << ToUtf8(m.list) << " " << m.digest
-         << " kana";
+         << m.opponent << " speed " << m.speed << " level " << m.level << " " << m.result << " sec "
+         << m.playSec << " keys " << m.keys << " misses " << m.misses << " score " << m.score
+         << " rate " << m.rate << " ratio " << m.ratio << (m.practice ? " practice" : "")
+         << " list " << ToUtf8(m.list) << " " << m.digest << " kana";
     for (const KanaCount& k : m.kana) {
         line << " " << ToUtf8(k.kana) << ":" << k.missed << "/" << k.typed;
         if (k.instead.empty()) continue;
@@ -52,9 +51,10 @@ std::string SimRecord(Game& g, std::optional<RecordScreen>& screen, const std::s
     if (!screen) screen.emplace(g);
     RecordScreen& r = *screen;
     auto say = [&] { out << "record: " << ToUtf8(r.Status()) << std::endl; };
-    const bool needsArgument = what == "page" || what == "key" || what == "shot" ||
-                               what == "export" || what == "import";
-    if (needsArgument == rest.empty()) return "record " + what + (needsArgument ? " needs" : " takes no") + " argument";
+    const bool needsArgument =
+        what == "page" || what == "key" || what == "shot" || what == "export" || what == "import";
+    if (needsArgument == rest.empty())
+        return "record " + what + (needsArgument ? " needs" : " takes no") + " argument";
 
     if (what == "open") {
         r.Open();
@@ -68,7 +68,8 @@ std::string SimRecord(Game& g, std::optional<RecordScreen>& screen, const std::s
         int code = 0;
         std::istringstream number(rest);
         if (!(number >> code)) return "record key needs a key code";
-        if (r.KeyDown(code) == RecordScreen::Request::kExport) out << "record: export asked" << std::endl;
+        if (r.KeyDown(code) == RecordScreen::Request::kExport)
+            out << "record: export asked" << std::endl;
     } else if (what == "shot") {
         r.Update();
         std::string error;

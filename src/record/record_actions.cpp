@@ -66,9 +66,10 @@ void StopPractice(Game& g, std::u16string& message) {
     message = u"Practice off: your matches use the whole word list again.";
 }
 
-bool ExportRecord(Game& g, const std::string& path, std::u16string& message) {
-    const PlayerRecord record = g.sv.record->Load(true);
-    const std::string text = RecordToJson(record, g.sv.clock->Now().unixSeconds);
+bool ExportRecord(RecordStore& store, int64_t now, const std::string& path,
+                  std::u16string& message) {
+    const PlayerRecord record = store.Load(true);
+    const std::string text = RecordToJson(record, now);
     // Written beside the target and renamed: an export cut short never leaves half a file.
     const std::string part = path + ".part";
     {
@@ -89,12 +90,12 @@ bool ExportRecord(Game& g, const std::string& path, std::u16string& message) {
         message = u"Not exported: " + FromUtf8(path) + u": " + FromUtf8(ec.message());
         return false;
     }
-    message = u"Exported " + Num(static_cast<long long>(record.matches.size())) +
-              u" matches to " + FromUtf8(path);
+    message = u"Exported " + Num(static_cast<long long>(record.matches.size())) + u" matches to " +
+              FromUtf8(path);
     return true;
 }
 
-bool ImportRecord(Game& g, const std::string& path, std::u16string& message) {
+bool ImportRecord(RecordStore& store, const std::string& path, std::u16string& message) {
     const std::u16string name = FromUtf8(path);
     std::error_code ec;
     const auto size = std::filesystem::file_size(path, ec);
@@ -110,8 +111,8 @@ bool ImportRecord(Game& g, const std::string& path, std::u16string& message) {
     PlayerRecord record;
     std::string why = "it cannot be read";
     AddOutcome outcome;
-    const bool added = file.whole && RecordFromJson(file.bytes, record, why) &&
-                       g.sv.record->Add(record, outcome, why);
+    const bool added =
+        file.whole && RecordFromJson(file.bytes, record, why) && store.Add(record, outcome, why);
     if (!added) {
         message = u"Not imported, nothing changed: " + name + u": " + FromUtf8(why);
         return false;
@@ -121,9 +122,9 @@ bool ImportRecord(Game& g, const std::string& path, std::u16string& message) {
     return true;
 }
 
-bool WipeRecord(Game& g, std::u16string& message) {
+bool WipeRecord(RecordStore& store, std::u16string& message) {
     std::string why;
-    if (!g.sv.record->Wipe(why)) {
+    if (!store.Wipe(why)) {
         message = u"Not wiped: " + FromUtf8(why);
         return false;
     }

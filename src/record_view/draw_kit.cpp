@@ -80,8 +80,8 @@ int TextWidthPx(Surface& d, int points, std::u16string_view text, bool bold) {
     return static_cast<int>(d.TextWidth(text) / kTwipsPerPixel);
 }
 
-void Text(Surface& d, int x, int y, int points, uint32_t rgb, std::u16string_view text,
-          Align align, bool bold) {
+void Text(Surface& d, int x, int y, int points, uint32_t rgb, std::u16string_view text, Align align,
+          bool bold) {
     const int w = TextWidthPx(d, points, text, bold);
     if (align == Align::kCentre) x -= w / 2;
     if (align == Align::kRight) x -= w;
@@ -102,8 +102,8 @@ int TextWrapped(Surface& d, int x, int y, int width, int points, uint32_t rgb,
     while (!text.empty()) {
         const auto blank = text.find(u' ');
         const std::u16string_view word = text.substr(0, blank);
-        const std::u16string longer = line.empty() ? std::u16string(word)
-                                                   : line + u" " + std::u16string(word);
+        const std::u16string longer =
+            line.empty() ? std::u16string(word) : line + u" " + std::u16string(word);
         if (!line.empty() && TextWidthPx(d, points, longer) > width) flush();
         line = line.empty() ? std::u16string(word) : line + u" " + std::u16string(word);
         text = blank == std::u16string_view::npos ? u"" : text.substr(blank + 1);

@@ -22,10 +22,9 @@ constexpr int kCellW = 32, kCellH = 38, kPitchX = 34, kPitchY = 40;
 constexpr int kVoicedLeft = kGridLeft + 11 * kPitchX + 8;
 
 // Columns of the table from left to right, each read down a, i, u, e, o; "　" is no kana.
-constexpr std::u16string_view kPlain[] = {u"あいうえお", u"かきくけこ", u"さしすせそ",
-                                          u"たちつてと", u"なにぬねの", u"はひふへほ",
-                                          u"まみむめも", u"や　ゆ　よ", u"らりるれろ",
-                                          u"わ　　　を", u"ん　　　　"};
+constexpr std::u16string_view kPlain[] = {
+    u"あいうえお", u"かきくけこ", u"さしすせそ", u"たちつてと", u"なにぬねの", u"はひふへほ",
+    u"まみむめも", u"や　ゆ　よ", u"らりるれろ", u"わ　　　を", u"ん　　　　"};
 constexpr std::u16string_view kVoiced[] = {u"がぎぐげご", u"ざじずぜぞ", u"だぢづでど",
                                            u"ばびぶべぼ", u"ぱぴぷぺぽ"};
 // The combined kana sit under the column of their first kana.
@@ -43,7 +42,8 @@ std::vector<Cell> TableCells() {
     std::vector<Cell> cells;
     auto column = [&](std::u16string_view kana, int x) {
         for (int r = 0; r < 5; ++r)
-            if (kana[r] != u'　') cells.push_back({std::u16string(1, kana[r]), x, kGridTop + r * kPitchY});
+            if (kana[r] != u'　')
+                cells.push_back({std::u16string(1, kana[r]), x, kGridTop + r * kPitchY});
     };
     for (int c = 0; c < 11; ++c) column(kPlain[c], kGridLeft + c * kPitchX);
     for (int c = 0; c < 5; ++c) column(kVoiced[c], kVoicedLeft + c * kPitchX);
@@ -52,11 +52,11 @@ std::vector<Cell> TableCells() {
         const int y = joinedTop + r * kPitchY;
         for (int c = 0; c < static_cast<int>(kCombinedPlain.size()); ++c)
             if (kCombinedPlain[c] != u'　')
-                cells.push_back({std::u16string{kCombinedPlain[c], kJoined[r]},
-                                 kGridLeft + c * kPitchX, y});
+                cells.push_back(
+                    {std::u16string{kCombinedPlain[c], kJoined[r]}, kGridLeft + c * kPitchX, y});
         for (int c = 0; c < static_cast<int>(kCombinedVoiced.size()); ++c)
-            cells.push_back({std::u16string{kCombinedVoiced[c], kJoined[r]},
-                             kVoicedLeft + c * kPitchX, y});
+            cells.push_back(
+                {std::u16string{kCombinedVoiced[c], kJoined[r]}, kVoicedLeft + c * kPitchX, y});
     }
     const int smallTop = joinedTop + 3 * kPitchY + 12;
     for (int c = 0; c < static_cast<int>(kSmall.size()); ++c)
@@ -83,8 +83,8 @@ void DrawCell(Surface& d, const Cell& c, const KanaFigure* f) {
 
 void DrawTable(Surface& d, const RecordFigures& f) {
     Panel(d, 16, 54, 590, 544,
-          u"Miss rate by kana, the last " + Num(kKanaWindow) + u" matches (" +
-              Num(f.kanaMatches) + u" so far)");
+          u"Miss rate by kana, the last " + Num(kKanaWindow) + u" matches (" + Num(f.kanaMatches) +
+              u" so far)");
     const std::vector<Cell> cells = TableCells();
     std::set<std::u16string> inTable;
     for (const Cell& c : cells) {

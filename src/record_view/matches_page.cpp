@@ -91,7 +91,9 @@ void DrawChart(Surface& d, const RecordFigures& f) {
     const int n = static_cast<int>(f.chart.size());
     const double step = static_cast<double>(right - left) / n;
     auto xAt = [&](int i) { return left + step * (i + 0.5); };
-    auto yRate = [&](int i) { return bottom - (bottom - top) * (f.chart[i].rate / 100.0) / rateTop; };
+    auto yRate = [&](int i) {
+        return bottom - (bottom - top) * (f.chart[i].rate / 100.0) / rateTop;
+    };
     auto yMiss = [&](int i) {
         return bottom - (bottom - top) * (f.chart[i].missPermille / 10.0) / missTop;
     };
@@ -136,8 +138,8 @@ void DrawOpponents(Surface& d, const RecordFigures& f) {
         Text(d, px + 14, y + 8, 10, total ? kText : kFaint, o.label);
         FillRect(d, barLeft, y + 6, barWidth, 22, kEmptyCell);
         int x = barLeft;
-        for (const auto& [n, colour] : {std::pair{o.wins, kWin}, std::pair{o.losses, kLoss},
-                                        std::pair{o.lost, kLost}}) {
+        for (const auto& [n, colour] :
+             {std::pair{o.wins, kWin}, std::pair{o.losses, kLoss}, std::pair{o.lost, kLost}}) {
             const int w = barWidth * n / most;
             FillRect(d, x, y + 6, w, 22, colour);
             if (w >= TextWidthPx(d, 8, Num(n)) + 6)
@@ -145,8 +147,8 @@ void DrawOpponents(Surface& d, const RecordFigures& f) {
             x += w;
         }
         if (total)
-            Text(d, px + pw - 12, y + 10, 8, kDim,
-                 Num(o.wins * 100 / total) + u"% won", Align::kRight);
+            Text(d, px + pw - 12, y + 10, 8, kDim, Num(o.wins * 100 / total) + u"% won",
+                 Align::kRight);
         y += 38;
     }
 }
@@ -183,8 +185,9 @@ void DrawLatest(Surface& d, const std::vector<MatchRecord>& latest) {
     const int px = 636, py = 412, pw = 308, ph = 186;
     int y = Panel(d, px, py, pw, ph, u"Latest matches");
     for (const MatchRecord& m : latest) {
-        const uint32_t colour = m.result == kResultWin ? kWin : m.result == kResultLost ? kLost
-                                                                                         : kLoss;
+        const uint32_t colour = m.result == kResultWin    ? kWin
+                                : m.result == kResultLost ? kLost
+                                                          : kLoss;
         FillRect(d, px + 12, y + 3, 4, 14, colour);
         Text(d, px + 22, y + 2, 8, kDim, LocalTimeText(m.at, m.utcOffset).substr(5));
         Text(d, px + 106, y + 2, 8, kText, OpponentName(m) + (m.practice ? u" ·P" : u""));

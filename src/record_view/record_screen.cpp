@@ -99,17 +99,17 @@ void RecordScreen::TogglePractice() {
 }
 
 void RecordScreen::Export(const std::string& path) {
-    ExportRecord(g_, path, info_.status);
+    ExportRecord(*g_.sv.record, g_.sv.clock->Now().unixSeconds, path, info_.status);
     Redraw();
 }
 
 void RecordScreen::Import(const std::string& path) {
-    ImportRecord(g_, path, info_.status);
+    ImportRecord(*g_.sv.record, path, info_.status);
     Reload();
 }
 
 void RecordScreen::Wipe() {
-    WipeRecord(g_, info_.status);
+    WipeRecord(*g_.sv.record, info_.status);
     Reload();
 }
 

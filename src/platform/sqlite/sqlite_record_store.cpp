@@ -212,8 +212,8 @@ int ReadRecord(sqlite3* db, PlayerRecord& out) {
     Statement practice(db, "SELECT id, at, utc_offset, kana, words FROM practice ORDER BY at, id");
     while ((rc = practice.Step()) == SQLITE_ROW)
         out.practice.push_back({practice.Text(0), practice.Int(1),
-                                static_cast<int>(practice.Int(2)),
-                                SplitKanaList(practice.Text(3)), static_cast<int>(practice.Int(4))});
+                                static_cast<int>(practice.Int(2)), SplitKanaList(practice.Text(3)),
+                                static_cast<int>(practice.Int(4))});
     return rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
 
@@ -281,16 +281,18 @@ bool SqliteRecordStore::OpenDatabase() {
     // Read before anything is written: a file that is not ours stays as it is.
     int64_t version = 0, tables = 0;
     {
-        Statement st(db_, "SELECT (SELECT user_version FROM pragma_user_version), "
-                          "(SELECT count(*) FROM sqlite_master)");
+        Statement st(db_,
+                     "SELECT (SELECT user_version FROM pragma_user_version), "
+                     "(SELECT count(*) FROM sqlite_master)");
         rc = st.Step();
         if (rc != SQLITE_ROW) return GiveUp(db_, rc, "reading it"), false;
         version = st.Int(0);
         tables = st.Int(1);
     }
     if (version > kSchemaVersion) {
-        SetProblem("The record file " + path_ + " was written by a newer Kanaburst (record version " +
-                   std::to_string(version) + "; this one knows " + std::to_string(kSchemaVersion) +
+        SetProblem("The record file " + path_ +
+                   " was written by a newer Kanaburst (record version " + std::to_string(version) +
+                   "; this one knows " + std::to_string(kSchemaVersion) +
                    "). It is left as it is; this game keeps its matches in " + unsavedDir_ +
                    ", which the newer one can import.");
         return false;
@@ -298,7 +300,8 @@ bool SqliteRecordStore::OpenDatabase() {
     if (version == 0 && tables > 0) {
         SetProblem("The record file " + path_ +
                    " holds another program's data. It is left as it is; this game keeps its "
-                   "matches in " + unsavedDir_ + ".");
+                   "matches in " +
+                   unsavedDir_ + ".");
         return false;
     }
     if (version == 0) {
@@ -314,8 +317,10 @@ bool SqliteRecordStore::OpenDatabase() {
         }
     }
     if (sqlite3_db_readonly(db_, "main") == 1) {
-        SetProblem("The record file " + path_ + " cannot be written (it is read-only). It is left "
-                   "as it is; matches are kept in " + unsavedDir_ + ".");
+        SetProblem("The record file " + path_ +
+                   " cannot be written (it is read-only). It is left "
+                   "as it is; matches are kept in " +
+                   unsavedDir_ + ".");
         return false;
     }
     // Readers never wait for a writer, and a commit is one append to the log.
