@@ -1,6 +1,7 @@
 #include "record/record_json.h"
 
 #include <nlohmann/json.hpp>
+#include <optional>
 
 #include "shell/ustr.h"
 
@@ -59,24 +60,29 @@ const Json& Field(const Json& object, const char* name, const std::string& where
     return *it;
 }
 
+// A whole number that fits in 64 bits, or nothing.
+std::optional<int64_t> Whole(const Json& v) {
+    if (!v.is_number_integer()) return std::nullopt;
+    if (v.is_number_unsigned() && v.get<uint64_t>() > uint64_t(INT64_MAX)) return std::nullopt;
+    return v.get<int64_t>();
+}
+
 int64_t Int(const Json& object, const char* name, int64_t low, int64_t high,
             const std::string& where) {
-    const Json& v = Field(object, name, where);
-    if (!v.is_number_integer() || (v.is_number_unsigned() && v.get<uint64_t>() > uint64_t(high)))
-        Refuse(where, std::string("\"") + name + "\" is not a whole number");
-    const int64_t n = v.get<int64_t>();
-    if (n < low || n > high)
-        Refuse(where, std::string("\"") + name + "\" is " + std::to_string(n) + ", not " +
+    const std::optional<int64_t> n = Whole(Field(object, name, where));
+    if (!n) Refuse(where, std::string("\"") + name + "\" is not a whole number");
+    if (*n < low || *n > high)
+        Refuse(where, std::string("\"") + name + "\" is " + std::to_string(*n) + ", not " +
                           std::to_string(low) + " to " + std::to_string(high));
-    return n;
+    return *n;
 }
 
 int64_t Element(const Json& v, int64_t low, int64_t high, const std::string& where) {
-    if (!v.is_number_integer() || (v.is_number_unsigned() && v.get<uint64_t>() > uint64_t(high)) ||
-        v.get<int64_t>() < low || v.get<int64_t>() > high)
+    const std::optional<int64_t> n = Whole(v);
+    if (!n || *n < low || *n > high)
         Refuse(where, "a count is not a whole number from " + std::to_string(low) + " to " +
                           std::to_string(high));
-    return v.get<int64_t>();
+    return *n;
 }
 
 // Text without control characters, 1..maxLength UTF-16 units long.
