@@ -71,6 +71,8 @@ std::string SimRecord(Game& g, std::optional<RecordScreen>& screen, const std::s
         if (r.KeyDown(code) == RecordScreen::Request::kExport)
             out << "record: export asked" << std::endl;
     } else if (what == "shot") {
+        // The picture as the player would see it now: opened if it was not.
+        if (!r.IsOpen()) r.Open();
         r.Update();
         std::string error;
         if (!SavePng(r.Picture().View(), rest, error)) return "cannot write " + rest + ": " + error;

@@ -45,7 +45,7 @@ class MemoryRecordStore : public RecordStore {
     PlayerRecord Load(bool allKana) override;
     bool Add(const PlayerRecord& record, AddOutcome& outcome, std::string& why) override;
     bool Wipe(std::string& why) override;
-    std::string Where() const override { return "memory only: nothing is written to disk"; }
+    std::string Where() const override { return "memory for this run (nothing is written)"; }
     std::string Problem() const override { return {}; }
     uint64_t Version() const override { return version_; }
 

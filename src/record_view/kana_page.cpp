@@ -183,8 +183,9 @@ void DrawPractice(Surface& d, const RecordFigures& f, const RecordViewInfo& info
          u"Practice list made " + LocalTimeText(f.lastPractice.at, f.lastPractice.utcOffset));
     y += 15;
     const int barLeft = px + 62, barMax = 88, sinceLeft = barLeft + barMax + 40;
-    Text(d, barLeft, y, 7, kDim, u"before: " + Num(f.beforeMatches) + u" matches");
-    Text(d, sinceLeft, y, 7, kDim, u"since: " + Num(f.sinceMatches) + u" matches");
+    auto matches = [](int n) { return Num(n) + (n == 1 ? u" match" : u" matches"); };
+    Text(d, barLeft, y, 7, kDim, u"before: " + matches(f.beforeMatches));
+    Text(d, sinceLeft, y, 7, kDim, u"since: " + matches(f.sinceMatches));
     y += 13;
     const int bottom = 392 + 206 - 4;
     for (std::size_t i = 0; i < f.practice.size() && y + 18 <= bottom; ++i, y += 19) {

@@ -132,7 +132,7 @@ void DrawOpponents(Surface& d, const RecordFigures& f) {
     int y = Panel(d, px, py, pw, ph, u"Wins and losses") + 6;
     int most = 1;
     for (const OpponentFigure& o : f.opponents) most = std::max(most, o.wins + o.losses + o.lost);
-    const int barLeft = px + 78, barWidth = pw - 78 - 60;
+    const int barLeft = px + 78, barWidth = pw - 78 - 72;
     for (const OpponentFigure& o : f.opponents) {
         const int total = o.wins + o.losses + o.lost;
         Text(d, px + 14, y + 8, 10, total ? kText : kFaint, o.label);

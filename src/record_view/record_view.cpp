@@ -45,7 +45,7 @@ void DrawFoot(Surface& d, const RecordViewInfo& info) {
         line = info.problem;
         colour = view::kProblem;
     } else if (line.empty()) {
-        line = u"Kept on this machine only: " + info.where;
+        line = u"Kept on this machine only, in " + info.where;
         colour = view::kDim;
     }
     Text(d, 16, top + 4, 8, colour, line);
