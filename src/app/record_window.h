@@ -24,11 +24,12 @@ class RecordWindow {
     void Open();
     // After each pass of the loop: shows the record anew when it has changed.
     void Update();
+    // The record's window, 0 while it is closed.
+    uint32_t Id() const { return window_ ? window_->Id() : 0; }
 
   private:
     void Present();
     void Close();
-    uint32_t Id() const { return window_ ? window_->Id() : 0; }
 
     Game& g_;
     const MainWindow& game_;

@@ -1,5 +1,6 @@
 #include "record/record_store.h"
 
+#include <algorithm>
 #include <set>
 
 #include "record/figures.h"
@@ -33,8 +34,12 @@ AddOutcome MergeRecord(PlayerRecord& into, const PlayerRecord& from) {
 }
 
 void MemoryRecordStore::Keep(MatchRecord match) {
-    record_.matches.push_back(std::move(match));
-    SortRecord(record_);
+    // Matches come in time order: each goes after those of its time, not through a sort.
+    auto& m = record_.matches;
+    const auto at = std::upper_bound(m.begin(), m.end(), match, [](const auto& a, const auto& b) {
+        return a.at != b.at ? a.at < b.at : a.id < b.id;
+    });
+    m.insert(at, std::move(match));
     ++version_;
 }
 
