@@ -22,6 +22,7 @@ constexpr std::size_t kMaxKanaLength = 4;
 constexpr std::size_t kMaxSampleLength = 8;
 constexpr std::size_t kMaxListName = 256;
 constexpr int64_t kLatestTime = 253402300799;  // 9999-12-31 23:59:59
+constexpr int64_t kMaxOffset = 18 * 60;        // minutes from UTC, either way
 constexpr int64_t kMaxCounter = 32767;         // the match's counters are 16-bit
 constexpr int64_t kMaxScore = 2000000000;
 
@@ -172,12 +173,19 @@ Json MatchJson(const MatchRecord& m) {
             {"kana", KanaJson(m.kana)}};
 }
 
-MatchRecord MatchOf(const Json& o, const std::string& where) {
+// An entry's id and time, which matches and practice runs both have.
+template <typename Entry>
+Entry Stamped(const Json& o, const std::string& where) {
     if (!o.is_object()) Refuse(where, "not an object");
-    MatchRecord m;
-    m.id = Id(o, "id", where);
-    m.at = Int(o, "at", 0, kLatestTime, where);
-    m.utcOffset = static_cast<int>(Int(o, "utc_offset", -18 * 60, 18 * 60, where));
+    Entry e;
+    e.id = Id(o, "id", where);
+    e.at = Int(o, "at", 0, kLatestTime, where);
+    e.utcOffset = static_cast<int>(Int(o, "utc_offset", -kMaxOffset, kMaxOffset, where));
+    return e;
+}
+
+MatchRecord MatchOf(const Json& o, const std::string& where) {
+    MatchRecord m = Stamped<MatchRecord>(o, where);
     m.opponent = Choice(o, "opponent", {kOpponentCom, kOpponentServer, kOpponentClient}, where);
     const bool com = m.opponent == kOpponentCom;
     m.speed = static_cast<int>(Int(o, "speed", com ? 1 : 0, com ? 5 : 0, where));
@@ -209,11 +217,7 @@ Json PracticeJson(const PracticeRun& p) {
 }
 
 PracticeRun PracticeOf(const Json& o, const std::string& where) {
-    if (!o.is_object()) Refuse(where, "not an object");
-    PracticeRun p;
-    p.id = Id(o, "id", where);
-    p.at = Int(o, "at", 0, kLatestTime, where);
-    p.utcOffset = static_cast<int>(Int(o, "utc_offset", -18 * 60, 18 * 60, where));
+    PracticeRun p = Stamped<PracticeRun>(o, where);
     const Json& kana = Field(o, "kana", where);
     if (!kana.is_array() || kana.size() > kMaxKanaPerMatch)
         Refuse(where, "\"kana\" is not a list of kana");

@@ -69,6 +69,12 @@ class Statement {
     void Bind(int i, const std::string& v) {
         sqlite3_bind_text(st_, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
     }
+    // Binds the values to the parameters 1, 2, ... in order.
+    template <typename... Values>
+    void BindAll(const Values&... values) {
+        int i = 0;
+        (Bind(++i, values), ...);
+    }
     int Step() { return rc_ == SQLITE_OK ? sqlite3_step(st_) : rc_; }
     void Reset() {
         sqlite3_reset(st_);
@@ -133,23 +139,9 @@ std::vector<std::u16string> SplitKanaList(const std::string& text) {
 int InsertMatch(sqlite3* db, const MatchRecord& m) {
     Statement st(db, std::string("INSERT OR IGNORE INTO match(") + kMatchColumns +
                          ", kana) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
-    st.Bind(1, m.id);
-    st.Bind(2, m.at);
-    st.Bind(3, m.utcOffset);
-    st.Bind(4, m.opponent);
-    st.Bind(5, m.speed);
-    st.Bind(6, m.level);
-    st.Bind(7, ToUtf8(m.list));
-    st.Bind(8, m.digest);
-    st.Bind(9, m.practice ? 1 : 0);
-    st.Bind(10, m.result);
-    st.Bind(11, m.playSec);
-    st.Bind(12, m.keys);
-    st.Bind(13, m.misses);
-    st.Bind(14, m.score);
-    st.Bind(15, m.rate);
-    st.Bind(16, m.ratio);
-    st.Bind(17, KanaToJson(m.kana));
+    st.BindAll(m.id, m.at, m.utcOffset, m.opponent, m.speed, m.level, ToUtf8(m.list), m.digest,
+               m.practice ? 1 : 0, m.result, m.playSec, m.keys, m.misses, m.score, m.rate, m.ratio,
+               KanaToJson(m.kana));
     const int rc = st.Step();
     return rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
@@ -158,11 +150,7 @@ int InsertPractice(sqlite3* db, const PracticeRun& p) {
     Statement st(db,
                  "INSERT OR IGNORE INTO practice(id, at, utc_offset, kana, words) "
                  "VALUES(?,?,?,?,?)");
-    st.Bind(1, p.id);
-    st.Bind(2, p.at);
-    st.Bind(3, p.utcOffset);
-    st.Bind(4, JoinKana(p.kana));
-    st.Bind(5, p.words);
+    st.BindAll(p.id, p.at, p.utcOffset, JoinKana(p.kana), p.words);
     const int rc = st.Step();
     return rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
@@ -367,18 +355,17 @@ void SqliteRecordStore::AddUnsavedFiles() {
 }
 
 void SqliteRecordStore::Keep(MatchRecord match) {
-    {
-        std::lock_guard lock(mutex_);
-        queue_.emplace_back(std::move(match));
-    }
-    ++version_;
-    changed_.notify_all();
+    Enqueue(std::move(match));
 }
 
 void SqliteRecordStore::KeepPractice(PracticeRun run) {
+    Enqueue(std::move(run));
+}
+
+void SqliteRecordStore::Enqueue(Entry entry) {
     {
         std::lock_guard lock(mutex_);
-        queue_.emplace_back(std::move(run));
+        queue_.push_back(std::move(entry));
     }
     ++version_;
     changed_.notify_all();

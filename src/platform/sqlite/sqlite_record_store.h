@@ -50,6 +50,8 @@ class SqliteRecordStore : public RecordStore {
     using Entry = std::variant<MatchRecord, PracticeRun>;
 
     bool OpenDatabase();
+    // Hands an entry to the writer.
+    void Enqueue(Entry entry);
     void WriterLoop();
     // Writes one entry on the writer's connection: SQLITE_OK, SQLITE_BUSY or another fault.
     int WriteEntry(sqlite3* db, const Entry& entry);
