@@ -23,9 +23,9 @@
 #include "shell/event_loop.h"
 #include "shell/main_loop.h"
 #include "shell/scenes.h"
-#include "shell/ustr.h"
 #include "test_game.h"
 #include "test_keys.h"
+#include "text/ustr.h"
 #include "typing/key_codes.h"
 
 namespace kb::test {

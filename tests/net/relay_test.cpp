@@ -22,8 +22,8 @@
 #include "platform/switchboard.h"
 #include "shell/main_loop.h"
 #include "shell/scenes.h"
-#include "shell/ustr.h"
 #include "sim_runner.h"
+#include "text/ustr.h"
 #include "typing/key_codes.h"
 
 namespace kb::test {

@@ -6,7 +6,7 @@
 
 #include "platform/fonts.h"
 #include "platform/sdl/keymap.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace kb {
 

@@ -10,7 +10,7 @@
 #include <type_traits>
 
 #include "platform/sdl/keymap.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 #include "typing/key_codes.h"
 
 namespace kb {

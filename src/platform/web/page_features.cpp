@@ -11,7 +11,7 @@
 #include "net/connection.h"
 #include "platform/room/room_code.h"
 #include "shell/scenes.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 #include "typing/key_codes.h"
 #include "typing/word_file.h"
 
