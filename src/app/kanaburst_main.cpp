@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/machine.h"
+#include "app/window_events.h"
 #include "debug/debug_log.h"
 #include "net/connection.h"
 #include "platform/posix/environment.h"
@@ -13,7 +14,6 @@
 #include "platform/sdl/mixer_midi_player.h"
 #include "platform/sdl/sdl_address_window.h"
 #include "platform/sdl/sdl_debug_console.h"
-#include "platform/sdl/window_events.h"
 #include "shell/event_loop.h"
 
 namespace {

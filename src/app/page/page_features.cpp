@@ -1,4 +1,4 @@
-#include "platform/web/page_features.h"
+#include "app/page/page_features.h"
 
 #include <emscripten.h>
 #include <emscripten/html5.h>
