@@ -8,7 +8,7 @@
 #include <string>
 
 #include "net/connection.h"
-#include "platform/posix/posix_socket.h"
+#include "platform/tcp/posix_socket.h"
 #include "shell/scenes.h"
 #include "test_game.h"
 #include "text/ustr.h"

@@ -19,7 +19,7 @@
 #include "net/net_game.h"
 #include "net/protocol.h"
 #include "platform/address_window.h"
-#include "platform/posix/posix_socket.h"
+#include "platform/tcp/posix_socket.h"
 #include "shell/event_loop.h"
 #include "shell/main_loop.h"
 #include "shell/scenes.h"
