@@ -1,4 +1,4 @@
-#include "platform/sdl/sdl_address_window.h"
+#include "platform/desktop/sdl_address_window.h"
 
 #include <SDL.h>
 

@@ -1,4 +1,4 @@
-#include "platform/sdl/sdl_debug_console.h"
+#include "platform/desktop/sdl_debug_console.h"
 
 #include <SDL.h>
 #include <imgui.h>
