@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "debug/basic_val.h"
-#include "debug/console_log.h"
+#include "platform/console_log.h"
 #include "platform/debug_console.h"
 #include "test_game.h"
 #include "text/ustr.h"
