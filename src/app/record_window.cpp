@@ -4,10 +4,10 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "app/window_events.h"
 #include "platform/sdl/keymap.h"
-#include "platform/sdl/window_events.h"
 #include "record/figures.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace kb {
 

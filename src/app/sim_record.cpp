@@ -5,7 +5,7 @@
 #include "platform/sdl/sdl_images.h"
 #include "record/figures.h"
 #include "record/record_store.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace kb {
 

@@ -18,7 +18,7 @@
 #include "platform/socket_control.h"
 #include "record/keep_match.h"
 #include "shell/scenes.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace kb {
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <map>
 
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace kb {
 

@@ -4,7 +4,7 @@
 
 #include "record/record_store.h"
 #include "screens/result_figures.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace kb {
 

@@ -5,7 +5,7 @@
 
 #include "record/kana_tally.h"
 #include "record/match_record.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace kb {
 

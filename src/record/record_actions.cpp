@@ -7,7 +7,7 @@
 #include "record/keep_match.h"
 #include "record/record_json.h"
 #include "record/record_store.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 #include "typing/word_list.h"
 
 namespace kb {

@@ -3,7 +3,7 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace kb {
 

@@ -8,7 +8,7 @@
 #include "record_view/record_view.h"
 #include "record_view/view_style.h"
 #include "screens/result_figures.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace kb {
 

@@ -2,7 +2,7 @@
 
 #include "record/record_actions.h"
 #include "record/record_store.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace kb {
 

@@ -4,7 +4,7 @@
 
 #include "record_view/draw_kit.h"
 #include "record_view/view_style.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace kb {
 

@@ -8,7 +8,7 @@
 #include "debug/debug_log.h"
 #include "record/keep_match.h"
 #include "screens/match_screen.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 #include "typing/mistype.h"
 #include "typing/word_list.h"
 

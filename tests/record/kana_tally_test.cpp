@@ -10,9 +10,9 @@
 #include "record/keep_match.h"
 #include "record_samples.h"
 #include "shell/scenes.h"
-#include "shell/ustr.h"
 #include "test_game.h"
 #include "test_keys.h"
+#include "text/ustr.h"
 
 namespace kb::test {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace kb::test {
 namespace {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "record/match_record.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace kb {
 

@@ -8,7 +8,7 @@
 
 #include "record/figures.h"
 #include "record/record_json.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace kb {
 
