@@ -77,7 +77,8 @@ void MatchEndFrameKeptInSqlite(benchmark::State& state) {
 PlayerRecord LongRecord(int n) {
     std::mt19937 random(29);
     const std::u16string kana =
-        u"あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろわをんがぎぐげござじずぜぞだでどばびぶべぼぱぴぷぺぽっ";
+        u"あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろわ"
+        u"をんがぎぐげござじずぜぞだでどばびぶべぼぱぴぷぺぽっ";
     PlayerRecord r;
     for (int i = 0; i < n; ++i) {
         MatchRecord m;
@@ -128,7 +129,8 @@ void RecordViewOpens(benchmark::State& state) {
     }
     SqliteRecordStore store(dir.Path());
     RecordView view(&b.Fonts());
-    const RecordViewInfo info{u"~/.local/share/kanaburst/record.sqlite3", u"", u"", false, 0, false};
+    const RecordViewInfo info{
+        u"~/.local/share/kanaburst/record.sqlite3", u"", u"", false, 0, false};
     for (auto _ : state) {
         view.Show(store.Load(false));
         benchmark::DoNotOptimize(view.Draw(page, info).Pixels());

@@ -46,9 +46,11 @@ std::string TypedWords(int n) {
 // きょ, after き was accepted alone.
 std::string ThreeMatches() {
     return MatchScript(1, "type su\nkey 8\nkey 8\n" + TypedWords(4)) +
-           MatchScript(2, "type shukudaiwokyo\ntype si\nkey 8\nkey 8\ntype ushitudeyatta\n"
-                          "key 13\ntype shukudaiwokyoushitudeya\ntype ta\nkey 8\nkey 8\n"
-                          "type tta\nkey 13\n" + TypedWords(2)) +
+           MatchScript(2,
+                       "type shukudaiwokyo\ntype si\nkey 8\nkey 8\ntype ushitudeyatta\n"
+                       "key 13\ntype shukudaiwokyoushitudeya\ntype ta\nkey 8\nkey 8\n"
+                       "type tta\nkey 13\n" +
+                           TypedWords(2)) +
            MatchScript(3, "type shukudaiwo\ntype kiyo\nkey 8\nkey 8\nkey 8\nkey 8\n", 900);
 }
 
@@ -130,24 +132,26 @@ TEST_F(RecordDriver, PracticeListFromAKnownRecordIsPlayed) {
     WordList("practice.dat");
     // A record whose weakest kana are しゃ, then きょ, then し.
     PlayerRecord known;
-    known.matches = {Match(0, "WIN", {{u"しゃ", 4, 3, {{u"SYA", 2}, {u"SA", 1}}},
-                                      {u"きょ", 10, 4, {{u"KYU", 4}}},
-                                      {u"し", 20, 3, {{u"SI", 3}}},
-                                      {u"か", 30, 0, {}}})};
+    known.matches = {Match(0, "WIN",
+                           {{u"しゃ", 4, 3, {{u"SYA", 2}, {u"SA", 1}}},
+                            {u"きょ", 10, 4, {{u"KYU", 4}}},
+                            {u"し", 20, 3, {{u"SI", 3}}},
+                            {u"か", 30, 0, {}}})};
     work.WriteFile("known.json", RecordToJson(known, 0));
-    const SimRun r = Run("record import " + Path("known.json") +
-                         "\nrecord weakest\nrecord practice\nstate\n" +
-                         // The practice list comes shuffled as きょうしつ, とうきょう, しゃしん: a
-                         // slip on きょ (KYU) and one on しゃ (SA).
-                         MatchScript(1,
-                                     "type kyu\nkey 8\nkey 8\nkey 8\ntype kyoushitu\nkey 13\n"
-                                     "type toukyou\nkey 13\ntype sa\nkey 8\nkey 8\n"
-                                     "type shashinn\nkey 13\n",
-                                     900) +
-                         "record page kana\nrecord shot " +
-                         Path("practice.png") + "\nrecord list\nrecord practice\nstate\n");
+    const SimRun r =
+        Run("record import " + Path("known.json") + "\nrecord weakest\nrecord practice\nstate\n" +
+            // The practice list comes shuffled as きょうしつ, とうきょう, しゃしん: a
+            // slip on きょ (KYU) and one on しゃ (SA).
+            MatchScript(1,
+                        "type kyu\nkey 8\nkey 8\nkey 8\ntype kyoushitu\nkey 13\n"
+                        "type toukyou\nkey 13\ntype sa\nkey 8\nkey 8\n"
+                        "type shashinn\nkey 13\n",
+                        900) +
+            "record page kana\nrecord shot " + Path("practice.png") +
+            "\nrecord list\nrecord practice\nstate\n");
     ASSERT_EQ(r.status, 0) << r.out;
-    EXPECT_NE(r.out.find("record weakest しゃ:3/4 きょ:4/10 し:3/20\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("record weakest しゃ:3/4 きょ:4/10 し:3/20\n"), std::string::npos)
+        << r.out;
     EXPECT_NE(r.out.find("record: Practice on: 5 words rich in しゃ きょ し play in your next "
                          "matches."),
               std::string::npos)

@@ -1,7 +1,5 @@
 // The record in SQLite as a player's machine meets it: reopened, shared by two games, locked by
 // another program, killed mid-write, and files that are not a record the game can use.
-#include "platform/sqlite/sqlite_record_store.h"
-
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sqlite3.h>
@@ -16,6 +14,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/sqlite/sqlite_record_store.h"
 #include "record/figures.h"
 #include "record/record_json.h"
 #include "record_samples.h"
@@ -58,8 +57,9 @@ std::string SqlValue(const fs::path& file, const std::string& sql) {
 PlayerRecord SampleRecord(int matches) {
     PlayerRecord r;
     for (int i = 0; i < matches; ++i)
-        r.matches.push_back(Match(i * 60, i % 3 ? "WIN" : "LOSE",
-                                  {{u"か", 10 + i, i % 4, {{u"KI", i % 4 + 1}}}, {u"きょ", 2, 0, {}}}));
+        r.matches.push_back(
+            Match(i * 60, i % 3 ? "WIN" : "LOSE",
+                  {{u"か", 10 + i, i % 4, {{u"KI", i % 4 + 1}}}, {u"きょ", 2, 0, {}}}));
     r.practice = {{"00000000000000aa", 1767225600 + matches * 30, 540, {u"か", u"し"}, 40}};
     return r;
 }
@@ -185,8 +185,8 @@ TEST(SqliteRecord, LeavesFilesItCannotUseAsTheyAreAndKeepsMatchesAside) {
         }
         PlayerRecord aside;
         std::string why;
-        EXPECT_TRUE(RecordFromJson(FileBytes(dir.Path() / "unsaved" / (kept.id + ".json")), aside,
-                                   why))
+        EXPECT_TRUE(
+            RecordFromJson(FileBytes(dir.Path() / "unsaved" / (kept.id + ".json")), aside, why))
             << why;
         EXPECT_EQ(aside.matches, std::vector<MatchRecord>{kept});
     }
@@ -268,7 +268,8 @@ TEST(SqliteRecord, KilledWhileWritingLosesAtMostTheMatchBeingWritten) {
             close(pipeFds[0]);
             SqliteRecordStore store(dir.Path().string());
             for (int i = 0;; ++i) {
-                const MatchRecord m = Match(round * 100000 + i, "WIN", SampleRecord(1).matches[0].kana);
+                const MatchRecord m =
+                    Match(round * 100000 + i, "WIN", SampleRecord(1).matches[0].kana);
                 store.Keep(m);
                 store.WaitWritten(60000);
                 const std::string line = m.id + "\n";
