@@ -28,7 +28,9 @@ class RecordWindow {
     uint32_t Id() const { return window_ ? window_->Id() : 0; }
 
   private:
+    // Shows the record's picture in its window.
     void Present();
+    // Closes the window; F2 opens it again.
     void Close();
 
     Game& g_;

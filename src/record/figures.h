@@ -67,6 +67,7 @@ struct RecordFigures {
     std::vector<PracticeFigure> practice;  // the last run's kana, in its order
 };
 
+// Everything the view shows, from the record's matches (oldest first) and practice runs.
 RecordFigures ComputeFigures(const PlayerRecord& record);
 
 // The matches whose kana the figures read (the latest kKanaWindow, and as many before the last

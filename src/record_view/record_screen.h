@@ -19,6 +19,7 @@ class RecordScreen {
     // What a key asks of the program that shows the record.
     enum class Request { kNone, kClose, kExport };
 
+    // The record of g's store, closed, drawing with g's typeface.
     explicit RecordScreen(Game& g);
 
     // Whether the record may open now: on the title or after a match, never during one or
@@ -26,11 +27,14 @@ class RecordScreen {
     static bool MayOpen(const Game& g);
     // Loads the record and draws its page.
     void Open();
+    // Closes it; Update does nothing until it opens again.
     void Close() { open_ = false; }
+    // Whether it is open.
     bool IsOpen() const { return open_; }
 
     // A key pressed while the record has the keyboard (a Windows key code).
     Request KeyDown(int keyCode);
+    // Shows one of the two pages.
     void SetPage(RecordPage page);
     RecordPage Page() const { return page_; }
     // Reloads and redraws when the record changed since it was drawn; true when it did.
@@ -48,7 +52,9 @@ class RecordScreen {
     void Wipe();
 
   private:
+    // Loads the record anew, then redraws.
     void Reload();
+    // Draws the page shown with the record loaded last.
     void Redraw();
 
     Game& g_;

@@ -28,9 +28,11 @@ class RecordView {
     static constexpr int kWidth = 960;
     static constexpr int kHeight = 640;
 
+    // An empty record's view, drawn with these fonts.
     explicit RecordView(FontEngine* fonts);
     // Takes the record to show (its figures are computed here).
     void Show(const PlayerRecord& record);
+    // The figures of the record last shown.
     const RecordFigures& Figures() const { return figures_; }
     // Draws the page and returns the picture.
     const Surface& Draw(RecordPage page, const RecordViewInfo& info);

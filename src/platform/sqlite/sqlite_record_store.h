@@ -49,15 +49,20 @@ class SqliteRecordStore : public RecordStore {
   private:
     using Entry = std::variant<MatchRecord, PracticeRun>;
 
+    // Opens the file, checks it is a record this version knows, and makes it if it is new;
+    // false, with the problem set, where it must be left alone.
     bool OpenDatabase();
     // Hands an entry to the writer.
     void Enqueue(Entry entry);
+    // The writer thread: writes what is queued until told to stop and the queue is empty.
     void WriterLoop();
     // Writes one entry on the writer's connection: SQLITE_OK, SQLITE_BUSY or another fault.
     int WriteEntry(sqlite3* db, const Entry& entry);
     // Keeps an entry that the database cannot take as a file in unsaved/.
     void SaveAside(const Entry& entry);
+    // Adds the record files set aside in unsaved/ to the database, removing each added.
     void AddUnsavedFiles();
+    // What the player is told is wrong; empty when all is well again.
     void SetProblem(const std::string& problem);
     // The database went wrong: it is left alone from now on.
     void GiveUp(sqlite3* db, int code, const std::string& doing);
