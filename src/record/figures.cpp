@@ -168,6 +168,12 @@ RecordFigures ComputeFigures(const PlayerRecord& record) {
     return f;
 }
 
+std::u16string DurationText(int64_t seconds) {
+    const int64_t h = seconds / 3600, m = seconds / 60 % 60, s = seconds % 60;
+    auto two = [](int64_t v) { return (v < 10 ? u"0" : u"") + Num(v); };
+    return h > 0 ? Num(h) + u":" + two(m) + u":" + two(s) : Num(m) + u":" + two(s);
+}
+
 std::u16string LocalTimeText(int64_t at, int utcOffset) {
     // The offset recorded with the match, never this machine's time zone.
     using namespace std::chrono;

@@ -76,6 +76,8 @@ std::vector<std::size_t> KanaWindowMatches(const PlayerRecord& record);
 // Empties the kana of every other match: a store need not load them.
 void KeepKanaOfWindow(PlayerRecord& record);
 
+// A time played as "4:09", or "1:05:09" from an hour on.
+std::u16string DurationText(int64_t seconds);
 // A match's local time as "2026-01-31 21:05".
 std::u16string LocalTimeText(int64_t at, int utcOffset);
 

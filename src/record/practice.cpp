@@ -38,7 +38,7 @@ std::vector<WordEntry> PracticeWords(const std::vector<WordEntry>& words,
 
     std::vector<bool> taken(candidates.size(), false);
     std::vector<WordEntry> out;
-    for (bool progress = true; progress && out.size() < maxWords;) {
+    for (bool progress = true; progress;) {
         progress = false;
         for (const std::u16string& k : weakKana) {
             if (out.size() >= maxWords) break;

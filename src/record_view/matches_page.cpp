@@ -16,13 +16,6 @@ namespace {
 
 using namespace view;
 
-// "1:05:09" or "4:09" of a number of seconds.
-std::u16string Duration(int64_t sec) {
-    const int64_t h = sec / 3600, m = sec / 60 % 60, s = sec % 60;
-    auto two = [](int64_t v) { return (v < 10 ? u"0" : u"") + Num(v); };
-    return h > 0 ? Num(h) + u":" + two(m) + u":" + two(s) : Num(m) + u":" + two(s);
-}
-
 // The top of an axis of four steps: the least of 1, 2, 4, 6, 8, 10, 20, 40, ... that holds v
 // and is at least `least`.
 double NiceTop(double v, double least) {
@@ -52,7 +45,7 @@ void DrawTotals(Surface& d, const RecordFigures& f) {
         {Num(f.matches), u"matches", kText},
         {Num(f.wins), u"won", kWin},
         {Num(f.losses + f.lost), u"lost", kLoss},
-        {Duration(f.playSec), u"time played", kText},
+        {DurationText(f.playSec), u"time played", kText},
         {Num(f.keys), u"keys typed", kText},
         {HundredthsText(meanRate), u"keys/s, mean of the chart", kSpeed},
     };

@@ -156,6 +156,16 @@ TEST(RecordFigures, StoresLoadOnlyTheKanaTheFiguresRead) {
     EXPECT_EQ(a.practice[0].since.typed, b.practice[0].since.typed);
 }
 
+TEST(RecordFigures, TimePlayedInMinutesAndHours) {
+    const struct {
+        int64_t seconds;
+        const char16_t* text;
+    } cases[] = {{0, u"0:00"},       {9, u"0:09"},       {59, u"0:59"},
+                 {60, u"1:00"},      {249, u"4:09"},     {3599, u"59:59"},
+                 {3600, u"1:00:00"}, {3909, u"1:05:09"}, {90061, u"25:01:01"}};
+    for (const auto& c : cases) EXPECT_EQ(DurationText(c.seconds), c.text) << c.seconds;
+}
+
 TEST(RecordFigures, LocalTimeUsesTheRecordedOffset) {
     const struct {
         int64_t at;

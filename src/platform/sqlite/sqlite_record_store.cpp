@@ -404,7 +404,6 @@ void SqliteRecordStore::SaveAside(const Entry& entry) {
 
 void SqliteRecordStore::WriterLoop() {
     std::unique_lock lock(mutex_);
-    bool lockedBefore = false;
     for (;;) {
         changed_.wait(lock, [this] { return stop_ || !queue_.empty(); });
         if (queue_.empty()) break;
@@ -418,7 +417,6 @@ void SqliteRecordStore::WriterLoop() {
             // Another program holds the file: the entry waits, and so does everything after it.
             SetProblem("The record file " + path_ + " " + FaultText(rc) +
                        "; the last matches wait to be written.");
-            lockedBefore = true;
             lock.lock();
             queue_.push_front(std::move(*inFlight_));
             inFlight_.reset();
@@ -429,8 +427,8 @@ void SqliteRecordStore::WriterLoop() {
         if (rc != SQLITE_OK) {
             if (usable_ && (rc & 0xFF) != SQLITE_BUSY) GiveUp(writer_, rc, "writing a match");
             SaveAside(*inFlight_);
-        } else if (lockedBefore) {
-            lockedBefore = false;
+        } else if (!Problem().empty()) {
+            // While the file is usable the only trouble is a lock, and a write got through it.
             SetProblem("");
         }
         lock.lock();
