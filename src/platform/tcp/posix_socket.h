@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/host_address.h"
 #include "platform/socket_control.h"
 #include "platform/tcp/host_lookup.h"
 #include "platform/tcp/socket_watcher.h"
@@ -81,10 +82,10 @@ class PosixSocket : public SocketControl {
 // up, else such an IPv6 address, else "127.0.0.1".
 std::string MainLocalAddress();
 
-// Plain TCP: reaches any host name or address; one watcher thread serves all its controls.
+// Plain TCP to any host a player can name; one watcher thread serves all its controls.
 class TcpTransport : public Transport {
   public:
-    bool Reaches(const std::string& address) const override { return !address.empty(); }
+    bool Reaches(const std::string& address) const override { return IsHostAddress(address); }
     std::unique_ptr<SocketControl> NewListener() override;
     std::unique_ptr<SocketControl> NewConnection() override;
 
