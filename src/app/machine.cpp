@@ -5,10 +5,14 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "net/connection.h"
 #include "platform/posix/environment.h"
 #include "platform/posix/system_clock.h"
+#include "platform/room/room_code.h"
 #include "shell/form.h"
+#include "shell/scenes.h"
 #include "text/ustr.h"
+#include "typing/key_codes.h"
 
 namespace kb {
 
@@ -35,6 +39,16 @@ class SeededSystemClock : public SystemClock {
   private:
     uint32_t seed_;
 };
+
+// A link to a room joins it at once, as a player would: the client item, the code typed, Enter.
+// Text that is no room code is let be.
+void JoinRoom(Game& g, const std::string& code) {
+    if (RoomCodeIn(code).empty()) return;
+    g.s.GameMode = kModeClient;
+    ShowAddressWindow(g);
+    g.sv.form2->SetText(FromUtf8(code));
+    Text1_KeyDown(g, kVkReturn, 0);
+}
 
 }  // namespace
 
@@ -125,6 +139,7 @@ Game* Machine::StartGame(const ProgramParts& parts) {
     if (options_.window)
         game_->Display.onRefresh = [this](const Surface& s) { window_.Present(s.View()); };
     if (!Form_Load(*game_)) return nullptr;
+    if (!options_.room.empty()) JoinRoom(*game_, options_.room);
     return game_.get();
 }
 

@@ -32,9 +32,14 @@ struct MachineOptions {
     bool network = true;                // real transports; without, stand-ins that never connect
     bool virtualClock = false;          // time moves only as the loop sleeps
     std::optional<uint32_t> seed = {};  // a fixed random sequence; none: seeded from the clock
-    // The relay that rooms meet on (one address, or several: a room's code picks one); empty:
-    // KB_RELAY, and without it no rooms.
+    // The relay that rooms meet on (one address, or several separated by commas: a room's code
+    // picks one); empty: KB_RELAY, and without it no rooms.
     std::string relay = {};
+    // Where the WebSocket bridge in front of a desktop game listens, on the host the player
+    // types: how a page reaches a desktop game.
+    int bridgePort = 1002;
+    // A room to join as soon as the game has started (a link to it); empty: none.
+    std::string room = {};
 };
 
 // What only the program has.
@@ -61,11 +66,10 @@ class Machine {
     // Makes the game on this machine and loads it (Form_Load); null when that failed.
     Game* StartGame(const ProgramParts& parts);
 
-    const std::string& ProgramDir() const { return options_.programDir; }
+    // The typeface the game draws with: the game's own copy, or the system's.
     std::string FontFile() const;
     TtfFontEngine& Fonts() { return fonts_; }
     MainWindow& Window() { return window_; }
-    Clock& GameClock() { return *clock_; }
     // The clock as the loop moves it on, or null on the machine's own time.
     VirtualClock* Virtual() { return virtual_; }
 
@@ -75,6 +79,7 @@ class Machine {
         bool started = false;
         ~SdlSession();
     };
+    // Tells why the start failed: in a message box where there is a window, else on stderr.
     void Fail(const std::string& why);
 
     SdlSession sdl_;
