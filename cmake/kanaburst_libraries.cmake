@@ -37,6 +37,7 @@ kb_library(kanaburst_posix platform/posix PUBLIC kanaburst_platform)
 kb_library(kanaburst_sdl platform/sdl PUBLIC kanaburst_platform kb_sdl2)
 # Ways to meet in both builds.
 kb_library(kanaburst_room platform/room PUBLIC kanaburst_platform)
+kb_library(kanaburst_script_peer platform/script_peer PUBLIC kanaburst_platform)
 
 if(EMSCRIPTEN)
     # The page's own pieces, over the page's scripts.
@@ -69,4 +70,4 @@ endif()
 
 # The start-up every program shares and the ways to meet it chooses (app/transports.cpp).
 kb_library(kanaburst_app app PUBLIC kanaburst_core kanaburst_sdl kanaburst_posix
-    PRIVATE kanaburst_room ${KB_PLATFORM_ONLY})
+    kanaburst_script_peer PRIVATE kanaburst_room ${KB_PLATFORM_ONLY})

@@ -107,7 +107,7 @@ bool Machine::Open(const char* argv0) {
     }
     if (options_.relay.empty())
         if (const char* relay = std::getenv("KB_RELAY")) options_.relay = relay;
-    if (options_.network) ChooseTransports(board_, options_);
+    ChooseTransports(board_, options_);
     return true;
 }
 
@@ -125,7 +125,7 @@ Game* Machine::StartGame(const ProgramParts& parts) {
         sv.sound = &*sound_;
     }
     if (parts.midi) sv.music = &music_.emplace(*parts.midi);
-    if (options_.network) {
+    if (options_.network || options_.scriptPeer) {
         sv.winsock = &board_.Connection();
         sv.winsockL = &board_.Listener();
     }

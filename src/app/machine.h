@@ -11,6 +11,7 @@
 
 #include "platform/mci_commands.h"
 #include "platform/midi_player.h"
+#include "platform/script_peer/script_peer.h"
 #include "platform/sdl/main_window.h"
 #include "platform/sdl/mixer_sound.h"
 #include "platform/sdl/sdl_dialogs.h"
@@ -40,6 +41,8 @@ struct MachineOptions {
     int bridgePort = 1002;
     // A room to join as soon as the game has started (a link to it); empty: none.
     std::string room = {};
+    // A peer the headless driver's script plays (its `peer` lines); null: none.
+    ScriptPeer* scriptPeer = nullptr;
 };
 
 // What only the program has.
@@ -50,7 +53,8 @@ struct ProgramParts {
     std::function<void(std::string_view)> trace = {};
 };
 
-// Picks the transports of this platform (the one place where they are chosen).
+// Adds the ways to meet that the options ask for to the switchboard: the one place, for both
+// builds, where they are chosen.
 void ChooseTransports(Switchboard& board, const MachineOptions& options);
 
 class Machine {

@@ -2,6 +2,11 @@
 // is any bug report worth reproducing.
 //
 //   kanaburst-sim [--dir DIR] [--seed N] [--realtime] [--relay URL] [SCRIPT]
+//
+// On the virtual clock a peer played by the script stands behind the sockets: the game reaches
+// it at the address "script peer", `peer knock` connects it to the game's listener, `peer say
+// BYTES` sends the game those bytes and `peer hangup` leaves. What the game sends it shows in
+// the game's own "send" lines.
 #include <SDL.h>
 
 #include <cstdio>
@@ -59,7 +64,8 @@ long ParseNumber(std::istringstream& in, const char* what) {
 
 class Sim {
   public:
-    Sim(Game& g, LoopHost& host, SilentMidiPlayer& midi) : g_(g), loop_(g, host), midi_(midi) {}
+    Sim(Game& g, LoopHost& host, SilentMidiPlayer& midi, ScriptPeer* peer)
+        : g_(g), loop_(g, host), midi_(midi), peer_(peer) {}
 
     void Exec(const std::string& line);
 
@@ -70,6 +76,7 @@ class Sim {
     Game& g_;
     EventLoop loop_;  // the players' loop: on the virtual clock its sleep moves the clock on
     SilentMidiPlayer& midi_;
+    ScriptPeer* peer_;  // none on the machine's clock
 };
 
 void Sim::RunFrames(long n) {
@@ -136,6 +143,21 @@ void Sim::Exec(const std::string& line) {
         RunFrames(ParseNumber(in, "frames"));
     } else if (cmd == "wait") {
         Wait(ParseNumber(in, "wait"));
+    } else if (cmd == "peer") {
+        if (!peer_) throw ScriptError{"the script's peer is there on the virtual clock only"};
+        std::string what;
+        in >> what;
+        if (what == "knock") {
+            if (!peer_->Knock()) throw ScriptError{"the game is not listening"};
+        } else if (what == "say") {
+            const std::string bytes = rest();
+            if (bytes.empty()) throw ScriptError{"peer say needs the bytes to send"};
+            if (!peer_->Say(bytes)) throw ScriptError{"no game is connected to the peer"};
+        } else if (what == "hangup") {
+            peer_->HangUp();
+        } else {
+            throw ScriptError{"expected peer knock, peer say BYTES or peer hangup"};
+        }
     } else if (cmd == "musicend") {
         midi_.EndPiece();
     } else if (cmd == "state") {
@@ -198,14 +220,16 @@ int main(int argc, char** argv) {
     }
     std::istream& script = scriptPath.empty() ? std::cin : file;
 
-    // Without --realtime the clock is virtual and the sockets never connect.
+    // Without --realtime the clock is virtual and the script's peer is the only one to meet.
+    kb::ScriptPeer peer;
     kb::Machine machine({.name = "kanaburst-sim",
                          .programDir = dir,
                          .window = false,
                          .network = realtime,
                          .virtualClock = !realtime,
                          .seed = seed,
-                         .relay = relay});
+                         .relay = relay,
+                         .scriptPeer = realtime ? nullptr : &peer});
     if (!machine.Open(argv[0])) return 1;
     kb::HeadlessAddressWindow form2;
     // Music runs through the real command interpreter on a silent player whose pieces end only
@@ -219,7 +243,8 @@ int main(int argc, char** argv) {
     kb::QuietLoopHost realHost;
     std::optional<kb::VirtualLoopHost> virtualHost;
     if (machine.Virtual()) virtualHost.emplace(*machine.Virtual());
-    kb::Sim sim(*g, virtualHost ? static_cast<kb::LoopHost&>(*virtualHost) : realHost, midi);
+    kb::Sim sim(*g, virtualHost ? static_cast<kb::LoopHost&>(*virtualHost) : realHost, midi,
+                realtime ? nullptr : &peer);
     std::string line;
     int lineNo = 0;
     while (!g->ended && std::getline(script, line)) {

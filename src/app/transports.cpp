@@ -11,9 +11,12 @@
 
 namespace kb {
 
-// An address goes the way of the first transport whose Reaches takes it. A room code is never a
-// host name (platform/host_address.h), so rooms and the ways by host never compete for one.
+// An address goes the way of the first transport whose Reaches takes it. Each of these knows its
+// own addresses by their form (a room code is never a host name, platform/host_address.h), so
+// none of them takes another's, whatever their order.
 void ChooseTransports(Switchboard& board, const MachineOptions& options) {
+    if (options.scriptPeer) board.Add(std::make_unique<ScriptPeerTransport>(*options.scriptPeer));
+    if (!options.network) return;
 #ifdef __EMSCRIPTEN__
     // Rooms on a relay, the page's MQTT client over WebSocket; a WebSocket bridge in front of a
     // desktop game's TCP port. A page cannot listen: its server item opens a room only.
