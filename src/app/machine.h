@@ -50,7 +50,7 @@ struct ProgramParts {
     MidiPlayer* midi = nullptr;  // behind the music commands; none: no music
     AddressWindow* form2 = nullptr;
     DebugConsole* debugWin = nullptr;
-    std::function<void(std::string_view)> trace = {};
+    std::function<void(std::string_view)> trace = {};  // the game's effect lines, one a call
 };
 
 // Adds the ways to meet that the options ask for to the switchboard: the one place, for both
@@ -59,6 +59,7 @@ void ChooseTransports(Switchboard& board, const MachineOptions& options);
 
 class Machine {
   public:
+    // Makes the clock the options ask for; nothing opens before Open.
     explicit Machine(MachineOptions options);
     ~Machine();
     Machine(const Machine&) = delete;
@@ -81,6 +82,7 @@ class Machine {
     // Quits SDL after everything else is gone: declared first, so destroyed last.
     struct SdlSession {
         bool started = false;
+        // Quits SDL if this session started it.
         ~SdlSession();
     };
     // Tells why the start failed: in a message box where there is a window, else on stderr.

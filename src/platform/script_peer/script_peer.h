@@ -42,6 +42,7 @@ class ScriptPeer {
 // The transport behind the peer: its listener and connection are the game's two controls.
 class ScriptPeerTransport : public Transport {
   public:
+    // The way to peer, which must outlive it.
     explicit ScriptPeerTransport(ScriptPeer& peer) : peer_(peer) {}
     bool Reaches(const std::string& address) const override { return address == peer_.address_; }
     std::unique_ptr<SocketControl> NewListener() override;

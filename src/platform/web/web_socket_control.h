@@ -33,10 +33,12 @@ class WebSocketControl : public SocketControl {
     void Poll(SocketEvents& events) override;
 
   private:
+    // The browser's events on the WebSocket: opened, bytes in, an error, closed.
     static EM_BOOL OnOpen(int, const EmscriptenWebSocketOpenEvent*, void* self);
     static EM_BOOL OnMessage(int, const EmscriptenWebSocketMessageEvent* ev, void* self);
     static EM_BOOL OnError(int, const EmscriptenWebSocketErrorEvent*, void* self);
     static EM_BOOL OnClose(int, const EmscriptenWebSocketCloseEvent*, void* self);
+    // The bridge or the peer went away, or the connection never came.
     void Gone();
 
     int bridgePort_;
@@ -51,6 +53,7 @@ class WebSocketControl : public SocketControl {
 // A WebSocket bridge (websockify) in front of a desktop game, on any host a player can name.
 class WebSocketTransport : public Transport {
   public:
+    // Through the bridge on bridgePort of the host the player types.
     explicit WebSocketTransport(int bridgePort) : bridgePort_(bridgePort) {}
     bool Reaches(const std::string& address) const override { return IsHostAddress(address); }
     std::unique_ptr<SocketControl> NewListener() override { return nullptr; }
