@@ -48,9 +48,8 @@ class Surface {
     // Takes the picture's size (AutoSize) and content.
     void SetPicture(int wPx, int hPx, const std::vector<uint32_t>& px);
 
-    // The colour Cls clears to.
-    uint32_t BackColor() const { return back_; }
-    void SetBackColor(uint32_t rgb);  // also clears, as the picture box does
+    // The colour Cls clears to; setting it also clears, as the picture box does.
+    void SetBackColor(uint32_t rgb);
     // Clears to the back colour and puts the text position at the top left.
     void Cls();
     // Shows the surface: onRefresh gets it (the window presents it).

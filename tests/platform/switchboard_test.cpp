@@ -155,9 +155,15 @@ TEST(Switchboard, ThePeerKnocksOnlyWhileListenedForAndMayLeave) {
     EXPECT_FALSE(ways.first.Knock());
     std::string why;
     ways.board.Listener().Listen(why);
+    ASSERT_TRUE(ways.first.Knock());
     ways.board.Listener().Close();
     EXPECT_FALSE(ways.first.Knock());
     EXPECT_EQ(ways.board.Listener().State(), SocketState::kClosed);
+    // A knock the game never heard before it stopped listening is gone with it.
+    ways.board.Listener().Listen(why);
+    Events unheard(ways.board);
+    ways.board.Listener().Poll(unheard);
+    EXPECT_TRUE(unheard.requests.empty());
 
     SocketControl& connection = ways.board.Connection();
     connection.SetRemoteHost("first peer");
