@@ -15,6 +15,7 @@ TEST(HostAddress, HostsAndAddressesButNoRoomCodes) {
         {"example.org", true},
         {"example.org.", true},
         {"my-pc", true},
+        {"zz", true},
         {"pc_42.lan", true},
         {"3com.example", true},
         {"192.168.1.5", true},
