@@ -125,7 +125,7 @@ TEST(Machine, TheWaysToMeetAsAsked) {
         {true, "", false, "4821 7730 1294", "none"},
         {true, dead, false, "4821 7730 1294", "rooms"},
         {true, dead, false, "482177301294", "rooms"},
-        {true, dead, false, "localhost", "tcp"},
+        {true, dead, false, "127.0.0.1", "tcp"},
         {true, dead, true, "script peer", "peer"},
         {true, dead, false, "script peer", "none"},
         {true, dead, false, "no such host!", "none"},
