@@ -11,8 +11,9 @@
 // websockify bridges the page's WebSocket to its port, and the page, as the client, fires the
 // first word until its missile gets through. Last, rooms on a relay started here: a page hosts
 // and a second page joins by the link the first offers, then a page joins the native driver's
-// room; each match is played to its end on both sides. Prints the time to the title and the
-// frame rate the game measured in the page.
+// room; each match is played to its end on both sides. The player's record has its own part
+// (page-record.js). Prints the time to the title and the frame rate the game measured in the
+// page.
 //   node page-test.js PAGE_DIR NATIVE_BUILD_DIR GOLDEN_DIR
 'use strict';
 const fs = require('fs');
@@ -21,6 +22,7 @@ const path = require('path');
 const { execFileSync, spawn } = require('child_process');
 const puppeteer = require('puppeteer-core');
 const { Serve } = require('./serve');
+const { PlayerRecord } = require('./page-record');
 
 const [pageDir, nativeBuild, goldenDir] = process.argv.slice(2);
 const kCaptures = Number(process.env.KB_CAPTURES || 3);
@@ -414,10 +416,12 @@ async function Credits(browser, base) {
   }
 }
 
-function Launch() {
+// Chromium as every test here runs it, with these options of puppeteer's launch besides.
+function Launch(options = {}) {
   return puppeteer.launch({
     executablePath: '/usr/bin/chromium', headless: 'new',
     args: ['--no-sandbox', '--use-angle=swiftshader', '--autoplay-policy=no-user-gesture-required'],
+    ...options,
   });
 }
 
@@ -525,6 +529,12 @@ async function main() {
           `(${resultDiffering} pixels differ)`);
     await page.close();
     await AddressEscape(browser, url);
+    const recordDir = fs.mkdtempSync(path.join(os.tmpdir(), 'kb-record-'));
+    try {
+      await PlayerRecord(Launch, url, nativeBuild, recordDir);
+    } finally {
+      fs.rmSync(recordDir, { recursive: true, force: true });
+    }
     await OwnWords(browser, url);
     await Phone(browser, url, word, keys);
     await Credits(browser, base);
