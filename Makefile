@@ -9,9 +9,10 @@ WERROR     ?= ON
 PACKAGES := g++ cmake ninja-build pkg-config \
 	libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libsdl2-mixer-dev \
 	fonts-ipafont-gothic timgm6mb-soundfont libgtest-dev libbenchmark-dev \
-	libimgui-dev libmosquitto-dev
-# The room tests start a broker of their own; the game itself needs only the client library.
-TEST_PACKAGES := mosquitto
+	libimgui-dev libmosquitto-dev libssl-dev mosquitto-dev
+# The room tests start a broker of their own (the game itself needs only the client library),
+# make certificates for it, and host the relay behind caddy.
+TEST_PACKAGES := mosquitto openssl caddy
 WORD_CHECK_PACKAGES := mecab mecab-ipadic-utf8 python3
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 BENCH_PACKAGES := xvfb xauth xdotool time python3 python3-paho-mqtt mosquitto
@@ -124,12 +125,15 @@ install:
 	cmake --install build-release --prefix "$(PREFIX)"
 
 # A relay for rooms on this machine, in the foreground until Ctrl+C (relay/run.sh): mosquitto
-# with the project's configuration and the access rules of relay/, on RELAY_PORT for desktop
-# games and RELAY_WS_PORT (WebSocket) for pages. It needs mosquitto only, not the build.
+# with the project's configuration, the access rules of relay/ and the relay's plugin, on
+# RELAY_PORT for desktop games and RELAY_WS_PORT (WebSocket) for pages.
 RELAY_PORT ?= 1883
 RELAY_WS_PORT ?= 9001
-relay:
+RELAY_TLS_PORT ?= 8883
+export KB_RELAY_PLUGIN := $(CURDIR)/$(BUILD)/kanaburst-limits.so
+relay: deps configure
 	@$(MAKE) --no-print-directory deps PACKAGES=mosquitto
+	cmake --build $(BUILD) -j $(JOBS) --target kanaburst-limits
 	relay/run.sh $(BUILD)/relay $(RELAY_PORT) $(RELAY_WS_PORT)
 
 # The Debian source and binary packages, built by debhelper (debian/) in a copy of this tree
@@ -138,7 +142,7 @@ relay:
 # folders, the page's node_modules), so the source package holds only our own files.
 DEB_VERSION = $(shell sed -n '1s/^[^(]*(\([^)]*\)).*/\1/p' debian/changelog)
 DEB = build-deb/kanaburst_$(DEB_VERSION)_$(shell dpkg --print-architecture).deb
-RELAY_DEB = build-deb/kanaburst-relay_$(DEB_VERSION)_all.deb
+RELAY_DEB = build-deb/kanaburst-relay_$(DEB_VERSION)_$(shell dpkg --print-architecture).deb
 package:
 	@$(MAKE) --no-print-directory deps EXTRA="$(PACKAGE_TOOLS)"
 	rm -rf build-deb
@@ -198,8 +202,9 @@ $(WEB_NPM_STAMP): tools/web/package-lock.json
 web: web-game $(WEB_NPM_STAMP)
 	@tools/web/assemble-page.sh $(WEB_BUILD)
 
-web-run: web
+web-run: web configure
 	@$(MAKE) --no-print-directory deps EXTRA=mosquitto
+	@cmake --build $(BUILD) -j $(JOBS) --target kanaburst-limits
 	@relay/run.sh $(BUILD)/relay $(RELAY_PORT) $(RELAY_WS_PORT) & relay=$$!; \
 	trap 'kill $$relay 2>/dev/null' EXIT INT TERM; \
 	node tools/web/serve.js $(WEB_PAGE) $(WEB_PORT) $(WEB_HOST)

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/mosquitto/relay_tls.h"
 #include "platform/posix/host_lookup.h"
 #include "platform/posix/socket_watcher.h"
 #include "platform/room/mqtt_link.h"
@@ -16,10 +17,12 @@ struct mosquitto_message;
 
 namespace kb {
 
-// Where a relay listens: mqtt://HOST[:PORT], HOST[:PORT] or [IPV6]:PORT; port 1883 unless said.
+// Where a relay listens: mqtt://HOST[:PORT], HOST[:PORT] or [IPV6]:PORT, port 1883 unless said;
+// or over TLS, mqtts://HOST[:PORT], port 8883 unless said.
 struct RelayAddress {
     std::string host;
     int port = 1883;
+    bool tls = false;
     std::string text;  // as the player gave it, for messages
 };
 // Empty host when the text names no relay.
@@ -54,12 +57,17 @@ class MosquittoLink : public MqttLink {
     static void OnMessage(mosquitto*, void* self, const mosquitto_message* m);
     void StartConnect();
     void Send(const Outgoing& o);
+    // The connection ended (rc: libmosquitto's reason): says why as clearly as it can.
+    void Lost(int rc);
+    // Moves the TLS handshake on, whatever the socket shows.
+    void Handshake();
     void Down(const std::string& why);
 
     RelayAddress relay_;
     SocketWatcher& watcher_;
     mosquitto* mosq_ = nullptr;
     std::optional<HostLookup> lookup_;
+    std::unique_ptr<RelayTls> tls_;  // over mqtts:// only
     State state_ = State::kConnecting;
     std::string why_;
     std::vector<Outgoing> waiting_;  // until the broker has taken us in
