@@ -12,7 +12,7 @@ PACKAGES := g++ cmake ninja-build pkg-config \
 	libimgui-dev libmosquitto-dev libssl-dev mosquitto-dev
 # The room tests start a broker of their own (the game itself needs only the client library),
 # make certificates for it, and host the relay behind caddy.
-TEST_PACKAGES := mosquitto openssl caddy
+TEST_PACKAGES := mosquitto openssl caddy brotli
 WORD_CHECK_PACKAGES := mecab mecab-ipadic-utf8 python3
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 BENCH_PACKAGES := xvfb xauth xdotool time python3 python3-paho-mqtt mosquitto
@@ -24,7 +24,7 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: all deps configure build run test check-words clean asan bench fuzz soak install format \
 	format-check pictures \
-	relay package package-test \
+	relay host package package-test \
 	web web-run web-deps web-smoke web-game web-test web-measure
 
 all: build
@@ -135,6 +135,21 @@ relay: deps configure
 	@$(MAKE) --no-print-directory deps PACKAGES=mosquitto
 	cmake --build $(BUILD) -j $(JOBS) --target kanaburst-limits
 	relay/run.sh $(BUILD)/relay $(RELAY_PORT) $(RELAY_WS_PORT)
+
+# The page and the relay with TLS on this machine, in the foreground until Ctrl+C, in one step
+# (relay/host.sh): caddy serves the page over https as HOST_SITE (localhost: signed by caddy's
+# own authority; a public name: by Let's Encrypt, with HOST_HTTP_PORT=80 HOST_HTTPS_PORT=443)
+# and passes its wss://HOST_SITE/mqtt to the relay, which takes desktop games over mqtts:// on
+# RELAY_TLS_PORT with the same certificate, reloaded whenever caddy renews it.
+HOST_SITE ?= localhost
+HOST_HTTP_PORT ?= 8080
+HOST_HTTPS_PORT ?= 8443
+host: web configure
+	@$(MAKE) --no-print-directory deps EXTRA="mosquitto caddy"
+	@cmake --build $(BUILD) -j $(JOBS) --target kanaburst-limits
+	@KB_SITE=$(HOST_SITE) KB_HTTP_PORT=$(HOST_HTTP_PORT) KB_HTTPS_PORT=$(HOST_HTTPS_PORT) \
+		KB_RELAY_PORT=$(RELAY_PORT) KB_RELAY_WS_PORT=$(RELAY_WS_PORT) \
+		KB_RELAY_TLS_PORT=$(RELAY_TLS_PORT) relay/host.sh $(BUILD)/host $(WEB_PAGE)
 
 # The Debian source and binary packages, built by debhelper (debian/) in a copy of this tree
 # under build-deb/, so that the tree itself stays as it was; the package build runs every test

@@ -50,14 +50,17 @@ class Process {
     ~Process() { Kill(); }
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
-    void Kill() {
+    void Kill() { End(SIGKILL); }
+    // Asked to end (SIGTERM), so that it stops what it started; waits for it.
+    void Stop() { End(SIGTERM); }
+
+  private:
+    void End(int signal) {
         if (pid_ <= 0) return;
-        kill(pid_, SIGKILL);
+        kill(pid_, signal);
         waitpid(pid_, nullptr, 0);
         pid_ = -1;
     }
-
-  private:
     pid_t pid_ = -1;
 };
 
@@ -151,7 +154,9 @@ class Broker {
 // An MQTT client run on libmosquitto's own thread, keeping what it receives.
 class RawMqtt {
   public:
-    RawMqtt(const Broker& broker, const char* user, const std::string& id) {
+    RawMqtt(const Broker& broker, const char* user, const std::string& id)
+        : RawMqtt(broker.Port(), user, id) {}
+    RawMqtt(int port, const char* user, const std::string& id) {
         static const int kInit = mosquitto_lib_init();
         (void)kInit;
         mosq_ = mosquitto_new(id.c_str(), true, this);
@@ -164,7 +169,7 @@ class RawMqtt {
                                    std::string(static_cast<const char*>(m->payload),
                                                static_cast<size_t>(m->payloadlen)));
             });
-        connected_ = mosquitto_connect(mosq_, "127.0.0.1", broker.Port(), 30) == MOSQ_ERR_SUCCESS;
+        connected_ = mosquitto_connect(mosq_, "127.0.0.1", port, 30) == MOSQ_ERR_SUCCESS;
         mosquitto_loop_start(mosq_);
     }
     ~RawMqtt() {

@@ -198,7 +198,8 @@ void WebMqttLink::Close() {
 // clang-format off
 EM_JS(char*, kb_relay_url, (), {
     const given = new URLSearchParams(location.search).get("relay");
-    const own = (location.protocol === "https:" ? "wss://" : "ws://") + location.hostname + ":9001/";
+    const own = location.protocol === "https:" ? "wss://" + location.host + "/mqtt"
+                                               : "ws://" + location.hostname + ":9001/";
     return allocateUTF8(given || own);
 });
 // clang-format on

@@ -34,8 +34,9 @@ class WebMqttLink : public MqttLink {
     int handle_ = 0;  // the page's client; 0 before Open and after Close
 };
 
-// The page's relay: ?relay=URL, or MQTT over WebSocket on port 9001 of the host that served
-// the page (wss:// when the page came over https).
+// The page's relay: ?relay=URL, or the host that served the page: over https, through the web
+// server in front of it (wss://HOST[:PORT]/mqtt, as relay/Caddyfile passes it on); over http,
+// the relay's own WebSocket listener (ws://HOST:9001/, as `make web-run` serves it).
 class WebMqttLinkMaker : public MqttLinkMaker {
   public:
     std::unique_ptr<MqttLink> NewLink(const std::string& roomCode) override;
