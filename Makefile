@@ -11,8 +11,9 @@ PACKAGES := g++ cmake ninja-build pkg-config \
 	fonts-ipafont-gothic timgm6mb-soundfont libgtest-dev libbenchmark-dev \
 	libimgui-dev libmosquitto-dev libssl-dev mosquitto-dev
 # The room tests start a broker of their own (the game itself needs only the client library),
-# make certificates for it, and host the relay behind caddy.
-TEST_PACKAGES := mosquitto openssl caddy brotli
+# make certificates for it and host the relay behind caddy; the firewall's test loads the
+# example rules in a network namespace of its own.
+TEST_PACKAGES := mosquitto openssl caddy brotli nftables iproute2 python3
 WORD_CHECK_PACKAGES := mecab mecab-ipadic-utf8 python3
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 BENCH_PACKAGES := xvfb xauth xdotool time python3 python3-paho-mqtt mosquitto
