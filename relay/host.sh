@@ -57,10 +57,9 @@ stop() {
 trap stop EXIT
 trap 'exit 0' INT TERM
 
-# caddy's own state (its authority, the certificates, their renewal) stays in OUT; it does not
-# touch the system's trust store.
+# caddy's own state (its authority, the certificates, their renewal) stays in OUT.
 env KB_SITE="$site" KB_PAGE="$page" KB_HTTP_PORT="$http_port" KB_HTTPS_PORT="$https_port" \
-    KB_RELAY_WS_PORT="$ws_port" KB_CADDY_ADMIN=off KB_CADDY_OPTIONS=skip_install_trust \
+    KB_RELAY_WS_PORT="$ws_port" KB_CADDY_ADMIN=off \
     XDG_DATA_HOME="$data" XDG_CONFIG_HOME="$out/caddy/config" \
     caddy run --config "$relay/Caddyfile" --adapter caddyfile >"$out/caddy.log" 2>&1 &
 caddy_pid=$!
