@@ -18,8 +18,9 @@ WORD_CHECK_PACKAGES := mecab mecab-ipadic-utf8 python3
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 BENCH_PACKAGES := xvfb xauth xdotool time python3 python3-paho-mqtt mosquitto
 PACKAGE_TOOLS := build-essential debhelper dpkg-dev lintian appstream desktop-file-utils
-# The round trip starts the installed game in a virtual display and chooses the server item.
-PACKAGE_TEST_TOOLS := xvfb xauth xdotool iproute2 libcap2-bin
+# The round trip starts the installed game in a virtual display and chooses the server item,
+# and hosts the page and the relay over TLS with caddy.
+PACKAGE_TEST_TOOLS := xvfb xauth xdotool iproute2 libcap2-bin caddy curl openssl
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
