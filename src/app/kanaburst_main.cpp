@@ -6,14 +6,14 @@
 #include <string>
 
 #include "app/machine.h"
+#include "app/window_events.h"
 #include "debug/debug_log.h"
 #include "net/connection.h"
+#include "platform/desktop/mixer_midi_player.h"
+#include "platform/desktop/sdl_address_window.h"
+#include "platform/desktop/sdl_debug_console.h"
 #include "platform/posix/environment.h"
 #include "platform/sdl/keymap.h"
-#include "platform/sdl/mixer_midi_player.h"
-#include "platform/sdl/sdl_address_window.h"
-#include "platform/sdl/sdl_debug_console.h"
-#include "platform/sdl/window_events.h"
 #include "shell/event_loop.h"
 
 namespace {

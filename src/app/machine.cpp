@@ -8,7 +8,7 @@
 #include "platform/posix/environment.h"
 #include "platform/posix/system_clock.h"
 #include "shell/form.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace kb {
 

@@ -20,7 +20,7 @@
 #include "platform/midi_player.h"
 #include "platform/sdl/sdl_images.h"
 #include "shell/event_loop.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 #include "typing/key_codes.h"
 #include "typing/key_input.h"
 

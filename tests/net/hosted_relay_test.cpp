@@ -19,7 +19,7 @@
 #include "net/room_game.h"
 #include "net/test_certificates.h"
 #include "platform/room/room_code.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace kb::test {
 namespace {
