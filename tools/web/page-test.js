@@ -163,6 +163,22 @@ async function PlayToTheEnd(guest, keys) {
   return (await kStateIn(guest)).GameResult;
 }
 
+// The native driver as the server on the relay given, with more of its environment: its room's
+// code once open, and all it printed once it has ended.
+async function NativeHost(relay, env = {}) {
+  const script = 'frames 15\nkey 38\nkey 38\nkey 13\nframes 5\nstate\nwait 110000\nstate\n';
+  const native = spawn(path.join(nativeBuild, 'kanaburst-sim'), ['--realtime', '--relay', relay],
+                       { env: { ...process.env, ...env } });
+  native.stdin.end(script);
+  let out = '';
+  native.stdout.on('data', (d) => { out += d; });
+  const done = new Promise((resolve) => native.on('close', () => resolve(out)));
+  for (let i = 0; i < 100 && !/"RoomCode":"[0-9 ]{14}"/.test(out); ++i)
+    await new Promise((r) => setTimeout(r, 100));
+  const code = /"RoomCode":"([0-9 ]{14})"/.exec(out)[1].replace(/ /g, '');
+  return { native, done, code };
+}
+
 // Rooms on a relay: a page hosts and another joins by the link it offers; then a page joins a
 // room the native driver opened. Both matches are played to their end on both sides.
 async function RoomMatches(browser, url, keys) {
@@ -192,15 +208,7 @@ async function RoomMatches(browser, url, keys) {
     await host.close();
     await guestBrowser.close();
 
-    const script = 'frames 15\nkey 38\nkey 38\nkey 13\nframes 5\nstate\nwait 110000\nstate\n';
-    const native = spawn(path.join(nativeBuild, 'kanaburst-sim'), ['--realtime', '--relay', tcp]);
-    native.stdin.end(script);
-    let out = '';
-    native.stdout.on('data', (d) => { out += d; });
-    const done = new Promise((resolve) => native.on('close', () => resolve(out)));
-    for (let i = 0; i < 100 && !/"RoomCode":"[0-9 ]{14}"/.test(out); ++i)
-      await new Promise((r) => setTimeout(r, 100));
-    const nativeCode = /"RoomCode":"([0-9 ]{14})"/.exec(out)[1].replace(/ /g, '');
+    const { native, done, code: nativeCode } = await NativeHost(tcp);
     const page = await browser.newPage();
     await page.goto(`${url}&relay=${relayUrl}&room=${nativeCode}`);
     const pageResult = await PlayToTheEnd(page, keys);
@@ -247,17 +255,10 @@ async function HostedOverTls(pageDir, seed, keys) {
       executablePath: '/usr/bin/chromium', headless: 'new',
       args: ['--no-sandbox', '--use-angle=swiftshader', `--ignore-certificate-errors-spki-list=${spki}`],
     });
-    const script = 'frames 15\nkey 38\nkey 38\nkey 13\nframes 5\nstate\nwait 110000\nstate\n';
-    native = spawn(path.join(nativeBuild, 'kanaburst-sim'),
-                   ['--realtime', '--relay', `mqtts://localhost:${ports.KB_RELAY_TLS_PORT}`],
-                   { env: { ...process.env, SSL_CERT_FILE: path.join(authority, 'root.crt') } });
-    native.stdin.end(script);
-    let nativeOut = '';
-    native.stdout.on('data', (d) => { nativeOut += d; });
-    const nativeDone = new Promise((resolve) => native.on('close', () => resolve(nativeOut)));
-    for (let i = 0; i < 100 && !/"RoomCode":"[0-9 ]{14}"/.test(nativeOut); ++i)
-      await new Promise((r) => setTimeout(r, 100));
-    const code = /"RoomCode":"([0-9 ]{14})"/.exec(nativeOut)[1].replace(/ /g, '');
+    const hosting = await NativeHost(`mqtts://localhost:${ports.KB_RELAY_TLS_PORT}`,
+                                     { SSL_CERT_FILE: path.join(authority, 'root.crt') });
+    native = hosting.native;
+    const { done: nativeDone, code } = hosting;
     const page = await browser.newPage();
     const sockets = [];
     const client = await page.target().createCDPSession();
