@@ -87,12 +87,14 @@ void MosquittoLink::Open(const std::string& user, const std::string& clientId,
 }
 
 void MosquittoLink::StartConnect() {
-    std::optional<HostLookup::Answer> answer = lookup_->Take();
-    if (!answer) return;
+    if (!found_) found_ = lookup_->Take();
+    if (!found_ || (tls_ && !tls_->Ready())) return;
     lookup_.reset();
+    const HostLookup::Answer answer = std::move(*found_);
+    found_.reset();
     const std::string address =
-        answer->addresses.empty() ? "" : NumericHost(answer->addresses.front());
-    if (address.empty()) return Down("Cannot find the relay " + relay_.text + ": " + answer->error);
+        answer.addresses.empty() ? "" : NumericHost(answer.addresses.front());
+    if (address.empty()) return Down("Cannot find the relay " + relay_.text + ": " + answer.error);
     // A numeric address: the connect itself does not block.
     const int rc = mosquitto_connect_async(mosq_, address.c_str(), relay_.port, kKeepAliveSeconds);
     // On loopback the whole handshake may be over before the call returns.
@@ -221,7 +223,8 @@ void MosquittoLink::Poll(std::vector<Message>& in) {
 }
 
 void MosquittoLink::WakeWhenDue(const Waker& wake) {
-    if (lookup_) return watcher_.Watch(this, lookup_->ReadyFd(), POLLIN, wake);
+    if (lookup_)
+        return watcher_.Watch(this, found_ ? tls_->ReadyFd() : lookup_->ReadyFd(), POLLIN, wake);
     const int fd = state_ != State::kDown && mosq_ ? mosquitto_socket(mosq_) : -1;
     short events =
         static_cast<short>(POLLIN | (fd >= 0 && mosquitto_want_write(mosq_) ? POLLOUT : 0));
@@ -250,6 +253,7 @@ void MosquittoLink::Close() {
     mosquitto_destroy(mosq_);
     mosq_ = nullptr;
     lookup_.reset();
+    found_.reset();
     state_ = State::kDown;
 }
 

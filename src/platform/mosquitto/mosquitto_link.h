@@ -67,7 +67,8 @@ class MosquittoLink : public MqttLink {
     SocketWatcher& watcher_;
     mosquitto* mosq_ = nullptr;
     std::optional<HostLookup> lookup_;
-    std::unique_ptr<RelayTls> tls_;  // over mqtts:// only
+    std::optional<HostLookup::Answer> found_;  // the lookup's, while TLS is not yet ready
+    std::unique_ptr<RelayTls> tls_;            // over mqtts:// only
     State state_ = State::kConnecting;
     std::string why_;
     std::vector<Outgoing> waiting_;  // until the broker has taken us in

@@ -3,8 +3,13 @@
 #include <arpa/inet.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
 
 namespace kb {
 
@@ -16,13 +21,50 @@ bool IsNumeric(const std::string& host) {
            inet_pton(AF_INET6, host.c_str(), address) == 1;
 }
 
+// Where the system keeps them, or what SSL_CERT_FILE or SSL_CERT_DIR name instead (read on the
+// game's thread: the environment is not the helper's to read).
+std::string Where(const char* variable, const char* otherwise) {
+    const char* given = std::getenv(variable);
+    return given ? given : otherwise;
+}
+
 }  // namespace
 
-RelayTls::RelayTls(std::string host) : host_(std::move(host)) {
+struct RelayTls::Authorities {
+    Authorities() : ready(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+    ~Authorities() {
+        X509_STORE_free(store);
+        if (ready >= 0) close(ready);
+    }
+    Authorities(const Authorities&) = delete;
+    Authorities& operator=(const Authorities&) = delete;
+
+    std::mutex mutex;
+    X509_STORE* store = nullptr;  // once read, until the context takes it
+    bool read = false;
+    const int ready;
+};
+
+RelayTls::RelayTls(std::string host)
+    : host_(std::move(host)), authorities_(std::make_shared<Authorities>()) {
+    std::thread([shared = authorities_,
+                 file = Where(X509_get_default_cert_file_env(), X509_get_default_cert_file()),
+                 dir = Where(X509_get_default_cert_dir_env(), X509_get_default_cert_dir())] {
+        // A file or folder that is not there leaves no authority to trust: every relay's
+        // certificate is then refused, and says so.
+        X509_STORE* store = X509_STORE_new();
+        if (store) {
+            X509_STORE_load_file(store, file.c_str());
+            X509_STORE_load_path(store, dir.c_str());
+        }
+        std::lock_guard lock(shared->mutex);
+        shared->store = store;
+        shared->read = true;
+        if (shared->ready >= 0) eventfd_write(shared->ready, 1);
+    }).detach();
     context_ = SSL_CTX_new(TLS_client_method());
     if (!context_) return;
     SSL_CTX_set_min_proto_version(context_, TLS1_2_VERSION);
-    SSL_CTX_set_default_verify_paths(context_);
     SSL_CTX_set_verify(context_, SSL_VERIFY_PEER, Verify);
     SSL_CTX_set_info_callback(context_, OnState);
     SSL_CTX_set_app_data(context_, this);
@@ -37,6 +79,20 @@ RelayTls::RelayTls(std::string host) : host_(std::move(host)) {
 
 RelayTls::~RelayTls() {
     SSL_CTX_free(context_);
+}
+
+bool RelayTls::Ready() {
+    if (ready_ || !context_) return ready_;
+    std::lock_guard lock(authorities_->mutex);
+    if (!authorities_->read) return false;
+    if (authorities_->store) SSL_CTX_set_cert_store(context_, authorities_->store);
+    authorities_->store = nullptr;  // the context's now
+    ready_ = true;
+    return true;
+}
+
+int RelayTls::ReadyFd() const {
+    return authorities_->ready;
 }
 
 int RelayTls::Verify(int ok, X509_STORE_CTX* store) {

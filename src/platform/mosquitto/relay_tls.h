@@ -3,7 +3,9 @@
 // SSL_CERT_FILE and SSL_CERT_DIR name), and the relay's certificate checked against the name
 // the player typed. libmosquitto would check it against the address we connect to, which is
 // numeric because the name was looked up on a helper thread; so the check is OpenSSL's, made
-// here, and the name is also what the relay is told it is being asked for (SNI).
+// here, and the name is also what the relay is told it is being asked for (SNI). Reading the
+// machine's authorities takes a tenth of a second, so a helper thread reads them.
+#include <memory>
 #include <string>
 
 struct ssl_ctx_st;
@@ -22,6 +24,10 @@ class RelayTls {
 
     // The context to hand to libmosquitto; null when OpenSSL could not make one.
     ssl_ctx_st* Context() const { return context_; }
+    // Whether the authorities have been read into the context: connect only then.
+    bool Ready();
+    // Readable once they have.
+    int ReadyFd() const;
     // Whether bytes already decrypted wait to be read: the socket no longer shows them.
     // Only while the connection's socket is open (the library frees the connection with it).
     bool Pending() const;
@@ -35,11 +41,14 @@ class RelayTls {
     int SocketError() const { return socketError_; }
 
   private:
+    struct Authorities;
     static int Verify(int ok, x509_store_ctx_st* store);
     static void OnState(const ssl_st* ssl, int where, int ret);
 
     std::string host_;
     ssl_ctx_st* context_ = nullptr;
+    std::shared_ptr<Authorities> authorities_;  // shared with the thread that reads them
+    bool ready_ = false;
     const ssl_st* connection_ = nullptr;  // the one connection made with the context
     long refused_ = 0;                    // the first certificate error seen (0: none)
     int socketError_ = 0;
