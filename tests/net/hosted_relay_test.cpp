@@ -80,19 +80,9 @@ class Hosted {
         page_.WriteFile("index.html", "<!doctype html><title>Kanaburst</title>\n");
         Compress("gzip -9 -n -k");
         Compress("brotli -q 11 -k");
-        const std::string source = KB_SOURCE_DIR;
-        host_ = std::make_unique<Process>(
-            std::vector<std::string>{
-                "env", "KB_HTTP_PORT=" + std::to_string(UnusedPort()),
-                "KB_HTTPS_PORT=" + std::to_string(httpsPort_),
-                "KB_RELAY_PORT=" + std::to_string(port_),
-                "KB_RELAY_WS_PORT=" + std::to_string(UnusedPort()),
-                "KB_RELAY_TLS_PORT=" + std::to_string(tlsPort_),
-                std::string("KB_RELAY_PLUGIN=") + KB_BINARY_DIR + "/kanaburst-limits.so",
-                "KB_CERT_CHECK_SECONDS=1", source + "/relay/host.sh",
-                (out_.Path() / "out").string(), page_.Path().string()},
-            "", Log());
-        for (int i = 0; i < 600 && !Ready(); ++i) usleep(100000);
+        // A free port may be taken by another process before caddy or the relay binds it: the
+        // step then ends, and starts again on others.
+        for (int attempt = 0; attempt < 3 && !Start(); ++attempt) host_->Stop();
     }
     ~Hosted() { host_->Stop(); }
 
@@ -114,12 +104,34 @@ class Hosted {
     int MqttPort() const { return port_; }
 
   private:
+    // Starts the step on free ports; false when it ended before it was up.
+    bool Start() {
+        httpsPort_ = UnusedPort();
+        port_ = UnusedPort();
+        tlsPort_ = UnusedPort();
+        host_ = std::make_unique<Process>(
+            std::vector<std::string>{
+                "env", "KB_HTTP_PORT=" + std::to_string(UnusedPort()),
+                "KB_HTTPS_PORT=" + std::to_string(httpsPort_),
+                "KB_RELAY_PORT=" + std::to_string(port_),
+                "KB_RELAY_WS_PORT=" + std::to_string(UnusedPort()),
+                "KB_RELAY_TLS_PORT=" + std::to_string(tlsPort_),
+                std::string("KB_RELAY_PLUGIN=") + KB_BINARY_DIR + "/kanaburst-limits.so",
+                "KB_CERT_CHECK_SECONDS=1", std::string(KB_SOURCE_DIR) + "/relay/host.sh",
+                (out_.Path() / "out").string(), page_.Path().string()},
+            "", Log());
+        for (int i = 0; i < 600 && host_->Running(); ++i) {
+            if (Ready()) return true;
+            usleep(100000);
+        }
+        return false;
+    }
     void Compress(const std::string& command) const {
         ASSERT_EQ(std::system((command + " " + (page_.Path() / "index.html").string()).c_str()), 0)
             << command;
     }
     TempDir out_, page_;
-    int httpsPort_ = UnusedPort(), port_ = UnusedPort(), tlsPort_ = UnusedPort();
+    int httpsPort_ = 0, port_ = 0, tlsPort_ = 0;
     std::unique_ptr<Process> host_;
 };
 

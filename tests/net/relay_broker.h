@@ -51,6 +51,11 @@ class Process {
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
     void Kill() { End(SIGKILL); }
+    // Whether it has not ended yet.
+    bool Running() {
+        if (pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == pid_) pid_ = -1;
+        return pid_ > 0;
+    }
     // Asked to end (SIGTERM), so that it stops what it started; waits for it.
     void Stop() { End(SIGTERM); }
 
@@ -88,10 +93,35 @@ struct BrokerSetup {
 class Broker {
   public:
     explicit Broker(const BrokerSetup& setup = {}) {
+        // A free port may be taken by another process before the broker binds it (as the
+        // source port of some connection): the broker then ends, and starts again on others.
+        for (int attempt = 0; attempt < 5 && !Start(setup); ++attempt) process_->Kill();
+    }
+    Broker(const Broker&) = delete;
+    Broker& operator=(const Broker&) = delete;
+
+    std::string Url() const { return "mqtt://127.0.0.1:" + std::to_string(port_); }
+    // The TLS listener as host (a name its certificate must carry) reaches it.
+    std::string TlsUrl(const std::string& host) const {
+        return "mqtts://" + host + ":" + std::to_string(tlsPort_);
+    }
+    int Port() const { return port_; }
+    int TlsPort() const { return tlsPort_; }
+    int WebSocketPort() const { return wsPort_; }
+    // What the broker has logged so far.
+    std::string Log() const { return ReadText((dir_.Path() / "relay.log").string()); }
+    // Gone at once, as a crashed or unplugged broker is.
+    void Kill() { process_->Kill(); }
+
+  private:
+    // Starts on free ports; false when it ended before all its listeners were open.
+    bool Start(const BrokerSetup& setup) {
+        port_ = UnusedPort();
+        wsPort_ = UnusedPort();
+        tlsPort_ = setup.tls ? UnusedPort() : 0;
         const std::string relay = std::string(KB_SOURCE_DIR) + "/relay/";
         std::string text = ReadText(relay + "kanaburst.conf");
         if (setup.tls) {
-            tlsPort_ = UnusedPort();
             // Every address, so that a name that stands for ::1 first reaches it too.
             text += ReadText(relay + "kanaburst-tls.conf");
             text = std::regex_replace(text, std::regex("listener 8883"),
@@ -122,32 +152,17 @@ class Broker {
         // Ready once every listener accepts connections: it opens them one after another.
         for (const int port : {port_, wsPort_, tlsPort_}) {
             for (int i = 0; port && i < 500; ++i) {
+                if (!process_->Running()) return false;
                 RawPeer probe;
                 if (probe.ConnectTo(port)) break;
                 usleep(10000);
             }
         }
+        return process_->Running();
     }
-    Broker(const Broker&) = delete;
-    Broker& operator=(const Broker&) = delete;
 
-    std::string Url() const { return "mqtt://127.0.0.1:" + std::to_string(port_); }
-    // The TLS listener as host (a name its certificate must carry) reaches it.
-    std::string TlsUrl(const std::string& host) const {
-        return "mqtts://" + host + ":" + std::to_string(tlsPort_);
-    }
-    int Port() const { return port_; }
-    int TlsPort() const { return tlsPort_; }
-    int WebSocketPort() const { return wsPort_; }
-    // What the broker has logged so far.
-    std::string Log() const { return ReadText((dir_.Path() / "relay.log").string()); }
-    // Gone at once, as a crashed or unplugged broker is.
-    void Kill() { process_->Kill(); }
-
-  private:
     TempDir dir_;
-    int port_ = UnusedPort(), wsPort_ = UnusedPort();
-    int tlsPort_ = 0;
+    int port_ = 0, wsPort_ = 0, tlsPort_ = 0;
     std::unique_ptr<Process> process_;
 };
 
