@@ -2,43 +2,46 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 
 namespace kb::relay {
 
 namespace {
 
-// A number from its whole text, at least least; false for anything else.
-bool Number(const std::string& text, double least, double& out) {
+// A number from its whole text, at least 1 and at most a billion; none for anything else.
+std::optional<double> Number(const std::string& text) {
     char* end = nullptr;
     const double value = std::strtod(text.c_str(), &end);
-    if (text.empty() || *end != '\0' || !(value >= least) || value > 1e9) return false;
-    out = value;
-    return true;
+    if (text.empty() || *end != '\0' || !(value >= 1) || value > 1e9) return std::nullopt;
+    return value;
 }
 
 }  // namespace
 
 std::string ReadSetting(LimitSettings& s, const std::string& key, const std::string& value) {
-    double n = 0;
-    const auto need = [&](double least, double& into) {
-        if (!Number(value, least, n))
-            return "plugin_opt_" + key + " wants a number of at least " +
-                   std::to_string(static_cast<int>(least)) + ", not '" + value + "'";
-        into = n;
-        return std::string();
+    // Each setting's name, and where it goes: a count of connections or a rate.
+    const struct {
+        const char* name;
+        int* count;
+        double* rate;
+    } settings[] = {
+        {"connections", &s.connections, nullptr},
+        {"connections_per_address", &s.connectionsPerAddress, nullptr},
+        {"messages_per_second", nullptr, &s.messagesPerSecond},
+        {"message_burst", nullptr, &s.messageBurst},
+        {"subscriptions_per_minute", nullptr, &s.subscriptionsPerMinute},
+        {"subscription_burst", nullptr, &s.subscriptionBurst},
     };
-    if (key == "connections" || key == "connections_per_address") {
-        double count = 0;
-        const std::string why = need(1, count);
-        if (why.empty())
-            (key == "connections" ? s.connections : s.connectionsPerAddress) =
-                static_cast<int>(count);
-        return why;
+    for (const auto& setting : settings) {
+        if (key != setting.name) continue;
+        const std::optional<double> n = Number(value);
+        if (!n) return "plugin_opt_" + key + " wants a number of at least 1, not '" + value + "'";
+        if (setting.count)
+            *setting.count = static_cast<int>(*n);
+        else
+            *setting.rate = *n;
+        return "";
     }
-    if (key == "messages_per_second") return need(1, s.messagesPerSecond);
-    if (key == "message_burst") return need(1, s.messageBurst);
-    if (key == "subscriptions_per_minute") return need(1, s.subscriptionsPerMinute);
-    if (key == "subscription_burst") return need(1, s.subscriptionBurst);
     return "no such setting: plugin_opt_" + key;
 }
 

@@ -60,6 +60,20 @@ TEST(RelayLimits, ConnectionsCountedByAddress) {
     EXPECT_EQ(limits.Connected(), 103);
 }
 
+// One place an address: the first client from it takes it (an address never seen holds none).
+TEST(RelayLimits, OnePlaceAnAddress) {
+    LimitSettings s;
+    s.connectionsPerAddress = 1;
+    Limits limits(s);
+    int a = 0, b = 0;
+    EXPECT_EQ(limits.From("192.0.2.9"), 0);
+    EXPECT_TRUE(limits.Admit(&a, "192.0.2.9"));
+    EXPECT_FALSE(limits.Admit(&b, "192.0.2.9"));
+    limits.Leave(&a);
+    EXPECT_EQ(limits.From("192.0.2.9"), 0);
+    EXPECT_TRUE(limits.Admit(&b, "192.0.2.9"));
+}
+
 TEST(RelayLimits, ConnectionsCountedInAll) {
     LimitSettings s;
     s.connections = 3;
