@@ -335,6 +335,33 @@ TEST(RoomsOverTls, EachUntrustedCertificateSaysWhy) {
         EXPECT_TRUE(PollGames({&host.g}, [&] { return NetworkProblem(host.g) == expected; }))
             << ToUtf8(NetworkProblem(host.g));
     }
+    // Services that speak no TLS: one answers in plain text, one resets the connection once it
+    // has the game's greeting.
+    for (const bool reset : {false, true}) {
+        RawListener service;
+        RawPeer peer;
+        RoomGame host("mqtts://127.0.0.1:" + std::to_string(service.Port()));
+        host.Host();
+        const std::u16string expected =
+            FromUtf8("Cannot reach the relay mqtts://127.0.0.1:" + std::to_string(service.Port()) +
+                     ": it does not answer in TLS (is that its mqtts port?)");
+        bool accepted = false, answered = false;
+        EXPECT_TRUE(PollGames({&host.g},
+                              [&] {
+                                  accepted = accepted || service.TryAccept(peer);
+                                  if (accepted && !answered && !peer.Receive(0).empty()) {
+                                      if (reset) {
+                                          peer.Reset();
+                                      } else {
+                                          peer.Send("HTTP/1.1 400 Bad Request\r\n\r\n");
+                                          peer.Close();
+                                      }
+                                      answered = true;
+                                  }
+                                  return NetworkProblem(host.g) == expected;
+                              }))
+            << (reset ? "reset: " : "plain text: ") << ToUtf8(NetworkProblem(host.g));
+    }
 }
 
 }  // namespace
