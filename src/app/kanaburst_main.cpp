@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/command_line.h"
 #include "app/machine.h"
 #include "app/window_events.h"
 #include "debug/debug_log.h"
@@ -75,6 +76,62 @@ class WindowLoopHost : public kb::LoopHost {
     const uint32_t wakeEvent_;
 };
 
+constexpr char kUsage[] = "usage: kanaburst [--relay URL] [--help] [--version]";
+
+// --help: the options, the environment, and where this copy reads its files.
+std::string Help(const char* argv0) {
+    const std::string dir = kb::ExecutableDir(argv0);
+    const std::string own = kb::PlayerDataDir(dir, KB_INSTALL_DIR);
+    std::string text = std::string(kUsage) + R"(
+
+A Japanese typing battle game: type each word's reading in romaji, and every finished word
+fires a missile into one of six lanes; the first missile through wins. Play the computer, a
+second player over TCP port 1001, or anyone through a room on a relay.
+
+Options:
+  --relay URL  meet in rooms on this relay: mqtt://HOST[:PORT], HOST[:PORT] or [IPV6]:PORT,
+               on port 1883 unless given, or over TLS mqtts://HOST[:PORT], on 8883; several,
+               separated by commas, spread the rooms over relays (both players give the same
+               list)
+  --help       print this help and exit
+  --version    print the version and exit
+
+Environment:
+  KB_RELAY=URL       the relay when --relay is not given
+  KB_PORT=PORT       the network match's TCP port instead of 1001, the same in both games
+                     (a port from 1024 up needs no privilege)
+  KB_TRACE=FILE      write the game's effect lines to FILE: each word list read, sounds,
+                     music, message boxes, network messages
+  KB_FRAME_LOG=FILE  write the timer value of every frame start to FILE, one a line
+  XDG_DATA_HOME      the player's own folder is $XDG_DATA_HOME/kanaburst/ (unset or not an
+                     absolute path: ~/.local/share/kanaburst/)
+  SSL_CERT_FILE, SSL_CERT_DIR
+                     the authorities a relay's certificate over mqtts:// may be signed by,
+                     instead of the system's (/etc/ssl/certs)
+  SDL_VIDEODRIVER, SDL_AUDIODRIVER
+                     SDL's own; "dummy" runs without a display or a sound device
+
+Files:
+  The word list str.dat, the background back.jpg, the sound effects (*.wav) and the music
+  (*.mid) come from the game's own directory,
+    )" + dir + "\n";
+    if (own.empty()) {
+        text += "  This copy is not installed (its directory is not PREFIX/" KB_INSTALL_DIR
+                "), so it\n  reads that directory only.\n";
+    } else {
+        text +=
+            "  but a file of one of those names in the player's own folder is read instead:\n"
+            "    " +
+            own + "\n";
+    }
+    return text + R"(  The typeface is ipag.ttf in the game's directory, otherwise IPA Gothic from
+  fonts-ipafont-gothic. The game keeps no settings and writes no files but those KB_TRACE
+  and KB_FRAME_LOG name.
+
+More: man 6 kanaburst
+)";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -83,9 +140,11 @@ int main(int argc, char** argv) {
         const std::string a = argv[i];
         if (a == "--relay" && i + 1 < argc) {
             relay = argv[++i];
+        } else if (auto status =
+                       kb::AnswerInfoOption(a, "kanaburst", [&] { return Help(argv[0]); })) {
+            return *status;
         } else {
-            std::fprintf(stderr, "usage: kanaburst [--relay URL]\n");
-            return 2;
+            return kb::BadUsage(kUsage);
         }
     }
     // Installed, the game reads the player's own folder before its own directory.
