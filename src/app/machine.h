@@ -11,6 +11,7 @@
 
 #include "platform/mci_commands.h"
 #include "platform/midi_player.h"
+#include "platform/script_peer/script_peer.h"
 #include "platform/sdl/main_window.h"
 #include "platform/sdl/mixer_sound.h"
 #include "platform/sdl/sdl_dialogs.h"
@@ -32,9 +33,16 @@ struct MachineOptions {
     bool network = true;                // real transports; without, stand-ins that never connect
     bool virtualClock = false;          // time moves only as the loop sleeps
     std::optional<uint32_t> seed = {};  // a fixed random sequence; none: seeded from the clock
-    // The relay that rooms meet on (one address, or several: a room's code picks one); empty:
-    // KB_RELAY, and without it no rooms.
+    // The relay that rooms meet on (one address, or several separated by commas: a room's code
+    // picks one); empty: KB_RELAY, and without it no rooms.
     std::string relay = {};
+    // Where the WebSocket bridge in front of a desktop game listens, on the host the player
+    // types: how a page reaches a desktop game.
+    int bridgePort = 1002;
+    // A room to join as soon as the game has started (a link to it); empty: none.
+    std::string room = {};
+    // A peer the headless driver's script plays (its `peer` lines); null: none.
+    ScriptPeer* scriptPeer = nullptr;
 };
 
 // What only the program has.
@@ -42,14 +50,16 @@ struct ProgramParts {
     MidiPlayer* midi = nullptr;  // behind the music commands; none: no music
     AddressWindow* form2 = nullptr;
     DebugConsole* debugWin = nullptr;
-    std::function<void(std::string_view)> trace = {};
+    std::function<void(std::string_view)> trace = {};  // the game's effect lines, one a call
 };
 
-// Picks the transports of this platform (the one place where they are chosen).
+// Adds the ways to meet that the options ask for to the switchboard: the one place, for both
+// builds, where they are chosen.
 void ChooseTransports(Switchboard& board, const MachineOptions& options);
 
 class Machine {
   public:
+    // Makes the clock the options ask for; nothing opens before Open.
     explicit Machine(MachineOptions options);
     ~Machine();
     Machine(const Machine&) = delete;
@@ -61,11 +71,10 @@ class Machine {
     // Makes the game on this machine and loads it (Form_Load); null when that failed.
     Game* StartGame(const ProgramParts& parts);
 
-    const std::string& ProgramDir() const { return options_.programDir; }
+    // The typeface the game draws with: the game's own copy, or the system's.
     std::string FontFile() const;
     TtfFontEngine& Fonts() { return fonts_; }
     MainWindow& Window() { return window_; }
-    Clock& GameClock() { return *clock_; }
     // The clock as the loop moves it on, or null on the machine's own time.
     VirtualClock* Virtual() { return virtual_; }
 
@@ -73,8 +82,10 @@ class Machine {
     // Quits SDL after everything else is gone: declared first, so destroyed last.
     struct SdlSession {
         bool started = false;
+        // Quits SDL if this session started it.
         ~SdlSession();
     };
+    // Tells why the start failed: in a message box where there is a window, else on stderr.
     void Fail(const std::string& why);
 
     SdlSession sdl_;

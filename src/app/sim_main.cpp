@@ -61,7 +61,8 @@ long ParseNumber(std::istringstream& in, const char* what) {
 
 class Sim {
   public:
-    Sim(Game& g, LoopHost& host, SilentMidiPlayer& midi) : g_(g), loop_(g, host), midi_(midi) {}
+    Sim(Game& g, LoopHost& host, SilentMidiPlayer& midi, ScriptPeer* peer)
+        : g_(g), loop_(g, host), midi_(midi), peer_(peer) {}
 
     void Exec(const std::string& line);
 
@@ -72,6 +73,7 @@ class Sim {
     Game& g_;
     EventLoop loop_;  // the players' loop: on the virtual clock its sleep moves the clock on
     SilentMidiPlayer& midi_;
+    ScriptPeer* peer_;  // none on the machine's clock
 };
 
 void Sim::RunFrames(long n) {
@@ -138,6 +140,21 @@ void Sim::Exec(const std::string& line) {
         RunFrames(ParseNumber(in, "frames"));
     } else if (cmd == "wait") {
         Wait(ParseNumber(in, "wait"));
+    } else if (cmd == "peer") {
+        if (!peer_) throw ScriptError{"the script's peer is there on the virtual clock only"};
+        std::string what;
+        in >> what;
+        if (what == "knock") {
+            if (!peer_->Knock()) throw ScriptError{"the game is not listening"};
+        } else if (what == "say") {
+            const std::string bytes = rest();
+            if (bytes.empty()) throw ScriptError{"peer say needs the bytes to send"};
+            if (!peer_->Say(bytes)) throw ScriptError{"no game is connected to the peer"};
+        } else if (what == "hangup") {
+            peer_->HangUp();
+        } else {
+            throw ScriptError{"expected peer knock, peer say BYTES or peer hangup"};
+        }
     } else if (cmd == "musicend") {
         midi_.EndPiece();
     } else if (cmd == "state") {
@@ -172,7 +189,8 @@ Options:
   --dir DIR     read the game's files from DIR instead of the driver's own directory
   --seed N      the random sequence of seed N (default 1)
   --realtime    the machine's clock and real sockets (TCP and rooms); without it the clock is
-                virtual, moving on only as the loop sleeps, and sockets never connect
+                virtual, moving on only as the loop sleeps, and the only one to meet is the
+                peer the script plays
   --relay URL   the relay rooms meet on, as for kanaburst --relay (with --realtime)
   --help        print this help and exit
   --version     print the version and exit
@@ -190,6 +208,10 @@ Script lines (a '#' at the start of a line or after a blank starts a comment):
   copy                           press the debug console's COPY and print what it copied
   closeconsole                   close the debug console
   address [TEXT]                 type TEXT into the open address window and press Enter there
+  peer knock                     (virtual clock) the script's peer knocks on the game's
+                                 listener; the game reaches it at the address "script peer"
+  peer say BYTES                 the peer sends the game BYTES, arriving at the next pass
+  peer hangup                    the peer leaves: the game's next send fails
 
 Environment:
   KB_RELAY=URL  the relay when --relay is not given
@@ -259,14 +281,16 @@ int main(int argc, char** argv) {
     }
     std::istream& script = scriptPath.empty() ? std::cin : file;
 
-    // Without --realtime the clock is virtual and the sockets never connect.
+    // Without --realtime the clock is virtual and the script's peer is the only one to meet.
+    kb::ScriptPeer peer;
     kb::Machine machine({.name = "kanaburst-sim",
                          .programDir = dir,
                          .window = false,
                          .network = realtime,
                          .virtualClock = !realtime,
                          .seed = seed,
-                         .relay = relay});
+                         .relay = relay,
+                         .scriptPeer = realtime ? nullptr : &peer});
     if (!machine.Open(argv[0])) return 1;
     kb::HeadlessAddressWindow form2;
     // Music runs through the real command interpreter on a silent player whose pieces end only
@@ -280,7 +304,8 @@ int main(int argc, char** argv) {
     kb::QuietLoopHost realHost;
     std::optional<kb::VirtualLoopHost> virtualHost;
     if (machine.Virtual()) virtualHost.emplace(*machine.Virtual());
-    kb::Sim sim(*g, virtualHost ? static_cast<kb::LoopHost&>(*virtualHost) : realHost, midi);
+    kb::Sim sim(*g, virtualHost ? static_cast<kb::LoopHost&>(*virtualHost) : realHost, midi,
+                realtime ? nullptr : &peer);
     std::string line;
     int lineNo = 0;
     while (!g->ended && std::getline(script, line)) {

@@ -107,7 +107,6 @@ class Broker {
     }
     int Port() const { return port_; }
     int TlsPort() const { return tlsPort_; }
-    int WebSocketPort() const { return wsPort_; }
     // What the broker has logged so far.
     std::string Log() const { return ReadText((dir_.Path() / "relay.log").string()); }
     // Gone at once, as a crashed or unplugged broker is.
@@ -117,7 +116,6 @@ class Broker {
     // Starts on free ports; false when it ended before all its listeners were open.
     bool Start(const BrokerSetup& setup) {
         port_ = UnusedPort();
-        wsPort_ = UnusedPort();
         tlsPort_ = setup.tls ? UnusedPort() : 0;
         const std::string relay = std::string(KB_SOURCE_DIR) + "/relay/";
         std::string text = ReadText(relay + "kanaburst.conf");
@@ -132,8 +130,10 @@ class Broker {
         }
         text = std::regex_replace(text, std::regex("listener 1883"),
                                   "listener " + std::to_string(port_) + " 127.0.0.1");
-        text = std::regex_replace(text, std::regex("listener 9001"),
-                                  "listener " + std::to_string(wsPort_));
+        // Without the pages' WebSocket listener: these tests speak MQTT over TCP, and a port
+        // found free for it may be taken again before the broker binds it (by the ready probe's
+        // own connections, say), which stopped the broker in about one run in four.
+        text = std::regex_replace(text, std::regex("listener 9001\nprotocol websockets\n"), "");
         text = std::regex_replace(text, std::regex("/etc/mosquitto/kanaburst.acl"),
                                   relay + "kanaburst.acl");
         text = std::regex_replace(text, std::regex("plugin /usr/lib/kanaburst-relay/"),
@@ -150,7 +150,7 @@ class Broker {
                 "-c", (dir_.Path() / "relay.conf").string()},
             "", (dir_.Path() / "relay.log").string());
         // Ready once every listener accepts connections: it opens them one after another.
-        for (const int port : {port_, wsPort_, tlsPort_}) {
+        for (const int port : {port_, tlsPort_}) {
             for (int i = 0; port && i < 500; ++i) {
                 if (!process_->Running()) return false;
                 RawPeer probe;
@@ -162,7 +162,7 @@ class Broker {
     }
 
     TempDir dir_;
-    int port_ = 0, wsPort_ = 0, tlsPort_ = 0;
+    int port_ = 0, tlsPort_ = 0;
     std::unique_ptr<Process> process_;
 };
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/machine.h"
 #include "battle/missiles.h"
 #include "net/connection.h"
 #include "net/protocol.h"
@@ -19,9 +20,7 @@
 #include "platform/address_window.h"
 #include "platform/mosquitto/mosquitto_link.h"
 #include "platform/room/room_code.h"
-#include "platform/room/room_transport.h"
 #include "platform/switchboard.h"
-#include "platform/tcp/posix_socket.h"
 #include "shell/main_loop.h"
 #include "shell/scenes.h"
 #include "sim_runner.h"

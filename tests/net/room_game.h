@@ -6,15 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "app/machine.h"
 #include "net/connection.h"
 #include "net/net_game.h"
 #include "net/relay_broker.h"
 #include "platform/address_window.h"
-#include "platform/mosquitto/mosquitto_link.h"
 #include "platform/room/room_code.h"
-#include "platform/room/room_transport.h"
 #include "platform/switchboard.h"
-#include "platform/tcp/posix_socket.h"
 #include "shell/main_loop.h"
 #include "shell/scenes.h"
 #include "test_game.h"
@@ -23,12 +21,9 @@
 
 namespace kb::test {
 
-// The desktop's ways to meet, as the game chooses them with a relay given.
+// The desktop's ways to meet, as the programs choose them with a relay given.
 struct RoomSockets {
-    explicit RoomSockets(const std::string& relay) {
-        board.Add(std::make_unique<RoomTransport>(std::make_unique<MosquittoLinkMaker>(relay)));
-        board.Add(std::make_unique<TcpTransport>());
-    }
+    explicit RoomSockets(const std::string& relay) { ChooseTransports(board, {.relay = relay}); }
     Services Make() {
         Services sv;
         sv.winsock = &board.Connection();

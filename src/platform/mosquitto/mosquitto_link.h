@@ -30,6 +30,7 @@ RelayAddress ParseRelayAddress(const std::string& text);
 
 class MosquittoLink : public MqttLink {
   public:
+    // A link to relay, woken by watcher; nothing happens before Open.
     MosquittoLink(RelayAddress relay, SocketWatcher& watcher);
     ~MosquittoLink() override;
     MosquittoLink(const MosquittoLink&) = delete;
@@ -52,15 +53,20 @@ class MosquittoLink : public MqttLink {
         std::string topic, payload;
         bool retain;
     };
+    // libmosquitto's callbacks, run inside Poll: the broker's answer, the link lost, a message.
     static void OnConnect(mosquitto*, void* self, int rc);
     static void OnDisconnect(mosquitto*, void* self, int rc);
     static void OnMessage(mosquitto*, void* self, const mosquitto_message* m);
+    // Connects once the relay's host name has been looked up (and, over TLS, the machine's
+    // certificate authorities read).
     void StartConnect();
+    // Hands a subscription or a message to the library.
     void Send(const Outgoing& o);
     // The connection ended (rc: libmosquitto's reason): says why as clearly as it can.
     void Lost(int rc);
     // Moves the TLS handshake on, whatever the socket shows.
     void Handshake();
+    // The link is down for good, for this reason.
     void Down(const std::string& why);
 
     RelayAddress relay_;
