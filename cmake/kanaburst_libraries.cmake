@@ -55,8 +55,11 @@ else()
     kb_library(kanaburst_tcp platform/tcp PUBLIC kanaburst_platform Threads::Threads)
     # libmosquitto only here: nothing else in the game speaks MQTT.
     pkg_check_modules(MOSQUITTO REQUIRED IMPORTED_TARGET libmosquitto)
+    # The relay over TLS: libmosquitto's TLS is OpenSSL's, and the relay's name is checked with
+    # it.
+    find_package(OpenSSL REQUIRED)
     kb_library(kanaburst_mosquitto platform/mosquitto PUBLIC kanaburst_room kanaburst_tcp
-        PRIVATE PkgConfig::MOSQUITTO)
+        PRIVATE PkgConfig::MOSQUITTO OpenSSL::SSL)
     kb_library(kanaburst_desktop platform/desktop PUBLIC kanaburst_sdl Threads::Threads)
     # Dear ImGui draws the debug console. Debian's libimgui.a holds the SDL input backend but
     # ships the SDL_Renderer backend only as an example source, so it is compiled here, as it

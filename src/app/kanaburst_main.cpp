@@ -101,8 +101,9 @@ second player over TCP port 1001, or anyone through a room on a relay.
 
 Options:
   --relay URL  meet in rooms on this relay: mqtt://HOST[:PORT], HOST[:PORT] or [IPV6]:PORT,
-               on port 1883 unless given; several, separated by commas, spread the rooms
-               over relays (both players give the same list)
+               on port 1883 unless given, or over TLS mqtts://HOST[:PORT], on 8883; several,
+               separated by commas, spread the rooms over relays (both players give the same
+               list)
   --record     open your record beside the game as it starts, as F2 does on the title
   --export FILE
                write your record to FILE (a record file) and exit, without the game
@@ -120,6 +121,9 @@ Environment:
   KB_FRAME_LOG=FILE  write the timer value of every frame start to FILE, one a line
   XDG_DATA_HOME      the player's own folder is $XDG_DATA_HOME/kanaburst/ (unset or not an
                      absolute path: ~/.local/share/kanaburst/); the record is kept there
+  SSL_CERT_FILE, SSL_CERT_DIR
+                     the authorities a relay's certificate over mqtts:// may be signed by,
+                     instead of the system's (/etc/ssl/certs)
   SDL_VIDEODRIVER, SDL_AUDIODRIVER
                      SDL's own; "dummy" runs without a display or a sound device
 

@@ -235,6 +235,9 @@ Script lines (a '#' at the start of a line or after a blank starts a comment):
 Environment:
   KB_RELAY=URL  the relay when --relay is not given
   KB_PORT=PORT  the network match's TCP port instead of 1001
+  SSL_CERT_FILE, SSL_CERT_DIR
+                the authorities a relay's certificate over mqtts:// may be signed by,
+                instead of the system's (/etc/ssl/certs)
 
 Files:
   The word list str.dat, the background back.jpg, the sound effects and the music come from
