@@ -17,6 +17,7 @@
 #include "platform/sdl/sdl_images.h"
 #include "platform/sdl/ttf_fonts.h"
 #include "platform/switchboard.h"
+#include "replay/recorder.h"
 #include "shell/game.h"
 
 namespace kb {
@@ -35,6 +36,7 @@ struct MachineOptions {
     // The relay that rooms meet on (one address, or several: a room's code picks one); empty:
     // KB_RELAY, and without it no rooms.
     std::string relay = {};
+    bool record = false;  // every match is recorded as a replay (Recording() hands them out)
 };
 
 // What only the program has.
@@ -60,6 +62,11 @@ class Machine {
     bool Open(const char* argv0);
     // Makes the game on this machine and loads it (Form_Load); null when that failed.
     Game* StartGame(const ProgramParts& parts);
+    // What the machine lends a second game, one that plays a replay: the typeface, pictures,
+    // sound, music, the program's files and the trace (after StartGame).
+    Services Lend() const;
+    // The recording of the game's matches; null unless asked for.
+    Recorder* Recording() { return recorder_.get(); }
 
     const std::string& ProgramDir() const { return options_.programDir; }
     std::string FontFile() const;
@@ -88,6 +95,8 @@ class Machine {
     std::optional<MixerSoundDevice> sound_;
     std::optional<MciMusicDevice> music_;
     Switchboard board_;
+    Services lent_;
+    std::unique_ptr<Recorder> recorder_;  // outlives the game that tells it everything
     std::unique_ptr<Game> game_;
 };
 

@@ -1,13 +1,19 @@
 // kanaburst-sim: the game without a window, driven by a script. Our tests are scripts, and so
 // is any bug report worth reproducing.
 //
-//   kanaburst-sim [--dir DIR] [--seed N] [--realtime] [--relay URL] [SCRIPT]
+//   kanaburst-sim [--dir DIR] [--seed N] [--realtime] [--relay URL] [--record FILE]
+//                 [--frame-states] [SCRIPT]
+//
+// A replay (a file that begins "kanaburst-replay") is a script too: it plays the match it
+// holds, and the driver's own lines put into it (`state`, `shot`, `skip`) run where they stand.
 #include <SDL.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <iterator>
+#include <limits>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -19,6 +25,8 @@
 #include "platform/address_window.h"
 #include "platform/midi_player.h"
 #include "platform/sdl/sdl_images.h"
+#include "replay/playback.h"
+#include "replay/replay_text.h"
 #include "shell/event_loop.h"
 #include "shell/ustr.h"
 #include "typing/key_codes.h"
@@ -30,6 +38,13 @@ namespace {
 struct ScriptError {
     std::string what;
 };
+
+void Shot(const Game& g, const std::string& file) {
+    if (file.empty()) throw ScriptError{"shot needs a file name"};
+    std::string error;
+    if (!SavePng(g.Display.View(), file, error))
+        throw ScriptError{"cannot write " + file + ": " + error};
+}
 
 int KeyCodeOf(char c) {
     const int code = KeyCodeForChar(c);
@@ -57,24 +72,38 @@ long ParseNumber(std::istringstream& in, const char* what) {
     return v;
 }
 
+void PrintState(const Game& g) {
+    std::cout << "state " << StateJson(g) << std::endl;
+}
+
 class Sim {
   public:
-    Sim(Game& g, LoopHost& host, SilentMidiPlayer& midi) : g_(g), loop_(g, host), midi_(midi) {}
+    Sim(Game& g, LoopHost& host, SilentMidiPlayer& midi, bool frameStates)
+        : g_(g), loop_(g, host), midi_(midi), frameStates_(frameStates) {}
 
     void Exec(const std::string& line);
 
   private:
     void RunFrames(long n);
     void Wait(long ms);
+    // One pass of the loop; after a frame, the state when every frame's is asked for.
+    bool Pass(uint32_t maxSleep = std::numeric_limits<uint32_t>::max());
 
     Game& g_;
     EventLoop loop_;  // the players' loop: on the virtual clock its sleep moves the clock on
     SilentMidiPlayer& midi_;
+    bool frameStates_;
 };
+
+bool Sim::Pass(uint32_t maxSleep) {
+    const bool frameRan = loop_.Pass(maxSleep);
+    if (frameRan && frameStates_ && !g_.ended) PrintState(g_);
+    return frameRan;
+}
 
 void Sim::RunFrames(long n) {
     for (long i = 0; i < n && !g_.ended; ++i) {
-        while (!g_.ended && !loop_.Pass()) {
+        while (!g_.ended && !Pass()) {
         }
     }
 }
@@ -85,7 +114,7 @@ void Sim::Wait(long ms) {
     const uint32_t start = clock.TimeGetTime();
     const uint32_t total = static_cast<uint32_t>(ms);
     while (!g_.ended && clock.TimeGetTime() - start < total)
-        loop_.Pass(total - (clock.TimeGetTime() - start));
+        Pass(total - (clock.TimeGetTime() - start));
 }
 
 void Sim::Exec(const std::string& line) {
@@ -139,13 +168,9 @@ void Sim::Exec(const std::string& line) {
     } else if (cmd == "musicend") {
         midi_.EndPiece();
     } else if (cmd == "state") {
-        std::cout << "state " << StateJson(g_) << std::endl;
+        PrintState(g_);
     } else if (cmd == "shot") {
-        const std::string file = rest();
-        if (file.empty()) throw ScriptError{"shot needs a file name"};
-        std::string error;
-        if (!SavePng(g_.Display.View(), file, error))
-            throw ScriptError{"cannot write " + file + ": " + error};
+        Shot(g_, rest());
     } else {
         throw ScriptError{"unknown command '" + cmd + "'"};
     }
@@ -155,18 +180,79 @@ void Sim::Exec(const std::string& line) {
 }
 
 int Usage() {
-    std::cerr
-        << "usage: kanaburst-sim [--dir DIR] [--seed N] [--realtime] [--relay URL] [SCRIPT]\n";
+    std::cerr << "usage: kanaburst-sim [--dir DIR] [--seed N] [--realtime] [--relay URL] "
+                 "[--record FILE] [--frame-states] [SCRIPT]\n";
     return 2;
+}
+
+// A line without its comment (a '#' at the start or after a blank), trimmed; empty for none.
+std::string CodeOf(std::string line) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    auto hash = line.find('#');
+    while (hash != std::string::npos && hash > 0 && line[hash - 1] != ' ' && line[hash - 1] != '\t')
+        hash = line.find('#', hash + 1);
+    const std::string code = line.substr(0, hash);
+    const auto first = code.find_first_not_of(" \t");
+    if (first == std::string::npos) return {};
+    return code.substr(first, code.find_last_not_of(" \t") + 1 - first);
+}
+
+// The driver's own lines in a replay: what the state is, a picture, a skip ahead.
+void ExecInReplay(Playback& p, const std::string& line) {
+    const auto blank = line.find(' ');
+    const std::string cmd = line.substr(0, blank);
+    const std::string arg = blank == std::string::npos ? "" : CodeOf(line.substr(blank + 1));
+    if (cmd == "state" && arg.empty()) {
+        PrintState(p.game());
+    } else if (cmd == "shot") {
+        Shot(p.game(), arg);
+    } else if (cmd == "skip" && arg.empty()) {
+        p.SkipToDecision();
+    } else if (cmd == "skip" && arg == "end") {
+        p.SkipToEnd();
+    } else {
+        throw ScriptError{"a replay takes only state, shot, skip and skip end"};
+    }
+}
+
+// Plays a replay, with the driver's lines put into it where they stand.
+int PlayReplayScript(Machine& machine, const std::string& text, bool frameStates) {
+    Replay replay;
+    std::vector<ReplayExtraLine> extras;
+    std::string why;
+    if (!ReadReplay(text, replay, why, &extras)) {
+        std::cerr << "kanaburst-sim: this replay cannot be played: " << why << "\n";
+        return 2;
+    }
+    Playback p(std::move(replay), machine.Lend());
+    if (frameStates) p.onFrame = [&p] { PrintState(p.game()); };
+    if (!p.Start(why)) {
+        std::cerr << "kanaburst-sim: this replay cannot be played: " << why << "\n";
+        return 2;
+    }
+    for (const ReplayExtraLine& extra : extras) {
+        const std::string code = CodeOf(extra.text);
+        if (code.empty()) continue;
+        p.RunTo(extra.stepsBefore);
+        try {
+            ExecInReplay(p, code);
+        } catch (const ScriptError& e) {
+            std::cerr << "kanaburst-sim: line " << extra.lineNo << ": " << e.what << ": "
+                      << extra.text << "\n";
+            return 2;
+        }
+    }
+    p.RunTo(SIZE_MAX);
+    return 0;
 }
 
 }  // namespace
 }  // namespace kb
 
 int main(int argc, char** argv) {
-    std::string dir, scriptPath, relay;
+    std::string dir, scriptPath, relay, recordPath;
     uint32_t seed = 1;
-    bool realtime = false;
+    bool realtime = false, frameStates = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--dir" && i + 1 < argc) {
@@ -175,6 +261,10 @@ int main(int argc, char** argv) {
             seed = static_cast<uint32_t>(std::stoul(argv[++i]));
         } else if (a == "--relay" && i + 1 < argc) {
             relay = argv[++i];
+        } else if (a == "--record" && i + 1 < argc) {
+            recordPath = argv[++i];
+        } else if (a == "--frame-states") {
+            frameStates = true;
         } else if (a == "--realtime") {
 #ifdef __EMSCRIPTEN__
             std::cerr << "kanaburst-sim: this build has no sockets; it runs on the virtual clock\n";
@@ -190,7 +280,7 @@ int main(int argc, char** argv) {
 
     std::ifstream file;
     if (!scriptPath.empty()) {
-        file.open(scriptPath);
+        file.open(scriptPath, std::ios::binary);
         if (!file) {
             std::cerr << "kanaburst-sim: cannot open " << scriptPath << "\n";
             return 2;
@@ -198,14 +288,17 @@ int main(int argc, char** argv) {
     }
     std::istream& script = scriptPath.empty() ? std::cin : file;
 
-    // Without --realtime the clock is virtual and the sockets never connect.
+    // Without --realtime the clock is virtual and the sockets never connect. Every match is
+    // recorded, as in the window program, so that the transcripts show recording changes
+    // nothing; --record keeps the last one.
     kb::Machine machine({.name = "kanaburst-sim",
                          .programDir = dir,
                          .window = false,
                          .network = realtime,
                          .virtualClock = !realtime,
                          .seed = seed,
-                         .relay = relay});
+                         .relay = relay,
+                         .record = true});
     if (!machine.Open(argv[0])) return 1;
     kb::HeadlessAddressWindow form2;
     // Music runs through the real command interpreter on a silent player whose pieces end only
@@ -216,29 +309,39 @@ int main(int argc, char** argv) {
                                std::cout << line << std::endl;
                            }});
     if (!g) return 0;
+    kb::Recorder& recorder = *machine.Recording();
+    recorder.onRecorded = [&recordPath](const std::string& text) {
+        if (recordPath.empty()) return;
+        std::ofstream out(recordPath, std::ios::binary | std::ios::trunc);
+        if (!(out << text).flush())
+            std::cerr << "kanaburst-sim: cannot write " << recordPath << "\n";
+    };
     kb::QuietLoopHost realHost;
     std::optional<kb::VirtualLoopHost> virtualHost;
     if (machine.Virtual()) virtualHost.emplace(*machine.Virtual());
-    kb::Sim sim(*g, virtualHost ? static_cast<kb::LoopHost&>(*virtualHost) : realHost, midi);
-    std::string line;
+    kb::Sim sim(*g, virtualHost ? static_cast<kb::LoopHost&>(*virtualHost) : realHost, midi,
+                frameStates);
+    std::string line, before;
     int lineNo = 0;
+    bool first = true;
     while (!g->ended && std::getline(script, line)) {
         ++lineNo;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        // A '#' at the start of a line or after a blank starts a comment.
-        auto hash = line.find('#');
-        while (hash != std::string::npos && hash > 0 && line[hash - 1] != ' ' &&
-               line[hash - 1] != '\t')
-            hash = line.find('#', hash + 1);
-        const std::string code = line.substr(0, hash);
-        const auto first = code.find_first_not_of(" \t");
-        if (first == std::string::npos) continue;
+        const std::string code = kb::CodeOf(line);
+        if (first) before += line + "\n";
+        if (code.empty()) continue;
+        if (first && code.starts_with("kanaburst-replay")) {
+            const std::string text =
+                before + std::string(std::istreambuf_iterator<char>(script), {});
+            return kb::PlayReplayScript(machine, text, frameStates);
+        }
+        first = false;
         try {
-            sim.Exec(code.substr(first, code.find_last_not_of(" \t") + 1 - first));
+            sim.Exec(code);
         } catch (const kb::ScriptError& e) {
             std::cerr << "kanaburst-sim: line " << lineNo << ": " << e.what << ": " << line << "\n";
             return 2;
         }
     }
+    recorder.Finish();
     return 0;
 }

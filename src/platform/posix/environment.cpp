@@ -14,6 +14,16 @@ std::string_view WithoutSlashes(std::string_view s) {
     return s;
 }
 
+// $XDG_DATA_HOME/kanaburst/, by default ~/.local/share/kanaburst/; empty with no home.
+std::string DataHome() {
+    // A relative XDG_DATA_HOME is to be ignored, as an unset one is.
+    const char* data = std::getenv("XDG_DATA_HOME");
+    if (data && data[0] == '/') return std::string(data) + "/kanaburst/";
+    const char* home = std::getenv("HOME");
+    if (!home || !*home) return "";
+    return std::string(home) + "/.local/share/kanaburst/";
+}
+
 }  // namespace
 
 std::string PlayerDataDir(std::string_view programDir, std::string_view installDir) {
@@ -21,12 +31,12 @@ std::string PlayerDataDir(std::string_view programDir, std::string_view installD
     std::string_view dir = programDir;
     while (dir.ends_with('/')) dir.remove_suffix(1);
     if (tail == "/" || !dir.ends_with(tail)) return "";
-    // A relative XDG_DATA_HOME is to be ignored, as an unset one is.
-    const char* data = std::getenv("XDG_DATA_HOME");
-    if (data && data[0] == '/') return std::string(data) + "/kanaburst/";
-    const char* home = std::getenv("HOME");
-    if (!home || !*home) return "";
-    return std::string(home) + "/.local/share/kanaburst/";
+    return DataHome();
+}
+
+std::string PlayerReplayDir() {
+    const std::string home = DataHome();
+    return home.empty() ? "" : home + "replays/";
 }
 
 std::function<void(std::string_view)> TraceFromEnvironment() {

@@ -11,6 +11,10 @@ namespace kb {
 // game counts as installed when its directory is PREFIX/installDir for any PREFIX.
 std::string PlayerDataDir(std::string_view programDir, std::string_view installDir);
 
+// Where the player's replays are kept, $XDG_DATA_HOME/kanaburst/replays/ (by default
+// ~/.local/share/kanaburst/replays/), wherever the game runs from; empty with no home at all.
+std::string PlayerReplayDir();
+
 // KB_TRACE=FILE: the game's effect lines, as the headless driver prints them, written to FILE
 // one a line. Empty (nothing written) when KB_TRACE is not set or FILE cannot be made.
 std::function<void(std::string_view)> TraceFromEnvironment();

@@ -1,0 +1,90 @@
+#pragma once
+// A recorded match: what the game held when the step that began the match came in, the words
+// it was played on, and every step from then on (frames, keys, the peer's bytes, the clock's
+// second and the measured frame rate as they changed), in the order they came.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "shell/game_state.h"
+
+namespace kb {
+
+// The version of the format, and of the rules a replay is played by: any change to either
+// makes a new version, and a replay of another version is refused rather than played wrong.
+inline constexpr int kReplayFormat = 1;
+// The version of the game that records (the one its window's caption shows).
+inline constexpr std::string_view kGameVersion = "1.1";
+
+// What the match's first step reads of the game that the step itself does not set.
+struct ReplayStart {
+    Byte KeyState = 0;
+    Byte KeyHold = 0;
+    Byte LastKeyUp = 0;
+    Byte ShiftDown = 0;
+    std::u16string LastKeyStr;
+    Integer WordNo = 0;
+    Integer MenuNo = 0;
+    Long GameLevel = 0;
+    Long GameMode = 0;
+    std::vector<std::u16string> queue;  // the send queue's occupied slots, in order
+    std::u16string held;                // received text that ended inside a message
+    uint32_t rng = 0;                   // the random sequence's place
+    int second = 0;                     // the wall clock's second as the first step read it
+    Long fps = 0;                       // the measured frame rate
+};
+
+// A word list entry the player met: shown, typed, judged.
+struct ReplayWord {
+    int index = 0;
+    std::u16string display;
+    std::u16string reading;
+};
+
+// An entry only the computer read: it needs the reading's length, nothing more.
+struct ReplayLength {
+    int index = 0;
+    int length = 0;
+};
+
+struct ReplayStep {
+    enum Kind : uint8_t {
+        kFrames,             // value frames run
+        kKeyDown,            // key value goes down
+        kKeyUp,              // key value comes up
+        kSecond,             // the wall clock's second is value from this step on
+        kFps,                // the measured frame rate is value from this step on
+        kArrival,            // bytes arrive from the peer
+        kSendComplete,       // the message on the wire has gone out
+        kConnectionRequest,  // a connection knocks on the listener
+        kRefuse,             // the connection refuses the next step's message
+        kConsole,            // bytes (UTF-8) are entered on the debug console's line
+    };
+    Kind kind = kFrames;
+    int32_t value = 0;
+    std::string bytes;
+
+    bool operator==(const ReplayStep&) const = default;
+};
+
+struct Replay {
+    int format = kReplayFormat;
+    std::string gameVersion = std::string(kGameVersion);
+    ReplayStart start;
+    int wordCount = 0;                  // entries in the word list it was played on
+    std::vector<ReplayWord> words;      // sorted by index
+    std::vector<ReplayLength> lengths;  // sorted by index, none of them among words
+    std::vector<ReplayStep> steps;
+
+    // Frames in all the steps.
+    long Frames() const;
+};
+
+// Limits a replay must keep, so that no file can make the game hold or run without end.
+inline constexpr size_t kReplayMaxBytes = 1 << 20;
+inline constexpr long kReplayMaxFrames = 15L * 60 * 60;  // an hour of frames
+inline constexpr int kReplayMaxWords = 100000;
+inline constexpr size_t kReplayMaxText = 1 << 16;  // one arrival, one word, one command
+
+}  // namespace kb
