@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <string>
 
 #include "app/machine.h"
@@ -14,7 +15,12 @@
 #include "platform/sdl/sdl_address_window.h"
 #include "platform/sdl/sdl_debug_console.h"
 #include "platform/sdl/window_events.h"
+#include "replay/playback.h"
+#include "replay/replay_shelf.h"
+#include "replay/replay_viewer.h"
 #include "shell/event_loop.h"
+#include "shell/form.h"
+#include "shell/ustr.h"
 
 namespace {
 
@@ -75,21 +81,78 @@ class WindowLoopHost : public kb::LoopHost {
     const uint32_t wakeEvent_;
 };
 
+// Every match is kept in the player's folder as a replay.
+void KeepReplay(const std::string& dir, const std::string& text) {
+    std::string why;
+    if (dir.empty() || !kb::ReplayShelf(dir).Keep(text, std::time(nullptr), why))
+        SDL_Log("The match's replay is not kept: %s", dir.empty() ? "no home folder" : why.c_str());
+}
+
+// Shows a replay in the window until the watcher leaves it with Escape; then the game's title
+// comes back. A replay that cannot be played gets a box that says why.
+void Watch(kb::Machine& machine, kb::Game& g, const std::string& path) {
+    kb::Replay replay;
+    std::string why;
+    if (!kb::ReadReplayFile(path, replay, why)) {
+        kb::MsgBox(g, u"This replay cannot be played:\n" + kb::FromUtf8(why));
+        return;
+    }
+    kb::Playback p(std::move(replay), machine.Lend());
+    kb::ReplayViewer viewer(p);
+    kb::Surface shown;
+    shown.SetFonts(&machine.Fonts());
+    kb::MainWindow& window = machine.Window();
+    p.game().Display.onRefresh = [&](const kb::Surface& d) {
+        kb::ComposeWithStatus(d, viewer.Status(), shown);
+        window.Present(shown.View());
+    };
+    if (!p.Start(why)) {
+        kb::MsgBox(g, u"This replay cannot be played:\n" + kb::FromUtf8(why));
+        return;
+    }
+    uint32_t wait = 0;
+    while (!viewer.Closed() && !g.ended) {
+        SDL_WaitEventTimeout(nullptr, static_cast<int>(wait));
+        SDL_Event ev;
+        while (SDL_PollEvent(&ev)) {
+            if (ev.type == SDL_QUIT ||
+                (ev.type == SDL_WINDOWEVENT && ev.window.windowID == window.Id() &&
+                 ev.window.event == SDL_WINDOWEVENT_CLOSE)) {
+                kb::Form_Unload(g);
+            } else if (ev.type == SDL_WINDOWEVENT && ev.window.windowID == window.Id()) {
+                window.Redraw();
+            } else if ((ev.type == SDL_KEYDOWN || ev.type == SDL_KEYUP) &&
+                       ev.key.windowID == window.Id() && !window.TakeKey(ev.key) &&
+                       ev.type == SDL_KEYDOWN) {
+                // The watcher's keys steer the watching; the game plays the recorded ones.
+                viewer.KeyDown(kb::VirtualKeyFromSdl(ev.key.keysym.sym, ev.key.keysym.scancode));
+                p.game().Display.Refresh();  // the corner shows what the key did
+            }
+        }
+        wait = viewer.Tick(SDL_GetTicks());
+    }
+    window.Present(g.Display.View());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string relay;
+    std::string relay, replayPath;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--relay" && i + 1 < argc) {
             relay = argv[++i];
+        } else if (a == "--replay" && i + 1 < argc) {
+            replayPath = argv[++i];
+        } else if (!a.empty() && a[0] != '-' && replayPath.empty()) {
+            replayPath = a;  // a replay file opened from the desktop
         } else {
-            std::fprintf(stderr, "usage: kanaburst [--relay URL]\n");
+            std::fprintf(stderr, "usage: kanaburst [--relay URL] [[--replay] FILE]\n");
             return 2;
         }
     }
     // Installed, the game reads the player's own folder before its own directory.
-    kb::Machine machine({.installDir = KB_INSTALL_DIR, .relay = relay});
+    kb::Machine machine({.installDir = KB_INSTALL_DIR, .relay = relay, .record = true});
     if (!machine.Open(argv[0])) return 1;
     std::string error;
     kb::SdlAddressWindow form2(machine.Fonts());
@@ -101,6 +164,10 @@ int main(int argc, char** argv) {
                                      .debugWin = &debugWin,
                                      .trace = kb::TraceFromEnvironment()});
     if (g) {
+        machine.Recording()->onRecorded = [dir = kb::PlayerReplayDir()](const std::string& text) {
+            KeepReplay(dir, text);
+        };
+        if (!replayPath.empty()) Watch(machine, *g, replayPath);
         debugWin.onCommandKey = [g](int key) { kb::SndTxt_KeyDown(*g, key, 0); };
         debugWin.onCopy = [g] { kb::Command1_Click(*g); };
         // KB_FRAME_LOG=FILE records the timer value at every frame start, for measuring pacing.
@@ -108,6 +175,7 @@ int main(int argc, char** argv) {
         std::FILE* frameLog = frameLogPath ? std::fopen(frameLogPath, "w") : nullptr;
         WindowLoopHost host(machine.Window(), form2, debugWin, frameLog);
         kb::EventLoop(*g, host).Run();
+        machine.Recording()->Finish();  // a match the window was closed on is kept too
         if (frameLog) std::fclose(frameLog);
     }
     debugWin.Unload();  // its renderer and textures must go before SDL does

@@ -3,6 +3,7 @@
 #include <array>
 #include <utility>
 
+#include "audio/music.h"
 #include "debug/debug_log.h"
 #include "net/connection.h"
 #include "net/protocol.h"
@@ -80,7 +81,16 @@ Playback::Playback(Replay replay, Services base)
     framesTotal_ = replay_.Frames();
 }
 
-Playback::~Playback() = default;
+Playback::~Playback() {
+    // The sound device and the music are the machine's: this game lets go of what it took,
+    // and the device stays open for the game that goes on.
+    Game& g = *game_;
+    MusicClose(g);
+    for (const Long handle : g.s.SeBuf) {
+        if (handle == 0) break;
+        g.sv.sound->Free(handle);
+    }
+}
 
 bool Playback::Start(std::string& why) {
     Game& g = *game_;
@@ -150,6 +160,11 @@ void Playback::RunFrame() {
     g.loop.NowTime = g.loop.LastFrameTime = clock_.TimeGetTime();
     Main_Loop(g);
     ++framesRun_;
+    // The rate measured at the end of this frame belongs to it, as the loop sets it there.
+    while (step_ < replay_.steps.size() && replay_.steps[step_].kind == ReplayStep::kFps) {
+        RunStep(replay_.steps[step_]);
+        ++step_;
+    }
     if (onFrame) onFrame();
 }
 

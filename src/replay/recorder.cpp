@@ -41,7 +41,6 @@ int Recorder::WallSecond() {
 void Recorder::Frame() {
     if (!g_) return;
     Step({ReplayStep::kFrames, 1, {}});
-    fps_ = g_->loop.Fps;
     if (!recording_) return;
     if (g_->s.SceneNo == kSceneOver && ++overFrames_ > kOverFrames) return End(false);
     if (++frames_ > kReplayMaxFrames) End(false);
@@ -79,10 +78,9 @@ void Recorder::Step(ReplayStep step) {
     if (!g_) return;
     if (recording_) {
         Flush();
-        NoteWords();
-    } else {
-        Snapshot();
+        NoteAfterStep();
     }
+    Snapshot();
     step_ = std::move(step);
     stepOpen_ = true;
     latched_ = false;
@@ -149,10 +147,6 @@ void Recorder::Flush() {
         Add({ReplayStep::kSecond, second_, {}});
         lastSecond_ = second_;
     }
-    if (step_.kind == ReplayStep::kFrames && fps_ != lastFps_) {
-        Add({ReplayStep::kFps, fps_, {}});
-        lastFps_ = fps_;
-    }
     if (refused_) Add({ReplayStep::kRefuse, 0, {}});
     Add(std::move(step_));
 }
@@ -166,7 +160,12 @@ void Recorder::Add(ReplayStep step) {
         steps.push_back(std::move(step));
 }
 
-void Recorder::NoteWords() {
+void Recorder::NoteAfterStep() {
+    // The frame rate is measured as a frame ends: the next one reads the new value.
+    if (g_->loop.Fps != lastFps_) {
+        lastFps_ = g_->loop.Fps;
+        Add({ReplayStep::kFps, lastFps_, {}});
+    }
     const GameState& s = g_->s;
     playerEntries_.insert(s.WordNo);
     computerEntries_.insert(s.ComWordNo);
@@ -175,7 +174,7 @@ void Recorder::NoteWords() {
 void Recorder::End(bool keepStep) {
     if (keepStep) {
         Flush();
-        NoteWords();
+        NoteAfterStep();
     }
     stepOpen_ = false;
     recording_ = false;

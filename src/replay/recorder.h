@@ -54,8 +54,9 @@ class Recorder : public MatchRecorder, public Clock {
     void Add(ReplayStep step);
     // What the game holds that the step about to run will read, in case it starts a match.
     void Snapshot();
-    // The word list entries the game has read so far.
-    void NoteWords();
+    // What the step before has changed that later steps read: the frame rate, and the word
+    // list entries the game has come to.
+    void NoteAfterStep();
     // Ends the recording; the step under way is kept or left out.
     void End(bool keepStep);
     std::string Note() const;
@@ -68,7 +69,6 @@ class Recorder : public MatchRecorder, public Clock {
     bool stepOpen_ = false;
     bool latched_ = false;  // the second has been read in this step
     int second_ = 0;
-    Long fps_ = 0;  // the frame rate a frame step read
     bool refused_ = false;
 
     ReplayStart snapshot_;  // the game before the step under way

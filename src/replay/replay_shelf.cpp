@@ -1,9 +1,13 @@
 #include "replay/replay_shelf.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <vector>
+
+#include "replay/replay_text.h"
 
 namespace kb {
 
@@ -21,6 +25,27 @@ std::string Stamp(std::time_t when) {
 }
 
 }  // namespace
+
+bool ReadReplayFile(const std::string& path, Replay& out, std::string& why) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        why = "cannot open " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    std::string text(kReplayMaxBytes + 1, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    if (in.bad()) {
+        why = "cannot read " + path;
+        return false;
+    }
+    text.resize(static_cast<size_t>(in.gcount()));
+    if (text.size() > kReplayMaxBytes) {
+        why = "the file is too large to be a replay (a replay is at most " +
+              std::to_string(kReplayMaxBytes / 1024) + " KB)";
+        return false;
+    }
+    return ReadReplay(text, out, why);
+}
 
 bool ReplayShelf::Keep(const std::string& text, std::time_t when, std::string& why) const {
     std::error_code ec;
