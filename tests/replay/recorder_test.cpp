@@ -1,0 +1,174 @@
+// What a recording holds: the clock's second as each step read it, the words the match read
+// and no others, a refused send and a console command; and played back in the test's own
+// process, the same frames with nothing sent anywhere.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "debug/debug_log.h"
+#include "net/protocol.h"
+#include "platform/debug_console.h"
+#include "replay/playback.h"
+#include "replay/recorded_game.h"
+#include "replay/replay_states.h"
+#include "replay/replay_text.h"
+#include "test_keys.h"
+#include "typing/key_codes.h"
+
+namespace kb::test {
+namespace {
+
+kb::Replay Read(const std::string& text) {
+    kb::Replay r;
+    std::string why;
+    EXPECT_TRUE(ReadReplay(text, r, why)) << why << "\n" << text;
+    return r;
+}
+
+// A connection the test controls: what arrives, and whether sends are taken.
+class HandSocket : public NullSocketControl {
+  public:
+    bool SendData(const std::string& data) override {
+        if (open) sent += data;
+        ++sends;
+        return open;
+    }
+    std::string GetData() override { return std::exchange(incoming, {}); }
+    bool open = true;
+    int sends = 0;
+    std::string incoming, sent;
+};
+
+// The second is taken at the first reading in a step and holds to the end of it, however long
+// the step takes; the next step reads it afresh.
+TEST(Recorder, TheClockSecondIsReadOncePerStep) {
+    VirtualClock clock(59500);
+    Recorder recorder(clock);
+    Services sv;
+    sv.clock = &recorder;
+    TestGame t(sv);
+    recorder.Attach(t.g);
+    EXPECT_EQ(recorder.WallSecond(), 59);
+    clock.Advance(600);
+    EXPECT_EQ(recorder.WallSecond(), 59) << "no step has begun since the last reading";
+    Display_KeyDown(t.g, kVkA, 0);
+    clock.Advance(1000);
+    EXPECT_EQ(recorder.WallSecond(), 1) << "read first in this step";
+    clock.Advance(1000);
+    EXPECT_EQ(recorder.WallSecond(), 1) << "the same step";
+    Display_KeyUp(t.g, kVkA, 0);
+    EXPECT_EQ(recorder.WallSecond(), 2);
+}
+
+// Forty entries whose readings are one to four か; the player fires two words and types no
+// more, and the fastest computer wins.
+std::string FortyWords() {
+    std::string words = "\xEF\xBB\xBF";
+    for (int i = 0; i < 40; ++i) {
+        words += "語" + std::to_string(i) + ",";
+        for (int k = 0; k <= i % 4; ++k) words += "か";
+        words += "\r\n";
+    }
+    return words;
+}
+
+TEST(Recorder, KeepsTheWordsThePlayerMetAndOnlyTheLengthsTheComputerRead) {
+    RecordedGame game({}, FortyWords());
+    ASSERT_TRUE(game.started);
+    Game& g = game.t.g;
+    game.Frames(2);
+    for (int i = 0; i < 4; ++i) Press(g, kVkDown);  // the fastest, "VS. Com [5type/sec]"
+    Press(g, kVkReturn);
+    game.Frames(70);
+    for (int word = 0; word < 2; ++word) {
+        for (size_t k = 0; k < g.Yomi[g.s.WordNo].size(); ++k) TypeKeys(g, "ka");
+        Press(g, kVkReturn);
+        game.Frame();
+    }
+    for (int i = 0; i < 3000 && g.s.SceneNo != kSceneOver; ++i) game.Frame();
+    ASSERT_EQ(g.s.GameResult, u"LOSE");
+    game.recorder.Finish();
+    const kb::Replay r = Read(game.LastReplay());
+    EXPECT_EQ(r.wordCount, 40);
+    ASSERT_EQ(r.words.size(), 3u) << "the two words fired and the one shown after them";
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(r.words[i].index, i);
+        EXPECT_EQ(r.words[i].display, g.Goku[i]);
+        EXPECT_EQ(r.words[i].reading, g.Yomi[i]);
+    }
+    // The computer reads its first word at random, then from the last entry down.
+    std::set<int> read;
+    for (const ReplayLength& l : r.lengths) {
+        read.insert(l.index);
+        EXPECT_EQ(l.length, static_cast<int>(g.Yomi[l.index].size())) << "entry " << l.index;
+    }
+    for (int i = 39; i > std::max<int>(g.s.ComWordNo, 2); --i)
+        EXPECT_TRUE(read.contains(i)) << "entry " << i;
+    // Besides those: the random first, and the one the computer was to read next.
+    EXPECT_LE(read.size(), static_cast<size_t>(39 - g.s.ComWordNo + 2));
+    EXPECT_LT(read.size() + r.words.size(), 40u) << "entries never read are left out";
+}
+
+// A network match in which the player sends a command from the debug console, then fires into
+// a connection that is gone: the game says Connect Lost and ends. Played back, the same frames
+// and the same ending, and the playback's sends go nowhere (the machine's socket is not used).
+TEST(Recorder, ARefusedSendEndsThePlaybackWhereItEndedTheGame) {
+    HandSocket sock;
+    Services withSock;
+    withSock.winsock = &sock;
+    RecordedGame game(withSock);
+    ASSERT_TRUE(game.started);
+    Game& g = game.t.g;
+    game.Frames(2);
+    g.s.GameMode = kModeServer;  // the server's waiting screen
+    sock.incoming = "01";
+    Winsock_DataArrival(g, 2);
+    ASSERT_EQ(g.s.SceneNo, kSceneMatch);
+    auto completeSends = [&] {
+        while (!g.s.SendList[0].empty()) SendEND(g);
+    };
+    for (int i = 0; i < 70; ++i) {
+        completeSends();
+        game.Frame();
+    }
+    completeSends();
+    DebugWin(g).SetCommandText(u"0445");
+    SndTxt_KeyDown(g, kVkReturn, 0);
+    completeSends();
+    game.Frames(3);
+    sock.open = false;
+    Press(g, kVkReturn);
+    ASSERT_TRUE(g.ended);
+    EXPECT_NE(sock.sent.find("0445"), std::string::npos);
+    game.recorder.Finish();
+    const std::string text = game.LastReplay();
+    EXPECT_NE(text.find("[c\"0445\"]"), std::string::npos) << text;
+    EXPECT_NE(text.find("[x]("), std::string::npos) << text;
+
+    HandSocket trap;
+    std::vector<std::string> trace, played;
+    Services machine;
+    machine.winsock = &trap;
+    machine.programDir = game.t.dir.Path().string();
+    machine.trace = [&](std::string_view l) { trace.emplace_back(l); };
+    Playback p(Read(text), machine);
+    p.onFrame = [&] { played.push_back(Comparable(StateJson(p.game()))); };
+    std::string why;
+    ASSERT_TRUE(p.Start(why)) << why;
+    p.RunTo(SIZE_MAX);
+    EXPECT_TRUE(p.game().ended);
+    EXPECT_NE(
+        std::find(trace.begin(), trace.end(), "msgbox Kanaburst|Connect Lost\r\n→SendDataAdd(040)"),
+        trace.end());
+    EXPECT_EQ(trap.sends, 0) << "a replay sends nothing";
+    std::vector<std::string> live;
+    for (const std::string& s : game.states) live.push_back(Comparable(s));
+    ExpectSameFrames(live, played, 73);
+    EXPECT_EQ(played.size(), 73u) << "every frame of the match, and none after the end";
+}
+
+}  // namespace
+}  // namespace kb::test
