@@ -11,7 +11,9 @@ PACKAGES := g++ cmake ninja-build pkg-config \
 	fonts-ipafont-gothic timgm6mb-soundfont libgtest-dev libbenchmark-dev \
 	libimgui-dev libmosquitto-dev
 # The room tests start a broker of their own; the game itself needs only the client library.
-TEST_PACKAGES := mosquitto
+# The replay test plays a file in the window program in a virtual display, keys sent by xdotool,
+# its picture taken by ImageMagick.
+TEST_PACKAGES := mosquitto xvfb xauth xdotool imagemagick
 WORD_CHECK_PACKAGES := mecab mecab-ipadic-utf8 python3
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 BENCH_PACKAGES := xvfb xauth xdotool time python3 python3-paho-mqtt mosquitto
