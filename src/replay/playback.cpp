@@ -1,6 +1,7 @@
 #include "replay/playback.h"
 
 #include <array>
+#include <tuple>
 #include <utility>
 
 #include "audio/music.h"
@@ -8,11 +9,13 @@
 #include "net/connection.h"
 #include "net/protocol.h"
 #include "platform/debug_console.h"
+#include "replay/replay_text.h"
 #include "shell/form.h"
 #include "shell/main_loop.h"
 #include "shell/ustr.h"
 #include "typing/key_codes.h"
 #include "typing/key_input.h"
+#include "typing/word_file.h"
 
 namespace kb {
 
@@ -101,7 +104,7 @@ bool Playback::Start(std::string& why) {
         return false;
     }
     if (base_.music) g.sv.music = base_.music;
-    LoadWords();
+    if (!LoadWords(why)) return false;
     LoadStart();
     g.recorder = watch_.get();
     if (!replay_.steps.empty()) {
@@ -119,11 +122,27 @@ bool Playback::Start(std::string& why) {
     return true;
 }
 
-void Playback::LoadWords() {
+bool Playback::LoadWords(std::string& why) {
     Game& g = *game_;
     const auto n = static_cast<size_t>(replay_.wordCount);
     g.Goku.assign(n, {});
     g.Yomi.assign(n, {});
+    if (!replay_.bundled.empty()) {
+        const FileBytes list = ReadFileBytes(BundledList(g));
+        const WordFileResult parsed = ParseWordFile(list.bytes);
+        if (!list.whole || ReplayCheck(list.bytes) != replay_.bundledCheck) {
+            why = "it was played on the word list that comes with Kanaburst " +
+                  replay_.gameVersion + ", and the list this game comes with is another";
+            return false;
+        }
+        for (const ReplayBundled& b : replay_.bundled) {
+            if (static_cast<size_t>(b.bundled) >= parsed.entries.size()) {
+                why = "it names a word its word list does not hold";
+                return false;
+            }
+            std::tie(g.Goku[b.index], g.Yomi[b.index]) = parsed.entries[b.bundled];
+        }
+    }
     for (const ReplayWord& w : replay_.words) {
         g.Goku[w.index] = w.display;
         g.Yomi[w.index] = w.reading;
@@ -131,6 +150,7 @@ void Playback::LoadWords() {
     for (const ReplayLength& l : replay_.lengths)
         g.Yomi[l.index] = std::u16string(static_cast<size_t>(l.length), kUnseen);
     g.ownWords = false;
+    return true;
 }
 
 void Playback::LoadStart() {

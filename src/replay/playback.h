@@ -89,7 +89,9 @@ class Playback {
     class Quiet;
     void RunStep(const ReplayStep& s);
     void RunFrame();
-    void LoadWords();
+    // The replay's entries into the word list; false, with the reason, when the list the
+    // game comes with is not the one the replay names entries of.
+    bool LoadWords(std::string& why);
     void LoadStart();
     // Frames run unseen while `more` holds and more than one frame is left; then one in full.
     void SkipWhile(const std::function<bool()>& more);

@@ -1,9 +1,12 @@
 #include "replay/recorder.h"
 
 #include <algorithm>
+#include <map>
+#include <utility>
 
 #include "replay/replay_text.h"
 #include "shell/ustr.h"
+#include "typing/word_file.h"
 
 namespace kb {
 
@@ -179,8 +182,23 @@ void Recorder::End(bool keepStep) {
     stepOpen_ = false;
     recording_ = false;
     const int n = replay_.wordCount;
-    for (int i : playerEntries_)
-        if (i >= 0 && i < n) replay_.words.push_back({i, g_->Goku[i], g_->Yomi[i]});
+    // An entry of the list the game comes with is named by its place there, which is shorter.
+    const FileBytes list = ReadFileBytes(BundledList(*g_));
+    std::map<std::pair<std::u16string, std::u16string>, int> places;
+    if (list.opened && list.whole) {
+        const WordFileResult parsed = ParseWordFile(list.bytes);
+        for (size_t k = 0; k < parsed.entries.size(); ++k)
+            places.emplace(parsed.entries[k], static_cast<int>(k));
+    }
+    for (int i : playerEntries_) {
+        if (i < 0 || i >= n) continue;
+        const auto place = places.find({g_->Goku[i], g_->Yomi[i]});
+        if (place != places.end())
+            replay_.bundled.push_back({i, place->second});
+        else
+            replay_.words.push_back({i, g_->Goku[i], g_->Yomi[i]});
+    }
+    if (!replay_.bundled.empty()) replay_.bundledCheck = ReplayCheck(list.bytes);
     for (int i : computerEntries_)
         if (i >= 0 && i < n && !playerEntries_.contains(i))
             replay_.lengths.push_back({i, static_cast<int>(g_->Yomi[i].size())});

@@ -7,7 +7,9 @@
 #include <string_view>
 #include <vector>
 
+#include "shell/game.h"
 #include "shell/game_state.h"
+#include "typing/word_file.h"
 
 namespace kb {
 
@@ -42,6 +44,13 @@ struct ReplayWord {
     std::u16string reading;
 };
 
+// An entry the player met that is an entry of the word list the game comes with: named by its
+// place there, as the file holds it (before any shuffle).
+struct ReplayBundled {
+    int index = 0;
+    int bundled = 0;
+};
+
 // An entry only the computer read: it needs the reading's length, nothing more.
 struct ReplayLength {
     int index = 0;
@@ -72,19 +81,25 @@ struct Replay {
     int format = kReplayFormat;
     std::string gameVersion = std::string(kGameVersion);
     ReplayStart start;
-    int wordCount = 0;                  // entries in the word list it was played on
-    std::vector<ReplayWord> words;      // sorted by index
-    std::vector<ReplayLength> lengths;  // sorted by index, none of them among words
+    int wordCount = 0;                   // entries in the word list it was played on
+    std::vector<ReplayWord> words;       // sorted by index
+    std::vector<ReplayBundled> bundled;  // sorted by index
+    uint32_t bundledCheck = 0;           // the check of the list they are in (ReplayCheck)
+    std::vector<ReplayLength> lengths;   // sorted by index
+    // No index is in more than one of the three.
     std::vector<ReplayStep> steps;
 
     // Frames in all the steps.
     long Frames() const;
 };
 
+// The word list the game comes with, in its own directory (not a player's own list).
+std::string BundledList(const Game& g);
+
 // Limits a replay must keep, so that no file can make the game hold or run without end.
 inline constexpr size_t kReplayMaxBytes = 1 << 20;
 inline constexpr long kReplayMaxFrames = 15L * 60 * 60;  // an hour of frames
-inline constexpr int kReplayMaxWords = 100000;
+inline constexpr int kReplayMaxWords = static_cast<int>(kMaxWordEntries);
 inline constexpr size_t kReplayMaxText = 1 << 16;  // one arrival, one word, one command
 
 }  // namespace kb

@@ -17,6 +17,7 @@
 #include "replay/replay_text.h"
 #include "test_keys.h"
 #include "typing/key_codes.h"
+#include "typing/word_file.h"
 
 namespace kb::test {
 namespace {
@@ -75,9 +76,17 @@ std::string FortyWords() {
     return words;
 }
 
-TEST(Recorder, KeepsTheWordsThePlayerMetAndOnlyTheLengthsTheComputerRead) {
+struct FortyWordsMatch {
+    kb::Replay replay;
+    std::vector<std::u16string> Goku, Yomi;
+    int ComWordNo = 0;
+};
+
+// The match as recorded; the game's own list changed (to another) before the match ends, when
+// listChanged.
+FortyWordsMatch PlayFortyWords(bool listChanged) {
     RecordedGame game({}, FortyWords());
-    ASSERT_TRUE(game.started);
+    EXPECT_TRUE(game.started);
     Game& g = game.t.g;
     game.Frames(2);
     for (int i = 0; i < 4; ++i) Press(g, kVkDown);  // the fastest, "VS. Com [5type/sec]"
@@ -89,27 +98,47 @@ TEST(Recorder, KeepsTheWordsThePlayerMetAndOnlyTheLengthsTheComputerRead) {
         game.Frame();
     }
     for (int i = 0; i < 3000 && g.s.SceneNo != kSceneOver; ++i) game.Frame();
-    ASSERT_EQ(g.s.GameResult, u"LOSE");
+    EXPECT_EQ(g.s.GameResult, u"LOSE");
+    if (listChanged) game.t.WriteFile("str.dat", "\xEF\xBB\xBF他,た\r\n");
     game.recorder.Finish();
-    const kb::Replay r = Read(game.LastReplay());
+    return {Read(game.LastReplay()), g.Goku, g.Yomi, g.s.ComWordNo};
+}
+
+TEST(Recorder, KeepsTheWordsThePlayerMetAndOnlyTheLengthsTheComputerRead) {
+    // The player's words are entries of the list the game comes with (in its directory), and
+    // are named by their place in the file.
+    const FortyWordsMatch m = PlayFortyWords(false);
+    const kb::Replay& r = m.replay;
     EXPECT_EQ(r.wordCount, 40);
-    ASSERT_EQ(r.words.size(), 3u) << "the two words fired and the one shown after them";
+    EXPECT_TRUE(r.words.empty());
+    ASSERT_EQ(r.bundled.size(), 3u) << "the two words fired and the one shown after them";
+    EXPECT_EQ(r.bundledCheck, ReplayCheck(FortyWords()));
+    const auto file = ParseWordFile(FortyWords()).entries;
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(r.words[i].index, i);
-        EXPECT_EQ(r.words[i].display, g.Goku[i]);
-        EXPECT_EQ(r.words[i].reading, g.Yomi[i]);
+        EXPECT_EQ(r.bundled[i].index, i);
+        EXPECT_EQ(file[r.bundled[i].bundled], std::make_pair(m.Goku[i], m.Yomi[i]));
     }
     // The computer reads its first word at random, then from the last entry down.
     std::set<int> read;
     for (const ReplayLength& l : r.lengths) {
         read.insert(l.index);
-        EXPECT_EQ(l.length, static_cast<int>(g.Yomi[l.index].size())) << "entry " << l.index;
+        EXPECT_EQ(l.length, static_cast<int>(m.Yomi[l.index].size())) << "entry " << l.index;
     }
-    for (int i = 39; i > std::max<int>(g.s.ComWordNo, 2); --i)
+    for (int i = 39; i > std::max(m.ComWordNo, 2); --i)
         EXPECT_TRUE(read.contains(i)) << "entry " << i;
     // Besides those: the random first, and the one the computer was to read next.
-    EXPECT_LE(read.size(), static_cast<size_t>(39 - g.s.ComWordNo + 2));
-    EXPECT_LT(read.size() + r.words.size(), 40u) << "entries never read are left out";
+    EXPECT_LE(read.size(), static_cast<size_t>(39 - m.ComWordNo + 2));
+    EXPECT_LT(read.size() + r.bundled.size(), 40u) << "entries never read are left out";
+
+    // Words of another list are written out.
+    const FortyWordsMatch other = PlayFortyWords(true);
+    EXPECT_TRUE(other.replay.bundled.empty());
+    ASSERT_EQ(other.replay.words.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(other.replay.words[i].index, i);
+        EXPECT_EQ(other.replay.words[i].display, other.Goku[i]);
+        EXPECT_EQ(other.replay.words[i].reading, other.Yomi[i]);
+    }
 }
 
 // A network match in which the player sends a command from the debug console, then fires into

@@ -82,16 +82,44 @@ TEST(ReplayText, EveryStepAndValueReadsBackAsWritten) {
     EXPECT_EQ(read.gameVersion, std::string(kGameVersion));
 }
 
-// The steps a player makes most are one character each, and so is the clock's next second.
+// The steps a player makes most are one character each, and so is the clock's next second;
+// between two of them one frame runs unless a count or a . says otherwise.
 TEST(ReplayText, CommonStepsTakeOneCharacter) {
     Replay r = Sample();
     r.start.second = 59;
-    r.steps = {{Step::kFrames, 3, {}},       {Step::kKeyDown, 'K', {}}, {Step::kFrames, 2, {}},
-               {Step::kKeyUp, 'K', {}},      {Step::kKeyDown, 13, {}},  {Step::kKeyUp, 13, {}},
-               {Step::kKeyDown, 8, {}},      {Step::kKeyUp, 8, {}},     {Step::kSecond, 0, {}},
-               {Step::kSendComplete, 0, {}}, {Step::kFrames, 15, {}}};
+    const Step f1{Step::kFrames, 1, {}};
+    r.steps = {{Step::kFrames, 3, {}},
+               {Step::kKeyDown, 'K', {}},
+               {Step::kFrames, 2, {}},
+               {Step::kKeyUp, 'K', {}},
+               f1,
+               {Step::kKeyDown, 13, {}},
+               f1,
+               {Step::kKeyUp, 13, {}},
+               {Step::kKeyDown, 8, {}},
+               f1,
+               {Step::kKeyUp, 8, {}},
+               f1,
+               {Step::kKeyDown, kVkUp, {}},
+               f1,
+               {Step::kKeyUp, kVkUp, {}},
+               f1,
+               {Step::kKeyDown, kVkDown, {}},
+               f1,
+               {Step::kKeyUp, kVkDown, {}},
+               f1,
+               {Step::kKeyDown, kVkOemMinus, {}},
+               f1,
+               {Step::kKeyUp, kVkOemMinus, {}},
+               {Step::kSecond, 0, {}},
+               {Step::kSendComplete, 0, {}},
+               {Step::kFrames, 15, {}}};
     const std::string text = WriteReplay(r);
-    EXPECT_NE(text.find("\nplay 3K2k()<>|*15\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\nplay 3K2k().<>{};:-=|.*15\n"), std::string::npos) << text;
+    kb::Replay read;
+    std::string why;
+    ASSERT_TRUE(ReadReplay(text, read, why)) << why;
+    EXPECT_EQ(read.steps, r.steps);
 }
 
 // Lines of the driver's own go where they stand; two counts of frames with such a line between
@@ -162,10 +190,17 @@ TEST(ReplayText, BadFilesAreRefusedWithTheReason) {
         {edited("MenuNo=4", "Menu=4"), "unknown start field Menu"},
         {edited("WordNo=2", "WordNo=9"), "WordNo is past the word list's end"},
         {edited("word 2 ", "word 0 "), "entries out of order or given twice"},
-        {edited("lengths 4 4 0", "lengths 3 4 0"), "entries out of order or given twice"},
-        {edited("lengths 8 1024", "lengths 8 1024 5"), "lengths run past the word list's end"},
+        {edited("lengths 4 4 0", "lengths 3 4 0"), "entry 3 is given twice"},
+        {edited("lengths 8 1024", "lengths 8 1024 5"), "entries run past the word list's end"},
+        {edited("lengths 8 1024", "lengths 8 1024\nbundled 0000000x 1 5"),
+         "needs the check of one"},
+        {edited("lengths 8 1024", "lengths 8 1024\nbundled 00000001 1 5\nbundled 00000002 5 1"),
+         "needs the check of one word list"},
+        {edited("lengths 8 1024", "lengths 8 1024\nbundled 00000001 1 3001"),
+         "a list entry must be 0 to 3000"},
+        {edited("\nplay 1", "\nplay 1."), "a . where no frame would run"},
         {edited("lengths 8 1024", "lengths 8 1025"), "a reading's length must be 0 to 1024"},
-        {edited("words 9", "words 100001"), "words must be 0 to 100000"},
+        {edited("words 9", "words 3002"), "words must be 0 to 3001"},
         {edited("held \"51\"", "held \"5104\""), "held text longer than an unfinished message"},
         {edited("queue \"00\"", "queue \"\""), "an empty message in the queue"},
         {edited("\nplay 1", "\nplay 1~"), "unexpected '~' in a play line"},

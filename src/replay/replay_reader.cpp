@@ -1,159 +1,35 @@
-#include "replay/replay_text.h"
-
+// Reading a replay's text (replay_text.h shows the format). Everything read is checked against
+// what the game can hold, so that a replay from anywhere plays without harm or is refused
+// with the reason.
+#include <algorithm>
 #include <charconv>
+#include <climits>
 #include <cstdio>
 #include <optional>
 
+#include "replay/replay_spelling.h"
+#include "replay/replay_text.h"
 #include "shell/ustr.h"
-#include "typing/key_codes.h"
 
 namespace kb {
 
 namespace {
 
-constexpr std::string_view kMagic = "kanaburst-replay";
-constexpr size_t kPlayLineWidth = 100;  // a play line is broken between steps after this many
-constexpr int kLastSecond = 59;
-constexpr int kMaxReadingLength = 1024;
+using namespace spelling;
+
 constexpr size_t kMaxKeyStr = 11;  // the decimal text of any key code
 constexpr size_t kMaxHeld = 3;     // the longest unfinished message: "51" and its first digit
-constexpr Long kMaxFps = 1000;
 constexpr size_t kMaxSteps = 1 << 18;
 
-// FNV-1a: enough to tell a damaged line from the one written.
-uint32_t Fnv(uint32_t h, std::string_view text) {
-    for (unsigned char c : text) h = (h ^ c) * 16777619u;
-    return h;
-}
-constexpr uint32_t kFnvStart = 2166136261u;
+struct Fail {
+    std::string why;
+};
 
 std::string Hex8(uint32_t v) {
     char buf[9];
     std::snprintf(buf, sizeof buf, "%08x", v);
     return buf;
 }
-
-// Control bytes, quotes and backslashes are escaped; everything else, UTF-8 included, stays.
-std::string Quoted(std::string_view bytes) {
-    std::string out = "\"";
-    for (unsigned char c : bytes) {
-        if (c == '\\' || c == '"') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20 || c == 0x7F) {
-            char buf[5];
-            std::snprintf(buf, sizeof buf, "\\x%02x", c);
-            out += buf;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
-
-std::string Quoted(std::u16string_view text) {
-    return Quoted(std::string_view(ToUtf8(text)));
-}
-
-std::string KeyToken(const ReplayStep& s) {
-    const bool down = s.kind == ReplayStep::kKeyDown;
-    if (s.value >= kVkA && s.value <= kVkZ)
-        return std::string(1, static_cast<char>(down ? s.value : s.value - kVkA + 'a'));
-    if (s.value == kVkReturn) return down ? "(" : ")";
-    if (s.value == kVkBack) return down ? "<" : ">";
-    return (down ? "[" : "[/") + std::to_string(s.value) + "]";
-}
-
-std::string StepToken(const ReplayStep& s, int& second) {
-    switch (s.kind) {
-        case ReplayStep::kFrames:
-            return std::to_string(s.value);
-        case ReplayStep::kKeyDown:
-        case ReplayStep::kKeyUp:
-            return KeyToken(s);
-        case ReplayStep::kSecond: {
-            const bool next = s.value == (second + 1) % 60;
-            second = s.value;
-            return next ? "|" : "[s" + std::to_string(s.value) + "]";
-        }
-        case ReplayStep::kFps:
-            return "[f" + std::to_string(s.value) + "]";
-        case ReplayStep::kArrival:
-            return Quoted(std::string_view(s.bytes));
-        case ReplayStep::kSendComplete:
-            return "*";
-        case ReplayStep::kConnectionRequest:
-            return "[q]";
-        case ReplayStep::kRefuse:
-            return "[x]";
-        case ReplayStep::kConsole:
-            return "[c" + Quoted(std::string_view(s.bytes)) + "]";
-    }
-    return "";
-}
-
-void StartLine(const ReplayStart& s, std::string& out) {
-    out += "start rng=" + std::to_string(s.rng) + " second=" + std::to_string(s.second) +
-           " fps=" + std::to_string(s.fps);
-    auto field = [&out](const char* name, long value) {
-        if (value != 0) out += std::string(" ") + name + "=" + std::to_string(value);
-    };
-    field("GameMode", s.GameMode);
-    field("MenuNo", s.MenuNo);
-    field("GameLevel", s.GameLevel);
-    field("KeyState", s.KeyState);
-    field("KeyHold", s.KeyHold);
-    field("LastKeyUp", s.LastKeyUp);
-    field("ShiftDown", s.ShiftDown);
-    field("WordNo", s.WordNo);
-    if (!s.LastKeyStr.empty()) out += " LastKeyStr=" + Quoted(s.LastKeyStr);
-    out += "\n";
-    for (const auto& message : s.queue) out += "queue " + Quoted(message) + "\n";
-    if (!s.held.empty()) out += "held " + Quoted(s.held) + "\n";
-}
-
-void WordLines(const Replay& r, std::string& out) {
-    out += "words " + std::to_string(r.wordCount) + "\n";
-    for (const ReplayWord& w : r.words)
-        out += "word " + std::to_string(w.index) + " " + Quoted(w.display) + " " +
-               Quoted(w.reading) + "\n";
-    for (size_t i = 0; i < r.lengths.size();) {
-        std::string line = "lengths " + std::to_string(r.lengths[i].index);
-        size_t j = i;
-        do {
-            line += " " + std::to_string(r.lengths[j].length);
-            ++j;
-        } while (j < r.lengths.size() && r.lengths[j].index == r.lengths[j - 1].index + 1 &&
-                 line.size() < kPlayLineWidth);
-        out += line + "\n";
-        i = j;
-    }
-}
-
-void PlayLines(const Replay& r, std::string& out) {
-    int second = r.start.second;
-    std::string line;
-    bool afterNumber = false;
-    for (const ReplayStep& s : r.steps) {
-        const std::string token = StepToken(s, second);
-        const bool number = s.kind == ReplayStep::kFrames;
-        if (line.size() + token.size() > kPlayLineWidth && !line.empty()) {
-            out += "play " + line + "\n";
-            line.clear();
-        } else if (number && afterNumber) {
-            line += ' ';  // two counts in a row would read as one
-        }
-        line += token;
-        afterNumber = number;
-    }
-    if (!line.empty()) out += "play " + line + "\n";
-}
-
-// ---- Reading ----
-
-struct Fail {
-    std::string why;
-};
 
 // A line without its comment, trimmed.
 std::string_view Code(std::string_view line) {
@@ -172,6 +48,13 @@ std::string_view Code(std::string_view line) {
     const auto first = line.find_first_not_of(" \t\r");
     if (first == std::string_view::npos) return {};
     return line.substr(first, line.find_last_not_of(" \t\r") + 1 - first);
+}
+
+long long InRange(long long v, long long lo, long long hi, const char* what) {
+    if (v < lo || v > hi)
+        throw Fail{std::string(what) + " must be " + std::to_string(lo) + " to " +
+                   std::to_string(hi) + ", not " + std::to_string(v)};
+    return v;
 }
 
 class Cursor {
@@ -232,18 +115,19 @@ class Cursor {
         }
         return out;
     }
+    // A text as it is, or in quotes.
+    std::u16string Text() {
+        SkipBlanks();
+        if (Peek() == '"') return FromUtf8(QuotedText());
+        const std::string_view bare = Word();
+        if (bare.empty()) throw Fail{"expected a text"};
+        return FromUtf8(bare);
+    }
 
   private:
     std::string_view t_;
     size_t i_ = 0;
 };
-
-long long InRange(long long v, long long lo, long long hi, const char* what) {
-    if (v < lo || v > hi)
-        throw Fail{std::string(what) + " must be " + std::to_string(lo) + " to " +
-                   std::to_string(hi) + ", not " + std::to_string(v)};
-    return v;
-}
 
 // The text of a key code, as the game keeps the last one pressed: an optional minus and digits.
 bool KeyText(const std::u16string& s) {
@@ -315,14 +199,12 @@ ReplayStep Bracketed(Cursor& c) {
                 s = {ReplayStep::kKeyUp, KeyCode(c), {}};
                 break;
             case 's':
-                s = {ReplayStep::kSecond,
-                     static_cast<int32_t>(InRange(c.Number(), 0, kLastSecond, "a second")),
-                     {}};
+                s.kind = ReplayStep::kSecond;
+                s.value = static_cast<int32_t>(InRange(c.Number(), 0, kLastSecond, "a second"));
                 break;
             case 'f':
-                s = {ReplayStep::kFps,
-                     static_cast<int32_t>(InRange(c.Number(), 0, kMaxFps, "a frame rate")),
-                     {}};
+                s.kind = ReplayStep::kFps;
+                s.value = static_cast<int32_t>(InRange(c.Number(), 0, kMaxFps, "a frame rate"));
                 break;
             case 'q':
                 s.kind = ReplayStep::kConnectionRequest;
@@ -339,6 +221,18 @@ ReplayStep Bracketed(Cursor& c) {
     }
     if (c.Take() != ']') throw Fail{"a bracketed step has no ]"};
     return s;
+}
+
+// A step of one character, or none.
+std::optional<ReplayStep> Single(char ch) {
+    if (ch >= 'A' && ch <= 'Z') return ReplayStep{ReplayStep::kKeyDown, ch, {}};
+    if (ch >= 'a' && ch <= 'z') return ReplayStep{ReplayStep::kKeyUp, ch - 'a' + kVkA, {}};
+    for (const KeyPair& k : kKeyPairs) {
+        if (ch == k.down) return ReplayStep{ReplayStep::kKeyDown, k.code, {}};
+        if (ch == k.up) return ReplayStep{ReplayStep::kKeyUp, k.code, {}};
+    }
+    if (ch == '*') return ReplayStep{ReplayStep::kSendComplete, 0, {}};
+    return std::nullopt;
 }
 
 class Reader {
@@ -364,8 +258,7 @@ class Reader {
             Extra(lineNo, line);
             return;
         }
-        check_ = Fnv(check_, code);
-        check_ = Fnv(check_, "\n");
+        check_ = Fnv(Fnv(check_, code), "\n");
     }
 
     void Finish() {
@@ -376,7 +269,7 @@ class Reader {
   private:
     static bool IsReplayLine(std::string_view cmd) {
         for (std::string_view k :
-             {"start", "queue", "held", "words", "word", "lengths", "play", "end"})
+             {"start", "queue", "held", "words", "bundled", "word", "lengths", "play", "end"})
             if (cmd == k) return true;
         return cmd == kMagic;
     }
@@ -426,18 +319,24 @@ class Reader {
             counted_ = true;
             r_.wordCount = static_cast<int>(InRange(c.Number(), 0, kReplayMaxWords, "words"));
         } else if (cmd == "word") {
-            const int index = Entry(c);
-            ReplayWord w{index, FromUtf8(c.QuotedText()), FromUtf8(c.QuotedText())};
-            r_.words.push_back(std::move(w));
+            const int index = Entry(c, lastWord_);
+            std::u16string display = c.Text();
+            r_.words.push_back({index, std::move(display), c.Text()});
+        } else if (cmd == "bundled") {
+            const std::string_view check = c.Word();
+            if (check.size() != 8 || (!r_.bundled.empty() && check != Hex8(r_.bundledCheck)) ||
+                std::from_chars(check.data(), check.data() + 8, r_.bundledCheck, 16).ptr !=
+                    check.data() + 8)
+                throw Fail{"a bundled line needs the check of one word list"};
+            Run(c, lastBundled_, [&](int index, long long v) {
+                r_.bundled.push_back(
+                    {index, static_cast<int>(InRange(v, 0, kReplayMaxWords - 1, "a list entry"))});
+            });
         } else if (cmd == "lengths") {
-            for (int index = Entry(c);; lastEntry_ = ++index) {
-                if (index >= r_.wordCount) throw Fail{"lengths run past the word list's end"};
-                c.SkipBlanks();
-                const long long length = c.Number();
-                r_.lengths.push_back({index, static_cast<int>(InRange(length, 0, kMaxReadingLength,
+            Run(c, lastLength_, [&](int index, long long v) {
+                r_.lengths.push_back({index, static_cast<int>(InRange(v, 0, kMaxReadingLength,
                                                                       "a reading's length"))});
-                if (c.Done()) break;
-            }
+            });
         } else {
             return false;
         }
@@ -445,68 +344,68 @@ class Reader {
         return true;
     }
 
-    // The index of a new entry: in the list, after every entry before it.
-    int Entry(Cursor& c) {
+    // The index of a new entry: in the list, after every entry of its kind before it.
+    int Entry(Cursor& c, int& last) {
         if (!counted_) throw Fail{"an entry before the words line"};
         const int index =
             static_cast<int>(InRange(c.Number(), 0, r_.wordCount - 1, "an entry's index"));
-        if (index <= lastEntry_) throw Fail{"entries out of order or given twice"};
-        lastEntry_ = index;
+        if (index <= last) throw Fail{"entries out of order or given twice"};
+        last = index;
         return index;
+    }
+
+    // "FIRST v v v": values of the entries from FIRST on.
+    template <typename Add>
+    void Run(Cursor& c, int& last, Add add) {
+        for (int index = Entry(c, last);; last = ++index) {
+            if (index >= r_.wordCount) throw Fail{"entries run past the word list's end"};
+            add(index, c.Number());
+            if (c.Done()) break;
+        }
     }
 
     void Play(Cursor& c) {
         playing_ = true;
         while (!c.Done()) {
             const char ch = c.Peek();
-            ReplayStep s;
             if (ch >= '0' && ch <= '9') {
-                s = {ReplayStep::kFrames,
-                     static_cast<int32_t>(
-                         InRange(c.Number(), 1, kReplayMaxFrames, "a count of frames")),
-                     {}};
-                frames_ += s.value;
-                if (frames_ > kReplayMaxFrames) throw Fail{"the replay is longer than an hour"};
-            } else if (ch >= 'A' && ch <= 'Z') {
-                c.Take();
-                s = {ReplayStep::kKeyDown, ch, {}};
-            } else if (ch >= 'a' && ch <= 'z') {
-                c.Take();
-                s = {ReplayStep::kKeyUp, ch - 'a' + kVkA, {}};
-            } else if (ch == '"') {
-                s = {ReplayStep::kArrival, 0, c.QuotedText()};
-            } else {
-                c.Take();
-                switch (ch) {
-                    case '(':
-                        s = {ReplayStep::kKeyDown, kVkReturn, {}};
-                        break;
-                    case ')':
-                        s = {ReplayStep::kKeyUp, kVkReturn, {}};
-                        break;
-                    case '<':
-                        s = {ReplayStep::kKeyDown, kVkBack, {}};
-                        break;
-                    case '>':
-                        s = {ReplayStep::kKeyUp, kVkBack, {}};
-                        break;
-                    case '*':
-                        s.kind = ReplayStep::kSendComplete;
-                        break;
-                    case '|':
-                        second_ = (second_ + 1) % 60;
-                        s = {ReplayStep::kSecond, second_, {}};
-                        break;
-                    case '[':
-                        s = Bracketed(c);
-                        break;
-                    default:
-                        throw Fail{std::string("unexpected '") + ch + "' in a play line"};
-                }
+                const long long n = InRange(c.Number(), 1, kReplayMaxFrames, "a count of frames");
+                Frames(n);
+                afterEvent_ = false;
+                continue;
             }
+            if (ch == '.') {
+                c.Take();
+                if (!afterEvent_) throw Fail{"a . where no frame would run"};
+                afterEvent_ = false;
+                continue;
+            }
+            const ReplayStep s = Step(c);
+            const bool event = IsEvent(s.kind);
+            // Two events with nothing but the clock's changes between them: a frame between,
+            // after those changes.
+            if (event && afterEvent_) Frames(1);
             if (s.kind == ReplayStep::kSecond) second_ = s.value;
-            Add(std::move(s));
+            Add(s);
+            if (event) afterEvent_ = true;
         }
+    }
+
+    // A step other than a count of frames or a '.'.
+    ReplayStep Step(Cursor& c) {
+        const char ch = c.Peek();
+        if (ch == '"') return {ReplayStep::kArrival, 0, c.QuotedText()};
+        c.Take();
+        if (const auto single = Single(ch)) return *single;
+        if (ch == '|') return {ReplayStep::kSecond, (second_ + 1) % 60, {}};
+        if (ch == '[') return Bracketed(c);
+        throw Fail{std::string("unexpected '") + ch + "' in a play line"};
+    }
+
+    void Frames(long long n) {
+        frames_ += n;
+        if (frames_ > kReplayMaxFrames) throw Fail{"the replay is longer than an hour"};
+        Add({ReplayStep::kFrames, static_cast<int32_t>(n), {}});
     }
 
     void Add(ReplayStep s) {
@@ -536,31 +435,36 @@ class Reader {
     }
 
     void Extra(int lineNo, std::string_view line) {
-        if (extras_) extras_->push_back({lineNo, r_.steps.size(), std::string(line)});
+        if (!extras_) return;
+        extras_->push_back({lineNo, r_.steps.size(), std::string(line)});
         apart_ = true;
+        afterEvent_ = false;
     }
 
     Replay& r_;
     std::vector<ReplayExtraLine>* extras_;
     bool magic_ = false, started_ = false, counted_ = false, playing_ = false, ended_ = false;
-    bool apart_ = false;  // a line of another kind came after the last step
-    int lastEntry_ = -1;
+    bool apart_ = false;       // a line of another kind came after the last step
+    bool afterEvent_ = false;  // the last step written was an event
+    int lastWord_ = -1, lastBundled_ = -1, lastLength_ = -1;
     int second_ = 0;
     long frames_ = 0;
     uint32_t check_ = kFnvStart;
 };
 
 void Validate(const Replay& r) {
-    // Words and lengths arrive sorted (each index after the last); none may share an index.
-    size_t w = 0;
-    for (const ReplayLength& l : r.lengths) {
-        while (w < r.words.size() && r.words[w].index < l.index) ++w;
-        if (w < r.words.size() && r.words[w].index == l.index)
-            throw Fail{"entry " + std::to_string(l.index) + " is given twice"};
-    }
-    for (const ReplayWord& word : r.words)
-        if (word.reading.size() > kMaxReadingLength || word.display.size() > kMaxReadingLength)
+    std::vector<char> given(static_cast<size_t>(r.wordCount), 0);
+    auto mark = [&](int index) {
+        if (given[static_cast<size_t>(index)]++)
+            throw Fail{"entry " + std::to_string(index) + " is given twice"};
+    };
+    for (const ReplayWord& w : r.words) {
+        mark(w.index);
+        if (w.reading.size() > kMaxReadingLength || w.display.size() > kMaxReadingLength)
             throw Fail{"a word longer than a word list holds"};
+    }
+    for (const ReplayBundled& b : r.bundled) mark(b.index);
+    for (const ReplayLength& l : r.lengths) mark(l.index);
     if (r.start.WordNo >= std::max(r.wordCount, 1))
         throw Fail{"WordNo is past the word list's end"};
 }
@@ -572,20 +476,6 @@ long Replay::Frames() const {
     for (const ReplayStep& s : steps)
         if (s.kind == ReplayStep::kFrames) n += s.value;
     return n;
-}
-
-std::string WriteReplay(const Replay& r, std::string_view note) {
-    std::string body;
-    StartLine(r.start, body);
-    WordLines(r, body);
-    PlayLines(r, body);
-    const std::string first = std::string(kMagic) + " " + std::to_string(kReplayFormat) + " " +
-                              std::string(kGameVersion) + "\n";
-    // The check covers every replay line, each with its line end, as the reader meets them.
-    const uint32_t check = Fnv(Fnv(kFnvStart, first), body);
-    std::string out = first;
-    if (!note.empty()) out += "# " + std::string(note) + "\n";
-    return out + body + "end " + std::to_string(r.Frames()) + " " + Hex8(check) + "\n";
 }
 
 bool ReadReplay(std::string_view text, Replay& out, std::string& why,
