@@ -19,6 +19,9 @@ foreach(size 48 128 256)
             DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME kanaburst.png)
 endforeach()
 install(FILES ${KB_PACKAGING}/invalid.kanaburst.kanaburst.metainfo.xml DESTINATION share/metainfo)
+# Replay files (*.kbreplay) as a type of their own, which the menu entry opens.
+install(FILES ${KB_PACKAGING}/kanaburst-replay.xml DESTINATION share/mime/packages
+        RENAME kanaburst.xml)
 
 install(CODE "
     set(prefix \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\")
@@ -27,6 +30,7 @@ install(CODE "
     message(STATUS \"Linking: \${prefix}/${KB_BIN_DIR}/kanaburst -> ../${KB_INSTALL_DIR}/kanaburst\")
     set(KB_BIN \"\${CMAKE_INSTALL_PREFIX}/${KB_BIN_DIR}/kanaburst\")
     set(KB_LIB \"\${CMAKE_INSTALL_PREFIX}/${KB_INSTALL_DIR}\")
+    set(KB_VERSION \"${PROJECT_VERSION}\")
     configure_file(\"${KB_PACKAGING}/kanaburst.desktop.in\"
                    \"\${prefix}/share/applications/kanaburst.desktop\" @ONLY)
     message(STATUS \"Menu entry: \${prefix}/share/applications/kanaburst.desktop\")

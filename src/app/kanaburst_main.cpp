@@ -3,24 +3,21 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <string>
 
+#include "app/command_line.h"
 #include "app/machine.h"
+#include "app/replay_window.h"
+#include "app/window_events.h"
 #include "debug/debug_log.h"
 #include "net/connection.h"
+#include "platform/desktop/mixer_midi_player.h"
+#include "platform/desktop/sdl_address_window.h"
+#include "platform/desktop/sdl_debug_console.h"
 #include "platform/posix/environment.h"
 #include "platform/sdl/keymap.h"
-#include "platform/sdl/mixer_midi_player.h"
-#include "platform/sdl/sdl_address_window.h"
-#include "platform/sdl/sdl_debug_console.h"
-#include "platform/sdl/window_events.h"
-#include "replay/playback.h"
 #include "replay/replay_shelf.h"
-#include "replay/replay_viewer.h"
 #include "shell/event_loop.h"
-#include "shell/form.h"
-#include "shell/ustr.h"
 
 namespace {
 
@@ -81,57 +78,61 @@ class WindowLoopHost : public kb::LoopHost {
     const uint32_t wakeEvent_;
 };
 
-// Every match is kept in the player's folder as a replay.
-void KeepReplay(const std::string& dir, const std::string& text) {
-    std::string why;
-    if (dir.empty() || !kb::ReplayShelf(dir).Keep(text, std::time(nullptr), why))
-        SDL_Log("The match's replay is not kept: %s", dir.empty() ? "no home folder" : why.c_str());
-}
+constexpr char kUsage[] = "usage: kanaburst [--relay URL] [--help] [--version] [[--replay] FILE]";
 
-// Shows a replay in the window until the watcher leaves it with Escape; then the game's title
-// comes back. A replay that cannot be played gets a box that says why.
-void Watch(kb::Machine& machine, kb::Game& g, const std::string& path) {
-    kb::Replay replay;
-    std::string why;
-    if (!kb::ReadReplayFile(path, replay, why)) {
-        kb::MsgBox(g, u"This replay cannot be played:\n" + kb::FromUtf8(why));
-        return;
+// --help: the options, the environment, and where this copy reads its files.
+std::string Help(const char* argv0) {
+    const std::string dir = kb::ExecutableDir(argv0);
+    const std::string own = kb::PlayerDataDir(dir, KB_INSTALL_DIR);
+    std::string text = std::string(kUsage) + R"(
+
+A Japanese typing battle game: type each word's reading in romaji, and every finished word
+fires a missile into one of six lanes; the first missile through wins. Play the computer, a
+second player over TCP port 1001, or anyone through a room on a relay.
+
+Options:
+  --relay URL  meet in rooms on this relay: mqtt://HOST[:PORT], HOST[:PORT] or [IPV6]:PORT,
+               on port 1883 unless given; several, separated by commas, spread the rooms
+               over relays (both players give the same list)
+  --help       print this help and exit
+  --version    print the version and exit
+  --replay FILE watch the replay in FILE first (as the game keeps one of every match; a
+               FILE.kbreplay alone does the same): Space pauses, 1, 2 and 4 set the speed,
+               Right steps a frame while paused, End skips to the match's end and then the
+               replay's, Escape goes on to the title
+
+Environment:
+  KB_RELAY=URL       the relay when --relay is not given
+  KB_PORT=PORT       the network match's TCP port instead of 1001, the same in both games
+                     (a port from 1024 up needs no privilege)
+  KB_TRACE=FILE      write the game's effect lines to FILE: each word list read, sounds,
+                     music, message boxes, network messages
+  KB_FRAME_LOG=FILE  write the timer value of every frame start to FILE, one a line
+  XDG_DATA_HOME      the player's own folder is $XDG_DATA_HOME/kanaburst/ (unset or not an
+                     absolute path: ~/.local/share/kanaburst/); the replays of the last 100
+                     matches are kept in its replays/ folder
+  SDL_VIDEODRIVER, SDL_AUDIODRIVER
+                     SDL's own; "dummy" runs without a display or a sound device
+
+Files:
+  The word list str.dat, the background back.jpg, the sound effects (*.wav) and the music
+  (*.mid) come from the game's own directory,
+    )" + dir + "\n";
+    if (own.empty()) {
+        text += "  This copy is not installed (its directory is not PREFIX/" KB_INSTALL_DIR
+                "), so it\n  reads that directory only.\n";
+    } else {
+        text +=
+            "  but a file of one of those names in the player's own folder is read instead:\n"
+            "    " +
+            own + "\n";
     }
-    kb::Playback p(std::move(replay), machine.Lend());
-    kb::ReplayViewer viewer(p);
-    kb::Surface shown;
-    shown.SetFonts(&machine.Fonts());
-    kb::MainWindow& window = machine.Window();
-    p.game().Display.onRefresh = [&](const kb::Surface& d) {
-        kb::ComposeWithStatus(d, viewer.Status(), shown);
-        window.Present(shown.View());
-    };
-    if (!p.Start(why)) {
-        kb::MsgBox(g, u"This replay cannot be played:\n" + kb::FromUtf8(why));
-        return;
-    }
-    uint32_t wait = 0;
-    while (!viewer.Closed() && !g.ended) {
-        SDL_WaitEventTimeout(nullptr, static_cast<int>(wait));
-        SDL_Event ev;
-        while (SDL_PollEvent(&ev)) {
-            if (ev.type == SDL_QUIT ||
-                (ev.type == SDL_WINDOWEVENT && ev.window.windowID == window.Id() &&
-                 ev.window.event == SDL_WINDOWEVENT_CLOSE)) {
-                kb::Form_Unload(g);
-            } else if (ev.type == SDL_WINDOWEVENT && ev.window.windowID == window.Id()) {
-                window.Redraw();
-            } else if ((ev.type == SDL_KEYDOWN || ev.type == SDL_KEYUP) &&
-                       ev.key.windowID == window.Id() && !window.TakeKey(ev.key) &&
-                       ev.type == SDL_KEYDOWN) {
-                // The watcher's keys steer the watching; the game plays the recorded ones.
-                viewer.KeyDown(kb::VirtualKeyFromSdl(ev.key.keysym.sym, ev.key.keysym.scancode));
-                p.game().Display.Refresh();  // the corner shows what the key did
-            }
-        }
-        wait = viewer.Tick(SDL_GetTicks());
-    }
-    window.Present(g.Display.View());
+    return text + R"(  The typeface is ipag.ttf in the game's directory, otherwise IPA Gothic from
+  fonts-ipafont-gothic. The game keeps no settings and writes no files but the replays of
+  its matches and those KB_TRACE and KB_FRAME_LOG name.
+
+More: man 6 kanaburst
+)";
 }
 
 }  // namespace
@@ -144,11 +145,13 @@ int main(int argc, char** argv) {
             relay = argv[++i];
         } else if (a == "--replay" && i + 1 < argc) {
             replayPath = argv[++i];
-        } else if (!a.empty() && a[0] != '-' && replayPath.empty()) {
+        } else if (auto status =
+                       kb::AnswerInfoOption(a, "kanaburst", [&] { return Help(argv[0]); })) {
+            return *status;
+        } else if (a.ends_with(kb::kReplayExtension) && replayPath.empty()) {
             replayPath = a;  // a replay file opened from the desktop
         } else {
-            std::fprintf(stderr, "usage: kanaburst [--relay URL] [[--replay] FILE]\n");
-            return 2;
+            return kb::BadUsage(kUsage);
         }
     }
     // Installed, the game reads the player's own folder before its own directory.
@@ -164,10 +167,8 @@ int main(int argc, char** argv) {
                                      .debugWin = &debugWin,
                                      .trace = kb::TraceFromEnvironment()});
     if (g) {
-        machine.Recording()->onRecorded = [dir = kb::PlayerReplayDir()](const std::string& text) {
-            KeepReplay(dir, text);
-        };
-        if (!replayPath.empty()) Watch(machine, *g, replayPath);
+        kb::KeepReplays(machine);
+        if (!replayPath.empty()) kb::WatchReplay(machine, *g, replayPath);
         debugWin.onCommandKey = [g](int key) { kb::SndTxt_KeyDown(*g, key, 0); };
         debugWin.onCopy = [g] { kb::Command1_Click(*g); };
         // KB_FRAME_LOG=FILE records the timer value at every frame start, for measuring pacing.

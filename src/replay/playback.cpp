@@ -12,7 +12,7 @@
 #include "replay/replay_text.h"
 #include "shell/form.h"
 #include "shell/main_loop.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 #include "typing/key_codes.h"
 #include "typing/key_input.h"
 #include "typing/word_file.h"

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "replay/replay_text.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 #include "typing/word_file.h"
 
 namespace kb {

@@ -16,8 +16,8 @@ namespace kb {
 // The version of the format, and of the rules a replay is played by: any change to either
 // makes a new version, and a replay of another version is refused rather than played wrong.
 inline constexpr int kReplayFormat = 1;
-// The version of the game that records (the one its window's caption shows).
-inline constexpr std::string_view kGameVersion = "1.1";
+// The version of the game that records (its --version).
+std::string_view GameVersion();
 
 // What the match's first step reads of the game that the step itself does not set.
 struct ReplayStart {
@@ -79,7 +79,7 @@ struct ReplayStep {
 
 struct Replay {
     int format = kReplayFormat;
-    std::string gameVersion = std::string(kGameVersion);
+    std::string gameVersion = std::string(GameVersion());
     ReplayStart start;
     int wordCount = 0;                   // entries in the word list it was played on
     std::vector<ReplayWord> words;       // sorted by index

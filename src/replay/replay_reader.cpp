@@ -9,7 +9,7 @@
 
 #include "replay/replay_spelling.h"
 #include "replay/replay_text.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace kb {
 
@@ -282,7 +282,7 @@ class Reader {
         if (format > kReplayFormat)
             throw Fail{"it was recorded by Kanaburst " + r_.gameVersion + " in replay format " +
                        std::to_string(format) + ", and this Kanaburst " +
-                       std::string(kGameVersion) + " plays format " +
+                       std::string(GameVersion()) + " plays format " +
                        std::to_string(kReplayFormat) + " only: a newer Kanaburst plays it"};
         if (format != kReplayFormat)
             throw Fail{"replay format " + std::to_string(format) + " (Kanaburst " + r_.gameVersion +

@@ -5,7 +5,7 @@
 
 #include "replay/replay_spelling.h"
 #include "replay/replay_text.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace kb {
 
@@ -179,6 +179,10 @@ void PlayLines(const Replay& r, std::string& out) {
 
 }  // namespace
 
+std::string_view GameVersion() {
+    return KB_VERSION;
+}
+
 std::string BundledList(const Game& g) {
     return (std::filesystem::path(g.sv.programDir) / "str.dat").string();
 }
@@ -193,7 +197,7 @@ std::string WriteReplay(const Replay& r, std::string_view note) {
     WordLines(r, body);
     PlayLines(r, body);
     const std::string first = std::string(kMagic) + " " + std::to_string(kReplayFormat) + " " +
-                              std::string(kGameVersion) + "\n";
+                              std::string(GameVersion()) + "\n";
     // The check covers every replay line, each with its line end, as the reader meets them.
     const uint32_t check = Fnv(Fnv(kFnvStart, first), body);
     std::string out = first;

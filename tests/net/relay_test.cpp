@@ -16,14 +16,14 @@
 #include "net/relay_broker.h"
 #include "platform/address_window.h"
 #include "platform/mosquitto/mosquitto_link.h"
-#include "platform/posix/posix_socket.h"
 #include "platform/room/room_code.h"
 #include "platform/room/room_transport.h"
 #include "platform/switchboard.h"
+#include "platform/tcp/posix_socket.h"
 #include "shell/main_loop.h"
 #include "shell/scenes.h"
-#include "shell/ustr.h"
 #include "sim_runner.h"
+#include "text/ustr.h"
 #include "typing/key_codes.h"
 
 namespace kb::test {

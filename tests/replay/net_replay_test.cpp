@@ -9,7 +9,7 @@
 #include "net/connection.h"
 #include "net/net_game.h"
 #include "platform/address_window.h"
-#include "platform/posix/posix_socket.h"
+#include "platform/tcp/posix_socket.h"
 #include "replay/recorded_game.h"
 #include "replay/replay_states.h"
 #include "shell/scenes.h"

@@ -79,7 +79,7 @@ TEST(ReplayText, EveryStepAndValueReadsBackAsWritten) {
     EXPECT_EQ(s.rng, 0xFFFFFFu);
     EXPECT_EQ(s.second, 58);
     EXPECT_EQ(s.fps, 14);
-    EXPECT_EQ(read.gameVersion, std::string(kGameVersion));
+    EXPECT_EQ(read.gameVersion, std::string(GameVersion()));
 }
 
 // The steps a player makes most are one character each, and so is the clock's next second;
