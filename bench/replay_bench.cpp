@@ -19,8 +19,8 @@
 namespace kb::bench {
 namespace {
 
-// A frame of a match with a key pressed and released before it, recorded or not: the same
-// work as FrameMatchTwelveMissiles plus the two keys, and with recording, every hook.
+// A frame of a match with a letter typed and erased before it, recorded or not: the same work
+// as FrameMatchTwelveMissiles plus the four key events, and with recording, every hook.
 void FrameMatchWithKeys(benchmark::State& state) {
     BenchGame b(state.range(0) != 0);
     Game& g = b.G();
@@ -33,11 +33,31 @@ void FrameMatchWithKeys(benchmark::State& state) {
     for (auto _ : state) {
         Display_KeyDown(g, kVkA, 0);
         Display_KeyUp(g, kVkA, 0);
+        Display_KeyDown(g, kVkBack, 0);
+        Display_KeyUp(g, kVkBack, 0);
         g.s.SceneNo = kSceneMatch;
         g.s.GameMode = kModeCom;
         Main_Loop(g);
     }
     state.SetLabel(state.range(0) ? "recording" : "not recording");
+}
+
+// The recording's own work in a frame of typing: its hooks for a frame and four key events,
+// the game not run (fewer iterations than an hour of frames, after which a recording ends).
+void RecordingHooksPerFrame(benchmark::State& state) {
+    BenchGame b(true);
+    Game& g = b.G();
+    g.s.GameMode = kModeCom;
+    GameStartInit(g);
+    b.Frames(1);
+    MatchRecorder& r = *g.recorder;
+    for (auto _ : state) {
+        r.KeyDown(kVkA);
+        r.KeyUp(kVkA);
+        r.KeyDown(kVkBack);
+        r.KeyUp(kVkBack);
+        r.Frame();
+    }
 }
 
 // The replay of a match of about three minutes against the computer on the bundled words, the
@@ -80,6 +100,7 @@ void SkipThreeMinutes(benchmark::State& state) {
 }
 
 BENCHMARK(FrameMatchWithKeys)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(RecordingHooksPerFrame)->Iterations(50000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(SkipThreeMinutes)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace

@@ -23,6 +23,8 @@ namespace {
 
 // What a reading known only by its length holds: never shown, since the player never met it.
 constexpr char16_t kUnseen = u'・';
+constexpr int kDisplayW = 480;  // the size of the picture and of the surfaces it is made on
+constexpr int kDisplayH = 320;
 
 }  // namespace
 
@@ -44,17 +46,21 @@ class Playback::Watch : public MatchRecorder {
     bool left = false;
 };
 
-// Frames skipped over are neither shown nor heard, and their texts are not drawn: what they
-// change in the game is the same, and the frame landed on is drawn in full.
+// Frames skipped over are neither shown nor heard, and not drawn either: no text is set, and
+// the surfaces drawn into have no pixels to draw on (every frame draws its picture afresh on
+// them, so the frame landed on is drawn in full). What the frames change in the game is the
+// same.
 class Playback::Quiet {
   public:
     explicit Quiet(Playback& p) : g_(*p.game_), sound_(g_.sv.sound) {
         for (Surface* s : Surfaces()) s->SetFonts(&p.quietFonts_);
+        for (Surface* s : DrawnInto()) s->Resize(0, 0);
         g_.sv.sound = &p.quietSound_;
         std::swap(show_, g_.Display.onRefresh);
     }
     ~Quiet() {
         for (Surface* s : Surfaces()) s->SetFonts(g_.sv.fonts);
+        for (Surface* s : DrawnInto()) s->Resize(kDisplayW, kDisplayH);
         g_.sv.sound = sound_;
         std::swap(show_, g_.Display.onRefresh);
     }
@@ -62,6 +68,8 @@ class Playback::Quiet {
     Quiet& operator=(const Quiet&) = delete;
 
   private:
+    // The picture and the two surfaces the match-over picture is composed on.
+    std::array<Surface*, 3> DrawnInto() { return {&g_.Display, &g_.IM, &g_.IM2}; }
     std::array<Surface*, 8> Surfaces() {
         return {&g_.Display, &g_.PIC, &g_.IM, &g_.IM2, &g_.EF, &g_.EXPpic, &g_.BACKpic, &g_.Waku};
     }
