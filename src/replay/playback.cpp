@@ -165,15 +165,9 @@ void Playback::LoadStart() {
     Game& g = *game_;
     GameState& s = g.s;
     const ReplayStart& r = replay_.start;
-    s.KeyState = r.KeyState;
-    s.KeyHold = r.KeyHold;
-    s.LastKeyUp = r.LastKeyUp;
-    s.ShiftDown = r.ShiftDown;
-    s.LastKeyStr = r.LastKeyStr;
-    s.WordNo = r.WordNo;
-    s.MenuNo = r.MenuNo;
-    s.GameLevel = r.GameLevel;
-    s.GameMode = r.GameMode;
+#define KB_GIVE_FIELD(name) s.name = r.name;
+    KB_REPLAY_START_FIELDS(KB_GIVE_FIELD)
+#undef KB_GIVE_FIELD
     for (size_t i = 0; i < s.SendList.size(); ++i)
         s.SendList[i] = i < r.queue.size() ? r.queue[i] : std::u16string();
     g.recvBuf = r.held;

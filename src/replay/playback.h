@@ -32,20 +32,12 @@ class ReplayClock : public Clock {
 
 // The connection of a replay: the recorded bytes come in, and what the game sends goes nowhere;
 // a send the recording saw refused is refused again.
-class ReplaySocket : public SocketControl {
+class ReplaySocket : public NullSocketControl {
   public:
-    void SetLocalPort(int) override {}
-    bool Listen(std::string&) override { return true; }
-    void Accept(int32_t) override {}
-    void SetRemoteHost(const std::string&) override {}
-    void SetRemotePort(int) override {}
-    void Connect() override {}
     bool SendData(const std::string&) override { return !std::exchange(refuseNext_, false); }
     std::string GetData() override { return std::exchange(incoming_, {}); }
-    void Close() override {}
     SocketState State() const override { return SocketState::kConnected; }
     std::string LocalIP() override { return {}; }
-    void Poll(SocketEvents&) override {}
 
     void Receive(std::string bytes) { incoming_ = std::move(bytes); }
     void RefuseNext() { refuseNext_ = true; }

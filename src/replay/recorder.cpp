@@ -93,15 +93,9 @@ void Recorder::Step(ReplayStep step) {
 void Recorder::Snapshot() {
     const GameState& s = g_->s;
     ReplayStart& r = snapshot_;
-    r.KeyState = s.KeyState;
-    r.KeyHold = s.KeyHold;
-    r.LastKeyUp = s.LastKeyUp;
-    r.ShiftDown = s.ShiftDown;
-    r.LastKeyStr = s.LastKeyStr;
-    r.WordNo = s.WordNo;
-    r.MenuNo = s.MenuNo;
-    r.GameLevel = s.GameLevel;
-    r.GameMode = s.GameMode;
+#define KB_TAKE_FIELD(name) r.name = s.name;
+    KB_REPLAY_START_FIELDS(KB_TAKE_FIELD)
+#undef KB_TAKE_FIELD
     r.queue.clear();
     for (const auto& message : s.SendList) {
         if (message.empty()) break;

@@ -19,17 +19,25 @@ inline constexpr int kReplayFormat = 1;
 // The version of the game that records (its --version).
 std::string_view GameVersion();
 
+// The fields of the state record that the match's first step reads and does not set: the key
+// state (the title acts on a released Enter, Shift may be held), the word the player is on,
+// the menu item (the computer's speed), the difficulty and the opponent.
+#define KB_REPLAY_START_FIELDS(X) \
+    X(KeyState)                   \
+    X(KeyHold)                    \
+    X(LastKeyUp)                  \
+    X(ShiftDown)                  \
+    X(LastKeyStr)                 \
+    X(WordNo)                     \
+    X(MenuNo)                     \
+    X(GameLevel)                  \
+    X(GameMode)
+
 // What the match's first step reads of the game that the step itself does not set.
 struct ReplayStart {
-    Byte KeyState = 0;
-    Byte KeyHold = 0;
-    Byte LastKeyUp = 0;
-    Byte ShiftDown = 0;
-    std::u16string LastKeyStr;
-    Integer WordNo = 0;
-    Integer MenuNo = 0;
-    Long GameLevel = 0;
-    Long GameMode = 0;
+#define KB_DECLARE_START_FIELD(name) decltype(GameState::name) name{};
+    KB_REPLAY_START_FIELDS(KB_DECLARE_START_FIELD)
+#undef KB_DECLARE_START_FIELD
     std::vector<std::u16string> queue;  // the send queue's occupied slots, in order
     std::u16string held;                // received text that ended inside a message
     uint32_t rng = 0;                   // the random sequence's place

@@ -25,12 +25,6 @@ struct Fail {
     std::string why;
 };
 
-std::string Hex8(uint32_t v) {
-    char buf[9];
-    std::snprintf(buf, sizeof buf, "%08x", v);
-    return buf;
-}
-
 // A line without its comment, trimmed.
 std::string_view Code(std::string_view line) {
     bool quoted = false;

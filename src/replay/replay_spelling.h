@@ -2,6 +2,8 @@
 // How a replay is spelt, shared by its writer and its reader (replay_text.h shows it whole).
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <string>
 #include <string_view>
 
 #include "replay/replay.h"
@@ -47,6 +49,13 @@ inline bool Bare(std::string_view bytes) {
     for (unsigned char c : bytes)
         if (c <= 0x20 || c == 0x7F || c == '"' || c == '\\' || c == '#') return false;
     return true;
+}
+
+// A check value as it is written: eight hexadecimal digits.
+inline std::string Hex8(uint32_t v) {
+    char buf[9];
+    std::snprintf(buf, sizeof buf, "%08x", v);
+    return buf;
 }
 
 // FNV-1a, 32 bits.

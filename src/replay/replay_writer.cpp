@@ -13,12 +13,6 @@ namespace {
 
 using namespace spelling;
 
-std::string Hex8(uint32_t v) {
-    char buf[9];
-    std::snprintf(buf, sizeof buf, "%08x", v);
-    return buf;
-}
-
 // Control bytes, quotes and backslashes are escaped; everything else, UTF-8 included, stays.
 std::string Quoted(std::string_view bytes) {
     std::string out = "\"";

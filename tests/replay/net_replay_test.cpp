@@ -8,8 +8,6 @@
 
 #include "net/connection.h"
 #include "net/net_game.h"
-#include "platform/address_window.h"
-#include "platform/tcp/posix_socket.h"
 #include "replay/recorded_game.h"
 #include "replay/replay_states.h"
 #include "shell/scenes.h"
@@ -19,22 +17,8 @@
 namespace kb::test {
 namespace {
 
-struct Sockets {
-    SocketWatcher watcher;
-    PosixSocket winsock{watcher}, winsockL{watcher};
-    HeadlessAddressWindow form2;
-    Services Make() {
-        Services sv;
-        sv.winsock = &winsock;
-        sv.winsockL = &winsockL;
-        sv.form2 = &form2;
-        sv.gamePort = 0;  // the system picks; the client is told
-        return sv;
-    }
-};
-
 // A game on real sockets, recorded. Its word list is empty: every Enter fires a missile.
-class NetPlayer : public Sockets, public RecordedGame {
+class NetPlayer : public RealSockets, public RecordedGame {
   public:
     NetPlayer() : RecordedGame(Make()) {}
     Game& G() { return t.g; }

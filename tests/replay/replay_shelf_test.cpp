@@ -27,27 +27,24 @@ std::vector<std::string> Names(const fs::path& dir) {
     return names;
 }
 
-std::string Local(std::time_t when) {
-    std::tm local{};
-    localtime_r(&when, &local);
-    char buf[32];
-    std::strftime(buf, sizeof buf, "%Y%m%d-%H%M%S", &local);
-    return buf;
-}
-
 TEST(ReplayShelf, KeepsTheNewestHundredNamedByTheirTime) {
+    // Names are in local time: here, the universal time.
+    const char* zone = std::getenv("TZ");
+    const std::string savedZone = zone ? zone : "";
+    setenv("TZ", "UTC", 1);
+    tzset();
     TempDir home;
     const fs::path dir = home.Path() / "kanaburst" / "replays";
     home.WriteFile("other.txt", "not a replay");
     const ReplayShelf shelf(dir.string());
-    const std::time_t t0 = 1767800000;
+    const std::time_t t0 = 1767800000;  // 2026-01-07 15:33:20
     std::string why;
     for (int i = 0; i < 103; ++i)
         ASSERT_TRUE(shelf.Keep("r" + std::to_string(i), t0 + 60 * i, why)) << why;
     std::vector<std::string> names = Names(dir);
     ASSERT_EQ(names.size(), 100u);
-    EXPECT_EQ(names.front(), Local(t0 + 60 * 3) + ".kbreplay") << "the three oldest went";
-    EXPECT_EQ(names.back(), Local(t0 + 60 * 102) + ".kbreplay");
+    EXPECT_EQ(names.front(), "20260107-153620.kbreplay") << "the three oldest went";
+    EXPECT_EQ(names.back(), "20260107-171520.kbreplay");
     std::ifstream newest(dir / names.back());
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(newest), {}), "r102");
 
@@ -55,13 +52,15 @@ TEST(ReplayShelf, KeepsTheNewestHundredNamedByTheirTime) {
     ASSERT_TRUE(shelf.Keep("again", t0 + 60 * 102, why)) << why;
     names = Names(dir);
     ASSERT_EQ(names.size(), 100u);
-    EXPECT_EQ(names.back(), Local(t0 + 60 * 102) + "_2.kbreplay");
+    EXPECT_EQ(names.back(), "20260107-171520_2.kbreplay");
     EXPECT_TRUE(fs::exists(home.Path() / "other.txt"));
 
     // A file where the folder should be: nothing is kept, and the reason is given.
     home.WriteFile("blocked", "");
     EXPECT_FALSE(ReplayShelf((home.Path() / "blocked" / "replays").string()).Keep("x", t0, why));
     EXPECT_NE(why.find("cannot make"), std::string::npos) << why;
+    zone ? setenv("TZ", savedZone.c_str(), 1) : unsetenv("TZ");
+    tzset();
 }
 
 TEST(ReplayShelf, AReplayFileIsReadWithinWhatAReplayHolds) {
