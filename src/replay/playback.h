@@ -22,8 +22,8 @@ class ReplayClock : public Clock {
     uint32_t TimeGetTime() override { return now_; }
     int WallSecond() override { return second_; }
     uint32_t RandomSeed() override { return 0; }
-    void Advance(uint32_t ms) { now_ += ms; }
-    void SetSecond(int second) { second_ = second; }
+    void Advance(uint32_t ms) { now_ += ms; }         // a frame interval on
+    void SetSecond(int second) { second_ = second; }  // the second the clock now shows
 
   private:
     uint32_t now_ = 3600000;
@@ -39,8 +39,8 @@ class ReplaySocket : public NullSocketControl {
     SocketState State() const override { return SocketState::kConnected; }
     std::string LocalIP() override { return {}; }
 
-    void Receive(std::string bytes) { incoming_ = std::move(bytes); }
-    void RefuseNext() { refuseNext_ = true; }
+    void Receive(std::string bytes) { incoming_ = std::move(bytes); }  // what GetData gives
+    void RefuseNext() { refuseNext_ = true; }                          // the next SendData fails
 
   private:
     std::string incoming_;
@@ -79,7 +79,9 @@ class Playback {
   private:
     class Watch;
     class Quiet;
+    // A step other than a frame, done as the game met it.
     void RunStep(const ReplayStep& s);
+    // One frame on the replay's clock, and the frame rate measured at its end.
     void RunFrame();
     // The replay's entries into the word list; false, with the reason, when the list the
     // game comes with is not the one the replay names entries of.

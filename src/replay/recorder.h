@@ -50,7 +50,9 @@ class Recorder : public MatchRecorder, public Clock {
   private:
     // A step begins: the one before it is complete and goes into the replay.
     void Step(ReplayStep step);
+    // The step under way into the replay, after what the clock did before it.
     void Flush();
+    // A step at the replay's end; frames after frames are one count.
     void Add(ReplayStep step);
     // What the game holds that the step about to run will read, in case it starts a match.
     void Snapshot();
@@ -59,6 +61,7 @@ class Recorder : public MatchRecorder, public Clock {
     void NoteAfterStep();
     // Ends the recording; the step under way is kept or left out.
     void End(bool keepStep);
+    // A line that says what the match was, for the replay's first comment.
     std::string Note() const;
 
     Clock& machine_;

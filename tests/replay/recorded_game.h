@@ -33,6 +33,7 @@ class RecordedGame {
         FramePass(t.g, clock.TimeGetTime());
         states.push_back(StateJson(t.g));
     }
+    // n frames.
     void Frames(int n) {
         for (int i = 0; i < n; ++i) Frame();
     }
