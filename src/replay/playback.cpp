@@ -157,7 +157,6 @@ bool Playback::LoadWords(std::string& why) {
     }
     for (const ReplayLength& l : replay_.lengths)
         g.Yomi[l.index] = std::u16string(static_cast<size_t>(l.length), kUnseen);
-    g.ownWords = false;
     return true;
 }
 

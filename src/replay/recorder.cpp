@@ -169,11 +169,11 @@ void Recorder::NoteAfterStep() {
 }
 
 void Recorder::End(bool keepStep) {
+    // A step left out stays open: a match may begin in it (a peer's "50" in the middle of one).
     if (keepStep) {
         Flush();
         NoteAfterStep();
     }
-    stepOpen_ = false;
     recording_ = false;
     const int n = replay_.wordCount;
     // An entry of the list the game comes with is named by its place there, which is shorter.

@@ -94,13 +94,13 @@ class Cursor {
                 out += static_cast<char>(c);
             } else if (Peek() == '\\' || Peek() == '"') {
                 out += Take();
-            } else if (Peek() == 'x' && i_ + 2 < t_.size()) {
-                ++i_;
+            } else if (Peek() == 'x') {
+                const std::string_view hex = t_.substr(i_ + 1, 2);
                 unsigned v = 0;
-                const auto r = std::from_chars(t_.data() + i_, t_.data() + i_ + 2, v, 16);
-                if (r.ec != std::errc() || r.ptr != t_.data() + i_ + 2)
+                const auto r = std::from_chars(hex.data(), hex.data() + hex.size(), v, 16);
+                if (hex.size() != 2 || r.ec != std::errc() || r.ptr != hex.data() + 2)
                     throw Fail{"a bad \\x escape"};
-                i_ += 2;
+                i_ += 3;
                 out += static_cast<char>(v);
             } else {
                 throw Fail{"a bad escape inside quotes"};

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iomanip>
+#include <sstream>
 #include <vector>
 
 #include "replay/replay_text.h"
@@ -19,9 +21,9 @@ namespace {
 std::string Stamp(std::time_t when) {
     std::tm local{};
     localtime_r(&when, &local);
-    char buf[32];
-    std::strftime(buf, sizeof buf, "%Y%m%d-%H%M%S", &local);
-    return buf;
+    std::ostringstream out;
+    out << std::put_time(&local, "%Y%m%d-%H%M%S");
+    return out.str();
 }
 
 }  // namespace

@@ -141,62 +141,123 @@ TEST(Recorder, KeepsTheWordsThePlayerMetAndOnlyTheLengthsTheComputerRead) {
     }
 }
 
-// A network match in which the player sends a command from the debug console, then fires into
-// a connection that is gone: the game says Connect Lost and ends. Played back, the same frames
-// and the same ending, and the playback's sends go nowhere (the machine's socket is not used).
-TEST(Recorder, ARefusedSendEndsThePlaybackWhereItEndedTheGame) {
-    HandSocket sock;
-    Services withSock;
-    withSock.winsock = &sock;
-    RecordedGame game(withSock);
-    ASSERT_TRUE(game.started);
-    Game& g = game.t.g;
-    game.Frames(2);
-    g.s.GameMode = kModeServer;  // the server's waiting screen
-    sock.incoming = "01";
-    Winsock_DataArrival(g, 2);
-    ASSERT_EQ(g.s.SceneNo, kSceneMatch);
-    auto completeSends = [&] {
-        while (!g.s.SendList[0].empty()) SendEND(g);
-    };
-    for (int i = 0; i < 70; ++i) {
-        completeSends();
-        game.Frame();
+// The server's side of a match with a connection the test plays by hand.
+class HandServer {
+  public:
+    HandServer() : game(WithSocket()) {
+        game.Frames(2);
+        g.s.GameMode = kModeServer;  // the waiting screen
     }
-    completeSends();
-    DebugWin(g).SetCommandText(u"0445");
-    SndTxt_KeyDown(g, kVkReturn, 0);
-    completeSends();
-    game.Frames(3);
-    sock.open = false;
-    Press(g, kVkReturn);
-    ASSERT_TRUE(g.ended);
-    EXPECT_NE(sock.sent.find("0445"), std::string::npos);
-    game.recorder.Finish();
-    const std::string text = game.LastReplay();
-    EXPECT_NE(text.find("[c\"0445\"]"), std::string::npos) << text;
-    EXPECT_NE(text.find("[x]("), std::string::npos) << text;
+    void Arrive(const std::string& bytes) {
+        sock.incoming = bytes;
+        Winsock_DataArrival(g, static_cast<int32_t>(bytes.size()));
+    }
+    // Every message on the wire goes out, and those waiting behind it.
+    void CompleteSends() {
+        while (!g.s.SendList[0].empty()) SendEND(g);
+    }
+    // Frames with every send completed before each.
+    void Frames(int n) {
+        for (int i = 0; i < n; ++i) {
+            CompleteSends();
+            game.Frame();
+        }
+    }
 
+    HandSocket sock;
+    RecordedGame game;
+    Game& g = game.t.g;
+
+  private:
+    Services WithSocket() {
+        Services sv;
+        sv.winsock = &sock;
+        return sv;
+    }
+};
+
+// Plays the replay in process, the machine's socket a trap: every frame's state and the trace.
+struct PlayedBack {
+    std::vector<std::string> states, trace;
+    int sends = 0;  // on the machine's socket
+    bool ended = false;
+};
+PlayedBack PlayBack(const std::string& text, const RecordedGame& game) {
+    PlayedBack out;
     HandSocket trap;
-    std::vector<std::string> trace, played;
     Services machine;
     machine.winsock = &trap;
     machine.programDir = game.t.dir.Path().string();
-    machine.trace = [&](std::string_view l) { trace.emplace_back(l); };
+    machine.trace = [&](std::string_view l) { out.trace.emplace_back(l); };
     Playback p(Read(text), machine);
-    p.onFrame = [&] { played.push_back(Comparable(StateJson(p.game()))); };
+    p.onFrame = [&] { out.states.push_back(Comparable(StateJson(p.game()))); };
     std::string why;
-    ASSERT_TRUE(p.Start(why)) << why;
+    EXPECT_TRUE(p.Start(why)) << why;
     p.RunTo(SIZE_MAX);
-    EXPECT_TRUE(p.game().ended);
-    EXPECT_NE(
-        std::find(trace.begin(), trace.end(), "msgbox Kanaburst|Connect Lost\r\n→SendDataAdd(040)"),
-        trace.end());
-    EXPECT_EQ(trap.sends, 0) << "a replay sends nothing";
+    out.ended = p.game().ended;
+    out.sends = trap.sends;
+    return out;
+}
+
+std::vector<std::string> LiveStates(const RecordedGame& game, size_t from = 0) {
     std::vector<std::string> live;
-    for (const std::string& s : game.states) live.push_back(Comparable(s));
-    ExpectSameFrames(live, played, 73);
-    EXPECT_EQ(played.size(), 73u) << "every frame of the match, and none after the end";
+    for (size_t i = from; i < game.states.size(); ++i) live.push_back(Comparable(game.states[i]));
+    return live;
+}
+
+// A network match that begins while the server's greeting is still on the wire, in which the
+// player sends a command from the debug console, then fires into a connection that is gone: the
+// game says Connect Lost and ends. Played back, the same frames and the same ending, and the
+// playback's sends go nowhere (the machine's socket is not used).
+TEST(Recorder, ARefusedSendEndsThePlaybackWhereItEndedTheGame) {
+    HandServer server;
+    Game& g = server.g;
+    SendDataAdd(g, kCodeServerHello, u"");  // "00" on the wire as the answer comes
+    server.Arrive("01");
+    ASSERT_EQ(g.s.SceneNo, kSceneMatch);
+    EXPECT_EQ(g.s.SendList[1], u"50") << "waiting behind the greeting";
+    server.Frames(70);
+    server.CompleteSends();
+    DebugWin(g).SetCommandText(u"0445");
+    SndTxt_KeyDown(g, kVkReturn, 0);
+    server.Frames(3);
+    server.sock.open = false;
+    Press(g, kVkReturn);
+    ASSERT_TRUE(g.ended);
+    EXPECT_NE(server.sock.sent.find("0445"), std::string::npos);
+    server.game.recorder.Finish();
+    const std::string text = server.game.LastReplay();
+    EXPECT_NE(text.find("queue \"00\""), std::string::npos) << text;
+    EXPECT_NE(text.find("[c\"0445\"]"), std::string::npos) << text;
+    EXPECT_NE(text.find("[x]("), std::string::npos) << text;
+
+    const PlayedBack played = PlayBack(text, server.game);
+    EXPECT_TRUE(played.ended);
+    EXPECT_NE(std::find(played.trace.begin(), played.trace.end(),
+                        "msgbox Kanaburst|Connect Lost\r\n→SendDataAdd(040)"),
+              played.trace.end());
+    EXPECT_EQ(played.sends, 0) << "a replay sends nothing";
+    ExpectSameFrames(LiveStates(server.game), played.states, 73);
+    EXPECT_EQ(played.states.size(), 73u) << "every frame of the match, and none after the end";
+}
+
+// A peer that answers the greeting again in the middle of a match starts a new one there: the
+// first match's replay ends before that arrival, and the new one begins with it.
+TEST(Recorder, AMatchBegunInTheMiddleOfAnotherIsAReplayOfItsOwn) {
+    HandServer server;
+    server.Arrive("01");
+    server.Frames(50);
+    const size_t restart = server.game.states.size();
+    server.Arrive("01");
+    server.Frames(80);
+    server.game.recorder.Finish();
+    ASSERT_EQ(server.game.replays.size(), 2u);
+    const PlayedBack first = PlayBack(server.game.replays[0], server.game);
+    ExpectSameFrames(LiveStates(server.game), first.states, 50);
+    EXPECT_EQ(first.states.size(), 50u);
+    const PlayedBack second = PlayBack(server.game.replays[1], server.game);
+    ExpectSameFrames(LiveStates(server.game, restart), second.states, 80);
+    EXPECT_EQ(second.states.size(), 80u);
 }
 
 }  // namespace

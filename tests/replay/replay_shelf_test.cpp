@@ -55,6 +55,12 @@ TEST(ReplayShelf, KeepsTheNewestHundredNamedByTheirTime) {
     EXPECT_EQ(names.back(), "20260107-171520_2.kbreplay");
     EXPECT_TRUE(fs::exists(home.Path() / "other.txt"));
 
+    // A name that leads nowhere (a link into a folder that is not there): the file cannot be
+    // written, and the reason is given.
+    fs::create_symlink(dir / "missing" / "file", dir / "20260107-171521.kbreplay");
+    EXPECT_FALSE(shelf.Keep("lost", t0 + 60 * 102 + 1, why));
+    EXPECT_NE(why.find("cannot write"), std::string::npos) << why;
+
     // A file where the folder should be: nothing is kept, and the reason is given.
     home.WriteFile("blocked", "");
     EXPECT_FALSE(ReplayShelf((home.Path() / "blocked" / "replays").string()).Keep("x", t0, why));

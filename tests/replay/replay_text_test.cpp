@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -111,11 +112,15 @@ TEST(ReplayText, CommonStepsTakeOneCharacter) {
                {Step::kKeyDown, kVkOemMinus, {}},
                f1,
                {Step::kKeyUp, kVkOemMinus, {}},
+               f1,
+               {Step::kKeyDown, 'A', {}},
+               f1,
+               {Step::kKeyUp, 'Z', {}},
                {Step::kSecond, 0, {}},
                {Step::kSendComplete, 0, {}},
                {Step::kFrames, 15, {}}};
     const std::string text = WriteReplay(r);
-    EXPECT_NE(text.find("\nplay 3K2k().<>{};:-=|.*15\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\nplay 3K2k().<>{};:-=Az|.*15\n"), std::string::npos) << text;
     kb::Replay read;
     std::string why;
     ASSERT_TRUE(ReadReplay(text, read, why)) << why;
@@ -145,6 +150,31 @@ TEST(ReplayText, DriverLinesKeepTheirPlaceAmongTheSteps) {
     ASSERT_EQ(read.steps.size(), 4u);
     EXPECT_EQ(read.steps[2].value, 8);
     EXPECT_EQ(read.steps[3].value, 3);
+}
+
+// What the limits let through, to their last value: an hour of frames, the longest key code,
+// the most entries; and lines of steps no longer than a hundred characters.
+TEST(ReplayText, TheLimitsThemselvesAreWithinThem) {
+    Replay r = Sample();
+    r.start.LastKeyStr = u"-2147483648";
+    r.wordCount = kReplayMaxWords;
+    r.steps = {{Step::kFrames, static_cast<int32_t>(kReplayMaxFrames - 1), {}}};
+    for (int i = 0; i < 300; ++i) r.steps.push_back({Step::kKeyDown, kVkA + i % 26, {}});
+    r.steps.push_back({Step::kFrames, 1, {}});
+    const std::string text = WriteReplay(r);
+    kb::Replay read;
+    std::string why;
+    ASSERT_TRUE(ReadReplay(text, read, why)) << why;
+    EXPECT_EQ(read.Frames(), kReplayMaxFrames);
+    EXPECT_EQ(read.start.LastKeyStr, u"-2147483648");
+    std::istringstream lines(text);
+    int plays = 0;
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.starts_with("play ")) continue;
+        ++plays;
+        EXPECT_LE(line.size(), 5u + 100u) << line;
+    }
+    EXPECT_GE(plays, 3);
 }
 
 // Each bad file, made from a good one, and the reason the player is given.
@@ -215,7 +245,9 @@ TEST(ReplayText, BadFilesAreRefusedWithTheReason) {
         {replaced("\nstart rng", "\nplay 1\nstart rng"), "play before the start and words lines"},
         {edited("words 9", "words 9\nstart rng=1 second=1 fps=1"), "a second start line"},
         {good + "play 1\n", "replay lines after its end line"},
-        {std::string(kReplayMaxBytes + 1, '#'), "too large to be a replay (1024 KB"},
+        {std::string(kReplayMaxBytes + 1, '#'),
+         "too large to be a replay (1024 KB; a replay is at most 1024 KB)"},
+        {edited("LastKeyStr=\"-5\"", "LastKeyStr=\"-21474836480\""), "LastKeyStr must be the text"},
     };
     for (const auto& c : cases) {
         Replay r;
