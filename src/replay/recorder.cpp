@@ -121,7 +121,7 @@ void Recorder::MatchStart() {
     computerEntries_.clear();
     // The computer's first word is a random entry, drawn now from the sequence as it stands.
     Random draw = g_->rng;
-    if (replay_.wordCount > 0) computerEntries_.insert(RandomIndex(draw, replay_.wordCount));
+    computerEntries_.insert(RandomIndex(draw, replay_.wordCount));
 }
 
 void Recorder::BackToTitle() {

@@ -96,7 +96,7 @@ class Cursor {
                 out += Take();
             } else if (Peek() == 'x') {
                 const std::string_view hex = t_.substr(i_ + 1, 2);
-                unsigned v = 0;
+                unsigned v{};
                 const auto r = std::from_chars(hex.data(), hex.data() + hex.size(), v, 16);
                 if (hex.size() != 2 || r.ec != std::errc() || r.ptr != hex.data() + 2)
                     throw Fail{"a bad \\x escape"};

@@ -93,6 +93,13 @@ TEST(NetReplay, BothSidesOfAMatchOverTcpPlayBack) {
     EXPECT_TRUE(client.t.Traced("recv 061")) << "the server decided the collision";
     server.recorder.Finish();
     client.recorder.Finish();
+    // The first comment says what the match was.
+    EXPECT_NE(server.LastReplay().find("\n# VS. Player [Server], Easy: LOSE after "),
+              std::string::npos)
+        << server.LastReplay();
+    EXPECT_NE(client.LastReplay().find("\n# VS. Player [Client], Easy: WIN after "),
+              std::string::npos)
+        << client.LastReplay();
     ExpectPlaysBack(server, 150);
     ExpectPlaysBack(client, 150);
 }

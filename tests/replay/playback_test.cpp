@@ -114,6 +114,18 @@ long TickFor(ReplayViewer& v, Playback& p, uint32_t& now, uint32_t ms) {
     return p.FramesRun() - before;
 }
 
+// The driver's lines put into a replay run between steps: running to a step stops before it.
+TEST_F(Watched, RunningToAStepStopsBeforeIt) {
+    auto p = Play();  // the first step's first frame has run
+    ASSERT_GE(replay_.steps.size(), 4u);
+    long frames = 0;
+    for (size_t i = 0; i < 3; ++i)
+        if (replay_.steps[i].kind == ReplayStep::kFrames) frames += replay_.steps[i].value;
+    p->RunTo(3);
+    EXPECT_EQ(p->FramesRun(), frames);
+    EXPECT_FALSE(p->AtEnd());
+}
+
 TEST_F(Watched, TheWatchersKeysPaceThePlayAndNeverReachTheGame) {
     auto p = Play();
     ReplayViewer v(*p);

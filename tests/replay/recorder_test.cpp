@@ -141,6 +141,21 @@ TEST(Recorder, KeepsTheWordsThePlayerMetAndOnlyTheLengthsTheComputerRead) {
     }
 }
 
+// A match whose program ends in the frame that began it: that frame is its replay, and it plays.
+TEST(Recorder, AMatchOfOneFrameIsKept) {
+    RecordedGame game;
+    game.Frames(2);
+    Press(game.t.g, kVkReturn);
+    game.Frame();
+    ASSERT_EQ(game.t.g.s.SceneNo, kSceneMatch);
+    game.recorder.Finish();
+    ASSERT_EQ(game.replays.size(), 1u);
+    EXPECT_NE(game.LastReplay().find("\n# VS. Com [1type/sec], Easy after 0 s\n"),
+              std::string::npos)
+        << game.LastReplay();
+    EXPECT_EQ(Read(game.LastReplay()).Frames(), 1);
+}
+
 // The server's side of a match with a connection the test plays by hand.
 class HandServer {
   public:

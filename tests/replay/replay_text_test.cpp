@@ -133,7 +133,7 @@ TEST(ReplayText, DriverLinesKeepTheirPlaceAmongTheSteps) {
     Replay r = Sample();
     r.steps = {{Step::kFrames, 4, {}}, {Step::kKeyDown, 'A', {}}, {Step::kFrames, 6, {}}};
     std::string text = WriteReplay(r);
-    text.insert(text.find("\nplay ") + 1, "state   # before any step\n");
+    text.insert(text.find("\nplay ") + 1, "state\t# before any step\n");
     text.insert(text.find("end "), "play 2\nshot x.png\nplay 3\n");
     // The check covers the replay's own lines: the added play lines are set right.
     text = text.substr(0, text.find("end ")) + "end 15\nstate\n";
@@ -143,7 +143,7 @@ TEST(ReplayText, DriverLinesKeepTheirPlaceAmongTheSteps) {
     ASSERT_TRUE(ReadReplay(text, read, why, &extras)) << why << "\n" << text;
     ASSERT_EQ(extras.size(), 3u);
     EXPECT_EQ(extras[0].stepsBefore, 0u);
-    EXPECT_EQ(extras[0].text, "state   # before any step");
+    EXPECT_EQ(extras[0].text, "state\t# before any step");
     EXPECT_EQ(extras[1].stepsBefore, 3u) << "after 4, A and 6 + 2 frames";
     EXPECT_EQ(extras[1].text, "shot x.png");
     EXPECT_EQ(extras[2].stepsBefore, 4u);
@@ -175,6 +175,12 @@ TEST(ReplayText, TheLimitsThemselvesAreWithinThem) {
         EXPECT_LE(line.size(), 5u + 100u) << line;
     }
     EXPECT_GE(plays, 3);
+
+    // A file of exactly the most bytes a replay may have (its comments fill it up).
+    std::string full = text + "#";
+    full += std::string(kReplayMaxBytes - full.size(), 'x');
+    ASSERT_EQ(full.size(), kReplayMaxBytes);
+    EXPECT_TRUE(ReadReplay(full, read, why)) << why;
 }
 
 // Each bad file, made from a good one, and the reason the player is given.
@@ -231,6 +237,8 @@ TEST(ReplayText, BadFilesAreRefusedWithTheReason) {
         {edited("\nplay 1", "\nplay 1."), "a . where no frame would run"},
         {edited("lengths 8 1024", "lengths 8 1025"), "a reading's length must be 0 to 1024"},
         {edited("words 9", "words 3002"), "words must be 0 to 3001"},
+        {edited("word 0 お茶", "word 0 " + std::string(1025, 'x')),
+         "a word longer than a word list holds"},
         {edited("held \"51\"", "held \"5104\""), "held text longer than an unfinished message"},
         {edited("queue \"00\"", "queue \"\""), "an empty message in the queue"},
         {edited("\nplay 1", "\nplay 1~"), "unexpected '~' in a play line"},
