@@ -9,7 +9,7 @@ WERROR     ?= ON
 PACKAGES := g++ cmake ninja-build pkg-config \
 	libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libsdl2-mixer-dev \
 	fonts-ipafont-gothic timgm6mb-soundfont libgtest-dev libbenchmark-dev \
-	libimgui-dev libmosquitto-dev
+	libimgui-dev libmosquitto-dev libsqlite3-dev nlohmann-json3-dev
 # The room tests start a broker of their own; the game itself needs only the client library.
 # The replay test plays a file in the window program in a virtual display, keys sent by xdotool,
 # its picture taken by ImageMagick.

@@ -14,13 +14,14 @@ const char* AssetDir() {
     return env && *env ? env : KB_ASSET_DIR;
 }
 
-BenchGame::BenchGame(bool record) {
+BenchGame::BenchGame(RecordStore* record, bool replays) {
     std::string error;
     if (!fonts_.Open(TtfFontEngine::FindFontFile(AssetDir()), error))
         throw std::runtime_error(error);
     Services sv = Lend();
     sv.clock = &clock_;
-    if (record) sv.clock = &recorder_.emplace(clock_);
+    if (replays) sv.clock = &recorder_.emplace(clock_);
+    sv.record = record;
     game_ = std::make_unique<Game>(sv);
     if (recorder_) recorder_->Attach(*game_);
     if (!Form_Load(*game_)) throw std::runtime_error("start-up failed");

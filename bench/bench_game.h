@@ -14,9 +14,12 @@ namespace kb::bench {
 
 class BenchGame {
   public:
-    // record: every match is recorded, as the window program records it.
-    explicit BenchGame(bool record = false);
+    // record: where its matches are kept (none: in memory); replays: every match is recorded
+    // as a replay, as the window program records it.
+    explicit BenchGame(RecordStore* record = nullptr, bool replays = false);
     Game& G() { return *game_; }
+    // The game's typeface, for pictures of its own.
+    TtfFontEngine& Fonts() { return fonts_; }
     // What a second game (one playing a replay) borrows: the typeface, pictures, files.
     Services Lend();
     // Runs n frames 67 ms apart, as the frame loop would.

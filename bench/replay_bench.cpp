@@ -22,7 +22,7 @@ namespace {
 // A frame of a match with a letter typed and erased before it, recorded or not: the same work
 // as FrameMatchTwelveMissiles plus the four key events, and with recording, every hook.
 void FrameMatchWithKeys(benchmark::State& state) {
-    BenchGame b(state.range(0) != 0);
+    BenchGame b(nullptr, state.range(0) != 0);
     Game& g = b.G();
     g.s.MenuNo = 4;
     g.s.GameMode = kModeCom;
@@ -45,7 +45,7 @@ void FrameMatchWithKeys(benchmark::State& state) {
 // The recording's own work in a frame of typing: its hooks for a frame and four key events,
 // the game not run (fewer iterations than an hour of frames, after which a recording ends).
 void RecordingHooksPerFrame(benchmark::State& state) {
-    BenchGame b(true);
+    BenchGame b(nullptr, true);
     Game& g = b.G();
     g.s.GameMode = kModeCom;
     GameStartInit(g);

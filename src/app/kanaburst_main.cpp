@@ -7,6 +7,7 @@
 
 #include "app/command_line.h"
 #include "app/machine.h"
+#include "app/record_window.h"
 #include "app/replay_window.h"
 #include "app/window_events.h"
 #include "debug/debug_log.h"
@@ -15,9 +16,13 @@
 #include "platform/desktop/sdl_address_window.h"
 #include "platform/desktop/sdl_debug_console.h"
 #include "platform/posix/environment.h"
+#include "platform/posix/system_clock.h"
 #include "platform/sdl/keymap.h"
+#include "platform/sqlite/sqlite_record_store.h"
+#include "record/record_actions.h"
 #include "replay/replay_shelf.h"
 #include "shell/event_loop.h"
+#include "text/ustr.h"
 
 namespace {
 
@@ -31,7 +36,8 @@ void HandleAddressEvent(kb::Game& g, kb::SdlAddressWindow& form2, const SDL_Even
 }
 
 void HandleEvent(kb::Game& g, kb::MainWindow& window, kb::SdlAddressWindow& form2,
-                 kb::SdlDebugConsole& debugWin, const SDL_Event& ev) {
+                 kb::SdlDebugConsole& debugWin, kb::RecordWindow& record, const SDL_Event& ev) {
+    if (record.HandleEvent(ev)) return;
     if (form2.Id() != 0 && kb::EventWindowId(ev) == form2.Id())
         return HandleAddressEvent(g, form2, ev);
     if (debugWin.Id() != 0 && kb::EventWindowId(ev) == debugWin.Id())
@@ -44,10 +50,11 @@ void HandleEvent(kb::Game& g, kb::MainWindow& window, kb::SdlAddressWindow& form
 class WindowLoopHost : public kb::LoopHost {
   public:
     WindowLoopHost(kb::MainWindow& window, kb::SdlAddressWindow& form2,
-                   kb::SdlDebugConsole& debugWin, std::FILE* frameLog)
+                   kb::SdlDebugConsole& debugWin, kb::RecordWindow& record, std::FILE* frameLog)
         : window_(window),
           form2_(form2),
           debugWin_(debugWin),
+          record_(record),
           frameLog_(frameLog),
           wakeEvent_(SDL_RegisterEvents(1)) {}
 
@@ -60,7 +67,7 @@ class WindowLoopHost : public kb::LoopHost {
     void PumpEvents(kb::Game& g) override {
         SDL_Event ev;
         while (!g.ended && SDL_PollEvent(&ev))
-            if (ev.type != wakeEvent_) HandleEvent(g, window_, form2_, debugWin_, ev);
+            if (ev.type != wakeEvent_) HandleEvent(g, window_, form2_, debugWin_, record_, ev);
     }
     void PassDone(kb::Game& g, bool frameRan) override {
         if (frameRan && frameLog_) {
@@ -68,17 +75,21 @@ class WindowLoopHost : public kb::LoopHost {
             std::fflush(frameLog_);
         }
         debugWin_.Redraw();
+        record_.Update();
     }
 
   private:
     kb::MainWindow& window_;
     kb::SdlAddressWindow& form2_;
     kb::SdlDebugConsole& debugWin_;
+    kb::RecordWindow& record_;
     std::FILE* frameLog_;
     const uint32_t wakeEvent_;
 };
 
-constexpr char kUsage[] = "usage: kanaburst [--relay URL] [--help] [--version] [[--replay] FILE]";
+constexpr char kUsage[] =
+    "usage: kanaburst [--relay URL] [--record] [--export FILE] [--import FILE] [--help] "
+    "[--version] [[--replay] FILE]";
 
 // --help: the options, the environment, and where this copy reads its files.
 std::string Help(const char* argv0) {
@@ -94,12 +105,17 @@ Options:
   --relay URL  meet in rooms on this relay: mqtt://HOST[:PORT], HOST[:PORT] or [IPV6]:PORT,
                on port 1883 unless given; several, separated by commas, spread the rooms
                over relays (both players give the same list)
-  --help       print this help and exit
-  --version    print the version and exit
+  --record     open your record beside the game as it starts, as F2 does on the title
+  --export FILE
+               write your record to FILE (a record file) and exit, without the game
+  --import FILE
+               add the matches of the record file FILE to your record and exit
   --replay FILE watch the replay in FILE first (as the game keeps one of every match; a
                FILE.kbreplay alone does the same): Space pauses, 1, 2 and 4 set the speed,
                Right steps a frame while paused, End skips to the match's end and then the
                replay's, Escape goes on to the title
+  --help       print this help and exit
+  --version    print the version and exit
 
 Environment:
   KB_RELAY=URL       the relay when --relay is not given
@@ -109,8 +125,8 @@ Environment:
                      music, message boxes, network messages
   KB_FRAME_LOG=FILE  write the timer value of every frame start to FILE, one a line
   XDG_DATA_HOME      the player's own folder is $XDG_DATA_HOME/kanaburst/ (unset or not an
-                     absolute path: ~/.local/share/kanaburst/); the replays of the last 100
-                     matches are kept in its replays/ folder
+                     absolute path: ~/.local/share/kanaburst/); the record is kept there,
+                     and the replays of the last 100 matches in its replays/ folder
   SDL_VIDEODRIVER, SDL_AUDIODRIVER
                      SDL's own; "dummy" runs without a display or a sound device
 
@@ -128,8 +144,13 @@ Files:
             own + "\n";
     }
     return text + R"(  The typeface is ipag.ttf in the game's directory, otherwise IPA Gothic from
-  fonts-ipafont-gothic. The game keeps no settings and writes no files but the replays of
-  its matches and those KB_TRACE and KB_FRAME_LOG name.
+  fonts-ipafont-gothic. The game keeps no settings. It keeps every match in your record,
+    )" + kb::DataHomeDir() +
+           R"(record.sqlite3
+  (F2 on the title or after a match shows it), and the replays of the last 100 matches in
+    )" + kb::PlayerReplayDir() +
+           R"(
+  and writes no other files but those KB_TRACE and KB_FRAME_LOG name.
 
 More: man 6 kanaburst
 )";
@@ -137,12 +158,36 @@ More: man 6 kanaburst
 
 }  // namespace
 
+// --export FILE and --import FILE: the record and a file, without the game.
+int RecordFileCommand(const std::string& recordDir, bool exporting, const std::string& file) {
+    if (recordDir.empty()) {
+        std::fprintf(stderr,
+                     "kanaburst: neither XDG_DATA_HOME nor HOME says where the record is\n");
+        return 1;
+    }
+    kb::SqliteRecordStore store(recordDir);
+    std::u16string message;
+    kb::SystemClock clock;
+    const bool done = exporting ? kb::ExportRecord(store, clock.Now().unixSeconds, file, message)
+                                : kb::ImportRecord(store, file, message);
+    if (!store.Problem().empty()) std::fprintf(stderr, "kanaburst: %s\n", store.Problem().c_str());
+    std::fprintf(done ? stdout : stderr, "%s\n", kb::ToUtf8(message).c_str());
+    return done ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
-    std::string relay, replayPath;
+    std::string relay, exportFile, importFile, replayPath;
+    bool openRecord = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--relay" && i + 1 < argc) {
             relay = argv[++i];
+        } else if (a == "--record") {
+            openRecord = true;
+        } else if (a == "--export" && i + 1 < argc) {
+            exportFile = argv[++i];
+        } else if (a == "--import" && i + 1 < argc) {
+            importFile = argv[++i];
         } else if (a == "--replay" && i + 1 < argc) {
             replayPath = argv[++i];
         } else if (auto status =
@@ -154,8 +199,14 @@ int main(int argc, char** argv) {
             return kb::BadUsage(kUsage);
         }
     }
+    // Every match is kept in the player's data folder, wherever the game runs from.
+    const std::string recordDir = kb::DataHomeDir();
+    if (!exportFile.empty() || !importFile.empty())
+        return RecordFileCommand(recordDir, !exportFile.empty(),
+                                 exportFile.empty() ? importFile : exportFile);
     // Installed, the game reads the player's own folder before its own directory.
-    kb::Machine machine({.installDir = KB_INSTALL_DIR, .relay = relay, .record = true});
+    kb::Machine machine(
+        {.installDir = KB_INSTALL_DIR, .relay = relay, .recordDir = recordDir, .replays = true});
     if (!machine.Open(argv[0])) return 1;
     std::string error;
     kb::SdlAddressWindow form2(machine.Fonts());
@@ -174,9 +225,11 @@ int main(int argc, char** argv) {
         // KB_FRAME_LOG=FILE records the timer value at every frame start, for measuring pacing.
         const char* frameLogPath = std::getenv("KB_FRAME_LOG");
         std::FILE* frameLog = frameLogPath ? std::fopen(frameLogPath, "w") : nullptr;
-        WindowLoopHost host(machine.Window(), form2, debugWin, frameLog);
+        kb::RecordWindow record(*g, machine.Window());
+        if (openRecord) record.Open();
+        WindowLoopHost host(machine.Window(), form2, debugWin, record, frameLog);
         kb::EventLoop(*g, host).Run();
-        machine.Recording()->Finish();  // a match the window was closed on is kept too
+        machine.Replays()->Finish();  // a match the window was closed on is kept too
         if (frameLog) std::fclose(frameLog);
     }
     debugWin.Unload();  // its renderer and textures must go before SDL does

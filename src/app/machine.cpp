@@ -6,10 +6,14 @@
 #include <iostream>
 
 #include "app/command_line.h"
+#include "net/connection.h"
 #include "platform/posix/environment.h"
 #include "platform/posix/system_clock.h"
+#include "platform/room/room_code.h"
 #include "shell/form.h"
+#include "shell/scenes.h"
 #include "text/ustr.h"
+#include "typing/key_codes.h"
 
 namespace kb {
 
@@ -24,6 +28,16 @@ class SeededSystemClock : public SystemClock {
   private:
     uint32_t seed_;
 };
+
+// A link to a room joins it at once, as a player would: the client item, the code typed, Enter.
+// Text that is no room code is let be.
+void JoinRoom(Game& g, const std::string& code) {
+    if (RoomCodeIn(code).empty()) return;
+    g.s.GameMode = kModeClient;
+    ShowAddressWindow(g);
+    g.sv.form2->SetText(FromUtf8(code));
+    Text1_KeyDown(g, kVkReturn, 0);
+}
 
 }  // namespace
 
@@ -82,7 +96,7 @@ bool Machine::Open(const char* argv0) {
     }
     if (options_.relay.empty())
         if (const char* relay = std::getenv("KB_RELAY")) options_.relay = relay;
-    if (options_.network) ChooseTransports(board_, options_);
+    ChooseTransports(board_, options_);
     return true;
 }
 
@@ -100,7 +114,7 @@ Game* Machine::StartGame(const ProgramParts& parts) {
         sv.sound = &*sound_;
     }
     if (parts.midi) sv.music = &music_.emplace(*parts.midi);
-    if (options_.network) {
+    if (options_.network || options_.scriptPeer) {
         sv.winsock = &board_.Connection();
         sv.winsockL = &board_.Listener();
     }
@@ -111,18 +125,24 @@ Game* Machine::StartGame(const ProgramParts& parts) {
     lent_.winsock = lent_.winsockL = nullptr;
     lent_.form2 = nullptr;
     lent_.debugWin = nullptr;
-    if (options_.record) {
+    if (options_.replays) {
         recorder_ = std::make_unique<Recorder>(*clock_);
         sv.clock = recorder_.get();
     }
     // KB_PORT moves the game's port, so that tests and measurements run side by side without
     // root.
     if (const char* port = std::getenv("KB_PORT")) sv.gamePort = std::atoi(port);
+    if (!options_.recordDir.empty()) record_ = MakeRecordStore(options_.recordDir);
+    sv.record = record_.get();
     game_ = std::make_unique<Game>(sv);
     if (recorder_) recorder_->Attach(*game_);
     if (options_.window)
         game_->Display.onRefresh = [this](const Surface& s) { window_.Present(s.View()); };
     if (!Form_Load(*game_)) return nullptr;
+    // A record that cannot be kept is told once; the game plays on.
+    if (record_ && !record_->Problem().empty())
+        MsgBox(*game_, FromUtf8(record_->Problem()), u"Kanaburst", Dialogs::Icon::kWarning);
+    if (!options_.room.empty()) JoinRoom(*game_, options_.room);
     return game_.get();
 }
 

@@ -11,6 +11,7 @@
 
 #include "platform/mci_commands.h"
 #include "platform/midi_player.h"
+#include "platform/script_peer/script_peer.h"
 #include "platform/sdl/main_window.h"
 #include "platform/sdl/mixer_sound.h"
 #include "platform/sdl/sdl_dialogs.h"
@@ -33,10 +34,19 @@ struct MachineOptions {
     bool network = true;                // real transports; without, stand-ins that never connect
     bool virtualClock = false;          // time moves only as the loop sleeps
     std::optional<uint32_t> seed = {};  // a fixed random sequence; none: seeded from the clock
-    // The relay that rooms meet on (one address, or several: a room's code picks one); empty:
-    // KB_RELAY, and without it no rooms.
+    // The relay that rooms meet on (one address, or several separated by commas: a room's code
+    // picks one); empty: KB_RELAY, and without it no rooms.
     std::string relay = {};
-    bool record = false;  // every match is recorded as a replay (Recording() hands them out)
+    // The folder of the player's record; empty: the record lasts only as long as the program.
+    std::string recordDir = {};
+    // Where the WebSocket bridge in front of a desktop game listens, on the host the player
+    // types: how a page reaches a desktop game.
+    int bridgePort = 1002;
+    // A room to join as soon as the game has started (a link to it); empty: none.
+    std::string room = {};
+    // A peer the headless driver's script plays (its `peer` lines); null: none.
+    ScriptPeer* scriptPeer = nullptr;
+    bool replays = false;  // every match is recorded as a replay (Replays() hands them out)
 };
 
 // What only the program has.
@@ -44,14 +54,18 @@ struct ProgramParts {
     MidiPlayer* midi = nullptr;  // behind the music commands; none: no music
     AddressWindow* form2 = nullptr;
     DebugConsole* debugWin = nullptr;
-    std::function<void(std::string_view)> trace = {};
+    std::function<void(std::string_view)> trace = {};  // the game's effect lines, one a call
 };
 
-// Picks the transports of this platform (the one place where they are chosen).
+// Adds the ways to meet that the options ask for to the switchboard: the one place, for both
+// builds, where they are chosen.
 void ChooseTransports(Switchboard& board, const MachineOptions& options);
+// The platform's store for the player's record in dir; null where it has none yet.
+std::unique_ptr<RecordStore> MakeRecordStore(const std::string& dir);
 
 class Machine {
   public:
+    // Makes the clock the options ask for; nothing opens before Open.
     explicit Machine(MachineOptions options);
     ~Machine();
     Machine(const Machine&) = delete;
@@ -65,23 +79,26 @@ class Machine {
     // What the machine lends a second game, one that plays a replay: the typeface, pictures,
     // sound, music, the program's files and the trace (after StartGame).
     Services Lend() const;
-    // The recording of the game's matches; null unless asked for.
-    Recorder* Recording() { return recorder_.get(); }
+    // The recording of the game's matches as replays; null unless asked for.
+    Recorder* Replays() { return recorder_.get(); }
 
-    const std::string& ProgramDir() const { return options_.programDir; }
+    // The typeface the game draws with: the game's own copy, or the system's.
     std::string FontFile() const;
     TtfFontEngine& Fonts() { return fonts_; }
     MainWindow& Window() { return window_; }
-    Clock& GameClock() { return *clock_; }
     // The clock as the loop moves it on, or null on the machine's own time.
     VirtualClock* Virtual() { return virtual_; }
+    // The player's record, or null when the game keeps it in memory.
+    RecordStore* Record() { return record_.get(); }
 
   private:
     // Quits SDL after everything else is gone: declared first, so destroyed last.
     struct SdlSession {
         bool started = false;
+        // Quits SDL if this session started it.
         ~SdlSession();
     };
+    // Tells why the start failed: in a message box where there is a window, else on stderr.
     void Fail(const std::string& why);
 
     SdlSession sdl_;
@@ -95,6 +112,7 @@ class Machine {
     std::optional<MixerSoundDevice> sound_;
     std::optional<MciMusicDevice> music_;
     Switchboard board_;
+    std::unique_ptr<RecordStore> record_;  // outlives the game, which hands it matches
     Services lent_;
     std::unique_ptr<Recorder> recorder_;  // outlives the game that tells it everything
     std::unique_ptr<Game> game_;

@@ -30,7 +30,7 @@ bool Closes(const SDL_Event& ev, const MainWindow& window) {
 }  // namespace
 
 void KeepReplays(Machine& machine) {
-    machine.Recording()->onRecorded = [dir = PlayerReplayDir()](const std::string& text) {
+    machine.Replays()->onRecorded = [dir = PlayerReplayDir()](const std::string& text) {
         std::string why = dir.empty() ? "there is no home folder" : "";
         if (!dir.empty()) ReplayShelf(dir).Keep(text, std::time(nullptr), why);
         if (!why.empty()) SDL_Log("The match's replay is not kept: %s", why.c_str());

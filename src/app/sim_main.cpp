@@ -1,11 +1,12 @@
 // kanaburst-sim: the game without a window, driven by a script. Our tests are scripts, and so
 // is any bug report worth reproducing.
 //
-//   kanaburst-sim [--dir DIR] [--seed N] [--realtime] [--relay URL] [--record FILE]
-//                 [--frame-states] [SCRIPT]
+//   kanaburst-sim [--dir DIR] [--seed N] [--realtime] [--relay URL] [--record-dir DIR]
+//                 [--save-replay FILE] [--frame-states] [SCRIPT]
 //
-// A replay (a file that begins "kanaburst-replay") is a script too: it plays the match it
-// holds, and the driver's own lines put into it (`state`, `shot`, `skip`) run where they stand.
+// --help lists the script's lines, the player's record's among them. A replay (a file that
+// begins "kanaburst-replay") is a script too: it plays the match it holds, and the driver's own
+// lines put into it (`state`, `shot`, `skip`) run where they stand.
 #include <SDL.h>
 
 #include <charconv>
@@ -21,6 +22,7 @@
 
 #include "app/command_line.h"
 #include "app/machine.h"
+#include "app/sim_record.h"
 #include "app/sim_state.h"
 #include "debug/debug_log.h"
 #include "net/connection.h"
@@ -80,8 +82,8 @@ void PrintState(const Game& g) {
 
 class Sim {
   public:
-    Sim(Game& g, LoopHost& host, SilentMidiPlayer& midi, bool frameStates)
-        : g_(g), loop_(g, host), midi_(midi), frameStates_(frameStates) {}
+    Sim(Game& g, LoopHost& host, SilentMidiPlayer& midi, ScriptPeer* peer, bool frameStates)
+        : g_(g), loop_(g, host), midi_(midi), peer_(peer), frameStates_(frameStates) {}
 
     void Exec(const std::string& line);
 
@@ -94,7 +96,9 @@ class Sim {
     Game& g_;
     EventLoop loop_;  // the players' loop: on the virtual clock its sleep moves the clock on
     SilentMidiPlayer& midi_;
-    bool frameStates_;
+    std::optional<RecordScreen> record_;  // the player's record, made when first used
+    ScriptPeer* peer_;                    // none on the machine's clock
+    bool frameStates_;                    // a state line after every frame
 };
 
 bool Sim::Pass(uint32_t maxSleep) {
@@ -167,8 +171,26 @@ void Sim::Exec(const std::string& line) {
         RunFrames(ParseNumber(in, "frames"));
     } else if (cmd == "wait") {
         Wait(ParseNumber(in, "wait"));
+    } else if (cmd == "peer") {
+        if (!peer_) throw ScriptError{"the script's peer is there on the virtual clock only"};
+        std::string what;
+        in >> what;
+        if (what == "knock") {
+            if (!peer_->Knock()) throw ScriptError{"the game is not listening"};
+        } else if (what == "say") {
+            const std::string bytes = rest();
+            if (bytes.empty()) throw ScriptError{"peer say needs the bytes to send"};
+            if (!peer_->Say(bytes)) throw ScriptError{"no game is connected to the peer"};
+        } else if (what == "hangup") {
+            peer_->HangUp();
+        } else {
+            throw ScriptError{"expected peer knock, peer say BYTES or peer hangup"};
+        }
     } else if (cmd == "musicend") {
         midi_.EndPiece();
+    } else if (cmd == "record") {
+        const std::string error = SimRecord(g_, record_, rest(), std::cout);
+        if (!error.empty()) throw ScriptError{error};
     } else if (cmd == "state") {
         PrintState(g_);
     } else if (cmd == "shot") {
@@ -182,8 +204,8 @@ void Sim::Exec(const std::string& line) {
 }
 
 constexpr char kUsage[] =
-    "usage: kanaburst-sim [--dir DIR] [--seed N] [--realtime] [--relay URL] [--record FILE] "
-    "[--frame-states] [--help] [--version] [SCRIPT]";
+    "usage: kanaburst-sim [--dir DIR] [--seed N] [--realtime] [--relay URL] [--record-dir DIR] "
+    "[--save-replay FILE] [--frame-states] [--help] [--version] [SCRIPT]";
 
 // --help: the options, the script's lines, the environment and the files.
 std::string Help(const char* argv0) {
@@ -198,9 +220,14 @@ Options:
   --dir DIR     read the game's files from DIR instead of the driver's own directory
   --seed N      the random sequence of seed N (default 1)
   --realtime    the machine's clock and real sockets (TCP and rooms); without it the clock is
-                virtual, moving on only as the loop sleeps, and sockets never connect
+                virtual, moving on only as the loop sleeps, and the only one to meet is the
+                peer the script plays
   --relay URL   the relay rooms meet on, as for kanaburst --relay (with --realtime)
-  --record FILE keep the replay of each match played in FILE (a later match replaces it)
+  --record-dir DIR
+                keep the player's record in DIR/record.sqlite3, as the game keeps it in its
+                data folder; without it the record lasts as long as the run
+  --save-replay FILE
+                keep the replay of the match played in FILE (a later match replaces it)
   --frame-states print the state record after every frame
   --help        print this help and exit
   --version     print the version and exit
@@ -218,6 +245,19 @@ Script lines (a '#' at the start of a line or after a blank starts a comment):
   copy                           press the debug console's COPY and print what it copied
   closeconsole                   close the debug console
   address [TEXT]                 type TEXT into the open address window and press Enter there
+  record open, record close      open the player's record (as F2 does in the game) or close it
+  record page matches|kana       show one of its two pages
+  record key CODE                a key pressed in the record's window
+  record shot FILE               save the record's picture as a PNG file
+  record practice                make the practice list and play on it (again: all words back)
+  record export FILE, record import FILE, record wipe
+                                 the record to a file, a record file added to it, all forgotten;
+                                 each prints "record: " and what it did
+  record list, record weakest    print every match and practice run, or the ten weakest kana
+  peer knock                     (virtual clock) the script's peer knocks on the game's
+                                 listener; the game reaches it at the address "script peer"
+  peer say BYTES                 the peer sends the game BYTES, arriving at the next pass
+  peer hangup                    the peer leaves: the game's next send fails
   In a replay, besides its own lines:
   state, shot FILE               as above, where they stand among the replay's steps
   skip, skip end                 run on unseen to the match's end, or the replay's
@@ -232,7 +272,8 @@ Files:
     )" + ExecutableDir(argv0) +
            R"(
   and the typeface is ipag.ttf there, otherwise IPA Gothic from fonts-ipafont-gothic. The
-  driver writes no files but those its script's shot lines and --record name.
+  driver writes no files but those its script's shot lines, --record-dir and --save-replay
+  name.
 )";
 }
 
@@ -309,7 +350,7 @@ int PlayReplayScript(Machine& machine, const std::string& text, bool frameStates
 }  // namespace kb
 
 int main(int argc, char** argv) {
-    std::string dir, scriptPath, relay, recordPath;
+    std::string dir, scriptPath, relay, recordDir, replayPath;
     uint32_t seed = 1;
     bool realtime = false, frameStates = false;
     for (int i = 1; i < argc; ++i) {
@@ -322,8 +363,10 @@ int main(int argc, char** argv) {
             seed = *parsed;
         } else if (a == "--relay" && i + 1 < argc) {
             relay = argv[++i];
-        } else if (a == "--record" && i + 1 < argc) {
-            recordPath = argv[++i];
+        } else if (a == "--record-dir" && i + 1 < argc) {
+            recordDir = argv[++i];
+        } else if (a == "--save-replay" && i + 1 < argc) {
+            replayPath = argv[++i];
         } else if (a == "--frame-states") {
             frameStates = true;
         } else if (a == "--realtime") {
@@ -352,9 +395,10 @@ int main(int argc, char** argv) {
     }
     std::istream& script = scriptPath.empty() ? std::cin : file;
 
-    // Without --realtime the clock is virtual and the sockets never connect. Every match is
-    // recorded, as in the window program, so that the transcripts show recording changes
-    // nothing; --record keeps the last one.
+    // Without --realtime the clock is virtual and the script's peer is the only one to meet.
+    // Every match is recorded as a replay, as in the window program, so that the transcripts
+    // show recording changes nothing; --save-replay keeps the last one.
+    kb::ScriptPeer peer;
     kb::Machine machine({.name = "kanaburst-sim",
                          .programDir = dir,
                          .window = false,
@@ -362,7 +406,9 @@ int main(int argc, char** argv) {
                          .virtualClock = !realtime,
                          .seed = seed,
                          .relay = relay,
-                         .record = true});
+                         .recordDir = recordDir,
+                         .scriptPeer = realtime ? nullptr : &peer,
+                         .replays = true});
     if (!machine.Open(argv[0])) return 1;
     kb::HeadlessAddressWindow form2;
     // Music runs through the real command interpreter on a silent player whose pieces end only
@@ -373,18 +419,18 @@ int main(int argc, char** argv) {
                                std::cout << line << std::endl;
                            }});
     if (!g) return 0;
-    kb::Recorder& recorder = *machine.Recording();
-    recorder.onRecorded = [&recordPath](const std::string& text) {
-        if (recordPath.empty()) return;
-        std::ofstream out(recordPath, std::ios::binary | std::ios::trunc);
+    kb::Recorder& recorder = *machine.Replays();
+    recorder.onRecorded = [&replayPath](const std::string& text) {
+        if (replayPath.empty()) return;
+        std::ofstream out(replayPath, std::ios::binary | std::ios::trunc);
         if (!(out << text).flush())
-            std::cerr << "kanaburst-sim: cannot write " << recordPath << "\n";
+            std::cerr << "kanaburst-sim: cannot write " << replayPath << "\n";
     };
     kb::QuietLoopHost realHost;
     std::optional<kb::VirtualLoopHost> virtualHost;
     if (machine.Virtual()) virtualHost.emplace(*machine.Virtual());
     kb::Sim sim(*g, virtualHost ? static_cast<kb::LoopHost&>(*virtualHost) : realHost, midi,
-                frameStates);
+                realtime ? nullptr : &peer, frameStates);
     std::string line, before;
     int lineNo = 0;
     bool first = true;

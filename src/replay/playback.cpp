@@ -87,6 +87,7 @@ Playback::Playback(Replay replay, Services base)
     sv.form2 = nullptr;
     sv.debugWin = nullptr;
     sv.dialogs = &dialogs_;  // a recorded message box was seen then; it must not stop the play
+    sv.record = nullptr;     // a match watched again is not one more match of the player's
     sv.music = nullptr;      // until the title's music of loading has come and gone
     game_ = std::make_unique<Game>(sv);
     framesTotal_ = replay_.Frames();

@@ -22,6 +22,8 @@ class ReplayClock : public Clock {
     uint32_t TimeGetTime() override { return now_; }
     int WallSecond() override { return second_; }
     uint32_t RandomSeed() override { return 0; }
+    // A date for what the game keeps of the match, which a replay keeps nowhere.
+    WallTime Now() override { return {}; }
     void Advance(uint32_t ms) { now_ += ms; }         // a frame interval on
     void SetSecond(int second) { second_ = second; }  // the second the clock now shows
 

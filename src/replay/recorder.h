@@ -35,6 +35,7 @@ class Recorder : public MatchRecorder, public Clock {
     uint32_t TimeGetTime() override { return machine_.TimeGetTime(); }
     int WallSecond() override;
     uint32_t RandomSeed() override { return machine_.RandomSeed(); }
+    WallTime Now() override { return machine_.Now(); }
 
     void Frame() override;
     void KeyDown(int keyCode) override;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/debug_console.h"
+#include "record/keeping.h"
 #include "screens/surface.h"
 #include "shell/game_state.h"
 #include "shell/match_recorder.h"
@@ -13,6 +14,7 @@
 namespace kb {
 
 struct Game {
+    // A game on the machine services gives; what it leaves empty does nothing.
     explicit Game(Services services);
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;
@@ -22,6 +24,7 @@ struct Game {
     FrameLoop loop;         // the frame loop's timer values and measured frame rate
     Services sv;            // the machine: clock, sound, sockets, windows
     Random rng;             // the one random generator, seeded once at start-up
+    RecordKeeping keeping;  // for the player's record: the match's kana, the practice list
 
     Surface Display;  // 480 x 320, the visible frame; shown on Refresh
     Surface PIC;      // 320 x 64 sprite sheet: missiles, lane cursor (images above masks)
@@ -46,9 +49,11 @@ struct Game {
     // The debug window when none is handed in: one per game, since it holds a log.
     HeadlessDebugConsole headlessDebugWin;
 
+    // One observable effect for the driver and the tests; nothing in the game.
     void Trace(std::string_view line) const {
         if (sv.trace) sv.trace(line);
     }
+    // The next number of the one random generator, in [0, 1).
     float Rnd() { return rng.Rnd(); }
 };
 
@@ -75,6 +80,7 @@ struct FileBytes {
     bool whole = false;  // read to its end without an error
     std::string bytes;
 };
+// Reads the file at path whole.
 FileBytes ReadFileBytes(const std::string& path);
 
 // Ends the program after its own decision (a lost connection): the loop stops.

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/machine.h"
 #include "battle/missiles.h"
 #include "net/connection.h"
 #include "net/protocol.h"
@@ -17,9 +18,7 @@
 #include "platform/address_window.h"
 #include "platform/mosquitto/mosquitto_link.h"
 #include "platform/room/room_code.h"
-#include "platform/room/room_transport.h"
 #include "platform/switchboard.h"
-#include "platform/tcp/posix_socket.h"
 #include "shell/main_loop.h"
 #include "shell/scenes.h"
 #include "sim_runner.h"
@@ -29,12 +28,9 @@
 namespace kb::test {
 namespace {
 
-// The desktop's ways to meet, as the game chooses them with a relay given.
+// The desktop's ways to meet, as the programs choose them with a relay given.
 struct RoomSockets {
-    explicit RoomSockets(const std::string& relay) {
-        board.Add(std::make_unique<RoomTransport>(std::make_unique<MosquittoLinkMaker>(relay)));
-        board.Add(std::make_unique<TcpTransport>());
-    }
+    explicit RoomSockets(const std::string& relay) { ChooseTransports(board, {.relay = relay}); }
     Services Make() {
         Services sv;
         sv.winsock = &board.Connection();

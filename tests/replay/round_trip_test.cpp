@@ -51,7 +51,7 @@ Recorded RecordAndPlay(const std::string& script, const std::string& words, cons
     }
     const std::string file = (dir.Path() / "match.kbreplay").string();
     Recorded out;
-    out.live = RunSim(script, "--dir '" + where + "' --frame-states --record '" + file + "'");
+    out.live = RunSim(script, "--dir '" + where + "' --frame-states --save-replay '" + file + "'");
     out.replay = ReadAll(file);
     if (!out.replay.empty())
         out.played = RunSim(out.replay, "--dir '" + where + "' --frame-states");

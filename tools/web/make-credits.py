@@ -38,6 +38,7 @@ def sources(deps, node_modules):
         'libpng.txt': dep('libpng1.6-*/LICENSE'),
         'zlib.txt': dep('zlib-*/LICENSE'),
         'emscripten.txt': '/usr/share/doc/emscripten/copyright',
+        'nlohmann-json.txt': '/usr/share/doc/nlohmann-json3-dev/copyright',
         'js-synthesizer.txt': os.path.join(node_modules, 'js-synthesizer/LICENSE'),
         'FluidSynth.txt': os.path.join(node_modules,
                                        'js-synthesizer/externals/LICENSE.fluidsynth.txt'),

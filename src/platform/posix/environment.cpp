@@ -14,8 +14,17 @@ std::string_view WithoutSlashes(std::string_view s) {
     return s;
 }
 
-// $XDG_DATA_HOME/kanaburst/, by default ~/.local/share/kanaburst/; empty with no home.
-std::string DataHome() {
+}  // namespace
+
+std::string PlayerDataDir(std::string_view programDir, std::string_view installDir) {
+    const std::string tail = "/" + std::string(WithoutSlashes(installDir));
+    std::string_view dir = programDir;
+    while (dir.ends_with('/')) dir.remove_suffix(1);
+    if (tail == "/" || !dir.ends_with(tail)) return "";
+    return DataHomeDir();
+}
+
+std::string DataHomeDir() {
     // A relative XDG_DATA_HOME is to be ignored, as an unset one is.
     const char* data = std::getenv("XDG_DATA_HOME");
     if (data && data[0] == '/') return std::string(data) + "/kanaburst/";
@@ -24,18 +33,8 @@ std::string DataHome() {
     return std::string(home) + "/.local/share/kanaburst/";
 }
 
-}  // namespace
-
-std::string PlayerDataDir(std::string_view programDir, std::string_view installDir) {
-    const std::string tail = "/" + std::string(WithoutSlashes(installDir));
-    std::string_view dir = programDir;
-    while (dir.ends_with('/')) dir.remove_suffix(1);
-    if (tail == "/" || !dir.ends_with(tail)) return "";
-    return DataHome();
-}
-
 std::string PlayerReplayDir() {
-    const std::string home = DataHome();
+    const std::string home = DataHomeDir();
     return home.empty() ? "" : home + "replays/";
 }
 

@@ -10,6 +10,9 @@ namespace kb {
 // ~/.local/share/kanaburst/); empty for a program anywhere else, such as the build folder. The
 // game counts as installed when its directory is PREFIX/installDir for any PREFIX.
 std::string PlayerDataDir(std::string_view programDir, std::string_view installDir);
+// The player's data folder, $XDG_DATA_HOME/kanaburst/ (by default ~/.local/share/kanaburst/),
+// wherever the program runs from: where the record is kept. Empty when neither variable says.
+std::string DataHomeDir();
 
 // Where the player's replays are kept, $XDG_DATA_HOME/kanaburst/replays/ (by default
 // ~/.local/share/kanaburst/replays/), wherever the game runs from; empty with no home at all.

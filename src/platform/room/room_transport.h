@@ -28,6 +28,7 @@ struct RoomSession;
 
 class RoomTransport : public Transport {
   public:
+    // Rooms on the relays maker links to.
     explicit RoomTransport(std::unique_ptr<MqttLinkMaker> maker);
     ~RoomTransport() override;
     // A room code, as the player may type it.
