@@ -38,8 +38,9 @@ TEST(WindowReplay, TheWindowPlaysAReplayFileToItsEndAndEscapeLeadsToTheTitle) {
     // directory: the driver shows its last frame, as the window must.
     TempDir dir;
     const fs::path replay = dir.Path() / "lost.kbreplay", reference = dir.Path() / "end.png";
-    ASSERT_EQ(
-        RunSim("frames 15\nkey 13\nframes 3000\n", "--save-replay '" + replay.string() + "'").status, 0);
+    ASSERT_EQ(RunSim("frames 15\nkey 13\nframes 3000\n", "--save-replay '" + replay.string() + "'")
+                  .status,
+              0);
     std::ifstream in(replay, std::ios::binary);
     const std::string text(std::istreambuf_iterator<char>(in), {});
     const SimRun driver = RunSim(text + "shot " + reference.string() + "\n");
