@@ -35,6 +35,8 @@ kb_library(kanaburst_core shell typing battle screens audio net debug record
     PUBLIC kanaburst_platform PRIVATE kb_json)
 # The player's record drawn, and its keys.
 kb_library(kanaburst_record_view record_view PUBLIC kanaburst_core)
+# Replays: every match recorded as it is played, and played again in a game of its own.
+kb_library(kanaburst_replay replay PUBLIC kanaburst_core)
 
 # The machine, in both builds.
 kb_library(kanaburst_posix platform/posix PUBLIC kanaburst_platform)
@@ -55,8 +57,11 @@ else()
     kb_library(kanaburst_tcp platform/tcp PUBLIC kanaburst_platform Threads::Threads)
     # libmosquitto only here: nothing else in the game speaks MQTT.
     pkg_check_modules(MOSQUITTO REQUIRED IMPORTED_TARGET libmosquitto)
+    # The relay over TLS: libmosquitto's TLS is OpenSSL's, and the relay's name is checked with
+    # it.
+    find_package(OpenSSL REQUIRED)
     kb_library(kanaburst_mosquitto platform/mosquitto PUBLIC kanaburst_room kanaburst_tcp
-        PRIVATE PkgConfig::MOSQUITTO)
+        PRIVATE PkgConfig::MOSQUITTO OpenSSL::SSL)
     kb_library(kanaburst_desktop platform/desktop PUBLIC kanaburst_sdl Threads::Threads)
     # Dear ImGui draws the debug console. Debian's libimgui.a holds the SDL input backend but
     # ships the SDL_Renderer backend only as an example source, so it is compiled here, as it
@@ -77,5 +82,5 @@ else()
 endif()
 
 # The start-up every program shares and the ways to meet it chooses (app/transports.cpp).
-kb_library(kanaburst_app app PUBLIC kanaburst_core kanaburst_record_view kanaburst_sdl
+kb_library(kanaburst_app app PUBLIC kanaburst_core kanaburst_record_view kanaburst_replay kanaburst_sdl
     kanaburst_posix kanaburst_script_peer PRIVATE kanaburst_room ${KB_PLATFORM_ONLY})

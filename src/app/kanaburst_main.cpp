@@ -8,6 +8,7 @@
 #include "app/command_line.h"
 #include "app/machine.h"
 #include "app/record_window.h"
+#include "app/replay_window.h"
 #include "app/window_events.h"
 #include "debug/debug_log.h"
 #include "net/connection.h"
@@ -19,6 +20,7 @@
 #include "platform/sdl/keymap.h"
 #include "platform/sqlite/sqlite_record_store.h"
 #include "record/record_actions.h"
+#include "replay/replay_shelf.h"
 #include "shell/event_loop.h"
 #include "text/ustr.h"
 
@@ -87,7 +89,7 @@ class WindowLoopHost : public kb::LoopHost {
 
 constexpr char kUsage[] =
     "usage: kanaburst [--relay URL] [--record] [--export FILE] [--import FILE] [--help] "
-    "[--version]";
+    "[--version] [[--replay] FILE]";
 
 // --help: the options, the environment, and where this copy reads its files.
 std::string Help(const char* argv0) {
@@ -101,13 +103,18 @@ second player over TCP port 1001, or anyone through a room on a relay.
 
 Options:
   --relay URL  meet in rooms on this relay: mqtt://HOST[:PORT], HOST[:PORT] or [IPV6]:PORT,
-               on port 1883 unless given; several, separated by commas, spread the rooms
-               over relays (both players give the same list)
+               on port 1883 unless given, or over TLS mqtts://HOST[:PORT], on 8883; several,
+               separated by commas, spread the rooms over relays (both players give the same
+               list)
   --record     open your record beside the game as it starts, as F2 does on the title
   --export FILE
                write your record to FILE (a record file) and exit, without the game
   --import FILE
                add the matches of the record file FILE to your record and exit
+  --replay FILE watch the replay in FILE first (as the game keeps one of every match; a
+               FILE.kbreplay alone does the same): Space pauses, 1, 2 and 4 set the speed,
+               Right steps a frame while paused, End skips to the match's end and then the
+               replay's, Escape goes on to the title
   --help       print this help and exit
   --version    print the version and exit
 
@@ -119,7 +126,11 @@ Environment:
                      music, message boxes, network messages
   KB_FRAME_LOG=FILE  write the timer value of every frame start to FILE, one a line
   XDG_DATA_HOME      the player's own folder is $XDG_DATA_HOME/kanaburst/ (unset or not an
-                     absolute path: ~/.local/share/kanaburst/); the record is kept there
+                     absolute path: ~/.local/share/kanaburst/); the record is kept there,
+                     and the replays of the last 100 matches in its replays/ folder
+  SSL_CERT_FILE, SSL_CERT_DIR
+                     the authorities a relay's certificate over mqtts:// may be signed by,
+                     instead of the system's (/etc/ssl/certs)
   SDL_VIDEODRIVER, SDL_AUDIODRIVER
                      SDL's own; "dummy" runs without a display or a sound device
 
@@ -140,8 +151,10 @@ Files:
   fonts-ipafont-gothic. The game keeps no settings. It keeps every match in your record,
     )" + kb::DataHomeDir() +
            R"(record.sqlite3
-  (F2 on the title or after a match shows it), and writes no other files but those KB_TRACE
-  and KB_FRAME_LOG name.
+  (F2 on the title or after a match shows it), and the replays of the last 100 matches in
+    )" + kb::PlayerReplayDir() +
+           R"(
+  and writes no other files but those KB_TRACE and KB_FRAME_LOG name.
 
 More: man 6 kanaburst
 )";
@@ -167,7 +180,7 @@ int RecordFileCommand(const std::string& recordDir, bool exporting, const std::s
 }
 
 int main(int argc, char** argv) {
-    std::string relay, exportFile, importFile;
+    std::string relay, exportFile, importFile, replayPath;
     bool openRecord = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -179,9 +192,13 @@ int main(int argc, char** argv) {
             exportFile = argv[++i];
         } else if (a == "--import" && i + 1 < argc) {
             importFile = argv[++i];
+        } else if (a == "--replay" && i + 1 < argc) {
+            replayPath = argv[++i];
         } else if (auto status =
                        kb::AnswerInfoOption(a, "kanaburst", [&] { return Help(argv[0]); })) {
             return *status;
+        } else if (a.ends_with(kb::kReplayExtension) && replayPath.empty()) {
+            replayPath = a;  // a replay file opened from the desktop
         } else {
             return kb::BadUsage(kUsage);
         }
@@ -192,7 +209,8 @@ int main(int argc, char** argv) {
         return RecordFileCommand(recordDir, !exportFile.empty(),
                                  exportFile.empty() ? importFile : exportFile);
     // Installed, the game reads the player's own folder before its own directory.
-    kb::Machine machine({.installDir = KB_INSTALL_DIR, .relay = relay, .recordDir = recordDir});
+    kb::Machine machine(
+        {.installDir = KB_INSTALL_DIR, .relay = relay, .recordDir = recordDir, .replays = true});
     if (!machine.Open(argv[0])) return 1;
     std::string error;
     kb::SdlAddressWindow form2(machine.Fonts());
@@ -204,6 +222,8 @@ int main(int argc, char** argv) {
                                      .debugWin = &debugWin,
                                      .trace = kb::TraceFromEnvironment()});
     if (g) {
+        kb::KeepReplays(machine);
+        if (!replayPath.empty()) kb::WatchReplay(machine, *g, replayPath);
         debugWin.onCommandKey = [g](int key) { kb::SndTxt_KeyDown(*g, key, 0); };
         debugWin.onCopy = [g] { kb::Command1_Click(*g); };
         // KB_FRAME_LOG=FILE records the timer value at every frame start, for measuring pacing.
@@ -213,6 +233,7 @@ int main(int argc, char** argv) {
         if (openRecord) record.Open();
         WindowLoopHost host(machine.Window(), form2, debugWin, record, frameLog);
         kb::EventLoop(*g, host).Run();
+        machine.Replays()->Finish();  // a match the window was closed on is kept too
         if (frameLog) std::fclose(frameLog);
     }
     debugWin.Unload();  // its renderer and textures must go before SDL does

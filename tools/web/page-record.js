@@ -7,7 +7,6 @@
 // of the browser's storage the game cannot read is told and never written over.
 'use strict';
 const fs = require('fs');
-const os = require('os');
 const path = require('path');
 const { execFileSync } = require('child_process');
 
@@ -255,8 +254,8 @@ async function PlayerRecord(launch, url, nativeBuild, dir) {
     Check(JSON.stringify(await page.evaluate(kRecordOf)) === JSON.stringify(again),
           'a restart of the browser keeps the record');
 
-    await TwoTabs(browser, page, url);
-    await Unreadable(page, url);
+    await TwoTabs(browser, page, url, dir);
+    await Unreadable(page, url, dir);
   } finally {
     await browser.close();
   }
@@ -264,18 +263,19 @@ async function PlayerRecord(launch, url, nativeBuild, dir) {
 
 // Two tabs of the page write at once: one keeps a match while the other imports; each keeps
 // the other's, and the tab that did not play sees the match at once.
-async function TwoTabs(browser, first, url) {
+async function TwoTabs(browser, first, url, dir) {
   const second = await NewPage(browser, url);
   const before = (await second.evaluate(kRecordOf)).matches.length;
   const far = { format: 'kanaburst-record', version: 1, exported: 0, matches: [], practice: [] };
   for (const id of ['0f0f0f0f0f0f0f01', '0f0f0f0f0f0f0f02']) {
     far.matches.push({ ...(await second.evaluate(kRecordOf)).matches[0], id });
   }
-  const file = path.join(os.tmpdir(), `kb-far-${process.pid}.json`);
+  // In the test's folder until it ends: the browser reads a chosen file only when the page asks
+  // for its bytes, after uploadFile has returned.
+  const file = path.join(dir, 'far.json');
   fs.writeFileSync(file, JSON.stringify(far));
   await OpenRecord(second);
   await (await second.$('#record-file')).uploadFile(file);
-  fs.rmSync(file);
   await MatchesKept(second, before + 2);
   await first.bringToFront();
   await PlayMatch(first);
@@ -289,7 +289,7 @@ async function TwoTabs(browser, first, url) {
 
 // An entry no game could read: told on the page, and never written over by an import of a match
 // under its key.
-async function Unreadable(page, url) {
+async function Unreadable(page, url, dir) {
   const key = '0000000000000bad';
   await page.evaluate((key) => new Promise((resolve) => {
     const open = indexedDB.open('kanaburst-record');
@@ -307,11 +307,10 @@ async function Unreadable(page, url) {
         `an entry the game cannot read is told: ${JSON.stringify(status)}`);
   const record = await page.evaluate(kRecordOf);
   const same = { ...record, matches: [{ ...record.matches[0], id: key }], practice: [] };
-  const file = path.join(os.tmpdir(), `kb-same-key-${process.pid}.json`);
+  const file = path.join(dir, 'same-key.json');
   fs.writeFileSync(file, JSON.stringify(same));
   await OpenRecord(page);
   await (await page.$('#record-file')).uploadFile(file);
-  fs.rmSync(file);
   await MatchesKept(page, record.matches.length + 1);
   await Sleep(500);  // the write, had it been made
   const stored = await Stored(page);
