@@ -9,7 +9,7 @@ WERROR     ?= ON
 PACKAGES := g++ cmake ninja-build pkg-config \
 	libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libsdl2-mixer-dev \
 	fonts-ipafont-gothic timgm6mb-soundfont libgtest-dev libbenchmark-dev \
-	libimgui-dev libmosquitto-dev
+	libimgui-dev libmosquitto-dev libsodium-dev
 # The room tests start a broker of their own; the game itself needs only the client library.
 TEST_PACKAGES := mosquitto
 WORD_CHECK_PACKAGES := mecab mecab-ipadic-utf8 python3

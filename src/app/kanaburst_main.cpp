@@ -4,11 +4,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
+#include "app/lobby_look.h"
 #include "app/machine.h"
 #include "debug/debug_log.h"
 #include "net/connection.h"
 #include "platform/posix/environment.h"
+#include "platform/room/room_code.h"
 #include "platform/sdl/keymap.h"
 #include "platform/sdl/mixer_midi_player.h"
 #include "platform/sdl/sdl_address_window.h"
@@ -75,21 +78,66 @@ class WindowLoopHost : public kb::LoopHost {
     const uint32_t wakeEvent_;
 };
 
+// --lobby: the public rooms waiting on the relay, printed for the player to pick one.
+int PrintLobby(std::string relay) {
+    if (relay.empty())
+        if (const char* given = std::getenv("KB_RELAY")) relay = given;
+    if (relay.empty()) {
+        std::fprintf(stderr, "kanaburst: --lobby needs a relay: --relay URL or KB_RELAY\n");
+        return 2;
+    }
+    std::string problem;
+    const std::vector<kb::LobbyEntry> rooms = kb::LookAtLobby(relay, problem);
+    if (!problem.empty()) {
+        std::fprintf(stderr, "kanaburst: %s\n", problem.c_str());
+        return 1;
+    }
+    if (rooms.empty()) {
+        std::printf("No public room is waiting on %s.\n", relay.c_str());
+        return 0;
+    }
+    std::printf("Public rooms on %s, longest waiting first:\n", relay.c_str());
+    for (const kb::LobbyEntry& room : rooms)
+        std::printf("  %s  waiting %7s  %s  (%s)\n", kb::ShownRoomCode(room.code).c_str(),
+                    kb::WaitedText(room.waited).c_str(), room.name.c_str(), room.words.c_str());
+    std::printf("To join one, choose the client item and type its code (or quick, for the "
+                "first).\n");
+    return 0;
+}
+
+int Usage() {
+    std::fprintf(stderr, "usage: kanaburst [--relay URL] [--quick | --host-public NAME | --lobby]\n");
+    return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string relay;
+    kb::MachineOptions options{.installDir = KB_INSTALL_DIR};
+    bool lobby = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--relay" && i + 1 < argc) {
-            relay = argv[++i];
+            options.relay = argv[++i];
+        } else if (a == "--quick" && options.start == kb::MachineOptions::Start::kTitle) {
+            options.start = kb::MachineOptions::Start::kQuickMatch;
+        } else if (a == "--host-public" && i + 1 < argc &&
+                   options.start == kb::MachineOptions::Start::kTitle) {
+            options.publicRoom = argv[++i];
+            options.start = kb::MachineOptions::Start::kHost;
+            if (kb::ListableText(options.publicRoom).empty()) {
+                std::fprintf(stderr, "kanaburst: the name for --host-public shows nothing\n");
+                return 2;
+            }
+        } else if (a == "--lobby") {
+            lobby = true;
         } else {
-            std::fprintf(stderr, "usage: kanaburst [--relay URL]\n");
-            return 2;
+            return Usage();
         }
     }
+    if (lobby) return PrintLobby(options.relay);
     // Installed, the game reads the player's own folder before its own directory.
-    kb::Machine machine({.installDir = KB_INSTALL_DIR, .relay = relay});
+    kb::Machine machine(options);
     if (!machine.Open(argv[0])) return 1;
     std::string error;
     kb::SdlAddressWindow form2(machine.Fonts());

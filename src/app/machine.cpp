@@ -5,10 +5,14 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "net/connection.h"
 #include "platform/posix/environment.h"
 #include "platform/posix/system_clock.h"
+#include "screens/title.h"
+#include "screens/title_menu.h"
 #include "shell/form.h"
 #include "shell/ustr.h"
+#include "typing/key_codes.h"
 
 namespace kb {
 
@@ -93,7 +97,13 @@ bool Machine::Open(const char* argv0) {
     }
     if (options_.relay.empty())
         if (const char* relay = std::getenv("KB_RELAY")) options_.relay = relay;
-    if (options_.network) ChooseTransports(board_, options_);
+    if (options_.start != MachineOptions::Start::kTitle &&
+        (options_.relay.empty() || !options_.network)) {
+        Fail("hosting or joining at once needs a relay (--relay URL or KB_RELAY)" +
+             std::string(options_.network ? "" : " and real sockets"));
+        return false;
+    }
+    if (options_.network) ChooseTransports(board_, options_, [this] { return WordListName(); });
     return true;
 }
 
@@ -125,7 +135,20 @@ Game* Machine::StartGame(const ProgramParts& parts) {
     if (options_.window)
         game_->Display.onRefresh = [this](const Surface& s) { window_.Present(s.View()); };
     if (!Form_Load(*game_)) return nullptr;
+    if (options_.start == MachineOptions::Start::kHost) {
+        ChooseMenuItem(*game_, kMenuServer);
+    } else if (options_.start == MachineOptions::Start::kQuickMatch) {
+        ChooseMenuItem(*game_, kMenuClient);
+        game_->sv.form2->SetText(u"quick");
+        Text1_KeyDown(*game_, kVkReturn, 0);
+    }
     return game_.get();
+}
+
+std::string Machine::WordListName() const {
+    if (!game_) return "";
+    return std::string(game_->ownWords ? "own list, " : "standard, ") +
+           std::to_string(game_->Goku.size()) + " words";
 }
 
 }  // namespace kb

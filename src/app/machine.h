@@ -35,6 +35,12 @@ struct MachineOptions {
     // The relay that rooms meet on (one address, or several: a room's code picks one); empty:
     // KB_RELAY, and without it no rooms.
     std::string relay = {};
+    // The name the rooms this game opens are listed under in the relay's lobby; empty: their
+    // codes are the only way in.
+    std::string publicRoom = {};
+    // Where the game goes once started: the title, or straight to hosting a room or to a quick
+    // match (both need a relay).
+    enum class Start { kTitle, kHost, kQuickMatch } start = Start::kTitle;
 };
 
 // What only the program has.
@@ -45,8 +51,10 @@ struct ProgramParts {
     std::function<void(std::string_view)> trace = {};
 };
 
-// Picks the transports of this platform (the one place where they are chosen).
-void ChooseTransports(Switchboard& board, const MachineOptions& options);
+// Picks the transports of this platform (the one place where they are chosen); wordList names
+// the word list in play, for a public room's listing.
+void ChooseTransports(Switchboard& board, const MachineOptions& options,
+                      std::function<std::string()> wordList);
 
 class Machine {
   public:
@@ -70,6 +78,8 @@ class Machine {
     VirtualClock* Virtual() { return virtual_; }
 
   private:
+    // The word list in play, as a public room's listing names it.
+    std::string WordListName() const;
     // Quits SDL after everything else is gone: declared first, so destroyed last.
     struct SdlSession {
         bool started = false;

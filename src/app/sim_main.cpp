@@ -1,7 +1,8 @@
 // kanaburst-sim: the game without a window, driven by a script. Our tests are scripts, and so
 // is any bug report worth reproducing.
 //
-//   kanaburst-sim [--dir DIR] [--seed N] [--realtime] [--relay URL] [SCRIPT]
+//   kanaburst-sim [--dir DIR] [--seed N] [--realtime] [--relay URL]
+//                 [--quick | --host-public NAME] [SCRIPT]
 #include <SDL.h>
 
 #include <cstdio>
@@ -11,7 +12,10 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "app/lobby_look.h"
 #include "app/machine.h"
 #include "app/sim_state.h"
 #include "debug/debug_log.h"
@@ -59,7 +63,8 @@ long ParseNumber(std::istringstream& in, const char* what) {
 
 class Sim {
   public:
-    Sim(Game& g, LoopHost& host, SilentMidiPlayer& midi) : g_(g), loop_(g, host), midi_(midi) {}
+    Sim(Game& g, LoopHost& host, SilentMidiPlayer& midi, std::string relay)
+        : g_(g), loop_(g, host), midi_(midi), relay_(std::move(relay)) {}
 
     void Exec(const std::string& line);
 
@@ -70,6 +75,7 @@ class Sim {
     Game& g_;
     EventLoop loop_;  // the players' loop: on the virtual clock its sleep moves the clock on
     SilentMidiPlayer& midi_;
+    std::string relay_;  // where `lobby` looks; empty without real sockets
 };
 
 void Sim::RunFrames(long n) {
@@ -138,6 +144,16 @@ void Sim::Exec(const std::string& line) {
         Wait(ParseNumber(in, "wait"));
     } else if (cmd == "musicend") {
         midi_.EndPiece();
+    } else if (cmd == "lobby") {
+        // The public rooms waiting on the relay, one line each: code, seconds, name|words.
+        if (relay_.empty()) throw ScriptError{"lobby needs --realtime and a relay"};
+        std::string problem;
+        const std::vector<LobbyEntry> rooms = LookAtLobby(relay_, problem);
+        if (!problem.empty()) std::cout << "lobby: " << problem << std::endl;
+        for (const LobbyEntry& r : rooms)
+            std::cout << "lobby " << r.code << " " << r.waited << " " << r.name << "|" << r.words
+                      << std::endl;
+        if (problem.empty() && rooms.empty()) std::cout << "lobby none" << std::endl;
     } else if (cmd == "state") {
         std::cout << "state " << StateJson(g_) << std::endl;
     } else if (cmd == "shot") {
@@ -156,7 +172,8 @@ void Sim::Exec(const std::string& line) {
 
 int Usage() {
     std::cerr
-        << "usage: kanaburst-sim [--dir DIR] [--seed N] [--realtime] [--relay URL] [SCRIPT]\n";
+        << "usage: kanaburst-sim [--dir DIR] [--seed N] [--realtime] [--relay URL]\n"
+           "                     [--quick | --host-public NAME] [SCRIPT]\n";
     return 2;
 }
 
@@ -164,7 +181,8 @@ int Usage() {
 }  // namespace kb
 
 int main(int argc, char** argv) {
-    std::string dir, scriptPath, relay;
+    std::string dir, scriptPath, relay, publicRoom;
+    auto start = kb::MachineOptions::Start::kTitle;
     uint32_t seed = 1;
     bool realtime = false;
     for (int i = 1; i < argc; ++i) {
@@ -175,6 +193,11 @@ int main(int argc, char** argv) {
             seed = static_cast<uint32_t>(std::stoul(argv[++i]));
         } else if (a == "--relay" && i + 1 < argc) {
             relay = argv[++i];
+        } else if (a == "--quick") {
+            start = kb::MachineOptions::Start::kQuickMatch;
+        } else if (a == "--host-public" && i + 1 < argc) {
+            publicRoom = argv[++i];
+            start = kb::MachineOptions::Start::kHost;
         } else if (a == "--realtime") {
 #ifdef __EMSCRIPTEN__
             std::cerr << "kanaburst-sim: this build has no sockets; it runs on the virtual clock\n";
@@ -205,7 +228,9 @@ int main(int argc, char** argv) {
                          .network = realtime,
                          .virtualClock = !realtime,
                          .seed = seed,
-                         .relay = relay});
+                         .relay = relay,
+                         .publicRoom = publicRoom,
+                         .start = start});
     if (!machine.Open(argv[0])) return 1;
     kb::HeadlessAddressWindow form2;
     // Music runs through the real command interpreter on a silent player whose pieces end only
@@ -219,7 +244,10 @@ int main(int argc, char** argv) {
     kb::QuietLoopHost realHost;
     std::optional<kb::VirtualLoopHost> virtualHost;
     if (machine.Virtual()) virtualHost.emplace(*machine.Virtual());
-    kb::Sim sim(*g, virtualHost ? static_cast<kb::LoopHost&>(*virtualHost) : realHost, midi);
+    const char* envRelay = std::getenv("KB_RELAY");
+    if (relay.empty() && envRelay) relay = envRelay;
+    kb::Sim sim(*g, virtualHost ? static_cast<kb::LoopHost&>(*virtualHost) : realHost, midi,
+                realtime ? relay : "");
     std::string line;
     int lineNo = 0;
     while (!g->ended && std::getline(script, line)) {

@@ -7,10 +7,12 @@
 
 namespace kb {
 
-void ChooseTransports(Switchboard& board, const MachineOptions& options) {
+void ChooseTransports(Switchboard& board, const MachineOptions& options,
+                      std::function<std::string()> wordList) {
     if (!options.relay.empty())
-        board.Add(
-            std::make_unique<RoomTransport>(std::make_unique<MosquittoLinkMaker>(options.relay)));
+        board.Add(std::make_unique<RoomTransport>(
+            std::make_unique<MosquittoLinkMaker>(options.relay),
+            RoomOptions{.publicName = options.publicRoom, .wordList = std::move(wordList)}));
     board.Add(std::make_unique<TcpTransport>());
 }
 

@@ -22,8 +22,11 @@ int BridgePort() {
 
 }  // namespace
 
-void ChooseTransports(Switchboard& board, const MachineOptions&) {
-    board.Add(std::make_unique<RoomTransport>(std::make_unique<WebMqttLinkMaker>()));
+void ChooseTransports(Switchboard& board, const MachineOptions& options,
+                      std::function<std::string()> wordList) {
+    board.Add(std::make_unique<RoomTransport>(
+        std::make_unique<WebMqttLinkMaker>(),
+        RoomOptions{.publicName = options.publicRoom, .wordList = std::move(wordList)}));
     // A page cannot listen: the server item opens a room only.
     board.Add(std::make_unique<WebSocketTransport>(BridgePort(), false));
 }

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -102,49 +103,66 @@ class Broker {
     std::unique_ptr<Process> process_;
 };
 
-// An MQTT client run on libmosquitto's own thread, keeping what it receives.
+// An MQTT client run on libmosquitto's own thread, keeping what it receives: a stranger, an
+// attacker or a peer played by hand.
 class RawMqtt {
   public:
+    struct Message {
+        std::string topic, payload;
+        bool retained;
+    };
+    // user: the MQTT user name (null: none); id: the client id.
     RawMqtt(const Broker& broker, const char* user, const std::string& id) {
         static const int kInit = mosquitto_lib_init();
         (void)kInit;
         mosq_ = mosquitto_new(id.c_str(), true, this);
+        if (!mosq_) return;  // an id the library refuses (not UTF-8, say)
         if (user) mosquitto_username_pw_set(mosq_, user, nullptr);
         mosquitto_message_callback_set(
             mosq_, [](mosquitto*, void* self, const mosquitto_message* m) {
                 auto& raw = *static_cast<RawMqtt*>(self);
                 std::lock_guard lock(raw.mutex_);
-                raw.got_.push_back(std::string(m->topic) + " " +
-                                   std::string(static_cast<const char*>(m->payload),
-                                               static_cast<size_t>(m->payloadlen)));
+                raw.got_.push_back({m->topic, std::string(static_cast<const char*>(m->payload),
+                                                          static_cast<size_t>(m->payloadlen)),
+                                    m->retain});
             });
+        mosquitto_disconnect_callback_set(mosq_, [](mosquitto*, void* self, int) {
+            static_cast<RawMqtt*>(self)->dropped_ = true;
+        });
         connected_ = mosquitto_connect(mosq_, "127.0.0.1", broker.Port(), 30) == MOSQ_ERR_SUCCESS;
+        // Never reconnects: a connection the broker drops stays dropped.
+        mosquitto_reconnect_delay_set(mosq_, 3600, 3600, false);
         mosquitto_loop_start(mosq_);
     }
     ~RawMqtt() {
+        if (!mosq_) return;
         mosquitto_disconnect(mosq_);
         mosquitto_loop_stop(mosq_, true);
         mosquitto_destroy(mosq_);
     }
     bool Connected() const { return connected_; }
+    // The broker has closed this connection (another client took its id, say).
+    bool Dropped() const { return dropped_; }
     void Subscribe(const std::string& filter) {
-        mosquitto_subscribe(mosq_, nullptr, filter.c_str(), 0);
+        if (mosq_) mosquitto_subscribe(mosq_, nullptr, filter.c_str(), 0);
     }
     void Publish(const std::string& topic, const std::string& payload, bool retain = false) {
-        mosquitto_publish(mosq_, nullptr, topic.c_str(), static_cast<int>(payload.size()),
+        if (mosq_)
+            mosquitto_publish(mosq_, nullptr, topic.c_str(), static_cast<int>(payload.size()),
                           payload.data(), 0, retain);
     }
-    // "TOPIC PAYLOAD" of every message received so far.
-    std::vector<std::string> Got() {
+    // Every message received so far.
+    std::vector<Message> Got() {
         std::lock_guard lock(mutex_);
         return got_;
     }
 
   private:
-    mosquitto* mosq_;
+    mosquitto* mosq_ = nullptr;
     bool connected_ = false;
+    std::atomic<bool> dropped_ = false;
     std::mutex mutex_;
-    std::vector<std::string> got_;
+    std::vector<Message> got_;
 };
 
 }  // namespace kb::test

@@ -1,0 +1,199 @@
+// A stranger who has a room's code, played with a plain MQTT client against a real broker: it
+// reads every topic and payload the room shows, takes every name it sees for its own client
+// id, writes forged and replayed messages everywhere, knocks, and sets up a host of its own.
+// No match breaks and nothing of it is read.
+#include <gtest/gtest.h>
+#include <sodium.h>
+
+#include <algorithm>
+#include <memory>
+#include <random>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "net/hand_room.h"
+#include "net/protocol.h"
+#include "net/room_game.h"
+
+namespace kb::test {
+namespace {
+
+// Everything a room has shown an attacker that could be a name: each level of each topic, and
+// each payload as it is and in hex.
+std::set<std::string> NamesIn(const std::vector<RawMqtt::Message>& seen) {
+    std::set<std::string> names;
+    for (const RawMqtt::Message& m : seen) {
+        for (size_t start = 0;;) {
+            const size_t slash = m.topic.find('/', start);
+            names.insert(m.topic.substr(start, slash - start));
+            if (slash == std::string::npos) break;
+            start = slash + 1;
+        }
+        if (m.payload.empty()) continue;
+        names.insert(m.payload);
+        std::string hex;
+        for (unsigned char c : m.payload) {
+            hex += "0123456789abcdef"[c >> 4];
+            hex += "0123456789abcdef"[c & 15];
+        }
+        names.insert(hex);
+    }
+    std::erase_if(names, [](const std::string& n) { return n.empty() || n.size() > 64; });
+    return names;
+}
+
+std::string RandomBytes(size_t n) {
+    static std::mt19937 rng(7);
+    std::string bytes(n, '\0');
+    for (char& c : bytes) c = static_cast<char>(rng());
+    return bytes;
+}
+
+// What a stranger writes on each topic: the game's own bytes in the clear (a launch, the end of
+// the match, a countdown), nothing, and noise of a frame's sizes.
+std::vector<std::string> Forgeries() {
+    return {"", "040", "5110", "5100", "990", "00", "01", "50", RandomBytes(17),
+            RandomBytes(19), RandomBytes(32), RandomBytes(35), RandomBytes(48)};
+}
+
+bool Lost(const RoomGame& game) {
+    for (const std::string& line : game.TracedStartingWith("log 2 Relay: "))
+        if (line.find("Lost the relay") != std::string::npos ||
+            line.find("did not answer") != std::string::npos ||
+            line.find("left") != std::string::npos)
+            return true;
+    return false;
+}
+
+// The whole attack on a match under way; then the match is played to its result.
+TEST(RoomAttacks, AStrangerWithTheCodeBreaksNoMatchAndReadsNothing) {
+    Broker broker;
+    RoomGame host(broker.Url()), guest(broker.Url()), third(broker.Url());
+    const std::string code = RoomCodeIn(host.Host());
+    const std::string room = "kb/" + code + "/";
+    // It listens from before the guest comes, under the room's code and under none.
+    RawMqtt spy(broker, code.c_str(), "spy");
+    spy.Subscribe("#");
+    spy.Subscribe("$SYS/#");
+    RawMqtt nameless(broker, nullptr, "nameless");
+    nameless.Subscribe("#");
+    guest.Join(code);
+    ASSERT_TRUE(InMatch(host, guest));
+    // Each side sends a text that only the other may read.
+    SendDataAdd(host.g, 7, u"SECRETFROMHOST");
+    SendDataAdd(guest.g, 7, u"SECRETFROMGUEST");
+    ASSERT_TRUE(PollGames({&host.g, &guest.g}, [&] {
+        return guest.Traced("log 2 No Command : 7 : SECRETFROMHOST") &&
+               host.Traced("log 2 No Command : 7 : SECRETFROMGUEST");
+    }));
+    const std::vector<RawMqtt::Message> seen = spy.Got();
+    ASSERT_GE(seen.size(), 6u);
+
+    // Every name seen, as a client id: with the code, with another code, with none.
+    std::vector<std::unique_ptr<RawMqtt>> takers;
+    for (const std::string& name : NamesIn(seen)) {
+        takers.push_back(std::make_unique<RawMqtt>(broker, code.c_str(), name));
+        takers.push_back(std::make_unique<RawMqtt>(broker, nullptr, name + "x"));
+    }
+    RawMqtt taker(broker, "000000000000", "spy2");
+    // Forged messages on every topic seen and on the ones the protocol names, under every seat
+    // seen; the room emptied and set to a key of the stranger's; the guest's will.
+    std::set<std::string> topics;
+    for (const RawMqtt::Message& m : seen) topics.insert(m.topic);
+    for (const std::string& name : NamesIn(seen))
+        if (name.size() == 16)
+            for (const char* kind : {"h", "g", "d", "knock", "gone", "bye", "accept", "refuse"})
+                topics.insert(room + name + "/" + kind);
+    for (const std::string& topic : topics)
+        for (const std::string& forged : Forgeries()) spy.Publish(topic, forged);
+    Key fake{}, fakeSecret{};
+    crypto_kx_keypair(fake.data(), fakeSecret.data());
+    spy.Publish(room + "room", "", true);
+    spy.Publish(room + "room", "kb1" + Bytes(fake), true);
+    // Every message seen, again, in order and then backwards.
+    for (const RawMqtt::Message& m : seen) spy.Publish(m.topic, m.payload, m.retained);
+    for (auto m = seen.rbegin(); m != seen.rend(); ++m) spy.Publish(m->topic, m->payload);
+    // A third player knocks.
+    third.Join(code);
+
+    // Long enough for any side that took the noise for its peer leaving to give up on it.
+    PollGames({&host.g, &guest.g, &third.g}, [] { return false; }, 6000);
+    EXPECT_EQ(NetworkProblem(third.g), u"This room is already playing");
+    EXPECT_EQ(host.g.sv.winsock->State(), SocketState::kConnected);
+    EXPECT_EQ(guest.g.sv.winsock->State(), SocketState::kConnected);
+    EXPECT_FALSE(Lost(host) || Lost(guest));
+    EXPECT_EQ(guest.g.s.EnMisState, host.g.s.MyMisState) << "a forged launch was taken";
+    EXPECT_EQ(host.g.s.EnMisState, guest.g.s.MyMisState) << "a forged launch was taken";
+    for (const RoomGame* side : {&host, &guest})
+        EXPECT_FALSE(side->TracedStartingWith("log 2 Relay: dropped").empty());
+    for (const auto& t : takers) EXPECT_FALSE(t->Dropped()) << "two clients with one id";
+    PlayToTheResult(host, guest);
+
+    // Nothing any of them received holds a secret, or the game's bytes as they were sent.
+    std::vector<RawMqtt::Message> all = spy.Got();
+    for (RawMqtt* r : {&nameless, &taker}) {
+        const auto got = r->Got();
+        all.insert(all.end(), got.begin(), got.end());
+    }
+    for (const auto& t : takers) {
+        const auto got = t->Got();
+        all.insert(all.end(), got.begin(), got.end());
+    }
+    for (const RawMqtt::Message& m : all) {
+        EXPECT_EQ(m.payload.find("SECRET"), std::string::npos) << m.topic;
+        EXPECT_FALSE(m.topic.starts_with("$SYS")) << m.topic;
+    }
+    for (const std::string& line : host.TracedStartingWith("send "))
+        for (const RawMqtt::Message& m : seen) EXPECT_NE(m.payload, line.substr(5)) << m.topic;
+}
+
+// A stranger with a code and no room behind it sets up a host of its own under that code and
+// plays it to the letter for any guest that knocks: the guest never takes it for the room's
+// host, whose key alone has the code's fingerprint, and never knocks.
+TEST(RoomAttacks, AHostOfAStrangersOwnUnderAnotherCodeIsNeverJoined) {
+    Broker broker;
+    const std::string code = GuessedCode();
+    HandHost impostor(broker, "impostor", code);
+    RoomGame guest(broker.Url());
+    guest.Join(code);
+    bool knocked = false;
+    PollGames(
+        {&guest.g},
+        [&] {
+            if (!knocked && impostor.Knocked()) {
+                knocked = true;
+                impostor.Send('a');
+                impostor.Send('d', "00");
+                impostor.Send('d', "50");
+            }
+            return false;
+        },
+        2000);
+    EXPECT_FALSE(knocked) << "the guest knocked on a stranger's key";
+    EXPECT_NE(guest.g.s.SceneNo, kSceneMatch);
+    EXPECT_FALSE(guest.TracedStartingWith("log 2 Relay: dropped").empty());
+}
+
+// A stranger who has a waiting room's code writes a key of its own over the room just before a
+// guest comes: the host puts its room back, and the guest joins the host.
+TEST(RoomAttacks, ARoomOverwrittenBeforeTheGuestComesIsPutBack) {
+    Broker broker;
+    RoomGame host(broker.Url()), guest(broker.Url());
+    const std::string code = RoomCodeIn(host.Host());
+    ASSERT_TRUE(PollGames({&host.g}, [&] { return host.Traced("log 2 Relay: room " +
+                                                              ShownRoomCode(code) + " open"); }));
+    RawMqtt stranger(broker, code.c_str(), "stranger");
+    Key key{}, secret{};
+    crypto_kx_keypair(key.data(), secret.data());
+    stranger.Publish("kb/" + code + "/room", "", true);
+    stranger.Publish("kb/" + code + "/room", "kb1" + Bytes(key), true);
+    PollGames({&host.g}, [] { return false; }, 300);
+    guest.Join(code);
+    EXPECT_TRUE(InMatch(host, guest));
+    EXPECT_TRUE(host.Traced("log 2 ConnectionRequest"));
+}
+
+}  // namespace
+}  // namespace kb::test

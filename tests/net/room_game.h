@@ -1,0 +1,171 @@
+#pragma once
+// Games that meet in rooms on a real local broker, as the room tests play them: each with the
+// desktop's ways to meet, frames on a virtual clock, and drivers in processes of their own.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <random>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "battle/missiles.h"
+#include "net/connection.h"
+#include "net/relay_broker.h"
+#include "platform/address_window.h"
+#include "platform/mosquitto/mosquitto_link.h"
+#include "platform/posix/posix_socket.h"
+#include "platform/room/room_code.h"
+#include "platform/room/room_transport.h"
+#include "platform/switchboard.h"
+#include "shell/main_loop.h"
+#include "shell/scenes.h"
+#include "shell/ustr.h"
+#include "sim_runner.h"
+#include "typing/key_codes.h"
+
+namespace kb::test {
+
+// The desktop's ways to meet, as the game chooses them with a relay given.
+struct RoomSockets {
+    RoomSockets(const std::string& relay, RoomOptions options) {
+        board.Add(std::make_unique<RoomTransport>(std::make_unique<MosquittoLinkMaker>(relay),
+                                                  std::move(options)));
+        board.Add(std::make_unique<TcpTransport>());
+    }
+    Services Make() {
+        Services sv;
+        sv.winsock = &board.Connection();
+        sv.winsockL = &board.Listener();
+        sv.form2 = &form2;
+        sv.gamePort = UnusedPort();
+        return sv;
+    }
+    Switchboard board;
+    HeadlessAddressWindow form2;
+};
+
+class RoomGame : public RoomSockets, public TestGame {
+  public:
+    explicit RoomGame(const std::string& relay, RoomOptions options = {})
+        : RoomSockets(relay, std::move(options)), TestGame(Make()) {
+        g.loop.FrameInterval = 67;
+    }
+    // The server item: listening, and a room open. Returns its code.
+    std::string Host() {
+        g.s.GameMode = kModeServer;
+        StartServer(g);
+        return ToUtf8(RoomCode(g));
+    }
+    // The client item, the address (a code, or the quick word) typed and Enter pressed.
+    void Join(const std::string& address) {
+        g.s.GameMode = kModeClient;
+        ShowAddressWindow(g);
+        form2.SetText(FromUtf8(address));
+        Text1_KeyDown(g, kVkReturn, 0);
+    }
+    void Frame() {
+        clock.Advance(67);
+        FramePass(g, clock.TimeGetTime());
+    }
+};
+
+inline bool InMatch(RoomGame& a, RoomGame& b, int ms = 3000) {
+    return PollGames(
+        {&a.g, &b.g},
+        [&] { return a.g.s.SceneNo == kSceneMatch && b.g.s.SceneNo == kSceneMatch; }, ms);
+}
+
+// What a side's traced lines starting with prefix carry after it, all told.
+inline size_t TracedBytes(const RoomGame& game, const std::string& prefix) {
+    size_t bytes = 0;
+    for (const std::string& line : game.TracedStartingWith(prefix))
+        bytes += line.size() - prefix.size();
+    return bytes;
+}
+
+// Every message one side has sent has reached the other (arrivals may run together).
+inline bool Delivered(RoomGame& from, RoomGame& to) {
+    return from.g.s.SendList[0].empty() && TracedBytes(from, "send ") == TracedBytes(to, "recv ");
+}
+
+// Frames on both sides in step until done() holds: each frame waits for the messages the last
+// one sent to arrive, since the broker's hop may lag far behind the virtual clock.
+inline bool PlayUntil(RoomGame& a, RoomGame& b, const std::function<bool()>& done,
+                      int frames = 600) {
+    for (int i = 0; i < frames && !done(); ++i) {
+        a.Frame();
+        b.Frame();
+        PollGames({&a.g, &b.g}, [&] { return done() || (Delivered(a, b) && Delivered(b, a)); });
+    }
+    return done();
+}
+
+// The match from the count-down to the result: the guest's missile, reinforced five times,
+// gets through, and the host's game decides it on both sides.
+inline void PlayToTheResult(RoomGame& host, RoomGame& guest) {
+    ASSERT_TRUE(PlayUntil(host, guest, [&] { return guest.g.s.StartCount == 0; }));
+    for (int i = 0; i < 5; ++i) Fire_Mis(guest.g, 0, kMySide);
+    ASSERT_TRUE(PlayUntil(host, guest, [&] {
+        return host.g.s.SceneNo == kSceneOver && guest.g.s.SceneNo == kSceneOver;
+    }));
+    EXPECT_EQ(host.g.s.GameResult, u"LOSE");
+    EXPECT_EQ(guest.g.s.GameResult, u"WIN");
+    EXPECT_FALSE(host.g.ended || guest.g.ended);
+}
+
+// A driver in a process of its own on the relay: the client with an address (a room's code or
+// the quick word), or (without one) the server, whose script prints its state so that its
+// room's code can be read back. `options` go on its command line.
+inline std::unique_ptr<Process> Driver(const Broker& broker, const std::string& address,
+                                       const std::string& log = "/dev/null",
+                                       std::vector<std::string> options = {}) {
+    std::string script = "frames 2\n";
+    const int downs = address.empty() ? 7 : 8;  // the server item, or the client item
+    for (int i = 0; i < downs; ++i) script += "key 40\n";
+    script += "key 13\nframes 2\n" + (address.empty() ? "state" : "address " + address) +
+              "\nwait 60000\n";
+    std::vector<std::string> args{std::string(KB_BINARY_DIR) + "/kanaburst-sim", "--realtime",
+                                  "--relay", broker.Url()};
+    args.insert(args.end(), options.begin(), options.end());
+    return std::make_unique<Process>(args, script, log);
+}
+
+// The room code a driver's log shows in its state, once it does.
+inline std::string CodeInLog(const std::string& log) {
+    std::string code;
+    PollGames(
+        {},
+        [&] {
+            std::ifstream in(log);
+            const std::string text{std::istreambuf_iterator<char>(in), {}};
+            std::smatch found;
+            if (std::regex_search(text, found, std::regex(R"re("RoomCode":"([0-9 ]{14})")re")))
+                code = found[1];
+            return !code.empty();
+        },
+        10000);
+    return code;
+}
+
+// The next message finds the connection gone: the Connect Lost box, and the program ends.
+inline bool EndsAsLost(RoomGame& game) {
+    if (!PollGames(
+            {&game.g}, [&] { return game.g.sv.winsock->State() == SocketState::kFailed; }, 15000))
+        return false;
+    Fire_Mis(game.g, 0, kMySide);
+    return game.g.ended && !game.TracedStartingWith("msgbox Kanaburst|Connect Lost").empty();
+}
+
+// Twelve digits no room was opened with (a guess).
+inline std::string GuessedCode() {
+    static std::mt19937_64 rng{std::random_device{}()};
+    std::string code;
+    for (size_t i = 0; i < kRoomCodeDigits; ++i) code += static_cast<char>('0' + rng() % 10);
+    return code;
+}
+
+}  // namespace kb::test
