@@ -100,13 +100,15 @@ int PrintLobby(std::string relay) {
     for (const kb::LobbyEntry& room : rooms)
         std::printf("  %s  waiting %7s  %s  (%s)\n", kb::ShownRoomCode(room.code).c_str(),
                     kb::WaitedText(room.waited).c_str(), room.name.c_str(), room.words.c_str());
-    std::printf("To join one, choose the client item and type its code (or quick, for the "
-                "first).\n");
+    std::printf(
+        "To join one, choose the client item and type its code (or quick, for the "
+        "first).\n");
     return 0;
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: kanaburst [--relay URL] [--quick | --host-public NAME | --lobby]\n");
+    std::fprintf(stderr,
+                 "usage: kanaburst [--relay URL] [--quick | --host-public NAME | --lobby]\n");
     return 2;
 }
 

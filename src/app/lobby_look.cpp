@@ -22,11 +22,4 @@ std::vector<LobbyEntry> LookAtLobby(const std::string& relay, std::string& probl
     return problem.empty() ? lobby.Rooms() : std::vector<LobbyEntry>{};
 }
 
-std::string WaitedText(int seconds) {
-    const auto two = [](int n) { return std::string(n < 10 ? "0" : "") + std::to_string(n); };
-    const int h = seconds / 3600, m = seconds / 60 % 60, s = seconds % 60;
-    return h > 0 ? std::to_string(h) + ":" + two(m) + ":" + two(s)
-                 : std::to_string(m) + ":" + two(s);
-}
-
 }  // namespace kb

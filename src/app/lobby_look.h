@@ -13,7 +13,4 @@ namespace kb {
 // be asked.
 std::vector<LobbyEntry> LookAtLobby(const std::string& relay, std::string& problem);
 
-// How long a room has waited, as a player reads it: "0:42", "12:05", "1:02:10".
-std::string WaitedText(int seconds);
-
 }  // namespace kb

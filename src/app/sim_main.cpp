@@ -171,9 +171,8 @@ void Sim::Exec(const std::string& line) {
 }
 
 int Usage() {
-    std::cerr
-        << "usage: kanaburst-sim [--dir DIR] [--seed N] [--realtime] [--relay URL]\n"
-           "                     [--quick | --host-public NAME] [SCRIPT]\n";
+    std::cerr << "usage: kanaburst-sim [--dir DIR] [--seed N] [--realtime] [--relay URL]\n"
+                 "                     [--quick | --host-public NAME] [SCRIPT]\n";
     return 2;
 }
 

@@ -122,8 +122,9 @@ class RawMqtt {
             mosq_, [](mosquitto*, void* self, const mosquitto_message* m) {
                 auto& raw = *static_cast<RawMqtt*>(self);
                 std::lock_guard lock(raw.mutex_);
-                raw.got_.push_back({m->topic, std::string(static_cast<const char*>(m->payload),
-                                                          static_cast<size_t>(m->payloadlen)),
+                raw.got_.push_back({m->topic,
+                                    std::string(static_cast<const char*>(m->payload),
+                                                static_cast<size_t>(m->payloadlen)),
                                     m->retain});
             });
         mosquitto_disconnect_callback_set(mosq_, [](mosquitto*, void* self, int) {
@@ -149,7 +150,7 @@ class RawMqtt {
     void Publish(const std::string& topic, const std::string& payload, bool retain = false) {
         if (mosq_)
             mosquitto_publish(mosq_, nullptr, topic.c_str(), static_cast<int>(payload.size()),
-                          payload.data(), 0, retain);
+                              payload.data(), 0, retain);
     }
     // Every message received so far.
     std::vector<Message> Got() {

@@ -43,8 +43,8 @@ TEST(Rooms, NoOneReadsARoomWithoutItsCode) {
     RoomGame host(broker.Url()), guest(broker.Url());
     const std::string code = RoomCodeIn(host.Host());
     std::vector<std::unique_ptr<RawMqtt>> strangers;
-    for (const char* user : {"123456789012", "#", "+", "kb/#", "lobby", "ask",
-                             static_cast<const char*>(nullptr)}) {
+    for (const char* user :
+         {"123456789012", "#", "+", "kb/#", "lobby", "ask", static_cast<const char*>(nullptr)}) {
         strangers.push_back(
             std::make_unique<RawMqtt>(broker, user, "s" + std::to_string(strangers.size())));
         strangers.back()->Subscribe("#");
@@ -120,7 +120,8 @@ TEST(Rooms, ASendInFlightWhenThePeerDiesCompletesAndALaterOneFails) {
     EXPECT_TRUE(PollGames({&host.g}, [&] { return host.g.s.SendList[0].empty(); }))
         << "the send in flight never completed";
     for (int i = 0; i < 15 && !host.g.ended; ++i) {
-        PollGames({&host.g}, [] { return false; }, 1000);
+        PollGames(
+            {&host.g}, [] { return false; }, 1000);
         Fire_Mis(host.g, 0, kMySide);
     }
     EXPECT_TRUE(host.g.ended);
@@ -138,8 +139,9 @@ TEST(Rooms, ASendInFlightWhenThePeerLeavesCompletesAndTheNextFails) {
     host.Send('a');
     host.Send('d', "00");
     host.Send('d', "50");
-    ASSERT_TRUE(PollGames(
-        {&guest.g}, [&] { return guest.g.s.SceneNo == kSceneMatch && host.Received().size() == 1; }));
+    ASSERT_TRUE(PollGames({&guest.g}, [&] {
+        return guest.g.s.SceneNo == kSceneMatch && host.Received().size() == 1;
+    }));
     Fire_Mis(guest.g, 2, kMySide);
     host.Send('q');
     std::this_thread::sleep_for(std::chrono::milliseconds(200));  // both are at the guest's door

@@ -54,8 +54,19 @@ std::string RandomBytes(size_t n) {
 // What a stranger writes on each topic: the game's own bytes in the clear (a launch, the end of
 // the match, a countdown), nothing, and noise of a frame's sizes.
 std::vector<std::string> Forgeries() {
-    return {"", "040", "5110", "5100", "990", "00", "01", "50", RandomBytes(17),
-            RandomBytes(19), RandomBytes(32), RandomBytes(35), RandomBytes(48)};
+    return {"",
+            "040",
+            "5110",
+            "5100",
+            "990",
+            "00",
+            "01",
+            "50",
+            RandomBytes(17),
+            RandomBytes(19),
+            RandomBytes(32),
+            RandomBytes(35),
+            RandomBytes(48)};
 }
 
 bool Lost(const RoomGame& game) {
@@ -119,7 +130,8 @@ TEST(RoomAttacks, AStrangerWithTheCodeBreaksNoMatchAndReadsNothing) {
     third.Join(code);
 
     // Long enough for any side that took the noise for its peer leaving to give up on it.
-    PollGames({&host.g, &guest.g, &third.g}, [] { return false; }, 6000);
+    PollGames(
+        {&host.g, &guest.g, &third.g}, [] { return false; }, 6000);
     EXPECT_EQ(NetworkProblem(third.g), u"This room is already playing");
     EXPECT_EQ(host.g.sv.winsock->State(), SocketState::kConnected);
     EXPECT_EQ(guest.g.sv.winsock->State(), SocketState::kConnected);
@@ -182,14 +194,16 @@ TEST(RoomAttacks, ARoomOverwrittenBeforeTheGuestComesIsPutBack) {
     Broker broker;
     RoomGame host(broker.Url()), guest(broker.Url());
     const std::string code = RoomCodeIn(host.Host());
-    ASSERT_TRUE(PollGames({&host.g}, [&] { return host.Traced("log 2 Relay: room " +
-                                                              ShownRoomCode(code) + " open"); }));
+    ASSERT_TRUE(PollGames({&host.g}, [&] {
+        return host.Traced("log 2 Relay: room " + ShownRoomCode(code) + " open");
+    }));
     RawMqtt stranger(broker, code.c_str(), "stranger");
     Key key{}, secret{};
     crypto_kx_keypair(key.data(), secret.data());
     stranger.Publish("kb/" + code + "/room", "", true);
     stranger.Publish("kb/" + code + "/room", "kb1" + Bytes(key), true);
-    PollGames({&host.g}, [] { return false; }, 300);
+    PollGames(
+        {&host.g}, [] { return false; }, 300);
     guest.Join(code);
     EXPECT_TRUE(InMatch(host, guest));
     EXPECT_TRUE(host.Traced("log 2 ConnectionRequest"));

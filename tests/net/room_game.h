@@ -75,8 +75,8 @@ class RoomGame : public RoomSockets, public TestGame {
 
 inline bool InMatch(RoomGame& a, RoomGame& b, int ms = 3000) {
     return PollGames(
-        {&a.g, &b.g},
-        [&] { return a.g.s.SceneNo == kSceneMatch && b.g.s.SceneNo == kSceneMatch; }, ms);
+        {&a.g, &b.g}, [&] { return a.g.s.SceneNo == kSceneMatch && b.g.s.SceneNo == kSceneMatch; },
+        ms);
 }
 
 // What a side's traced lines starting with prefix carry after it, all told.

@@ -64,11 +64,10 @@ std::optional<RoomKeyPair> NewRoomKeyPair() {
 std::string RoomCodeOf(const RoomKey& hostKey) {
     if (!Started()) return "";
     unsigned char hash[crypto_pwhash_argon2id_BYTES_MIN];
-    if (crypto_pwhash_argon2id(hash, sizeof hash, reinterpret_cast<const char*>(hostKey.data()),
-                               hostKey.size(),
-                               reinterpret_cast<const unsigned char*>(kFingerprintSalt),
-                               kFingerprintPasses, kFingerprintMemory,
-                               crypto_pwhash_argon2id_ALG_ARGON2ID13) != 0)
+    if (crypto_pwhash_argon2id(
+            hash, sizeof hash, reinterpret_cast<const char*>(hostKey.data()), hostKey.size(),
+            reinterpret_cast<const unsigned char*>(kFingerprintSalt), kFingerprintPasses,
+            kFingerprintMemory, crypto_pwhash_argon2id_ALG_ARGON2ID13) != 0)
         return "";
     uint64_t n = 0;
     for (int i = 7; i >= 0; --i) n = n << 8 | hash[i];

@@ -83,13 +83,20 @@ std::string ListableText(std::string_view text, size_t chars) {
     return ToUtf8(out);
 }
 
+std::string WaitedText(int seconds) {
+    const auto two = [](int n) { return std::string(n < 10 ? "0" : "") + std::to_string(n); };
+    const int h = seconds / 3600, m = seconds / 60 % 60, s = seconds % 60;
+    return h > 0 ? std::to_string(h) + ":" + two(m) + ":" + two(s)
+                 : std::to_string(m) + ":" + two(s);
+}
+
 std::string ListingTopic(const std::string& code) {
     return std::string(kListingTopic) + code;
 }
 
 std::string ListingPayload(int waitedSeconds, const RoomListing& listing) {
-    return std::string(kListingVersion) + "\n" + std::to_string(std::max(0, waitedSeconds)) +
-           "\n" + ListableText(listing.name) + "\n" + ListableText(listing.words);
+    return std::string(kListingVersion) + "\n" + std::to_string(std::max(0, waitedSeconds)) + "\n" +
+           ListableText(listing.name) + "\n" + ListableText(listing.words);
 }
 
 std::optional<LobbyEntry> ReadListing(std::string_view topic, std::string_view payload) {

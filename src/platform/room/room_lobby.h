@@ -50,6 +50,8 @@ struct LobbyEntry {
 // direction-changing ones, nothing that is no UTF-8), blanks run together, at most `chars`
 // characters. Empty when nothing printable is left.
 std::string ListableText(std::string_view text, size_t chars = kListedNameChars);
+// How long a room has waited, as a player reads it: "0:42", "12:05", "1:02:10".
+std::string WaitedText(int seconds);
 // Where a room answers in the lobby.
 std::string ListingTopic(const std::string& code);
 // A room's answer: how long it has waited and its listing (cleaned).

@@ -9,11 +9,11 @@ namespace kb {
 
 namespace {
 
-constexpr int64_t kAnswerMs = 5000;       // a peer asked whether it is there answers by then
+constexpr int64_t kAnswerMs = 5000;        // a peer asked whether it is there answers by then
 constexpr int64_t kStrangerNoteMs = 1000;  // a flood of strangers gives one log line a second
-constexpr int64_t kListingGapMs = 1000;   // a listed room answers the lobby this often at most
-constexpr size_t kMostKnocks = 4096;      // seats remembered; knocks beyond are not taken
-constexpr size_t kMostWaiting = 16;       // knocks waiting to be raised
+constexpr int64_t kListingGapMs = 1000;    // a listed room answers the lobby this often at most
+constexpr size_t kMostKnocks = 4096;       // seats remembered; knocks beyond are not taken
+constexpr size_t kMostWaiting = 16;        // knocks waiting to be raised
 
 }  // namespace
 
@@ -244,7 +244,8 @@ void HostSession::PumpLobby() {
     lobby_->Poll(in);
     for (const MqttLink::Message& m : in) asked_ = asked_ || m.topic == kLobbyAsk;
     const int64_t now = now_();
-    if (asked_ && listening_ && peer_.empty() && (!answered_ || now - *answered_ >= kListingGapMs)) {
+    if (asked_ && listening_ && peer_.empty() &&
+        (!answered_ || now - *answered_ >= kListingGapMs)) {
         lobby_->Publish(ListingTopic(code_),
                         ListingPayload(static_cast<int>((now - openedAt_) / 1000), listing_),
                         false);
@@ -321,9 +322,9 @@ void GuestSession::Step() {
     if (!host_ && room_ != checked_) {
         // One check at a time: each costs the fingerprint's hash.
         checked_ = room_;
-        const std::optional<RoomKey> key =
-            room_.starts_with(kRoomVersion) ? KeyFrom(room_.substr(kRoomVersion.size()))
-                                            : std::nullopt;
+        const std::optional<RoomKey> key = room_.starts_with(kRoomVersion)
+                                               ? KeyFrom(room_.substr(kRoomVersion.size()))
+                                               : std::nullopt;
         if (key && RoomCodeOf(*key) == code_) channel_ = RoomChannel::ForGuest(*keys_, *key);
         if (channel_)
             host_ = key;

@@ -72,8 +72,8 @@ class RoomSession {
 
   protected:
     // Frame kinds.
-    static constexpr char kTaken = 'a', kTurnedAway = 'r', kData = 'd', kLeaving = 'q',
-                          kAsk = 'p', kHere = 'k';
+    static constexpr char kTaken = 'a', kTurnedAway = 'r', kData = 'd', kLeaving = 'q', kAsk = 'p',
+                          kHere = 'k';
     static constexpr std::string_view kRoomVersion = "kb1";
 
     // Acts on one message of the room.
@@ -107,8 +107,8 @@ class RoomSession {
 
   private:
     bool down_ = false;
-    std::optional<int64_t> askedUntil_;  // the peer was asked and must answer by then
-    int strangers_ = 0;                     // dropped, not yet noted
+    std::optional<int64_t> askedUntil_;      // the peer was asked and must answer by then
+    int strangers_ = 0;                      // dropped, not yet noted
     std::optional<int64_t> strangersNoted_;  // when the last note about them was made
     std::vector<std::string> notices_;
 };
@@ -118,8 +118,8 @@ class HostSession : public RoomSession {
   public:
     // Opens the room on the link with these keys (code: the public key's fingerprint). With a
     // lobby link the room is also listed, for as long as it waits for a guest.
-    HostSession(std::unique_ptr<MqttLink> link, RoomKeyPair keys, std::string code,
-                RoomClock now, std::unique_ptr<MqttLink> lobby = {}, RoomListing listing = {});
+    HostSession(std::unique_ptr<MqttLink> link, RoomKeyPair keys, std::string code, RoomClock now,
+                std::unique_ptr<MqttLink> lobby = {}, RoomListing listing = {});
     ~HostSession() override;
 
     void Pump() override;

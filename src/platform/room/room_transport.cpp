@@ -55,9 +55,9 @@ class RoomListener : public ListenerControl {
             lobby = transport_.maker_->NewLink("");
             listing = {o.publicName, o.wordList ? o.wordList() : ""};
         }
-        auto session = std::make_shared<HostSession>(transport_.maker_->NewLink(code),
-                                                     std::move(*keys), code, o.now,
-                                                     std::move(lobby), listing);
+        auto session =
+            std::make_shared<HostSession>(transport_.maker_->NewLink(code), std::move(*keys), code,
+                                          o.now, std::move(lobby), listing);
         session->Note("Relay: room " + ShownRoomCode(code) + " open");
         if (!o.publicName.empty())
             session->Note("Relay: listed in the lobby as " + ListableText(listing.name));
@@ -201,8 +201,7 @@ class RoomConnection : public SocketControl {
     }
     void WakeWhenDue(const Waker& wake) override {
         if (RoomSession* session = Session()) {
-            if (wake && unreported_ > 0 &&
-                (session->Flushed() || State() == SocketState::kFailed))
+            if (wake && unreported_ > 0 && (session->Flushed() || State() == SocketState::kFailed))
                 return wake();
             session->WakeWhenDue(wake);
         } else if (lobby_) {
@@ -250,7 +249,7 @@ class RoomConnection : public SocketControl {
     }
 
     RoomTransport& transport_;
-    std::shared_ptr<HostSession> host_;   // the host's, shared with its listener
+    std::shared_ptr<HostSession> host_;    // the host's, shared with its listener
     std::unique_ptr<GuestSession> guest_;  // a guest's
     std::string target_;                   // the address typed: a code, or the quick word
     bool quick_ = false;
