@@ -14,7 +14,7 @@ PACKAGES := g++ cmake ninja-build pkg-config \
 TEST_PACKAGES := mosquitto
 WORD_CHECK_PACKAGES := mecab mecab-ipadic-utf8 python3
 FUZZ_PACKAGES := clang libclang-rt-14-dev
-BENCH_PACKAGES := xvfb xauth xdotool time python3 python3-paho-mqtt mosquitto
+BENCH_PACKAGES := xvfb xauth xdotool time python3 python3-paho-mqtt python3-nacl mosquitto
 PACKAGE_TOOLS := build-essential debhelper dpkg-dev lintian appstream desktop-file-utils
 # The round trip starts the installed game in a virtual display and chooses the server item.
 PACKAGE_TEST_TOOLS := xvfb xauth xdotool iproute2 libcap2-bin

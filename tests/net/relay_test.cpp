@@ -140,7 +140,8 @@ TEST(Rooms, ASendInFlightWhenThePeerLeavesCompletesAndTheNextFails) {
     host.Send('d', "00");
     host.Send('d', "50");
     ASSERT_TRUE(PollGames({&guest.g}, [&] {
-        return guest.g.s.SceneNo == kSceneMatch && host.Received().size() == 1;
+        return guest.g.s.SceneNo == kSceneMatch && guest.g.s.SendList[0].empty() &&
+               host.Received().size() == 1;
     }));
     Fire_Mis(guest.g, 2, kMySide);
     host.Send('q');
