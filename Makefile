@@ -163,7 +163,8 @@ package-test: package build
 # $(WEB_BUILD)/deps/prefix; once built, a second run does nothing. `web-smoke` links a small
 # program against them and runs it under node.
 WEB_BUILD ?= build-web
-WEB_PACKAGES := emscripten nodejs dpkg-dev python3-fonttools python3-mido brotli
+WEB_PACKAGES := emscripten nodejs dpkg-dev python3-fonttools python3-mido brotli \
+	autoconf automake libtool
 web-deps:
 	@$(MAKE) --no-print-directory deps EXTRA="$(WEB_PACKAGES)"
 	@tools/web/build-deps.sh $(WEB_BUILD)/deps $(JOBS)
