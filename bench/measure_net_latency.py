@@ -84,47 +84,53 @@ class RoomPeer:
         import paho.mqtt.client as mqtt
         from nacl.bindings import crypto_kx_client_session_keys, crypto_kx_keypair
         public, secret = crypto_kx_keypair()
-        self.mine = f"kb/{code}/{public[:8].hex()}/"
+        me, seat = os.urandom(16).hex(), public[:8].hex()
+        self.inbox_topic = f"kb/{code}/in/{me}/"
         self.inbox, self.events, self.sent, self.opened = b"", queue.Queue(), 0, 0
-        self.client = mqtt.Client(client_id=os.urandom(16).hex(), protocol=mqtt.MQTTv311)
+        self.client = mqtt.Client(client_id=me, protocol=mqtt.MQTTv311)
         self.client.username_pw_set(code)
         self.client.on_message = lambda c, u, m: self.events.put((m.topic, m.payload))
         self.client.connect("127.0.0.1", port)
         self.client.socket().setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
         self.client.subscribe(f"kb/{code}/room")
-        self.client.subscribe(self.mine + "#")
+        self.client.subscribe(self.inbox_topic + "+")
         self.client.loop_start()
-        self.client.publish(self.mine + "ping", b"")
+        self.client.publish(self.inbox_topic + "ping", b"")
         host, synced = None, False
         while not (synced and host):
             topic, payload = self.events.get(timeout=10)
-            synced |= topic == self.mine + "ping"
+            synced |= topic == self.inbox_topic + "ping"
             if topic.endswith("/room") and payload.startswith(b"kb1"):
                 host = payload[3:]
         self.rx, self.tx = crypto_kx_client_session_keys(public, secret, host)
-        self.client.publish(self.mine + "knock", public)
-        if self.frame() != b"a":
+        self.client.publish(f"kb/{code}/knock/{seat}", public + self.seal(b"i", me.encode()))
+        taken = self.frame()
+        if taken[:1] != b"a":
             raise RuntimeError("the host did not take the knock")
+        self.host_topic = f"kb/{code}/in/{taken[1:].decode()}/{seat}"
 
     @staticmethod
     def nonce(n):
         return n.to_bytes(8, "little") + bytes(16)
+
+    def seal(self, kind, body):
+        from nacl.bindings import crypto_secretbox
+        frame = crypto_secretbox(kind + body, self.nonce(self.sent), self.tx)
+        self.sent += 1
+        return frame
 
     def frame(self):
         """The host's next frame, opened: its kind byte and body."""
         from nacl.bindings import crypto_secretbox_open
         while True:
             topic, payload = self.events.get(timeout=10)
-            if topic == self.mine + "h":
+            if topic == self.inbox_topic + "host":
                 plain = crypto_secretbox_open(payload, self.nonce(self.opened), self.rx)
                 self.opened += 1
                 return plain
 
     def send(self, data, kind=b"d"):
-        from nacl.bindings import crypto_secretbox
-        self.client.publish(self.mine + "g",
-                            crypto_secretbox(kind + data, self.nonce(self.sent), self.tx))
-        self.sent += 1
+        self.client.publish(self.host_topic, self.seal(kind, data))
 
     def receive(self, count):
         while len(self.inbox) < count:

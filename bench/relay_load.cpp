@@ -1,10 +1,10 @@
 // Many rooms at once through one relay on this machine's loopback: each room's host and guest
-// connect as the game does (the code as user name, a client id of its own, the room's topics,
-// Nagle off) and each sends a sealed launch's worth of bytes (20) five times a second, stamped
-// with the time they left. Prints, for each number of
-// rooms, the one-way delay (p50, p99), what was lost, and the broker's processor use and memory.
-// The broker is started here with the project's configuration on free ports of 127.0.0.1 and
-// stopped at the end; every run is bounded in rooms and seconds.
+// connect as the game does (the code as user name, a client id of its own, each writing to the
+// other's inbox, Nagle off) and each sends a sealed launch's worth of bytes (20) five times a
+// second, stamped with the time they left. Prints, for each number of rooms, the one-way delay
+// (p50, p99), what was lost, and the broker's processor use and memory. The broker is started here
+// with the project's configuration on free ports of 127.0.0.1 and stopped at the end; every run is
+// bounded in rooms and seconds.
 //
 //   relay_load [--seconds S] ROOMS...        e.g. relay_load 100 1000
 //   relay_load --find-limit                  the most rooms that keep p99 under 50 ms
@@ -118,7 +118,7 @@ constexpr size_t kFrameBytes = 20;
 struct Client {
     mosquitto* mosq = nullptr;
     std::string code, id;
-    std::string topic, peer;  // where it writes, and where its peer does
+    std::string topic, peer;  // where it writes (its peer's inbox), and its own inbox
     int64_t nextSend = 0;     // ns
     std::vector<int64_t>* delays = nullptr;
     std::atomic<long>* received = nullptr;
@@ -206,17 +206,19 @@ Result Measure(int rooms, int seconds) {
     for (int room = 0; room < rooms; ++room) {
         char code[16];
         std::snprintf(code, sizeof code, "%012d", room * 7919 + 11);
-        // The guest's seat in its room's topics: 16 hex digits, as a key's first bytes give.
+        // Each writes to the other's inbox (its client id), as the host and its guest do.
         char seat[24];
         std::snprintf(seat, sizeof seat, "%016x", room);
-        const std::string frames = std::string("kb/") + code + "/" + seat;
+        const std::string ids[2] = {"load" + std::to_string(room) + "x0",
+                                    "load" + std::to_string(room) + "x1"};
         for (int side = 0; side < 2; ++side) {
             const int group = (room * 2 + side) % kThreads;
+            const std::string from = side == 0 ? "host" : seat;
             Client c;
             c.code = code;
-            c.id = "load" + std::to_string(room) + "x" + std::to_string(side);
-            c.topic = frames + (side == 0 ? "/h" : "/g");  // the host writes h, the guest g
-            c.peer = frames + (side == 0 ? "/g" : "/h");
+            c.id = ids[side];
+            c.topic = std::string("kb/") + code + "/in/" + ids[1 - side] + "/" + from;
+            c.peer = std::string("kb/") + code + "/in/" + ids[side] + "/+";
             c.nextSend = static_cast<int64_t>(rng() % 200'000'000);  // the phase; start added below
             c.delays = &delays[group];
             c.received = &received;
@@ -234,7 +236,7 @@ Result Measure(int rooms, int seconds) {
                 ++r.failed;
                 continue;
             }
-            // Its peer's frames only.
+            // Its inbox: its peer's frames only.
             mosquitto_subscribe(c.mosq, nullptr, c.peer.c_str(), 0);
         }
     }

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -60,7 +61,8 @@ class ScriptedLink : public kb::MqttLink {
   public:
     explicit ScriptedLink(Relay& relay) : relay_(relay) { relay_.links.push_back(this); }
     ~ScriptedLink() override { std::erase(relay_.links, this); }
-    void Open(const std::string&, const std::string&, const std::string& will, bool) override {
+    void Open(const std::string&, const std::string& id, const std::string& will, bool) override {
+        id_ = id;
         will_ = will;
         inbox = relay_.retained;
     }
@@ -79,13 +81,14 @@ class ScriptedLink : public kb::MqttLink {
     void WakeWhenDue(const kb::Waker&) override {}
     void Close() override { state_ = State::kDown; }
 
+    const std::string& Id() const { return id_; }
     const std::string& Will() const { return will_; }
     State state_ = State::kUp;
     std::vector<Message> inbox;
 
   private:
     Relay& relay_;
-    std::string will_;
+    std::string id_, will_;
 };
 
 void Relay::Publish(const std::string& topic, const std::string& payload, bool retain) {
@@ -146,12 +149,17 @@ void Check(Side& side, const Side& other) {
     if (connected) ++side.sent;
 }
 
-// The seat of a link, from its will (kb/CODE/SEAT/gone); empty for the host's.
+// The host's key, from its retained room; none once the room has closed.
+std::optional<kb::RoomKey> HostKeyIn(const Relay& relay, const std::string& room) {
+    for (const kb::MqttLink::Message& m : relay.retained)
+        if (m.topic == room + "room" && m.payload.starts_with("kb1"))
+            return kb::KeyFrom(std::string_view(m.payload).substr(3));
+    return std::nullopt;
+}
+
+// The seat of a guest's link, from its will (kb/CODE/knock/SEAT).
 std::string SeatOf(const ScriptedLink* link) {
-    if (!link || !link->Will().ends_with("/gone")) return "";
-    const std::string& will = link->Will();
-    const size_t end = will.rfind('/'), start = will.rfind('/', end - 1) + 1;
-    return will.substr(start, end - start);
+    return link->Will().substr(link->Will().rfind('/') + 1);
 }
 
 }  // namespace
@@ -170,14 +178,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string why;
     listener->Listen(why);
     ScriptedLink* hostLink = g_lastLink;
+    const std::string hostId = hostLink->Id();
     const std::string code = kb::RoomCodeIn(listener->RoomCode());
     guest->SetRemoteHost(listener->RoomCode());
     guest->Connect();
     ScriptedLink* guestLink = g_lastLink;
+    std::string guestId = guestLink->Id(), guestSeat = SeatOf(guestLink);
     Events hostEvents(hostConnection.get()), plain(nullptr);
     Side host{hostConnection.get()}, visitor{guest.get()};
 
-    static const char* const kKinds[] = {"room", "knock", "h", "g", "gone", "ping", "d", "junk"};
     for (size_t i = 0; i + 3 <= size;) {
         const uint8_t what = data[i], parts = data[i + 1];
         const size_t length = std::min<size_t>(data[i + 2] % 48, size - i - 3);
@@ -187,12 +196,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // A link its side has closed is gone from the relay: nothing reaches it any more.
         if (std::find(relay.links.begin(), relay.links.end(), link) == relay.links.end())
             link = nullptr;
-        const std::string seats[] = {SeatOf(guestLink), "0123456789abcdef",
+        // A topic of the room: its key, a knock, an inbox (the host's, the guest's, a
+        // stranger's) from someone (the host, the guest's seat, a stranger), or none.
+        const std::string room = "kb/" + code + "/";
+        const std::string names[] = {guestSeat,
+                                     "0123456789abcdef",
+                                     hostId,
+                                     guestId,
+                                     "host",
+                                     "ping",
                                      payload.size() >= 16 ? payload.substr(0, 16) : "+"};
-        const std::string seat = seats[(parts & 3) % 3];
-        const std::string kind = kKinds[(parts >> 2) % std::size(kKinds)];
-        const std::string topic =
-            kind == "room" ? "kb/" + code + "/room" : "kb/" + code + "/" + seat + "/" + kind;
+        const std::string& name = names[(parts & 7) % std::size(names)];
+        const std::string& from = names[(parts >> 3 & 7) % std::size(names)];
+        const std::string topics[] = {room + "room", room + "knock/" + name,
+                                      room + "in/" + name + "/" + from, room + name};
+        const std::string& topic = topics[parts >> 6];
         switch ((what >> 1) & 7) {
             case 1:  // a forgery
                 if (link) link->inbox.push_back({topic, payload});
@@ -211,10 +229,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             case 5:
                 now += 100 * (parts & 0x7F);
                 break;
-            case 6:  // a stranger knocks with a key of its own
-                if (const auto keys = kb::NewRoomKeyPair())
-                    relay.Publish("kb/" + code + "/" + kb::SeatOf(keys->pub) + "/knock",
-                                  kb::KeyBytes(keys->pub), false);
+            case 6:  // a stranger knocks with a key of its own, as a guest would
+                if (const auto keys = kb::NewRoomKeyPair()) {
+                    std::optional<kb::RoomChannel> channel;
+                    if (const auto hostKey = HostKeyIn(relay, room))
+                        channel = kb::RoomChannel::ForGuest(*keys, *hostKey);
+                    if (channel)
+                        relay.Publish(
+                            room + "knock/" + kb::SeatOf(keys->pub),
+                            kb::KeyBytes(keys->pub) + channel->Seal('i', kb::NewClientId()), false);
+                }
                 break;
             case 7:  // raw bytes for a topic
                 if (link) link->inbox.push_back({payload, payload});
@@ -235,6 +259,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             guest->Close();
             guest->Connect();
             guestLink = g_lastLink;
+            guestId = guestLink->Id();
+            guestSeat = SeatOf(guestLink);
             visitor.read = 0;
             host.sent = 0;
         }

@@ -38,15 +38,14 @@ inline std::string Fingerprint(const Key& key) {
     return code;
 }
 
-// The first 8 bytes of a key in hex.
-inline std::string Seat(std::string_view key) {
+inline std::string Hex(std::string_view bytes) {
     static constexpr char kHex[] = "0123456789abcdef";
-    std::string seat;
-    for (int i = 0; i < 8; ++i) {
-        seat += kHex[static_cast<unsigned char>(key[i]) >> 4];
-        seat += kHex[static_cast<unsigned char>(key[i]) & 15];
+    std::string hex;
+    for (unsigned char c : bytes) {
+        hex += kHex[c >> 4];
+        hex += kHex[c & 15];
     }
-    return seat;
+    return hex;
 }
 
 // One direction of a channel: a key and the count of frames so far.
@@ -80,50 +79,62 @@ struct Direction {
 };
 
 // A host: a key pair, the room it stands for (or, played by a stranger, another room's code),
-// and the guest it took.
+// its client id (its inbox), and the guest it took.
 class HandHost {
   public:
-    explicit HandHost(const Broker& broker, const std::string& id = "handhost",
-                      const std::string& code = "") {
+    explicit HandHost(const Broker& broker, const std::string& code = "") {
         if (sodium_init() < 0) return;
         crypto_kx_keypair(pub_.data(), secret_.data());
         code_ = code.empty() ? Fingerprint(pub_) : code;
-        mqtt_.emplace(broker, code_.c_str(), id);
-        mqtt_->Subscribe("kb/" + code_ + "/#");
+        char id[16];
+        randombytes_buf(id, sizeof id);
+        id_ = Hex(std::string_view(id, sizeof id));
+        mqtt_.emplace(broker, code_.c_str(), id_);
+        mqtt_->Subscribe("kb/" + code_ + "/knock/+");
+        mqtt_->Subscribe("kb/" + code_ + "/in/" + id_ + "/+");
         mqtt_->Publish("kb/" + code_ + "/room", "kb1" + Bytes(pub_), true);
     }
     const std::string& Code() const { return code_; }
     RawMqtt& Mqtt() { return *mqtt_; }
-    // The seat of the first knock with a usable key, once one has come; the channel is made.
+    // The seat of the first knock that opens, once one has come: its channel is made and its
+    // inbox known.
     std::optional<std::string> Knocked() {
         for (const RawMqtt::Message& m : mqtt_->Got()) {
-            if (!m.topic.ends_with("/knock") || m.payload.size() != 32) continue;
+            const std::string prefix = "kb/" + code_ + "/knock/";
+            if (!m.topic.starts_with(prefix) || m.payload.size() <= 32) continue;
             Key guest;
-            std::copy(m.payload.begin(), m.payload.end(), guest.begin());
-            if (crypto_kx_server_session_keys(in_.key.data(), out_.key.data(), pub_.data(),
+            std::copy(m.payload.begin(), m.payload.begin() + 32, guest.begin());
+            Direction in, out;
+            if (crypto_kx_server_session_keys(in.key.data(), out.key.data(), pub_.data(),
                                               secret_.data(), guest.data()) != 0)
                 continue;
-            seat_ = Seat(m.payload);
+            const std::optional<std::string> inbox = in.Open(m.payload.substr(32));
+            if (!inbox || (*inbox)[0] != 'i') continue;
+            in_ = in;
+            out_ = out;
+            seat_ = m.topic.substr(prefix.size());
+            guestId_ = inbox->substr(1);
             return seat_;
         }
         return std::nullopt;
     }
-    // A frame to the guest.
+    // A frame to the guest; Take sends the one that takes its knock, with our inbox.
     void Send(char kind, const std::string& body = "") {
-        mqtt_->Publish("kb/" + code_ + "/" + seat_ + "/h", out_.Seal(kind, body));
+        mqtt_->Publish("kb/" + code_ + "/in/" + guestId_ + "/host", out_.Seal(kind, body));
     }
+    void Take() { Send('a', id_); }
     // The guest's frames opened so far, in order (kind byte and body).
     std::vector<std::string> Received() {
         const auto got = mqtt_->Got();
         for (; read_ < got.size(); ++read_)
-            if (got[read_].topic == "kb/" + code_ + "/" + seat_ + "/g")
+            if (got[read_].topic == "kb/" + code_ + "/in/" + id_ + "/" + seat_)
                 if (auto plain = in_.Open(got[read_].payload)) opened_.push_back(*plain);
         return opened_;
     }
 
   private:
     Key pub_{}, secret_{};
-    std::string code_, seat_;
+    std::string code_, id_, seat_, guestId_;
     std::optional<RawMqtt> mqtt_;
     Direction in_, out_;
     size_t read_ = 0;

@@ -136,7 +136,7 @@ TEST(Rooms, ASendInFlightWhenThePeerLeavesCompletesAndTheNextFails) {
     RoomGame guest(broker.Url());
     guest.Join(host.Code());
     ASSERT_TRUE(PollGames({&guest.g}, [&] { return host.Knocked().has_value(); }));
-    host.Send('a');
+    host.Take();
     host.Send('d', "00");
     host.Send('d', "50");
     ASSERT_TRUE(PollGames({&guest.g}, [&] {
@@ -164,7 +164,7 @@ TEST(Rooms, AHostPlayedByHandAsOverTcp) {
     guest.Join(host.Code());
     std::optional<std::string> seat;
     ASSERT_TRUE(PollGames({&guest.g}, [&] { return (seat = host.Knocked()).has_value(); }));
-    host.Send('a');
+    host.Take();
     host.Send('d', "00");
     host.Send('d', "50");
     ASSERT_TRUE(PollGames({&guest.g}, [&] { return guest.g.s.SceneNo == kSceneMatch; }));

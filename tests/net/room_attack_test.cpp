@@ -87,6 +87,7 @@ TEST(RoomAttacks, AStrangerWithTheCodeBreaksNoMatchAndReadsNothing) {
     // It listens from before the guest comes, under the room's code and under none.
     RawMqtt spy(broker, code.c_str(), "spy");
     spy.Subscribe("#");
+    spy.Subscribe(room + "in/#");
     spy.Subscribe("$SYS/#");
     RawMqtt nameless(broker, nullptr, "nameless");
     nameless.Subscribe("#");
@@ -100,7 +101,10 @@ TEST(RoomAttacks, AStrangerWithTheCodeBreaksNoMatchAndReadsNothing) {
                host.Traced("log 2 No Command : 7 : SECRETFROMGUEST");
     }));
     const std::vector<RawMqtt::Message> seen = spy.Got();
-    ASSERT_GE(seen.size(), 6u);
+    // All it sees is the host's key and the guest's knock.
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].topic, room + "room");
+    EXPECT_TRUE(seen[1].topic.starts_with(room + "knock/")) << seen[1].topic;
 
     // Every name seen, as a client id: with the code, with another code, with none.
     std::vector<std::unique_ptr<RawMqtt>> takers;
@@ -113,10 +117,15 @@ TEST(RoomAttacks, AStrangerWithTheCodeBreaksNoMatchAndReadsNothing) {
     // seen; the room emptied and set to a key of the stranger's; the guest's will.
     std::set<std::string> topics;
     for (const RawMqtt::Message& m : seen) topics.insert(m.topic);
-    for (const std::string& name : NamesIn(seen))
-        if (name.size() == 16)
-            for (const char* kind : {"h", "g", "d", "knock", "gone", "bye", "accept", "refuse"})
-                topics.insert(room + name + "/" + kind);
+    for (const std::string& name : NamesIn(seen)) {
+        if (name.size() != 16 && name.size() != 32) continue;  // a seat, or an id's length
+        topics.insert(room + "knock/" + name);
+        topics.insert(room + "in/" + name + "/host");
+        for (const std::string& other : NamesIn(seen))
+            if (other.size() == 16) topics.insert(room + "in/" + name + "/" + other);
+        for (const char* kind : {"h", "g", "d", "gone", "bye", "accept", "refuse"})
+            topics.insert(room + name + "/" + kind);
+    }
     for (const std::string& topic : topics)
         for (const std::string& forged : Forgeries()) spy.Publish(topic, forged);
     Key fake{}, fakeSecret{};
@@ -138,8 +147,8 @@ TEST(RoomAttacks, AStrangerWithTheCodeBreaksNoMatchAndReadsNothing) {
     EXPECT_FALSE(Lost(host) || Lost(guest));
     EXPECT_EQ(guest.g.s.EnMisState, host.g.s.MyMisState) << "a forged launch was taken";
     EXPECT_EQ(host.g.s.EnMisState, guest.g.s.MyMisState) << "a forged launch was taken";
-    for (const RoomGame* side : {&host, &guest})
-        EXPECT_FALSE(side->TracedStartingWith("log 2 Relay: dropped").empty());
+    // The host heard the forged knocks and put its room back; nothing reached the guest.
+    EXPECT_FALSE(host.TracedStartingWith("log 2 Relay: dropped").empty());
     for (const auto& t : takers) EXPECT_FALSE(t->Dropped()) << "two clients with one id";
     PlayToTheResult(host, guest);
 
@@ -156,6 +165,8 @@ TEST(RoomAttacks, AStrangerWithTheCodeBreaksNoMatchAndReadsNothing) {
     for (const RawMqtt::Message& m : all) {
         EXPECT_EQ(m.payload.find("SECRET"), std::string::npos) << m.topic;
         EXPECT_FALSE(m.topic.starts_with("$SYS")) << m.topic;
+        // What the games send each other goes where no stranger reads.
+        EXPECT_FALSE(m.topic.starts_with(room + "in/") && !m.topic.ends_with("/ping")) << m.topic;
     }
     for (const std::string& line : host.TracedStartingWith("send "))
         for (const RawMqtt::Message& m : seen) EXPECT_NE(m.payload, line.substr(5)) << m.topic;
@@ -167,7 +178,7 @@ TEST(RoomAttacks, AStrangerWithTheCodeBreaksNoMatchAndReadsNothing) {
 TEST(RoomAttacks, AHostOfAStrangersOwnUnderAnotherCodeIsNeverJoined) {
     Broker broker;
     const std::string code = GuessedCode();
-    HandHost impostor(broker, "impostor", code);
+    HandHost impostor(broker, code);
     RoomGame guest(broker.Url());
     guest.Join(code);
     bool knocked = false;
@@ -176,7 +187,7 @@ TEST(RoomAttacks, AHostOfAStrangersOwnUnderAnotherCodeIsNeverJoined) {
         [&] {
             if (!knocked && impostor.Knocked()) {
                 knocked = true;
-                impostor.Send('a');
+                impostor.Take();
                 impostor.Send('d', "00");
                 impostor.Send('d', "50");
             }

@@ -95,6 +95,10 @@ std::string NewClientId() {
     return Hex(bytes, sizeof bytes);
 }
 
+bool IsClientId(std::string_view text) {
+    return text.size() == 32 && text.find_first_not_of("0123456789abcdef") == std::string::npos;
+}
+
 std::string SeatOf(const RoomKey& guestKey) {
     return Hex(guestKey.data(), 8);
 }

@@ -43,6 +43,8 @@ std::optional<RoomKey> KeyFrom(std::string_view bytes);
 // A client id for the relay: 32 random hex digits, never shown to anyone, so that no one can
 // take the connection over by connecting with the same id.
 std::string NewClientId();
+// Whether the text is such a client id.
+bool IsClientId(std::string_view text);
 
 // A seat: how a guest is named in its room's topics, the first 8 bytes of its public key in
 // hex. Nothing in a room names a client itself.

@@ -18,7 +18,7 @@ constexpr size_t kMostWaiting = 16;        // knocks waiting to be raised
 }  // namespace
 
 RoomSession::RoomSession(std::unique_ptr<MqttLink> link, std::string code, RoomClock now)
-    : link_(std::move(link)), code_(std::move(code)), now_(std::move(now)) {}
+    : link_(std::move(link)), code_(std::move(code)), me_(NewClientId()), now_(std::move(now)) {}
 
 RoomSession::~RoomSession() {
     link_->Close();
@@ -62,16 +62,21 @@ std::vector<std::string> RoomSession::TakeNotices() {
     return std::exchange(notices_, {});
 }
 
-std::optional<std::pair<std::string, std::string>> RoomSession::Split(
-    std::string_view topic) const {
+std::optional<RoomSession::Where> RoomSession::Split(std::string_view topic) const {
     const std::string prefix = "kb/" + code_ + "/";
     if (!topic.starts_with(prefix)) return std::nullopt;
-    const std::string_view rest = topic.substr(prefix.size());
-    if (rest == "room") return std::pair<std::string, std::string>{"", "room"};
-    const size_t slash = rest.find('/');
-    if (slash == std::string_view::npos || rest.find('/', slash + 1) != std::string_view::npos)
-        return std::nullopt;
-    return std::pair<std::string, std::string>{rest.substr(0, slash), rest.substr(slash + 1)};
+    std::vector<std::string> levels;
+    for (size_t start = prefix.size();;) {
+        const size_t slash = topic.find('/', start);
+        levels.emplace_back(topic.substr(start, slash - start));
+        if (slash == std::string_view::npos) break;
+        start = slash + 1;
+    }
+    if (levels.size() == 1 && levels[0] == "room") return Where{Where::kRoom, "", "", ""};
+    if (levels.size() == 2 && levels[0] == "knock") return Where{Where::kKnock, levels[1], "", ""};
+    if (levels.size() == 3 && levels[0] == "in")
+        return Where{Where::kInbox, "", levels[1], levels[2]};
+    return std::nullopt;
 }
 
 void RoomSession::FromPeer(char kind, std::string_view body) {
@@ -113,9 +118,10 @@ HostSession::HostSession(std::unique_ptr<MqttLink> link, RoomKeyPair keys, std::
       listing_(std::move(listing)),
       openedAt_(now_()) {
     // The will empties the room, which a guest takes as a sign that the host may be gone.
-    link_->Open(code_, NewClientId(), RoomTopic(), true);
-    for (const char* kind : {"knock", "g", "gone"}) link_->Subscribe(Topic("+", kind));
+    link_->Open(code_, me_, RoomTopic(), true);
     link_->Subscribe(RoomTopic());
+    link_->Subscribe(KnockTopic("+"));
+    link_->Subscribe(Inbox(me_, "+"));
     link_->Publish(RoomTopic(), room_, true);
     if (lobby_) {
         lobby_->Open(code_, NewClientId(), ListingTopic(code_), false);
@@ -160,7 +166,7 @@ void HostSession::Take(const std::string& seat) {
     std::erase(knocks_, seat);
     peer_ = seat;
     ForgetPeer();
-    SendFrame(kTaken);
+    SendFrame(kTaken, me_);
     // The room waits no more: a look at the lobby under way leaves it out.
     if (lobby_) lobby_->Publish(ListingTopic(code_), "", false);
 }
@@ -168,7 +174,8 @@ void HostSession::Take(const std::string& seat) {
 void HostSession::TurnAway(const std::string& seat) {
     const auto guest = guests_.find(seat);
     if (guest == guests_.end() || seat == peer_) return;
-    link_->Publish(Topic(seat, "h"), guest->second.Seal(kTurnedAway, ""), false);
+    link_->Publish(Inbox(guest->second.id, "host"), guest->second.channel.Seal(kTurnedAway, ""),
+                   false);
     Forget(seat);
 }
 
@@ -180,39 +187,45 @@ void HostSession::LeavePeer() {
 }
 
 void HostSession::Sort(const MqttLink::Message& m) {
-    const auto parts = Split(m.topic);
-    if (!parts) return;
-    const auto& [seat, kind] = *parts;
-    if (kind == "room") {
+    const std::optional<Where> where = Split(m.topic);
+    if (!where) return;
+    if (where->kind == Where::kRoom) {
         // Someone else wrote the room while it takes guests: put it back.
         if (listening_ && m.payload != room_) {
             Stranger();
             link_->Publish(RoomTopic(), room_, true);
         }
-    } else if (kind == "knock") {
-        Knock(seat, m.payload);
-    } else if (kind == "g") {
-        FromGuest(seat, m.payload);
-    } else if (kind == "gone" && !peer_.empty() && seat == peer_) {
-        Hint();
+    } else if (where->kind == Where::kKnock && m.payload.empty()) {
+        if (!peer_.empty() && where->seat == peer_) Hint();  // the guest's will
+    } else if (where->kind == Where::kKnock) {
+        Knock(where->seat, m.payload);
+    } else if (where->id == me_) {
+        FromGuest(where->from, m.payload);
     }
 }
 
 RoomChannel* HostSession::PeerChannel() {
     const auto guest = guests_.find(peer_);
-    return peer_.empty() || guest == guests_.end() ? nullptr : &guest->second;
+    return peer_.empty() || guest == guests_.end() ? nullptr : &guest->second.channel;
 }
 
-void HostSession::Knock(const std::string& seat, std::string_view key) {
-    const std::optional<RoomKey> guest = KeyFrom(key);
+std::string HostSession::PeerTopic() const {
+    const auto guest = guests_.find(peer_);
+    return Inbox(guest == guests_.end() ? "" : guest->second.id, "host");
+}
+
+void HostSession::Knock(const std::string& seat, std::string_view knock) {
+    const std::optional<RoomKey> key = KeyFrom(knock.substr(0, 32));
     // A seat is its key's: a knock under another's seat, or a knock heard before, is a
     // stranger's.
-    if (!guest || SeatOf(*guest) != seat || knocked_.count(seat)) return Stranger();
+    if (!key || SeatOf(*key) != seat || knocked_.count(seat)) return Stranger();
     if (knocked_.size() >= kMostKnocks) return;
     knocked_.insert(seat);
-    std::optional<RoomChannel> channel = RoomChannel::ForHost(keys_, *guest);
-    if (!channel) return Stranger();
-    guests_.insert_or_assign(seat, std::move(*channel));
+    std::optional<RoomChannel> channel = RoomChannel::ForHost(keys_, *key);
+    std::optional<std::string> inbox;
+    if (channel) inbox = channel->Open(knock.substr(32));
+    if (!inbox || (*inbox)[0] != kInboxIs || !IsClientId(inbox->substr(1))) return Stranger();
+    guests_.insert_or_assign(seat, Guest{std::move(*channel), inbox->substr(1)});
     if (listening_ && knocks_.size() < kMostWaiting)
         knocks_.push_back(seat);
     else
@@ -222,13 +235,14 @@ void HostSession::Knock(const std::string& seat, std::string_view key) {
 void HostSession::FromGuest(const std::string& seat, std::string_view frame) {
     const auto guest = guests_.find(seat);
     if (guest == guests_.end()) return Stranger();
-    const std::optional<std::string> plain = guest->second.Open(frame);
+    const std::optional<std::string> plain = guest->second.channel.Open(frame);
     if (!plain) return Stranger();
     const char kind = (*plain)[0];
     if (seat == peer_) return FromPeer(kind, std::string_view(*plain).substr(1));
     // A guest not yet answered asks whether the host is there, or leaves.
     if (kind == kAsk)
-        link_->Publish(Topic(seat, "h"), guest->second.Seal(kHere, ""), false);
+        link_->Publish(Inbox(guest->second.id, "host"), guest->second.channel.Seal(kHere, ""),
+                       false);
     else if (kind == kLeaving)
         Forget(seat);
 }
@@ -265,11 +279,12 @@ GuestSession::GuestSession(std::unique_ptr<MqttLink> link, std::string code, Roo
     : RoomSession(std::move(link), std::move(code), std::move(now)), keys_(NewRoomKeyPair()) {
     if (!keys_) return;
     seat_ = SeatOf(keys_->pub);
-    link_->Open(code_, NewClientId(), Topic(seat_, "gone"), false);
+    // The will, an empty knock, tells the host that the guest may be gone.
+    link_->Open(code_, me_, KnockTopic(seat_), false);
     link_->Subscribe(RoomTopic());
-    link_->Subscribe(Topic(seat_, "#"));
+    link_->Subscribe(Inbox(me_, "+"));
     // Sent once the link is up, behind the subscriptions: its echo comes after the room.
-    link_->Publish(Topic(seat_, "ping"), "", false);
+    link_->Publish(Inbox(me_, "ping"), "", false);
 }
 
 GuestSession::~GuestSession() = default;
@@ -294,28 +309,28 @@ std::string GuestSession::Refusal() const {
 }
 
 void GuestSession::Sort(const MqttLink::Message& m) {
-    const auto parts = Split(m.topic);
-    if (!parts) return;
-    const auto& [seat, kind] = *parts;
-    if (kind == "room") {
+    const std::optional<Where> where = Split(m.topic);
+    if (!where) return;
+    if (where->kind == Where::kRoom) {
         room_ = m.payload;
         if (host_ && room_ != std::string(kRoomVersion) + KeyBytes(*host_)) Hint();
         return;
     }
-    if (seat != seat_) return;
-    if (kind == "ping") synced_ = true;
-    if (kind != "h") return;  // our own messages, come back
+    if (where->kind != Where::kInbox || where->id != me_) return;  // not ours to read
+    if (where->from == "ping") synced_ = true;
+    if (where->from != "host") return;
     std::optional<std::string> plain;
-    if (PeerChannel()) plain = PeerChannel()->Open(m.payload);
+    if (knocked_) plain = channel_->Open(m.payload);
     if (!plain) return Stranger();
-    const char frameKind = (*plain)[0];
-    if (frameKind == kTaken && !joined_) {
+    const char kind = (*plain)[0];
+    if (kind == kTaken && !joined_ && IsClientId(plain->substr(1))) {
         joined_ = true;
+        hostId_ = plain->substr(1);
         Note("Relay: joined the room");
-    } else if (frameKind == kTurnedAway && !joined_) {
+    } else if (kind == kTurnedAway && !joined_) {
         refused_ = true;
     }
-    FromPeer(frameKind, std::string_view(*plain).substr(1));
+    FromPeer(kind, std::string_view(*plain).substr(1));
 }
 
 void GuestSession::Step() {
@@ -333,7 +348,8 @@ void GuestSession::Step() {
     }
     if (synced_ && host_ && !knocked_) {
         knocked_ = true;
-        link_->Publish(Topic(seat_, "knock"), KeyBytes(keys_->pub), false);
+        link_->Publish(KnockTopic(seat_), KeyBytes(keys_->pub) + channel_->Seal(kInboxIs, me_),
+                       false);
     }
 }
 

@@ -1,27 +1,28 @@
 #pragma once
 // A room's protocol, on one link to the relay: the host's side and a guest's.
 //
-// Every client gives its room's code as its MQTT user name and a random client id that it
-// shows no one (so no one can take its connection over); the broker lets it read and write in
-// that room only, kb/CODE/#. Nothing in a room names a client: a guest is known by its seat,
-// the first 8 bytes of its public key in hex (room_crypto.h). Topics and payloads:
-//   kb/CODE/room         retained "kb1" and the host's public key (32 bytes) while the room
-//                        takes guests; emptied when it stops, and by the host's will
-//   kb/CODE/SEAT/ping    a guest's echo to itself (empty): once it is back, the retained
-//                        room has arrived
-//   kb/CODE/SEAT/knock   a guest asks in: its public key (32 bytes)
-//   kb/CODE/SEAT/h       frames from the host to that guest
-//   kb/CODE/SEAT/g       frames from that guest to the host
-//   kb/CODE/SEAT/gone    the guest's will (empty)
+// Every client gives its room's code as its MQTT user name and a random client id (32 hex
+// digits) that no one else learns but its peer, inside a sealed frame. The broker lets it read,
+// of its room, only the room's key, the knocks and its own inbox, the topics under its client
+// id; so no one else can take its connection over, write to it, or see what it is sent.
+//   kb/CODE/room          retained "kb1" and the host's public key (32 bytes) while the room
+//                         takes guests; emptied when it stops, and by the host's will
+//   kb/CODE/knock/SEAT    a guest asks in: its public key (32 bytes) and its first frame, of
+//                         kind 'i' with its client id; empty, the guest's will. SEAT is the
+//                         first 8 bytes of the key in hex (room_crypto.h)
+//   kb/CODE/in/ID/FROM    frames to client ID: from the host (FROM "host") or from the guest at
+//                         seat FROM; a guest's echo to itself (FROM "ping", empty), which once
+//                         back says that the retained room has arrived
 // A frame (room_crypto.h) holds one kind byte and a body:
-//   'a' the knock is taken    'r' the knock is turned away    'd' the game's bytes
-//   'q' the sender leaves     'p' are you there?              'k' here (the answer to 'p')
+//   'i' the guest's client id (in its knock)   'a' the knock is taken; the host's client id
+//   'r' the knock is turned away               'd' the game's bytes
+//   'q' the sender leaves                      'p' are you there?   'k' here (answers 'p')
 // A guest knocks only on a room whose key has the code's fingerprint. Anyone with the code can
-// write anything in the room, so nothing that does not open as the peer's next frame counts:
-// such a message is dropped and noted as a stranger's. An empty or changed room, or a guest's
-// will, says only that the peer may be gone: the other side asks ('p'), and takes the peer for
-// gone when no frame of it opens within five seconds. A host whose room is overwritten while it
-// takes guests puts it back.
+// write the room and knocks, and nothing of theirs that does not open as the next frame of a
+// peer counts: such a message is dropped and noted as a stranger's. An empty or changed room,
+// or a guest's will, says only that the peer may be gone: the other side asks ('p'), and takes
+// the peer for gone when no frame of it opens within five seconds. A host whose room is
+// overwritten while it takes guests puts it back.
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -72,8 +73,8 @@ class RoomSession {
 
   protected:
     // Frame kinds.
-    static constexpr char kTaken = 'a', kTurnedAway = 'r', kData = 'd', kLeaving = 'q', kAsk = 'p',
-                          kHere = 'k';
+    static constexpr char kInboxIs = 'i', kTaken = 'a', kTurnedAway = 'r', kData = 'd',
+                          kLeaving = 'q', kAsk = 'p', kHere = 'k';
     static constexpr std::string_view kRoomVersion = "kb1";
 
     // Acts on one message of the room.
@@ -82,13 +83,21 @@ class RoomSession {
     virtual RoomChannel* PeerChannel() = 0;
     virtual std::string PeerTopic() const = 0;
 
+    // What a topic of this room is: the room, a knock (`seat`), or a frame to client `id` from
+    // `from`.
+    struct Where {
+        enum Kind { kRoom, kKnock, kInbox } kind;
+        std::string seat, id, from;
+    };
     std::string RoomTopic() const { return "kb/" + code_ + "/room"; }
-    std::string Topic(const std::string& seat, const char* kind) const {
-        return "kb/" + code_ + "/" + seat + "/" + kind;
+    std::string KnockTopic(const std::string& seat) const {
+        return "kb/" + code_ + "/knock/" + seat;
     }
-    // A topic of this room as (seat, kind); (empty, "room") for the room itself; none for any
-    // other topic.
-    std::optional<std::pair<std::string, std::string>> Split(std::string_view topic) const;
+    std::string Inbox(const std::string& id, const std::string& from) const {
+        return "kb/" + code_ + "/in/" + id + "/" + from;
+    }
+    // None for a topic of another room, or of none.
+    std::optional<Where> Split(std::string_view topic) const;
     // A frame of the peer's, opened: the kinds both sides take.
     void FromPeer(char kind, std::string_view body);
     // Something says the peer may be gone: ask it.
@@ -101,6 +110,7 @@ class RoomSession {
 
     std::unique_ptr<MqttLink> link_;
     const std::string code_;
+    const std::string me_;  // our client id
     RoomClock now_;
     std::string data_;
     bool peerGone_ = false;
@@ -141,8 +151,8 @@ class HostSession : public RoomSession {
   private:
     void Sort(const MqttLink::Message& m) override;
     RoomChannel* PeerChannel() override;
-    std::string PeerTopic() const override { return Topic(peer_, "h"); }
-    void Knock(const std::string& seat, std::string_view key);
+    std::string PeerTopic() const override;
+    void Knock(const std::string& seat, std::string_view knock);
     void FromGuest(const std::string& seat, std::string_view frame);
     void Forget(const std::string& seat);
     void PumpLobby();
@@ -151,9 +161,13 @@ class HostSession : public RoomSession {
     const RoomKeyPair keys_;
     const std::string room_;  // the retained room message
     bool listening_ = true;
-    std::map<std::string, RoomChannel> guests_;  // by seat: knocked, not yet answered; the peer
-    std::set<std::string> knocked_;              // every seat that knocked, once only
-    std::deque<std::string> knocks_;             // not yet raised
+    struct Guest {
+        RoomChannel channel;
+        std::string id;  // its client id: its inbox
+    };
+    std::map<std::string, Guest> guests_;  // by seat: knocked, not yet answered; the peer
+    std::set<std::string> knocked_;        // every seat that knocked, once only
+    std::deque<std::string> knocks_;       // not yet raised
     std::string peer_;
 
     std::unique_ptr<MqttLink> lobby_;
@@ -179,9 +193,9 @@ class GuestSession : public RoomSession {
 
   private:
     void Sort(const MqttLink::Message& m) override;
-    // The host has the guest's key once it has knocked.
-    RoomChannel* PeerChannel() override { return knocked_ && channel_ ? &*channel_ : nullptr; }
-    std::string PeerTopic() const override { return Topic(seat_, "g"); }
+    // The host is reached once it has said where: in the frame that takes the knock.
+    RoomChannel* PeerChannel() override { return joined_ ? &*channel_ : nullptr; }
+    std::string PeerTopic() const override { return Inbox(hostId_, seat_); }
     // Checks the latest room seen against the code, and knocks once it may.
     void Step();
 
@@ -191,6 +205,7 @@ class GuestSession : public RoomSession {
     std::string checked_;  // the last one checked against the code
     std::optional<RoomKey> host_;
     std::optional<RoomChannel> channel_;
+    std::string hostId_;  // the host's client id, once it has taken the knock
     bool synced_ = false, knocked_ = false, joined_ = false, refused_ = false;
 };
 
