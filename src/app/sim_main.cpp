@@ -71,6 +71,7 @@ class Sim {
   private:
     void RunFrames(long n);
     void Wait(long ms);
+    void PrintLobby();
 
     Game& g_;
     EventLoop loop_;  // the players' loop: on the virtual clock its sleep moves the clock on
@@ -92,6 +93,21 @@ void Sim::Wait(long ms) {
     const uint32_t total = static_cast<uint32_t>(ms);
     while (!g_.ended && clock.TimeGetTime() - start < total)
         loop_.Pass(total - (clock.TimeGetTime() - start));
+}
+
+// The public rooms waiting on the relay, one line each: code, seconds, name|words. The
+// WebAssembly driver has no sockets, so it never has a relay to ask.
+void Sim::PrintLobby() {
+    if (relay_.empty()) throw ScriptError{"lobby needs --realtime and a relay"};
+#ifndef __EMSCRIPTEN__
+    std::string problem;
+    const std::vector<LobbyEntry> rooms = LookAtLobby(relay_, problem);
+    if (!problem.empty()) std::cout << "lobby: " << problem << std::endl;
+    for (const LobbyEntry& r : rooms)
+        std::cout << "lobby " << r.code << " " << r.waited << " " << r.name << "|" << r.words
+                  << std::endl;
+    if (problem.empty() && rooms.empty()) std::cout << "lobby none" << std::endl;
+#endif
 }
 
 void Sim::Exec(const std::string& line) {
@@ -145,15 +161,7 @@ void Sim::Exec(const std::string& line) {
     } else if (cmd == "musicend") {
         midi_.EndPiece();
     } else if (cmd == "lobby") {
-        // The public rooms waiting on the relay, one line each: code, seconds, name|words.
-        if (relay_.empty()) throw ScriptError{"lobby needs --realtime and a relay"};
-        std::string problem;
-        const std::vector<LobbyEntry> rooms = LookAtLobby(relay_, problem);
-        if (!problem.empty()) std::cout << "lobby: " << problem << std::endl;
-        for (const LobbyEntry& r : rooms)
-            std::cout << "lobby " << r.code << " " << r.waited << " " << r.name << "|" << r.words
-                      << std::endl;
-        if (problem.empty() && rooms.empty()) std::cout << "lobby none" << std::endl;
+        PrintLobby();
     } else if (cmd == "state") {
         std::cout << "state " << StateJson(g_) << std::endl;
     } else if (cmd == "shot") {

@@ -104,17 +104,18 @@ std::string SeatOf(const RoomKey& guestKey) {
 }
 
 std::optional<RoomChannel> RoomChannel::ForGuest(const RoomKeyPair& guest, const RoomKey& host) {
-    RoomChannel c;
-    if (!Started() || crypto_kx_client_session_keys(c.rx_.data(), c.tx_.data(), guest.pub.data(),
-                                                    guest.secret.data(), host.data()) != 0)
-        return std::nullopt;
-    return c;
+    return Agreed(crypto_kx_client_session_keys, guest, host);
 }
 
 std::optional<RoomChannel> RoomChannel::ForHost(const RoomKeyPair& host, const RoomKey& guest) {
+    return Agreed(crypto_kx_server_session_keys, host, guest);
+}
+
+std::optional<RoomChannel> RoomChannel::Agreed(SessionKeys keys, const RoomKeyPair& mine,
+                                               const RoomKey& theirs) {
     RoomChannel c;
-    if (!Started() || crypto_kx_server_session_keys(c.rx_.data(), c.tx_.data(), host.pub.data(),
-                                                    host.secret.data(), guest.data()) != 0)
+    if (!Started() ||
+        keys(c.rx_.data(), c.tx_.data(), mine.pub.data(), mine.secret.data(), theirs.data()) != 0)
         return std::nullopt;
     return c;
 }

@@ -68,6 +68,12 @@ class RoomChannel {
     std::optional<std::string> Open(std::string_view frame);
 
   private:
+    // libsodium's crypto_kx_client_session_keys or crypto_kx_server_session_keys.
+    using SessionKeys = int (*)(unsigned char*, unsigned char*, const unsigned char*,
+                                const unsigned char*, const unsigned char*);
+    // This end's channel, its keys agreed by that side's function; none when they cannot be.
+    static std::optional<RoomChannel> Agreed(SessionKeys keys, const RoomKeyPair& mine,
+                                             const RoomKey& theirs);
     RoomChannel() = default;
     RoomKey rx_{}, tx_{};
     uint64_t sent_ = 0, opened_ = 0;
