@@ -212,14 +212,17 @@ web-measure: web
 	@$(MAKE) --no-print-directory deps EXTRA=chromium
 	node tools/web/measure-page.js $(if $(WEB_BEFORE),before=$(WEB_BEFORE)) now=$(WEB_PAGE)
 
-# Same code, same game: every replay played by the WebAssembly driver under node must give the
+# The page's build and server first (tools/web/tools-test.js: a file changed while served, a
+# compressed copy left empty or half-written, the page assembled again rewriting nothing). Same
+# code, same game: every replay played by the WebAssembly driver under node must give the
 # native driver's transcript and screenshots. The page's cut-down bank must render every piece
 # as the full bank does. Then the page itself in headless Chromium (tools/web/page-test.js): the
 # title through resizes, a match started with Enter, a word typed and fired, the result screen,
-# the player's own words, a phone, the credits and a network match.
+# the player's own words, a phone, the credits, a broken music bank and network matches.
 WEB_TEST_PACKAGES := chromium websockify fluidsynth
 web-test: build web
 	@$(MAKE) --no-print-directory deps EXTRA="$(WEB_TEST_PACKAGES)"
+	node tools/web/tools-test.js $(WEB_BUILD)
 	KB_SIM_DIR=$(CURDIR)/$(WEB_BUILD)/game \
 	KB_SIM_COMMAND="$(CURDIR)/tools/web/node-nofetch $(CURDIR)/$(WEB_BUILD)/game/kanaburst-sim.js" \
 		./$(BUILD)/kanaburst_tests --gtest_filter='Scripts/*'

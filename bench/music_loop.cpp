@@ -25,10 +25,10 @@
 #include <thread>
 #include <vector>
 
+#include "platform/desktop/mixer_midi_player.h"
 #include "platform/mci_commands.h"
 #include "platform/midi_player.h"
 #include "platform/sdl/mixer_audio.h"
-#include "platform/sdl/mixer_midi_player.h"
 
 namespace {
 

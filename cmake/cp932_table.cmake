@@ -1,4 +1,4 @@
-# The code page 932 table (src/shell/cp932.tbl, made by tools/cp932) goes into the program as
+# The code page 932 table (src/text/cp932.tbl, made by tools/cp932) goes into the program as
 # bytes: TARGET gets the include directory of cp932_table.inc, rewritten only when the table
 # changed, so that configuring again rebuilds nothing.
 function(kb_embed_cp932_table target table)

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "platform/room/room_lobby.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace {
 

@@ -27,6 +27,7 @@ install(CODE "
     message(STATUS \"Linking: \${prefix}/${KB_BIN_DIR}/kanaburst -> ../${KB_INSTALL_DIR}/kanaburst\")
     set(KB_BIN \"\${CMAKE_INSTALL_PREFIX}/${KB_BIN_DIR}/kanaburst\")
     set(KB_LIB \"\${CMAKE_INSTALL_PREFIX}/${KB_INSTALL_DIR}\")
+    set(KB_VERSION \"${PROJECT_VERSION}\")
     configure_file(\"${KB_PACKAGING}/kanaburst.desktop.in\"
                    \"\${prefix}/share/applications/kanaburst.desktop\" @ONLY)
     message(STATUS \"Menu entry: \${prefix}/share/applications/kanaburst.desktop\")

@@ -50,9 +50,12 @@
       document.head.appendChild(link);
     }
     bank = fetch(kBank).then((response) => {
-      if (!response.ok) throw new Error(kBank + ': ' + response.status);
+      if (!response.ok) throw new Error('status ' + response.status);
       return response.arrayBuffer();
-    });
+    }).then((bytes) => {
+      if (!bytes.byteLength) throw new Error('empty');
+      return bytes;
+    }).catch((e) => { throw new Error(`${kBank}: ${e.message}`); });
     bank.catch(() => {});  // reported where the synthesiser takes it
     return bank;
   }
@@ -71,10 +74,23 @@
           synth.createAudioNode(context, 8192).connect(context.destination);
           return bytes;
         })
-        .then((bytes) => synth.loadSFont(bytes))
+        .then((bytes) => synth.loadSFont(bytes).catch((e) => {
+          throw new Error(`${kBank}: ${e.message || 'no SoundFont'}`);
+        }))
         .then(() => { window.kanaburstMusic.bankLoaded = true; })
-        .catch((e) => console.error('Kanaburst music: ' + e));
+        .catch(Failed);
     return ready;
+  }
+
+  // Without its bank (or its scripts) the game plays on silent, and the player is told why on
+  // the page's status line.
+  function Failed(e) {
+    console.error('Kanaburst music: ' + e);
+    const status = document.getElementById('status');
+    if (status) {
+      status.textContent =
+          `The music could not load (${e.message}): the game plays on without it.`;
+    }
   }
 
   function Silence() {

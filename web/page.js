@@ -5,7 +5,7 @@
 (function () {
   'use strict';
   // The player's own files, kept in the browser's storage (IndexedDB) between visits; the game
-  // looks there before its bundled files (page_features.h: kPlayerDir).
+  // looks there before its bundled files (app/page/page_features.h: kPlayerDir).
   const kPlayerDir = '/kanaburst-player';
   const $ = (id) => document.getElementById(id);
   let game = null;  // the module, once its main() has run

@@ -6,17 +6,18 @@
 #include <string>
 #include <vector>
 
+#include "app/command_line.h"
 #include "app/lobby_look.h"
 #include "app/machine.h"
+#include "app/window_events.h"
 #include "debug/debug_log.h"
 #include "net/connection.h"
+#include "platform/desktop/mixer_midi_player.h"
+#include "platform/desktop/sdl_address_window.h"
+#include "platform/desktop/sdl_debug_console.h"
 #include "platform/posix/environment.h"
 #include "platform/room/room_code.h"
 #include "platform/sdl/keymap.h"
-#include "platform/sdl/mixer_midi_player.h"
-#include "platform/sdl/sdl_address_window.h"
-#include "platform/sdl/sdl_debug_console.h"
-#include "platform/sdl/window_events.h"
 #include "shell/event_loop.h"
 
 namespace {
@@ -84,7 +85,7 @@ int PrintLobby(std::string relay) {
         if (const char* given = std::getenv("KB_RELAY")) relay = given;
     if (relay.empty()) {
         std::fprintf(stderr, "kanaburst: --lobby needs a relay: --relay URL or KB_RELAY\n");
-        return 2;
+        return kb::kBadUsage;
     }
     std::string problem;
     const std::vector<kb::LobbyEntry> rooms = kb::LookAtLobby(relay, problem);
@@ -106,10 +107,64 @@ int PrintLobby(std::string relay) {
     return 0;
 }
 
-int Usage() {
-    std::fprintf(stderr,
-                 "usage: kanaburst [--relay URL] [--quick | --host-public NAME | --lobby]\n");
-    return 2;
+constexpr char kUsage[] =
+    "usage: kanaburst [--relay URL] [--quick] [--host-public NAME] [--lobby] [--help] "
+    "[--version]";
+
+// --help: the options, the environment, and where this copy reads its files.
+std::string Help(const char* argv0) {
+    const std::string dir = kb::ExecutableDir(argv0);
+    const std::string own = kb::PlayerDataDir(dir, KB_INSTALL_DIR);
+    std::string text = std::string(kUsage) + R"(
+
+A Japanese typing battle game: type each word's reading in romaji, and every finished word
+fires a missile into one of six lanes; the first missile through wins. Play the computer, a
+second player over TCP port 1001, or anyone through a room on a relay.
+
+Options:
+  --relay URL  meet in rooms on this relay: mqtt://HOST[:PORT], HOST[:PORT] or [IPV6]:PORT,
+               on port 1883 unless given; several, separated by commas, spread the rooms
+               over relays (both players give the same list)
+  --quick      join at once the public room that has waited longest on the relay (the
+               address window takes "quick" for the same)
+  --host-public NAME  host at once, and list every room this game opens in the relay's
+               lobby under NAME (at most 24 characters are shown); otherwise rooms are private
+  --lobby      print the public rooms waiting on the relay (code, time waited, host's name,
+               word list) and exit
+  --help       print this help and exit
+  --version    print the version and exit
+
+Environment:
+  KB_RELAY=URL       the relay when --relay is not given
+  KB_PORT=PORT       the network match's TCP port instead of 1001, the same in both games
+                     (a port from 1024 up needs no privilege)
+  KB_TRACE=FILE      write the game's effect lines to FILE: each word list read, sounds,
+                     music, message boxes, network messages
+  KB_FRAME_LOG=FILE  write the timer value of every frame start to FILE, one a line
+  XDG_DATA_HOME      the player's own folder is $XDG_DATA_HOME/kanaburst/ (unset or not an
+                     absolute path: ~/.local/share/kanaburst/)
+  SDL_VIDEODRIVER, SDL_AUDIODRIVER
+                     SDL's own; "dummy" runs without a display or a sound device
+
+Files:
+  The word list str.dat, the background back.jpg, the sound effects (*.wav) and the music
+  (*.mid) come from the game's own directory,
+    )" + dir + "\n";
+    if (own.empty()) {
+        text += "  This copy is not installed (its directory is not PREFIX/" KB_INSTALL_DIR
+                "), so it\n  reads that directory only.\n";
+    } else {
+        text +=
+            "  but a file of one of those names in the player's own folder is read instead:\n"
+            "    " +
+            own + "\n";
+    }
+    return text + R"(  The typeface is ipag.ttf in the game's directory, otherwise IPA Gothic from
+  fonts-ipafont-gothic. The game keeps no settings and writes no files but those KB_TRACE
+  and KB_FRAME_LOG name.
+
+More: man 6 kanaburst
+)";
 }
 
 }  // namespace
@@ -129,12 +184,15 @@ int main(int argc, char** argv) {
             options.start = kb::MachineOptions::Start::kHost;
             if (kb::ListableText(options.publicRoom).empty()) {
                 std::fprintf(stderr, "kanaburst: the name for --host-public shows nothing\n");
-                return 2;
+                return kb::kBadUsage;
             }
         } else if (a == "--lobby") {
             lobby = true;
+        } else if (auto status =
+                       kb::AnswerInfoOption(a, "kanaburst", [&] { return Help(argv[0]); })) {
+            return *status;
         } else {
-            return Usage();
+            return kb::BadUsage(kUsage);
         }
     }
     if (lobby) return PrintLobby(options.relay);

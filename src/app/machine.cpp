@@ -5,30 +5,19 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "app/command_line.h"
 #include "net/connection.h"
 #include "platform/posix/environment.h"
 #include "platform/posix/system_clock.h"
 #include "screens/title.h"
 #include "screens/title_menu.h"
 #include "shell/form.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 #include "typing/key_codes.h"
 
 namespace kb {
 
 namespace {
-
-std::string ExecutableDir(const char* argv0) {
-    char* base = SDL_GetBasePath();
-    std::string dir = base ? base : "";
-    SDL_free(base);
-    if (dir.empty() && argv0) {
-        const std::string a = argv0;
-        const auto slash = a.rfind('/');
-        dir = slash == std::string::npos ? "." : a.substr(0, slash);
-    }
-    return dir.empty() ? "." : dir;
-}
 
 // The machine's time with the random sequence of a given seed, for runs that must repeat.
 class SeededSystemClock : public SystemClock {

@@ -5,6 +5,7 @@
 //                 [--quick | --host-public NAME] [SCRIPT]
 #include <SDL.h>
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -15,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/command_line.h"
 #include "app/lobby_look.h"
 #include "app/machine.h"
 #include "app/sim_state.h"
@@ -24,7 +26,7 @@
 #include "platform/midi_player.h"
 #include "platform/sdl/sdl_images.h"
 #include "shell/event_loop.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 #include "typing/key_codes.h"
 #include "typing/key_input.h"
 
@@ -178,10 +180,67 @@ void Sim::Exec(const std::string& line) {
         throw ScriptError{"unexpected '" + extra + "'"};
 }
 
-int Usage() {
-    std::cerr << "usage: kanaburst-sim [--dir DIR] [--seed N] [--realtime] [--relay URL]\n"
-                 "                     [--quick | --host-public NAME] [SCRIPT]\n";
-    return 2;
+constexpr char kUsage[] =
+    "usage: kanaburst-sim [--dir DIR] [--seed N] [--realtime] [--relay URL] [--quick] "
+    "[--host-public NAME] [--help] [--version] [SCRIPT]";
+
+// --help: the options, the script's lines, the environment and the files.
+std::string Help(const char* argv0) {
+    return std::string(kUsage) + R"(
+
+The game without a window, driven by a script (SCRIPT, or standard input): the tests' replays,
+and any bug report worth reproducing. The game's effect lines and what the script asks for go
+to standard output.
+
+Options:
+  --dir DIR     read the game's files from DIR instead of the driver's own directory
+  --seed N      the random sequence of seed N (default 1)
+  --realtime    the machine's clock and real sockets (TCP and rooms); without it the clock is
+                virtual, moving on only as the loop sleeps, and sockets never connect
+  --relay URL   the relay rooms meet on, as for kanaburst --relay (with --realtime)
+  --quick       join the longest-waiting public room at once, as kanaburst does (with
+                --realtime and a relay)
+  --host-public NAME  host a room listed in the lobby as NAME at once, as kanaburst does
+  --help        print this help and exit
+  --version     print the version and exit
+
+Script lines (a '#' at the start of a line or after a blank starts a comment):
+  down CODE, up CODE, key CODE   press, release, or press and release a key, by its Windows
+                                 virtual-key code
+  type TEXT                      press and release the keys that type TEXT
+  mouse BUTTON SHIFT X Y         a mouse press at pixel X, Y of the game
+  frames N, wait MS              run the loop for N frames, or for MS milliseconds
+  state                          print the state record as JSON
+  shot FILE                      save the screen as a PNG file
+  musicend                       the open music piece reaches its end
+  console TEXT                   type TEXT into the debug console's command box, press Enter
+  copy                           press the debug console's COPY and print what it copied
+  closeconsole                   close the debug console
+  address [TEXT]                 type TEXT into the open address window and press Enter there
+  lobby                          print the public rooms waiting on the relay, one a line:
+                                 "lobby CODE SECONDS NAME|WORDS", or "lobby none" (with
+                                 --realtime and a relay)
+
+Environment:
+  KB_RELAY=URL  the relay when --relay is not given
+  KB_PORT=PORT  the network match's TCP port instead of 1001
+
+Files:
+  The word list str.dat, the background back.jpg, the sound effects and the music come from
+  DIR, by default the driver's own directory,
+    )" + ExecutableDir(argv0) +
+           R"(
+  and the typeface is ipag.ttf there, otherwise IPA Gothic from fonts-ipafont-gothic. The
+  driver writes no files but those its script's shot lines name.
+)";
+}
+
+// A seed as the command line gives it: digits only, within 32 bits.
+std::optional<uint32_t> ParseSeed(std::string_view text) {
+    uint32_t seed = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seed);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return seed;
 }
 
 }  // namespace
@@ -197,7 +256,9 @@ int main(int argc, char** argv) {
         if (a == "--dir" && i + 1 < argc) {
             dir = argv[++i];
         } else if (a == "--seed" && i + 1 < argc) {
-            seed = static_cast<uint32_t>(std::stoul(argv[++i]));
+            const auto parsed = kb::ParseSeed(argv[++i]);
+            if (!parsed) return kb::BadUsage(kb::kUsage);
+            seed = *parsed;
         } else if (a == "--relay" && i + 1 < argc) {
             relay = argv[++i];
         } else if (a == "--quick") {
@@ -208,11 +269,14 @@ int main(int argc, char** argv) {
         } else if (a == "--realtime") {
 #ifdef __EMSCRIPTEN__
             std::cerr << "kanaburst-sim: this build has no sockets; it runs on the virtual clock\n";
-            return 2;
+            return kb::kBadUsage;
 #endif
             realtime = true;
+        } else if (auto status = kb::AnswerInfoOption(a, "kanaburst-sim",
+                                                      [&] { return kb::Help(argv[0]); })) {
+            return *status;
         } else if (!a.empty() && a[0] == '-') {
-            return kb::Usage();
+            return kb::BadUsage(kb::kUsage);
         } else {
             scriptPath = a;
         }

@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "net/connection.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace kb {
 

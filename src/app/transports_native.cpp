@@ -2,8 +2,8 @@
 // never a host name), and plain TCP.
 #include "app/machine.h"
 #include "platform/mosquitto/mosquitto_link.h"
-#include "platform/posix/posix_socket.h"
 #include "platform/room/room_transport.h"
+#include "platform/tcp/posix_socket.h"
 
 namespace kb {
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "screens/paint_bit.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace kb {
 

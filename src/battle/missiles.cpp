@@ -7,7 +7,7 @@
 #include "audio/sound_effects.h"
 #include "net/protocol.h"
 #include "shell/scenes.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace kb {
 

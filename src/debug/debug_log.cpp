@@ -6,7 +6,7 @@
 #include "debug/basic_val.h"
 #include "net/protocol.h"
 #include "platform/debug_console.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 #include "typing/key_codes.h"
 
 namespace kb {

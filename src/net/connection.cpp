@@ -10,7 +10,7 @@
 #include "platform/address_window.h"
 #include "platform/socket_control.h"
 #include "shell/scenes.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 #include "typing/key_codes.h"
 
 namespace kb {

@@ -17,7 +17,7 @@
 #include "net/connection.h"
 #include "platform/socket_control.h"
 #include "shell/scenes.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace kb {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "debug/console_log.h"
+#include "platform/console_log.h"
 
 namespace kb {
 

@@ -4,7 +4,7 @@
 
 #include "net/connection.h"
 #include "screens/print_at.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace kb {
 

@@ -10,7 +10,7 @@
 #include "net/protocol.h"
 #include "screens/paint_bit.h"
 #include "screens/print_at.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 #include "typing/word_list.h"
 
 namespace kb {

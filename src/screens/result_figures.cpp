@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace kb {
 

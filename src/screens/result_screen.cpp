@@ -3,7 +3,7 @@
 #include "screens/print_at.h"
 #include "screens/result_figures.h"
 #include "shell/scenes.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace kb {
 

@@ -10,7 +10,7 @@
 #include "screens/print_at.h"
 #include "screens/title_menu.h"
 #include "shell/scenes.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 #include "typing/key_codes.h"
 
 namespace kb {

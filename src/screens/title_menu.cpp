@@ -1,7 +1,7 @@
 #include "screens/title_menu.h"
 
 #include "screens/surface.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace kb {
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <new>
 
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace kb {
 

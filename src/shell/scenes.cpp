@@ -7,7 +7,7 @@
 #include "battle/missiles.h"
 #include "debug/debug_log.h"
 #include "screens/match_screen.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 #include "typing/mistype.h"
 #include "typing/word_list.h"
 

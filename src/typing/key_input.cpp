@@ -4,7 +4,7 @@
 #include "battle/missiles.h"
 #include "net/connection.h"
 #include "shell/scenes.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 #include "typing/key_codes.h"
 #include "typing/mistype.h"
 #include "typing/roma_to_kana.h"

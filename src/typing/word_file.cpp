@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace kb {
 namespace {

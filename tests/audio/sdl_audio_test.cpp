@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "audio/sound_effects.h"
+#include "platform/desktop/mixer_midi_player.h"
 #include "platform/mci_commands.h"
 #include "platform/sdl/mixer_audio.h"
-#include "platform/sdl/mixer_midi_player.h"
 #include "platform/sdl/mixer_sound.h"
 #include "test_game.h"
 

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "debug/basic_val.h"
-#include "debug/console_log.h"
+#include "platform/console_log.h"
 #include "platform/debug_console.h"
-#include "shell/ustr.h"
 #include "test_game.h"
+#include "text/ustr.h"
 #include "typing/key_codes.h"
 
 namespace kb {

@@ -1,6 +1,6 @@
 // The console window itself, on SDL's dummy video driver: created only when shown, typing and
 // Enter in the command box reach the game, closing it throws the log away.
-#include "platform/sdl/sdl_debug_console.h"
+#include "platform/desktop/sdl_debug_console.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/desktop/sdl_address_window.h"
 #include "platform/fonts.h"
 #include "platform/sdl/main_window.h"
-#include "platform/sdl/sdl_address_window.h"
 #include "platform/sdl/ttf_fonts.h"
 
 namespace kb {

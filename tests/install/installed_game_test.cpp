@@ -5,8 +5,11 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
+#include "run_command.h"
 #include "test_game.h"
 
 namespace kb::test {
@@ -14,11 +17,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(InstalledGame, LinksToTheProgramBesideItsFiles) {
-    TempDir prefix;
+// The build installed under PREFIX; the status of `cmake --install`.
+int InstallInto(const TempDir& prefix) {
     const std::string install = "cmake --install " + std::string(KB_BINARY_DIR) + " --prefix " +
                                 prefix.Path().string() + " >/dev/null";
-    ASSERT_EQ(std::system(install.c_str()), 0);
+    return std::system(install.c_str());
+}
+
+TEST(InstalledGame, LinksToTheProgramBesideItsFiles) {
+    TempDir prefix;
+    ASSERT_EQ(InstallInto(prefix), 0);
 
     // lib/kanaburst and bin, or where the build was told to put them (the Debian package's).
     const fs::path link = prefix.Path() / KB_BIN_DIR / "kanaburst";
@@ -26,6 +34,35 @@ TEST(InstalledGame, LinksToTheProgramBesideItsFiles) {
     EXPECT_EQ(fs::read_symlink(link), fs::path("..") / KB_INSTALL_DIR / "kanaburst");
     for (const char* file : {"str.dat", "fire.wav", "title.mid", "back.jpg"})
         EXPECT_TRUE(fs::is_regular_file(prefix.Path() / KB_INSTALL_DIR / file)) << file;
+}
+
+// The installed game's --help names where it reads: its directory under the prefix (found through
+// the link), and the player's own folder as the environment places it.
+TEST(InstalledGame, HelpNamesItsDirectoryAndThePlayersFolder) {
+    TempDir prefix;
+    ASSERT_EQ(InstallInto(prefix), 0);
+    const std::string command = (prefix.Path() / KB_BIN_DIR / "kanaburst").string() + " --help";
+    const struct {
+        std::string environment, folder;
+    } cases[] = {
+        {"XDG_DATA_HOME=/srv/data HOME=/home/kb", "/srv/data/kanaburst/"},
+        {"XDG_DATA_HOME=data HOME=/home/kb", "/home/kb/.local/share/kanaburst/"},
+        {"-u XDG_DATA_HOME HOME=/home/kb", "/home/kb/.local/share/kanaburst/"},
+    };
+    for (const auto& c : cases) {
+        const CommandRun r = RunCommand("env " + c.environment + " " + command);
+        ASSERT_EQ(r.status, 0) << c.environment;
+        const fs::path dir = fs::canonical(prefix.Path() / KB_INSTALL_DIR);
+        EXPECT_NE(r.out.find("    " + dir.string() + "/\n"), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("    " + c.folder + "\n"), std::string::npos) << c.environment << ":\n"
+                                                                           << r.out;
+    }
+
+    // The manual page as installed: the project's version, every placeholder filled in.
+    std::ifstream man(prefix.Path() / "share/man/man6/kanaburst.6");
+    const std::string page{std::istreambuf_iterator<char>(man), {}};
+    EXPECT_NE(page.find("\"Kanaburst " KB_PROJECT_VERSION "\""), std::string::npos);
+    EXPECT_EQ(page.find('@'), std::string::npos) << "a placeholder left in the manual page";
 }
 
 }  // namespace

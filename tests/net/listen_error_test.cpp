@@ -8,10 +8,10 @@
 #include <string>
 
 #include "net/connection.h"
-#include "platform/posix/posix_socket.h"
+#include "platform/tcp/posix_socket.h"
 #include "shell/scenes.h"
-#include "shell/ustr.h"
 #include "test_game.h"
+#include "text/ustr.h"
 
 namespace kb::test {
 namespace {

@@ -19,13 +19,13 @@
 #include "net/net_game.h"
 #include "net/protocol.h"
 #include "platform/address_window.h"
-#include "platform/posix/posix_socket.h"
+#include "platform/tcp/posix_socket.h"
 #include "shell/event_loop.h"
 #include "shell/main_loop.h"
 #include "shell/scenes.h"
-#include "shell/ustr.h"
 #include "test_game.h"
 #include "test_keys.h"
+#include "text/ustr.h"
 #include "typing/key_codes.h"
 
 namespace kb::test {

@@ -7,7 +7,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -127,9 +126,6 @@ class RawMqtt {
                                                 static_cast<size_t>(m->payloadlen)),
                                     m->retain});
             });
-        mosquitto_disconnect_callback_set(mosq_, [](mosquitto*, void* self, int) {
-            static_cast<RawMqtt*>(self)->dropped_ = true;
-        });
         connected_ = mosquitto_connect(mosq_, "127.0.0.1", broker.Port(), 30) == MOSQ_ERR_SUCCESS;
         // Never reconnects: a connection the broker drops stays dropped.
         mosquitto_reconnect_delay_set(mosq_, 3600, 3600, false);
@@ -142,8 +138,6 @@ class RawMqtt {
         mosquitto_destroy(mosq_);
     }
     bool Connected() const { return connected_; }
-    // The broker has closed this connection (another client took its id, say).
-    bool Dropped() const { return dropped_; }
     void Subscribe(const std::string& filter) {
         if (mosq_) mosquitto_subscribe(mosq_, nullptr, filter.c_str(), 0);
     }
@@ -161,7 +155,6 @@ class RawMqtt {
   private:
     mosquitto* mosq_ = nullptr;
     bool connected_ = false;
-    std::atomic<bool> dropped_ = false;
     std::mutex mutex_;
     std::vector<Message> got_;
 };

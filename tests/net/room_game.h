@@ -17,14 +17,14 @@
 #include "net/relay_broker.h"
 #include "platform/address_window.h"
 #include "platform/mosquitto/mosquitto_link.h"
-#include "platform/posix/posix_socket.h"
 #include "platform/room/room_code.h"
 #include "platform/room/room_transport.h"
 #include "platform/switchboard.h"
+#include "platform/tcp/posix_socket.h"
 #include "shell/main_loop.h"
 #include "shell/scenes.h"
-#include "shell/ustr.h"
 #include "sim_runner.h"
+#include "text/ustr.h"
 #include "typing/key_codes.h"
 
 namespace kb::test {
@@ -54,10 +54,16 @@ class RoomGame : public RoomSockets, public TestGame {
         : RoomSockets(relay, std::move(options)), TestGame(Make()) {
         g.loop.FrameInterval = 67;
     }
-    // The server item: listening, and a room open. Returns its code.
+    // The server item: listening, and a room open. Returns its code. The port picked for TCP
+    // may have been taken by a test running beside this one before the game listens on it
+    // (opening the room takes a moment): then the game listens on another.
     std::string Host() {
         g.s.GameMode = kModeServer;
         StartServer(g);
+        for (int i = 0; i < 5 && !g.listenError.empty(); ++i) {
+            g.sv.gamePort = UnusedPort();
+            StartServer(g);
+        }
         return ToUtf8(RoomCode(g));
     }
     // The client item, the address (a code, or the quick word) typed and Enter pressed.

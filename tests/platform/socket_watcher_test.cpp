@@ -1,7 +1,7 @@
 // The loop's sleep on descriptors: a descriptor given while the watcher already polls others
 // is watched at once, every documented way of withdrawing works, and the watcher can be
 // destroyed while it polls.
-#include "platform/posix/socket_watcher.h"
+#include "platform/tcp/socket_watcher.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

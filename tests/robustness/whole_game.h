@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/desktop/mixer_midi_player.h"
 #include "platform/mci_commands.h"
 #include "platform/midi_player.h"
-#include "platform/sdl/mixer_midi_player.h"
 #include "platform/sdl/mixer_sound.h"
 #include "platform/sdl/sdl_images.h"
 #include "platform/sdl/ttf_fonts.h"

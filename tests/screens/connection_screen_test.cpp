@@ -5,7 +5,7 @@
 #include <string>
 
 #include "screen_game.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace kb {
 namespace {

@@ -14,7 +14,7 @@
 #include "screens/result_screen.h"
 #include "screens/title.h"
 #include "screens/title_menu.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace kb {
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "screen_game.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace kb {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace kb {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "screen_game.h"
 #include "screens/title_menu.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 #include "typing/key_codes.h"
 #include "typing/word_list.h"
 

@@ -1,4 +1,4 @@
-// Writes the code page 932 table the game converts with (src/shell/cp932.tbl), taken from the
+// Writes the code page 932 table the game converts with (src/text/cp932.tbl), taken from the
 // C library's converter, which follows Windows: NEC and IBM extensions, 0x8160 as U+FF5E, and
 // for a character with several codes the one Windows writes. The game carries the table itself
 // because not every platform it runs on has this converter.

@@ -9,7 +9,9 @@
 # Usage: build-deps.sh DIR [JOBS]
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
-dir=$(mkdir -p "$1" && cd "$1" && pwd)
+# The folder's real path: the stamps hold it, and a link to a folder built before (another
+# checkout's) must find the same libraries built, not build them again under another name.
+dir=$(mkdir -p "$1" && cd "$1" && pwd -P)
 jobs=${2:-2}
 prefix=$dir/prefix
 src=$dir/src

@@ -6,13 +6,14 @@ table in THIRD-PARTY.md, so that the two always agree.
 
 Writes PAGE_DIR/credits.html and copies each licence text the table names into
 PAGE_DIR/licences/, from the sources the page's libraries were built from, Debian's copyright
-files and the npm packages. Fails when the table names a text it has no source for.
+files and the npm packages; a file whose content is already there is left alone, and a new one
+is written beside its target and renamed into place. Fails when the table names a text it has
+no source for.
 """
 import glob
 import html
 import os
 import re
-import shutil
 import sys
 
 TOP = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -47,6 +48,19 @@ def sources(deps, node_modules):
         'Paho-EPL-1.0.txt': os.path.join(node_modules, 'paho-mqtt/epl-v10'),
         'Paho-EDL-1.0.txt': os.path.join(node_modules, 'paho-mqtt/edl-v10'),
     }
+
+
+def keep(path, data):
+    """Writes the bytes to path unless they are there already, through a part renamed into place."""
+    try:
+        with open(path, 'rb') as f:
+            if f.read() == data:
+                return
+    except FileNotFoundError:
+        pass
+    with open(path + '.part', 'wb') as f:
+        f.write(data)
+    os.replace(path + '.part', path)
 
 
 def page_table(third_party):
@@ -122,11 +136,11 @@ def main():
             source = known.get(name)
             if not source or not os.path.isfile(source):
                 raise SystemExit(f'make-credits: no source for the licence text {name}')
-            shutil.copyfile(source, os.path.join(page_dir, 'licences', name))
+            with open(source, 'rb') as f:
+                keep(os.path.join(page_dir, 'licences', name), f.read())
     rows = '\n'.join('<tr>' + ''.join(f'<td>{inline(c)}</td>' for c in row) + '</tr>'
                      for row in table)
-    with open(os.path.join(page_dir, 'credits.html'), 'w', encoding='utf-8') as f:
-        f.write(PAGE.format(rows=rows))
+    keep(os.path.join(page_dir, 'credits.html'), PAGE.format(rows=rows).encode('utf-8'))
     print(f'make-credits: {len(table)} entries')
 
 

@@ -7,7 +7,7 @@
 // cancels. A player's own word list (file picker and drop, kept for the next visit, a bad file
 // boxed as on the desktop, a character outside the page's typeface drawn as natively, the
 // bundled list again); a phone (touch, its on-screen keyboard) plays a match; the credits and
-// every licence text are served. Then a network match: the native driver is the server,
+// every licence text are served; a music bank that is empty or missing is named on the page. Then a network match: the native driver is the server,
 // websockify bridges the page's WebSocket to its port, and the page, as the client, fires the
 // first word until its missile gets through. Last, rooms on a relay started here: a page hosts
 // and a second page joins by the link the first offers, then a page joins the native driver's
@@ -363,6 +363,36 @@ async function AddressEscape(browser, url) {
   }
 }
 
+// A music bank that comes empty or not at all: the page says so on its status line, and the
+// game plays on.
+async function BrokenBank(browser, url) {
+  const cases = [
+    ['empty', { status: 200, contentType: 'application/octet-stream', body: '' }, /empty/],
+    ['missing', { status: 404, body: '' }, /status 404/],
+  ];
+  for (const [what, response, reason] of cases) {
+    const page = await browser.newPage();
+    try {
+      await page.setRequestInterception(true);
+      page.on('request', (request) => {
+        if (request.url().includes('TimGM6mb-kanaburst.sf2')) request.respond(response);
+        else request.continue();
+      });
+      await OpenTitle(page, url);
+      await page.waitForFunction(() => /music/.test(document.getElementById('status').textContent),
+                                 { polling: 100, timeout: 30000 });
+      const status = await page.$eval('#status', (e) => e.textContent);
+      const state = await page.evaluate(kState);
+      Check(reason.test(status) && status.includes('TimGM6mb-kanaburst.sf2') &&
+            !(await page.evaluate(() => kanaburstMusic.bankLoaded)) && state.Fps > 0,
+            `a bank that is ${what} is named on the status line (${JSON.stringify(status)}) ` +
+            'and the game plays on');
+    } finally {
+      await page.close();
+    }
+  }
+}
+
 // The credits page and every licence text it links to.
 async function Credits(browser, base) {
   const page = await browser.newPage();
@@ -498,6 +528,7 @@ async function main() {
     await OwnWords(browser, url);
     await Phone(browser, url, word, keys);
     await Credits(browser, base);
+    await BrokenBank(browser, url);
     await NetworkMatch(browser, url, keys);
     await RoomMatches(browser, url, keys);
   } finally {

@@ -8,10 +8,12 @@ const http = require('http');
 const sirv = require('sirv');
 
 // A server for DIR on HOST (127.0.0.1 unless given; port 0: any free one); resolves once it
-// listens. A browser may keep the files but asks each time whether they changed (a rebuilt page
-// is never stale).
+// listens. Each request looks the file up afresh (sirv's `dev`), so a page rebuilt while it is
+// served goes out with its new lengths, never with those the server saw when it started. A
+// browser may keep the files but asks each time whether they changed (a rebuilt page is never
+// stale).
 function Serve(dir, port = 0, host = '127.0.0.1') {
-  const files = sirv(dir, { brotli: true, gzip: true, etag: true, maxAge: 0 });
+  const files = sirv(dir, { brotli: true, gzip: true, etag: true, dev: true });
   const server = http.createServer((req, res) => files(req, res, () => {
     res.statusCode = 404;
     res.end();

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/host_lookup.h"
-#include "platform/posix/socket_watcher.h"
 #include "platform/room/mqtt_link.h"
+#include "platform/tcp/host_lookup.h"
+#include "platform/tcp/socket_watcher.h"
 
 struct mosquitto;
 struct mosquitto_message;

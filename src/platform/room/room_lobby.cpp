@@ -6,7 +6,7 @@
 
 #include "platform/room/room_code.h"
 #include "platform/room/room_crypto.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace kb {
 

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace kb {
 

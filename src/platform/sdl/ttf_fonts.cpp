@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace kb {
 

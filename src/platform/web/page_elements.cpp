@@ -2,7 +2,7 @@
 
 #include <emscripten.h>
 
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace kb {
 

@@ -3,7 +3,7 @@
 #include <emscripten.h>
 
 #include "platform/web/page_elements.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace kb {
 

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/host_lookup.h"
-#include "platform/posix/socket_watcher.h"
 #include "platform/socket_control.h"
+#include "platform/tcp/host_lookup.h"
+#include "platform/tcp/socket_watcher.h"
 
 namespace kb {
 

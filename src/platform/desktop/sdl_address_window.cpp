@@ -1,4 +1,4 @@
-#include "platform/sdl/sdl_address_window.h"
+#include "platform/desktop/sdl_address_window.h"
 
 #include <SDL.h>
 
@@ -6,7 +6,7 @@
 
 #include "platform/fonts.h"
 #include "platform/sdl/keymap.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 namespace kb {
 

@@ -1,4 +1,4 @@
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 #include <cstddef>
 #include <cstdint>

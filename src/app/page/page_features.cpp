@@ -1,4 +1,4 @@
-#include "platform/web/page_features.h"
+#include "app/page/page_features.h"
 
 #include <emscripten.h>
 #include <emscripten/html5.h>
@@ -11,7 +11,7 @@
 #include "net/connection.h"
 #include "platform/room/room_code.h"
 #include "shell/scenes.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 #include "typing/key_codes.h"
 #include "typing/word_file.h"
 

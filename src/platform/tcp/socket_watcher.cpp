@@ -1,4 +1,4 @@
-#include "platform/posix/socket_watcher.h"
+#include "platform/tcp/socket_watcher.h"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -10,12 +10,12 @@
 #include <string>
 
 #include "app/machine.h"
+#include "app/page/page_features.h"
 #include "app/sim_state.h"
+#include "app/window_events.h"
 #include "debug/debug_log.h"
 #include "net/connection.h"
 #include "platform/sdl/mixer_audio.h"
-#include "platform/sdl/window_events.h"
-#include "platform/web/page_features.h"
 #include "platform/web/web_address_window.h"
 #include "platform/web/web_debug_console.h"
 #include "platform/web/web_midi_player.h"

@@ -1,4 +1,4 @@
-#include "platform/sdl/sdl_debug_console.h"
+#include "platform/desktop/sdl_debug_console.h"
 
 #include <SDL.h>
 #include <imgui.h>
@@ -10,7 +10,7 @@
 #include <type_traits>
 
 #include "platform/sdl/keymap.h"
-#include "shell/ustr.h"
+#include "text/ustr.h"
 #include "typing/key_codes.h"
 
 namespace kb {

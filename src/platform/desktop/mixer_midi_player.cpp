@@ -1,4 +1,4 @@
-#include "platform/sdl/mixer_midi_player.h"
+#include "platform/desktop/mixer_midi_player.h"
 
 #include <chrono>
 #include <cmath>

@@ -1,6 +1,6 @@
 // Our converters: UTF-8 for the state printer, the driver and every text box; code page 932
 // for the word list and the wire.
-#include "shell/ustr.h"
+#include "text/ustr.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/sdl/window_events.h"
+#include "app/window_events.h"
 
 #include "debug/debug_log.h"
 #include "platform/sdl/keymap.h"

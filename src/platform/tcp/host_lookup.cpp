@@ -1,4 +1,4 @@
-#include "platform/posix/host_lookup.h"
+#include "platform/tcp/host_lookup.h"
 
 #include <netdb.h>
 #include <sys/eventfd.h>

@@ -1,4 +1,4 @@
-#include "debug/console_log.h"
+#include "platform/console_log.h"
 
 namespace kb {
 

@@ -1,4 +1,4 @@
-#include "platform/posix/posix_socket.h"
+#include "platform/tcp/posix_socket.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
