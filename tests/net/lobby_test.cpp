@@ -25,7 +25,7 @@ RoomOptions Listed(const std::string& name) {
 std::vector<LobbyEntry> Look(const Broker& broker, std::initializer_list<Game*> games) {
     MosquittoLinkMaker maker(broker.Url());
     LobbyQuery lobby(maker.NewLink(""), SteadyMilliseconds);
-    PollGames(
+    Await(
         games,
         [&] {
             lobby.Pump();
@@ -116,7 +116,7 @@ TEST(Lobby, ListedRoomsLongestWaitingFirstAndNoOthers) {
     RoomGame first(broker.Url(), Listed("Alpha")), second(broker.Url(), Listed("Beta")),
         hidden(broker.Url()), taken(broker.Url(), Listed("Gamma")), guest(broker.Url());
     const std::string firstCode = RoomCodeIn(first.Host());
-    PollGames(
+    Await(
         {&first.g}, [] { return false; }, 1100);
     const std::string secondCode = RoomCodeIn(second.Host());
     hidden.Host();
@@ -142,7 +142,7 @@ TEST(Lobby, QuickMatchJoinsTheLongestWaitingRoomThatIsThere) {
     RawMqtt liar(broker, "999999999999", "liar");
     guest.Join("quick");
     int64_t lied = 0;
-    ASSERT_TRUE(PollGames(
+    ASSERT_TRUE(Await(
         {&host.g, &guest.g},
         [&] {
             if (SteadyMilliseconds() - lied > 50) {
@@ -159,8 +159,8 @@ TEST(Lobby, QuickMatchJoinsTheLongestWaitingRoomThatIsThere) {
     PlayToTheResult(host, guest);
 
     alone.Join(" Quick ");
-    EXPECT_TRUE(PollGames({&alone.g},
-                          [&] { return NetworkProblem(alone.g) == u"No public room is waiting"; }));
+    EXPECT_TRUE(
+        Await({&alone.g}, [&] { return NetworkProblem(alone.g) == u"No public room is waiting"; }));
 }
 
 // Only a client of a room answers in its name, and a room answers once a second however often
@@ -172,12 +172,12 @@ TEST(Lobby, ListingsSpeakOnlyForTheirRoomAndAtTheirPace) {
     const std::string code = RoomCodeIn(host.Host());
     RawMqtt asker(broker, "lobby", "asker"), outsider(broker, "lobby", "outsider");
     asker.Subscribe("lobby/#");
-    PollGames(
+    Await(
         {&host.g}, [] { return false; }, 300);
     for (int i = 0; i < 50; ++i) asker.Publish("lobby/ask", "");
     outsider.Publish("lobby/" + code, "kb1\n1\nNot me\nx");
     outsider.Publish("lobby/123456789012", "kb1\n1\nNobody\nx");
-    PollGames(
+    Await(
         {&host.g}, [] { return false; }, 1500);
     int answers = 0;
     for (const RawMqtt::Message& m : asker.Got()) {
@@ -192,7 +192,7 @@ TEST(Lobby, ListingsSpeakOnlyForTheirRoomAndAtTheirPace) {
     std::vector<LobbyEntry> rooms;
     MosquittoLinkMaker maker(broker.Url());
     LobbyQuery lobby(maker.NewLink(""), SteadyMilliseconds);
-    PollGames(
+    Await(
         {&host.g},
         [&] {
             insider.Publish("lobby/" + code, "kb1\n5\nRude name\nx");
@@ -215,7 +215,7 @@ TEST(Lobby, ProgramsHostListAndJoinFromTheCommandLine) {
                  "frames 2\nwait 60000\n", log);
     // Once its room is open (a driver on a busy machine takes a while to start)...
     std::string hosting;
-    ASSERT_TRUE(PollGames(
+    ASSERT_TRUE(Await(
         {},
         [&] {
             std::ifstream in(log);
@@ -226,7 +226,7 @@ TEST(Lobby, ProgramsHostListAndJoinFromTheCommandLine) {
         << hosting;
     // ... the window program's look at the lobby shows it.
     std::string listed;
-    ASSERT_TRUE(PollGames(
+    ASSERT_TRUE(Await(
         {},
         [&] {
             listed =

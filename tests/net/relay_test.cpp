@@ -29,7 +29,7 @@ TEST(Rooms, TwoGamesMeetByCodeAndPlayToTheResult) {
 
     third.Join(code);
     lost.Join("0000 0000 0001");
-    EXPECT_TRUE(PollGames({&third.g, &lost.g, &host.g}, [&] {
+    EXPECT_TRUE(Await({&third.g, &lost.g, &host.g}, [&] {
         return NetworkProblem(third.g) == u"This room is already playing" &&
                NetworkProblem(lost.g) == u"No open room with this code";
     }));
@@ -59,8 +59,7 @@ TEST(Rooms, NoOneReadsARoomWithoutItsCode) {
     guest.Join(code);
     ASSERT_TRUE(InMatch(host, guest));
     SendDataAdd(host.g, kCodeLaunch, u"3");
-    ASSERT_TRUE(
-        PollGames({&host.g, &guest.g}, [&] { return guest.g.s.EnMisState[3] == kMisFlying; }));
+    ASSERT_TRUE(Await({&host.g, &guest.g}, [&] { return guest.g.s.EnMisState[3] == kMisFlying; }));
     for (auto& s : strangers) {
         EXPECT_TRUE(s->Connected());
         for (const RawMqtt::Message& m : s->Got()) ADD_FAILURE() << "a stranger read " << m.topic;
@@ -74,7 +73,7 @@ TEST(Rooms, LostPeerOrBrokerEndsTheMatchAsALostConnection) {
     {
         RoomGame host(broker.Url());
         const auto guest = Driver(broker, host.Host());
-        ASSERT_TRUE(PollGames(
+        ASSERT_TRUE(Await(
             {&host.g},
             [&] { return host.g.s.SceneNo == kSceneMatch && host.g.s.SendList[0].empty(); },
             10000));
@@ -89,7 +88,7 @@ TEST(Rooms, LostPeerOrBrokerEndsTheMatchAsALostConnection) {
         ASSERT_FALSE(code.empty());
         RoomGame guest(broker.Url());
         guest.Join(code);
-        ASSERT_TRUE(PollGames(
+        ASSERT_TRUE(Await(
             {&guest.g}, [&] { return guest.g.s.SceneNo == kSceneMatch; }, 10000));
         host->Kill();
         EXPECT_TRUE(EndsAsLost(guest));
@@ -97,7 +96,7 @@ TEST(Rooms, LostPeerOrBrokerEndsTheMatchAsALostConnection) {
     RoomGame host(broker.Url()), guest(broker.Url());
     guest.Join(host.Host());
     ASSERT_TRUE(InMatch(host, guest));
-    ASSERT_TRUE(PollGames({&host.g, &guest.g}, [&] { return host.g.s.SendList[0].empty(); }));
+    ASSERT_TRUE(Await({&host.g, &guest.g}, [&] { return host.g.s.SendList[0].empty(); }));
     broker.Kill();
     EXPECT_TRUE(EndsAsLost(host));
     EXPECT_TRUE(EndsAsLost(guest));
@@ -110,17 +109,17 @@ TEST(Rooms, ASendInFlightWhenThePeerDiesCompletesAndALaterOneFails) {
     Broker broker;
     RoomGame host(broker.Url());
     const auto guest = Driver(broker, host.Host());
-    ASSERT_TRUE(PollGames(
+    ASSERT_TRUE(Await(
         {&host.g}, [&] { return host.g.s.SceneNo == kSceneMatch && host.g.s.SendList[0].empty(); },
         10000));
     guest->Kill();
     std::this_thread::sleep_for(std::chrono::milliseconds(300));  // its will is at our door
     Fire_Mis(host.g, 0, kMySide);
     EXPECT_EQ(host.g.s.SendList[0], u"040");
-    EXPECT_TRUE(PollGames({&host.g}, [&] { return host.g.s.SendList[0].empty(); }))
+    EXPECT_TRUE(Await({&host.g}, [&] { return host.g.s.SendList[0].empty(); }))
         << "the send in flight never completed";
     for (int i = 0; i < 15 && !host.g.ended; ++i) {
-        PollGames(
+        Await(
             {&host.g}, [] { return false; }, 1000);
         Fire_Mis(host.g, 0, kMySide);
     }
@@ -135,18 +134,18 @@ TEST(Rooms, ASendInFlightWhenThePeerLeavesCompletesAndTheNextFails) {
     HandHost host(broker);
     RoomGame guest(broker.Url());
     guest.Join(host.Code());
-    ASSERT_TRUE(PollGames({&guest.g}, [&] { return host.Knocked().has_value(); }));
+    ASSERT_TRUE(Await({&guest.g}, [&] { return host.Knocked().has_value(); }));
     host.Take();
     host.Send('d', "00");
     host.Send('d', "50");
-    ASSERT_TRUE(PollGames({&guest.g}, [&] {
+    ASSERT_TRUE(Await({&guest.g}, [&] {
         return guest.g.s.SceneNo == kSceneMatch && guest.g.s.SendList[0].empty() &&
                host.Received().size() == 1;
     }));
     Fire_Mis(guest.g, 2, kMySide);
     host.Send('q');
     std::this_thread::sleep_for(std::chrono::milliseconds(200));  // both are at the guest's door
-    EXPECT_TRUE(PollGames({&guest.g}, [&] { return guest.g.s.SendList[0].empty(); }))
+    EXPECT_TRUE(Await({&guest.g}, [&] { return guest.g.s.SendList[0].empty(); }))
         << "the send in flight never completed";
     EXPECT_EQ(host.Received().back(), "d042");
     Fire_Mis(guest.g, 2, kMySide);
@@ -163,28 +162,27 @@ TEST(Rooms, AHostPlayedByHandAsOverTcp) {
     RoomGame guest(broker.Url());
     guest.Join(host.Code());
     std::optional<std::string> seat;
-    ASSERT_TRUE(PollGames({&guest.g}, [&] { return (seat = host.Knocked()).has_value(); }));
+    ASSERT_TRUE(Await({&guest.g}, [&] { return (seat = host.Knocked()).has_value(); }));
     host.Take();
     host.Send('d', "00");
     host.Send('d', "50");
-    ASSERT_TRUE(PollGames({&guest.g}, [&] { return guest.g.s.SceneNo == kSceneMatch; }));
-    ASSERT_TRUE(PollGames({&guest.g}, [&] { return host.Received().size() == 1; }));
+    ASSERT_TRUE(Await({&guest.g}, [&] { return guest.g.s.SceneNo == kSceneMatch; }));
+    ASSERT_TRUE(Await({&guest.g}, [&] { return host.Received().size() == 1; }));
     EXPECT_EQ(host.Received(), std::vector<std::string>{"d01"});
     guest.trace.clear();
     // A fault drops the rest of its arrival, as over TCP: the burst waits for it to be read.
     host.Send('d', "07x");
-    EXPECT_TRUE(
-        PollGames({&guest.g}, [&] { return guest.TracedStartingWith("log 2 ").size() == 2; }));
+    EXPECT_TRUE(Await({&guest.g}, [&] { return guest.TracedStartingWith("log 2 ").size() == 2; }));
     EXPECT_EQ(guest.TracedStartingWith("log 2 "),
               (std::vector<std::string>{"log 2 No Command : 7 : x", "log 2 GetDataEr : x"}));
     for (int i = 0; i < 300; ++i) host.Send('d', "041");
-    EXPECT_TRUE(PollGames({&guest.g}, [&] { return guest.g.s.EnMisPower[1] == 1 + 2 * 299; }));
+    EXPECT_TRUE(Await({&guest.g}, [&] { return guest.g.s.EnMisPower[1] == 1 + 2 * 299; }));
     Fire_Mis(guest.g, 4, kMySide);
-    EXPECT_TRUE(PollGames({&guest.g}, [&] { return host.Received().size() == 2; }));
+    EXPECT_TRUE(Await({&guest.g}, [&] { return host.Received().size() == 2; }));
     EXPECT_EQ(host.Received().back(), "d044");
     // Asked whether it is there, the guest answers; told the host leaves, its match is over.
     host.Send('p');
-    EXPECT_TRUE(PollGames({&guest.g}, [&] { return host.Received().size() == 3; }));
+    EXPECT_TRUE(Await({&guest.g}, [&] { return host.Received().size() == 3; }));
     EXPECT_EQ(host.Received().back(), "k");
     host.Send('q');
     EXPECT_TRUE(EndsAsLost(guest));
@@ -256,12 +254,12 @@ TEST(Rooms, RelayAddressesAsWritten) {
 TEST(Rooms, UnreachableRelayLeavesTcp) {
     RoomGame host("mqtt://127.0.0.1:" + std::to_string(UnusedPort()));
     host.Host();
-    EXPECT_TRUE(PollGames({&host.g}, [&] {
+    EXPECT_TRUE(Await({&host.g}, [&] {
         return NetworkProblem(host.g).starts_with(u"Cannot reach the relay mqtt://127.0.0.1:");
     }));
     RawPeer peer;
     ASSERT_TRUE(peer.ConnectTo(host.g.sv.gamePort));
-    EXPECT_TRUE(PollGames({&host.g}, [&] { return peer.Receive(0, 2) == "00"; }));
+    EXPECT_TRUE(Await({&host.g}, [&] { return peer.Receive(0, 2) == "00"; }));
 }
 
 }  // namespace

@@ -96,7 +96,7 @@ TEST(RoomAttacks, AStrangerWithTheCodeBreaksNoMatchAndReadsNothing) {
     // Each side sends a text that only the other may read.
     SendDataAdd(host.g, 7, u"SECRETFROMHOST");
     SendDataAdd(guest.g, 7, u"SECRETFROMGUEST");
-    ASSERT_TRUE(PollGames({&host.g, &guest.g}, [&] {
+    ASSERT_TRUE(Await({&host.g, &guest.g}, [&] {
         return guest.Traced("log 2 No Command : 7 : SECRETFROMHOST") &&
                host.Traced("log 2 No Command : 7 : SECRETFROMGUEST");
     }));
@@ -139,7 +139,7 @@ TEST(RoomAttacks, AStrangerWithTheCodeBreaksNoMatchAndReadsNothing) {
     third.Join(code);
 
     // Long enough for any side that took the noise for its peer leaving to give up on it.
-    PollGames(
+    Await(
         {&host.g, &guest.g, &third.g}, [] { return false; }, 6000);
     EXPECT_EQ(NetworkProblem(third.g), u"This room is already playing");
     EXPECT_EQ(host.g.sv.winsock->State(), SocketState::kConnected);
@@ -191,14 +191,14 @@ TEST(RoomAttacks, AHostOfAStrangersOwnUnderAnotherCodeIsNeverJoined) {
         }
     };
     // The guest weighs the stranger's key and drops it; a second more for a knock to show.
-    EXPECT_TRUE(PollGames(
+    EXPECT_TRUE(Await(
         {&guest.g},
         [&] {
             answerKnocks();
             return knocked || !guest.TracedStartingWith("log 2 Relay: dropped").empty();
         },
         10000));
-    PollGames(
+    Await(
         {&guest.g},
         [&] {
             answerKnocks();
@@ -215,7 +215,7 @@ TEST(RoomAttacks, ARoomOverwrittenBeforeTheGuestComesIsPutBack) {
     Broker broker;
     RoomGame host(broker.Url()), guest(broker.Url());
     const std::string code = RoomCodeIn(host.Host());
-    ASSERT_TRUE(PollGames({&host.g}, [&] {
+    ASSERT_TRUE(Await({&host.g}, [&] {
         return host.Traced("log 2 Relay: room " + ShownRoomCode(code) + " open");
     }));
     RawMqtt stranger(broker, code.c_str(), "stranger");
@@ -223,7 +223,7 @@ TEST(RoomAttacks, ARoomOverwrittenBeforeTheGuestComesIsPutBack) {
     crypto_kx_keypair(key.data(), secret.data());
     stranger.Publish("kb/" + code + "/room", "", true);
     stranger.Publish("kb/" + code + "/room", "kb1" + Bytes(key), true);
-    PollGames(
+    Await(
         {&host.g}, [] { return false; }, 300);
     guest.Join(code);
     EXPECT_TRUE(InMatch(host, guest));

@@ -79,7 +79,17 @@ class RoomGame : public RoomSockets, public TestGame {
     }
 };
 
-inline bool InMatch(RoomGame& a, RoomGame& b, int ms = 3000) {
+// How long a room test waits for what the network should bring: long, since a machine busy with
+// other work can be slow to run the broker and both games, and a passing test never waits it out.
+inline constexpr int kRoomWaitMs = 10000;
+
+// PollGames with the room tests' wait.
+inline bool Await(std::initializer_list<Game*> games, const std::function<bool()>& done,
+                  int ms = kRoomWaitMs) {
+    return PollGames(games, done, ms);
+}
+
+inline bool InMatch(RoomGame& a, RoomGame& b, int ms = kRoomWaitMs) {
     return PollGames(
         {&a.g, &b.g}, [&] { return a.g.s.SceneNo == kSceneMatch && b.g.s.SceneNo == kSceneMatch; },
         ms);
@@ -105,7 +115,7 @@ inline bool PlayUntil(RoomGame& a, RoomGame& b, const std::function<bool()>& don
     for (int i = 0; i < frames && !done(); ++i) {
         a.Frame();
         b.Frame();
-        PollGames({&a.g, &b.g}, [&] { return done() || (Delivered(a, b) && Delivered(b, a)); });
+        Await({&a.g, &b.g}, [&] { return done() || (Delivered(a, b) && Delivered(b, a)); });
     }
     return done();
 }
