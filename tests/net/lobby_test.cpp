@@ -58,6 +58,8 @@ TEST(Lobby, NamesAreCleanedToPrintableTextOfAFewCharacters) {
         {"たろうたろうたろうたろうたろうたろうたろうたろうたろう",
          "たろうたろうたろうたろうたろうたろうたろうたろう"},
         {"😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀", "😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀"},
+        {"a😀b", "a😀b"},
+        {"a\xed\xa0\x80" "b", "ab"},  // half a pair, as bytes no UTF-8 may hold
         {"abcdefghijklmnopqrstuvw xyz", "abcdefghijklmnopqrstuvw"},
         {"\n\r\t ", ""},
     };
@@ -82,6 +84,10 @@ TEST(Lobby, ListingsAreTakenOnlyAsWritten) {
         {"lobby/123456789012", "kb1\n42\nTaro\nkana\nmore", false, 0, ""},
         {"lobby/123456789012", "kb1\n42\nTaro", false, 0, ""},
         {"lobby/123456789012", "kb1\n42\n" + std::string(600, 'x') + "\nkana", false, 0, ""},
+        // The longest listing read is 512 bytes, names cut to 24 characters.
+        {"lobby/123456789012", "kb1\n42\nTaro\nkana" + std::string(512 - 16, ' '), true, 42,
+         "Taro"},
+        {"lobby/123456789012", "kb1\n42\nTaro\nkana" + std::string(513 - 16, ' '), false, 0, ""},
         {"lobby/12345678901", "kb1\n42\nTaro\nkana", false, 0, ""},
         {"lobby/1234567890123", "kb1\n42\nTaro\nkana", false, 0, ""},
         {"lobby/12345678901x", "kb1\n42\nTaro\nkana", false, 0, ""},

@@ -2,6 +2,7 @@
 // and playing to the result screen, the rooms' privacy, and the ends a match can come to.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <thread>
@@ -151,6 +152,24 @@ TEST(Rooms, ASendInFlightWhenThePeerLeavesCompletesAndTheNextFails) {
     Fire_Mis(guest.g, 2, kMySide);
     EXPECT_TRUE(guest.g.ended);
     EXPECT_TRUE(guest.Traced("msgbox Kanaburst|Connect Lost\r\n→SendDataAdd(052)"));
+}
+
+// With every send out and reported and nothing come in, a room lets the loop sleep until
+// something arrives instead of waking it at once (a busy loop).
+TEST(Rooms, AConnectionAtRestLetsTheLoopSleep) {
+    Broker broker;
+    RoomGame host(broker.Url()), guest(broker.Url());
+    guest.Join(host.Host());
+    ASSERT_TRUE(InMatch(host, guest));
+    ASSERT_TRUE(Await({&host.g, &guest.g},
+                      [&] { return Delivered(host, guest) && Delivered(guest, host); }));
+    for (RoomGame* side : {&host, &guest}) {
+        std::atomic<int> wakes = 0;
+        side->g.sv.winsock->WakeWhenDue([&] { ++wakes; });
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        side->g.sv.winsock->WakeWhenDue({});
+        EXPECT_EQ(wakes, 0);
+    }
 }
 
 // A host played by hand, from the protocol's description: the guest takes its bytes as it

@@ -172,6 +172,32 @@ TEST(RoomAttacks, AStrangerWithTheCodeBreaksNoMatchAndReadsNothing) {
         for (const RawMqtt::Message& m : seen) EXPECT_NE(m.payload, line.substr(5)) << m.topic;
 }
 
+// A guest's will is an empty knock under its seat, which anyone with the code can send: under
+// another seat it makes the host ask nothing; under the guest's own the host asks the guest
+// whether it is still there (and the guest answers: the whole attack above waits that out).
+TEST(RoomAttacks, AWillUnderAnotherSeatAsksNothing) {
+    Broker broker;
+    RoomGame host(broker.Url()), guest(broker.Url());
+    const std::string code = RoomCodeIn(host.Host());
+    RawMqtt spy(broker, code.c_str(), "spy");
+    spy.Subscribe("kb/" + code + "/knock/+");
+    guest.Join(code);
+    ASSERT_TRUE(InMatch(host, guest));
+    std::string seat;
+    ASSERT_TRUE(Await({&host.g, &guest.g}, [&] {
+        for (const RawMqtt::Message& m : spy.Got())
+            if (!m.payload.empty()) seat = m.topic.substr(m.topic.rfind('/') + 1);
+        return !seat.empty();
+    }));
+    const auto asked = [&] { return !host.TracedStartingWith("log 2 Relay: asking").empty(); };
+    spy.Publish("kb/" + code + "/knock/0123456789abcdef", "");
+    Await(
+        {&host.g, &guest.g}, [] { return false; }, 500);
+    EXPECT_FALSE(asked());
+    spy.Publish("kb/" + code + "/knock/" + seat, "");
+    EXPECT_TRUE(Await({&host.g, &guest.g}, asked));
+}
+
 // A stranger with a code and no room behind it sets up a host of its own under that code and
 // plays it to the letter for any guest that knocks: the guest never takes it for the room's
 // host, whose key alone has the code's fingerprint, and never knocks.

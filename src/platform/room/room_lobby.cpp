@@ -56,16 +56,11 @@ std::string ListableText(std::string_view text, size_t chars) {
     std::u16string out;
     size_t count = 0;
     bool blank = false;
-    for (size_t i = 0; i < wide.size() && count < chars; ++i) {
+    for (size_t i = 0, units = 1; i < wide.size() && count < chars; i += units) {
+        // FromUtf8 writes surrogates in pairs only.
         char32_t c = wide[i];
-        size_t units = 1;
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 &&
-            wide[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (wide[i + 1] - 0xDC00);
-            units = 2;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            continue;  // half a pair
-        }
+        units = c >= 0xD800 && c <= 0xDBFF ? 2 : 1;
+        if (units == 2) c = 0x10000 + ((c - 0xD800) << 10) + (wide[i + 1] - 0xDC00);
         if (Blank(c)) {
             blank = !out.empty();
         } else if (!Hidden(c)) {
@@ -78,7 +73,6 @@ std::string ListableText(std::string_view text, size_t chars) {
             out.append(wide, i, units);
             ++count;
         }
-        i += units - 1;
     }
     return ToUtf8(out);
 }
