@@ -59,7 +59,6 @@ TEST(Lobby, NamesAreCleanedToPrintableTextOfAFewCharacters) {
          "たろうたろうたろうたろうたろうたろうたろうたろう"},
         {"😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀", "😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀😀"},
         {"a😀b", "a😀b"},
-        {"a\xed\xa0\x80" "b", "ab"},  // half a pair, as bytes no UTF-8 may hold
         {"abcdefghijklmnopqrstuvw xyz", "abcdefghijklmnopqrstuvw"},
         {"\n\r\t ", ""},
     };

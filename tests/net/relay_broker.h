@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <regex>
@@ -55,6 +56,12 @@ class Process {
         waitpid(pid_, nullptr, 0);
         pid_ = -1;
     }
+    // It has ended by itself.
+    bool Ended() {
+        if (pid_ <= 0 || waitpid(pid_, nullptr, WNOHANG) != pid_) return pid_ <= 0;
+        pid_ = -1;
+        return true;
+    }
 
   private:
     pid_t pid_ = -1;
@@ -62,30 +69,10 @@ class Process {
 
 class Broker {
   public:
-    Broker() : port_(UnusedPort()) {
-        std::ifstream in(std::string(KB_SOURCE_DIR) + "/relay/kanaburst.conf");
-        std::stringstream conf;
-        conf << in.rdbuf();
-        std::string text = conf.str();
-        text = std::regex_replace(text, std::regex("listener 1883"),
-                                  "listener " + std::to_string(port_) + " 127.0.0.1");
-        text = std::regex_replace(text, std::regex("listener 9001"),
-                                  "listener " + std::to_string(UnusedPort()));
-        text = std::regex_replace(text, std::regex("/etc/mosquitto/kanaburst.acl"),
-                                  std::string(KB_SOURCE_DIR) + "/relay/kanaburst.acl");
-        dir_.WriteFile("relay.conf", text);
-        // Its log goes to a file beside its configuration, out of the tests' output.
-        process_ = std::make_unique<Process>(
-            // Debian's broker is in /usr/sbin, which a normal user's PATH may lack.
-            std::vector<std::string>{
-                access("/usr/sbin/mosquitto", X_OK) == 0 ? "/usr/sbin/mosquitto" : "mosquitto",
-                "-c", (dir_.Path() / "relay.conf").string()},
-            "", (dir_.Path() / "relay.log").string());
-        // Ready once it accepts connections.
-        for (int i = 0; i < 500; ++i) {
-            RawPeer probe;
-            if (probe.ConnectTo(port_)) return;
-            usleep(10000);
+    // On ports picked free a moment before: another program (another checkout's tests, say) may
+    // take one first, and then this broker ends at once and another pair of ports is tried.
+    Broker() {
+        for (int attempt = 0; attempt < 5 && !Start(); ++attempt) {
         }
     }
     Broker(const Broker&) = delete;
@@ -97,8 +84,41 @@ class Broker {
     void Kill() { process_->Kill(); }
 
   private:
+    // Starts mosquitto on two free ports; true once it runs, false when it ended instead.
+    bool Start() {
+        port_ = UnusedPort();
+        std::ifstream in(std::string(KB_SOURCE_DIR) + "/relay/kanaburst.conf");
+        std::stringstream conf;
+        conf << in.rdbuf();
+        std::string text = conf.str();
+        text = std::regex_replace(text, std::regex("listener 1883"),
+                                  "listener " + std::to_string(port_) + " 127.0.0.1");
+        text = std::regex_replace(text, std::regex("listener 9001"),
+                                  "listener " + std::to_string(UnusedPort()));
+        text = std::regex_replace(text, std::regex("/etc/mosquitto/kanaburst.acl"),
+                                  std::string(KB_SOURCE_DIR) + "/relay/kanaburst.acl");
+        dir_.WriteFile("relay.conf", text);
+        const std::string log = (dir_.Path() / "relay.log").string();
+        // Its log goes to a file beside its configuration, out of the tests' output.
+        process_ = std::make_unique<Process>(
+            // Debian's broker is in /usr/sbin, which a normal user's PATH may lack.
+            std::vector<std::string>{
+                access("/usr/sbin/mosquitto", X_OK) == 0 ? "/usr/sbin/mosquitto" : "mosquitto",
+                "-c", (dir_.Path() / "relay.conf").string()},
+            "", log);
+        // Running once it says so, with both listeners open (a port that answers may be
+        // someone else's).
+        for (int i = 0; i < 1000 && !process_->Ended(); ++i) {
+            std::ifstream said(log);
+            const std::string text{std::istreambuf_iterator<char>(said), {}};
+            if (text.find(" running\n") != std::string::npos) return true;
+            usleep(10000);
+        }
+        return false;
+    }
+
     TempDir dir_;
-    int port_;
+    int port_ = 0;
     std::unique_ptr<Process> process_;
 };
 
