@@ -225,19 +225,6 @@
 
   // While this page's server has a room open, the link that joins it, copied with one click.
   function RoomShare() {
-    setInterval(() => {
-      if (!game) return;
-      const code = game.ccall('kanaburst_room_code', 'string', [], []);
-      $('room-share').hidden = !code;
-      if (!code || $('room-code').textContent === code) return;
-      $('room-code').textContent = code;
-      const link = new URL(location.href);
-      link.search = '';
-      const relay = new URLSearchParams(location.search).get('relay');
-      if (relay) link.searchParams.set('relay', relay);
-      link.searchParams.set('room', code.replace(/ /g, ''));
-      $('room-link').value = link.href;
-    }, 500);
     $('room-copy').addEventListener('click', () => {
       const done = () => { $('room-copy').textContent = 'Copied'; };
       // The clipboard API needs a secure page; a page over plain http copies the selection.
@@ -251,7 +238,35 @@
     });
   }
 
+  // The page's settings from its address bar, read once here and handed to the game as its
+  // arguments: ?relay=URL (or several, separated by commas; by default the relay beside the
+  // page, on port 9001 of the host that served it), ?bridge=PORT (the WebSocket bridge in front
+  // of a desktop game), ?room=CODE (a room to join at once) and ?seed=N (a fixed random
+  // sequence, for tests).
+  const settings = new URLSearchParams(location.search);
+  const kOwnRelay = (location.protocol === 'https:' ? 'wss://' : 'ws://') + location.hostname +
+      ':9001/';
+  function GameArguments() {
+    const args = ['--relay', settings.get('relay') || kOwnRelay];
+    for (const name of ['bridge', 'room', 'seed']) {
+      if (settings.has(name)) args.push('--' + name, settings.get(name));
+    }
+    return args;
+  }
+
   window.kanaburstPage = {
+    // The room this page's server keeps open changed: its code as shown, '' for none.
+    roomChanged(code) {
+      $('room-share').hidden = !code;
+      $('room-code').textContent = code;
+      if (!code) return;
+      const link = new URL(location.href);
+      link.search = '';
+      if (settings.has('relay')) link.searchParams.set('relay', settings.get('relay'));
+      link.searchParams.set('room', code.replace(/ /g, ''));
+      $('room-link').value = link.href;
+      $('room-copy').textContent = 'Copy the link';
+    },
     // The game's words need characters the face in use lacks: the next, larger one.
     loadFace(file, path) {
       const slow = setTimeout(() => { $('status').textContent = 'Loading the typeface…'; }, 1000);
@@ -292,6 +307,7 @@
     RoomShare();
     KanaburstGame({
       canvas,
+      arguments: GameArguments(),
       print: (text) => console.log(text),
       printErr: (text) => console.error(text),
       instantiateWasm: InstantiateWasm,

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "app/lobby_look.h"
 #include "app/machine.h"
 #include "app/window_events.h"
 #include "debug/debug_log.h"
@@ -15,6 +14,7 @@
 #include "platform/desktop/mixer_midi_player.h"
 #include "platform/desktop/sdl_address_window.h"
 #include "platform/desktop/sdl_debug_console.h"
+#include "platform/mosquitto/lobby_look.h"
 #include "platform/posix/environment.h"
 #include "platform/room/room_code.h"
 #include "platform/sdl/keymap.h"
@@ -176,12 +176,10 @@ int main(int argc, char** argv) {
         const std::string a = argv[i];
         if (a == "--relay" && i + 1 < argc) {
             options.relay = argv[++i];
-        } else if (a == "--quick" && options.start == kb::MachineOptions::Start::kTitle) {
-            options.start = kb::MachineOptions::Start::kQuickMatch;
-        } else if (a == "--host-public" && i + 1 < argc &&
-                   options.start == kb::MachineOptions::Start::kTitle) {
+        } else if (a == "--quick" && options.publicRoom.empty()) {
+            options.room = "quick";
+        } else if (a == "--host-public" && i + 1 < argc && options.room.empty()) {
             options.publicRoom = argv[++i];
-            options.start = kb::MachineOptions::Start::kHost;
             if (kb::ListableText(options.publicRoom).empty()) {
                 std::fprintf(stderr, "kanaburst: the name for --host-public shows nothing\n");
                 return kb::kBadUsage;

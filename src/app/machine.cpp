@@ -9,9 +9,12 @@
 #include "net/connection.h"
 #include "platform/posix/environment.h"
 #include "platform/posix/system_clock.h"
+#include "platform/room/room_code.h"
+#include "platform/room/room_transport.h"
 #include "screens/title.h"
 #include "screens/title_menu.h"
 #include "shell/form.h"
+#include "shell/scenes.h"
 #include "text/ustr.h"
 #include "typing/key_codes.h"
 
@@ -28,6 +31,16 @@ class SeededSystemClock : public SystemClock {
   private:
     uint32_t seed_;
 };
+
+// A link to a room joins it at once, as a player would: the client item, the code (or the quick
+// match's word) typed, Enter. Text that is neither is let be.
+void JoinRoom(Game& g, const std::string& code) {
+    if (RoomCodeIn(code).empty() && !IsQuickMatch(code)) return;
+    g.s.GameMode = kModeClient;
+    ShowAddressWindow(g);
+    g.sv.form2->SetText(FromUtf8(code));
+    Text1_KeyDown(g, kVkReturn, 0);
+}
 
 }  // namespace
 
@@ -86,13 +99,16 @@ bool Machine::Open(const char* argv0) {
     }
     if (options_.relay.empty())
         if (const char* relay = std::getenv("KB_RELAY")) options_.relay = relay;
-    if (options_.start != MachineOptions::Start::kTitle &&
+    if ((!options_.publicRoom.empty() || IsQuickMatch(options_.room)) &&
         (options_.relay.empty() || !options_.network)) {
         Fail("hosting or joining at once needs a relay (--relay URL or KB_RELAY)" +
              std::string(options_.network ? "" : " and real sockets"));
         return false;
     }
-    if (options_.network) ChooseTransports(board_, options_, [this] { return WordListName(); });
+    ChooseTransports(board_, options_, [this]() -> std::optional<RoomListing> {
+        if (options_.publicRoom.empty()) return std::nullopt;
+        return RoomListing{options_.publicRoom, WordListName()};
+    });
     return true;
 }
 
@@ -110,7 +126,7 @@ Game* Machine::StartGame(const ProgramParts& parts) {
         sv.sound = &*sound_;
     }
     if (parts.midi) sv.music = &music_.emplace(*parts.midi);
-    if (options_.network) {
+    if (options_.network || options_.scriptPeer) {
         sv.winsock = &board_.Connection();
         sv.winsockL = &board_.Listener();
     }
@@ -124,13 +140,10 @@ Game* Machine::StartGame(const ProgramParts& parts) {
     if (options_.window)
         game_->Display.onRefresh = [this](const Surface& s) { window_.Present(s.View()); };
     if (!Form_Load(*game_)) return nullptr;
-    if (options_.start == MachineOptions::Start::kHost) {
+    if (!options_.publicRoom.empty())
         ChooseMenuItem(*game_, kMenuServer);
-    } else if (options_.start == MachineOptions::Start::kQuickMatch) {
-        ChooseMenuItem(*game_, kMenuClient);
-        game_->sv.form2->SetText(u"quick");
-        Text1_KeyDown(*game_, kVkReturn, 0);
-    }
+    else if (!options_.room.empty())
+        JoinRoom(*game_, options_.room);
     return game_.get();
 }
 

@@ -11,6 +11,8 @@
 
 #include "platform/mci_commands.h"
 #include "platform/midi_player.h"
+#include "platform/room/room_lobby.h"
+#include "platform/script_peer/script_peer.h"
 #include "platform/sdl/main_window.h"
 #include "platform/sdl/mixer_sound.h"
 #include "platform/sdl/sdl_dialogs.h"
@@ -32,15 +34,20 @@ struct MachineOptions {
     bool network = true;                // real transports; without, stand-ins that never connect
     bool virtualClock = false;          // time moves only as the loop sleeps
     std::optional<uint32_t> seed = {};  // a fixed random sequence; none: seeded from the clock
-    // The relay that rooms meet on (one address, or several: a room's code picks one); empty:
-    // KB_RELAY, and without it no rooms.
+    // The relay that rooms meet on (one address, or several separated by commas: a room's code
+    // picks one); empty: KB_RELAY, and without it no rooms.
     std::string relay = {};
-    // The name the rooms this game opens are listed under in the relay's lobby; empty: their
-    // codes are the only way in.
+    // Where the WebSocket bridge in front of a desktop game listens, on the host the player
+    // types: how a page reaches a desktop game.
+    int bridgePort = 1002;
+    // A room to join as soon as the game has started (a link to it), or "quick" for the public
+    // room that has waited longest; empty: none.
+    std::string room = {};
+    // Host a room as soon as the game has started, and list every room this game opens in the
+    // relay's lobby under this name; empty: rooms are private, known by their codes alone.
     std::string publicRoom = {};
-    // Where the game goes once started: the title, or straight to hosting a room or to a quick
-    // match (both need a relay).
-    enum class Start { kTitle, kHost, kQuickMatch } start = Start::kTitle;
+    // A peer the headless driver's script plays (its `peer` lines); null: none.
+    ScriptPeer* scriptPeer = nullptr;
 };
 
 // What only the program has.
@@ -48,16 +55,20 @@ struct ProgramParts {
     MidiPlayer* midi = nullptr;  // behind the music commands; none: no music
     AddressWindow* form2 = nullptr;
     DebugConsole* debugWin = nullptr;
-    std::function<void(std::string_view)> trace = {};
+    std::function<void(std::string_view)> trace = {};  // the game's effect lines, one a call
 };
 
-// Picks the transports of this platform (the one place where they are chosen); wordList names
-// the word list in play, for a public room's listing.
+// How a room opening now is listed in the relay's lobby; none: it is private.
+using ListingSource = std::function<std::optional<RoomListing>()>;
+
+// Adds the ways to meet that the options ask for to the switchboard: the one place, for both
+// builds, where they are chosen. listing says how the rooms this game opens are listed.
 void ChooseTransports(Switchboard& board, const MachineOptions& options,
-                      std::function<std::string()> wordList);
+                      ListingSource listing = {});
 
 class Machine {
   public:
+    // Makes the clock the options ask for; nothing opens before Open.
     explicit Machine(MachineOptions options);
     ~Machine();
     Machine(const Machine&) = delete;
@@ -69,11 +80,10 @@ class Machine {
     // Makes the game on this machine and loads it (Form_Load); null when that failed.
     Game* StartGame(const ProgramParts& parts);
 
-    const std::string& ProgramDir() const { return options_.programDir; }
+    // The typeface the game draws with: the game's own copy, or the system's.
     std::string FontFile() const;
     TtfFontEngine& Fonts() { return fonts_; }
     MainWindow& Window() { return window_; }
-    Clock& GameClock() { return *clock_; }
     // The clock as the loop moves it on, or null on the machine's own time.
     VirtualClock* Virtual() { return virtual_; }
 
@@ -83,8 +93,10 @@ class Machine {
     // Quits SDL after everything else is gone: declared first, so destroyed last.
     struct SdlSession {
         bool started = false;
+        // Quits SDL if this session started it.
         ~SdlSession();
     };
+    // Tells why the start failed: in a message box where there is a window, else on stderr.
     void Fail(const std::string& why);
 
     SdlSession sdl_;

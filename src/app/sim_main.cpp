@@ -17,13 +17,15 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "app/lobby_look.h"
 #include "app/machine.h"
 #include "app/sim_state.h"
 #include "debug/debug_log.h"
 #include "net/connection.h"
 #include "platform/address_window.h"
 #include "platform/midi_player.h"
+#ifndef __EMSCRIPTEN__
+#include "platform/mosquitto/lobby_look.h"
+#endif
 #include "platform/sdl/sdl_images.h"
 #include "shell/event_loop.h"
 #include "text/ustr.h"
@@ -65,8 +67,8 @@ long ParseNumber(std::istringstream& in, const char* what) {
 
 class Sim {
   public:
-    Sim(Game& g, LoopHost& host, SilentMidiPlayer& midi, std::string relay)
-        : g_(g), loop_(g, host), midi_(midi), relay_(std::move(relay)) {}
+    Sim(Game& g, LoopHost& host, SilentMidiPlayer& midi, ScriptPeer* peer, std::string relay)
+        : g_(g), loop_(g, host), midi_(midi), peer_(peer), relay_(std::move(relay)) {}
 
     void Exec(const std::string& line);
 
@@ -78,6 +80,7 @@ class Sim {
     Game& g_;
     EventLoop loop_;  // the players' loop: on the virtual clock its sleep moves the clock on
     SilentMidiPlayer& midi_;
+    ScriptPeer* peer_;   // none on the machine's clock
     std::string relay_;  // where `lobby` looks; empty without real sockets
 };
 
@@ -160,6 +163,21 @@ void Sim::Exec(const std::string& line) {
         RunFrames(ParseNumber(in, "frames"));
     } else if (cmd == "wait") {
         Wait(ParseNumber(in, "wait"));
+    } else if (cmd == "peer") {
+        if (!peer_) throw ScriptError{"the script's peer is there on the virtual clock only"};
+        std::string what;
+        in >> what;
+        if (what == "knock") {
+            if (!peer_->Knock()) throw ScriptError{"the game is not listening"};
+        } else if (what == "say") {
+            const std::string bytes = rest();
+            if (bytes.empty()) throw ScriptError{"peer say needs the bytes to send"};
+            if (!peer_->Say(bytes)) throw ScriptError{"no game is connected to the peer"};
+        } else if (what == "hangup") {
+            peer_->HangUp();
+        } else {
+            throw ScriptError{"expected peer knock, peer say BYTES or peer hangup"};
+        }
     } else if (cmd == "musicend") {
         midi_.EndPiece();
     } else if (cmd == "lobby") {
@@ -196,7 +214,8 @@ Options:
   --dir DIR     read the game's files from DIR instead of the driver's own directory
   --seed N      the random sequence of seed N (default 1)
   --realtime    the machine's clock and real sockets (TCP and rooms); without it the clock is
-                virtual, moving on only as the loop sleeps, and sockets never connect
+                virtual, moving on only as the loop sleeps, and the only one to meet is the
+                peer the script plays
   --relay URL   the relay rooms meet on, as for kanaburst --relay (with --realtime)
   --quick       join the longest-waiting public room at once, as kanaburst does (with
                 --realtime and a relay)
@@ -217,6 +236,10 @@ Script lines (a '#' at the start of a line or after a blank starts a comment):
   copy                           press the debug console's COPY and print what it copied
   closeconsole                   close the debug console
   address [TEXT]                 type TEXT into the open address window and press Enter there
+  peer knock                     (virtual clock) the script's peer knocks on the game's
+                                 listener; the game reaches it at the address "script peer"
+  peer say BYTES                 the peer sends the game BYTES, arriving at the next pass
+  peer hangup                    the peer leaves: the game's next send fails
   lobby                          print the public rooms waiting on the relay, one a line:
                                  "lobby CODE SECONDS NAME|WORDS", or "lobby none" (with
                                  --realtime and a relay)
@@ -247,8 +270,7 @@ std::optional<uint32_t> ParseSeed(std::string_view text) {
 }  // namespace kb
 
 int main(int argc, char** argv) {
-    std::string dir, scriptPath, relay, publicRoom;
-    auto start = kb::MachineOptions::Start::kTitle;
+    std::string dir, scriptPath, relay, room, publicRoom;
     uint32_t seed = 1;
     bool realtime = false;
     for (int i = 1; i < argc; ++i) {
@@ -262,10 +284,9 @@ int main(int argc, char** argv) {
         } else if (a == "--relay" && i + 1 < argc) {
             relay = argv[++i];
         } else if (a == "--quick") {
-            start = kb::MachineOptions::Start::kQuickMatch;
+            room = "quick";
         } else if (a == "--host-public" && i + 1 < argc) {
             publicRoom = argv[++i];
-            start = kb::MachineOptions::Start::kHost;
         } else if (a == "--realtime") {
 #ifdef __EMSCRIPTEN__
             std::cerr << "kanaburst-sim: this build has no sockets; it runs on the virtual clock\n";
@@ -292,7 +313,8 @@ int main(int argc, char** argv) {
     }
     std::istream& script = scriptPath.empty() ? std::cin : file;
 
-    // Without --realtime the clock is virtual and the sockets never connect.
+    // Without --realtime the clock is virtual and the script's peer is the only one to meet.
+    kb::ScriptPeer peer;
     kb::Machine machine({.name = "kanaburst-sim",
                          .programDir = dir,
                          .window = false,
@@ -300,8 +322,9 @@ int main(int argc, char** argv) {
                          .virtualClock = !realtime,
                          .seed = seed,
                          .relay = relay,
+                         .room = room,
                          .publicRoom = publicRoom,
-                         .start = start});
+                         .scriptPeer = realtime ? nullptr : &peer});
     if (!machine.Open(argv[0])) return 1;
     kb::HeadlessAddressWindow form2;
     // Music runs through the real command interpreter on a silent player whose pieces end only
@@ -318,7 +341,7 @@ int main(int argc, char** argv) {
     const char* envRelay = std::getenv("KB_RELAY");
     if (relay.empty() && envRelay) relay = envRelay;
     kb::Sim sim(*g, virtualHost ? static_cast<kb::LoopHost&>(*virtualHost) : realHost, midi,
-                realtime ? relay : "");
+                realtime ? nullptr : &peer, realtime ? relay : "");
     std::string line;
     int lineNo = 0;
     while (!g->ended && std::getline(script, line)) {

@@ -7,10 +7,15 @@ namespace kb {
 class AddressWindow {
   public:
     virtual ~AddressWindow() = default;
+    // Shows the window with the keys in its box.
     virtual void Show() = 0;
+    // Hides the window; the keys go back to the game.
     virtual void Hide() = 0;
+    // True while the window is shown.
     virtual bool Visible() const = 0;
+    // What the box holds.
     virtual std::u16string Text() const = 0;
+    // Replaces what the box holds.
     virtual void SetText(const std::u16string& text) = 0;
 };
 

@@ -15,11 +15,13 @@ class Clock {
 // A clock that only moves when told to; its wall second follows its own milliseconds.
 class VirtualClock : public Clock {
   public:
+    // Starts at startMs (an hour, so that the wall second starts at 0), seeding with seed.
     explicit VirtualClock(uint32_t startMs = 3600000, uint32_t seed = 1)
         : now_(startMs), seed_(seed) {}
     uint32_t TimeGetTime() override { return now_; }
     int WallSecond() override { return static_cast<int>((now_ / 1000) % 60); }
     uint32_t RandomSeed() override { return seed_; }
+    // Moves the clock on by ms, or to ms.
     void Advance(uint32_t ms) { now_ += ms; }
     void Set(uint32_t ms) { now_ = ms; }
 

@@ -16,6 +16,7 @@ class ConsoleLog {
     void Append(std::u16string_view entry);
     void Clear();
 
+    // The whole log, each entry ended by CR LF, and how many lines it shows.
     const std::u16string& Text() const { return text_; }
     size_t LineCount() const { return starts_.size(); }
     // Line i without its line end.

@@ -21,9 +21,11 @@ class DebugConsole {
     virtual void Show() = 0;
     virtual bool Visible() const = 0;
 
+    // Adds an entry at the foot of the log, and the log as it stands.
     virtual void AppendLog(std::u16string_view entry) = 0;
     virtual const ConsoleLog& Log() const = 0;
 
+    // What the command box holds, and replacing it.
     virtual std::u16string CommandText() const = 0;
     virtual void SetCommandText(const std::u16string& text) = 0;
 

@@ -8,6 +8,7 @@ class Dialogs {
   public:
     enum class Icon { kNone, kWarning };
     virtual ~Dialogs() = default;
+    // Shows text in a box titled title and returns once the player has closed it.
     virtual void MessageBox(const std::u16string& title, const std::u16string& text,
                             Icon icon = Icon::kNone) = 0;
 };

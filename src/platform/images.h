@@ -9,6 +9,7 @@ namespace kb {
 struct PixelView {
     const uint32_t* px = nullptr;
     int w = 0, h = 0;
+    // Its size in pixels, its pixels, and the pixel at (x, y).
     int W() const { return w; }
     int H() const { return h; }
     const uint32_t* Pixels() const { return px; }

@@ -23,6 +23,7 @@ enum MciResult : int32_t {
 
 class MciMusicDevice : public MusicDevice {
   public:
+    // Plays the pieces the commands open on player.
     explicit MciMusicDevice(MidiPlayer& player) : player_(player) {}
     int32_t SendString(const std::string& command, std::string& answer) override;
 

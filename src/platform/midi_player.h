@@ -35,6 +35,7 @@ class SilentMidiPlayer : public MidiPlayer {
     void Rewind() override { playing_ = false; }
     bool Playing() override { return playing_; }
     void Close() override { playing_ = false; }
+    // The open piece has reached its end (the driver says when).
     void EndPiece() { playing_ = false; }
 
   private:

@@ -42,6 +42,7 @@ class SocketControl {
   public:
     virtual ~SocketControl() = default;
 
+    // The port Listen listens on.
     virtual void SetLocalPort(int port) = 0;
     // Starts listening on the local port (all addresses, IPv4 and IPv6). False when it
     // cannot, with the reason in why.
@@ -50,6 +51,7 @@ class SocketControl {
     // connection the control held before is closed.
     virtual void Accept(int32_t requestID) = 0;
 
+    // The host and port Connect connects to.
     virtual void SetRemoteHost(const std::string& host) = 0;
     virtual void SetRemotePort(int port) = 0;
     // Starts connecting to the remote host and port; returns at once. How it ends is learnt
@@ -62,7 +64,9 @@ class SocketControl {
     // Everything received and not yet read.
     virtual std::string GetData() = 0;
 
+    // Closes the connection or stops listening; the control can be used again.
     virtual void Close() = 0;
+    // Where the control stands.
     virtual SocketState State() const = 0;
 
     // This machine's main address, as text; empty where the transport has no address to give.

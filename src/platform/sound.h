@@ -43,6 +43,7 @@ class SilentSoundDevice : public SoundDevice {
 class MusicDevice {
   public:
     virtual ~MusicDevice() = default;
+    // Runs one command; answer holds what a query returns.
     virtual int32_t SendString(const std::string& command, std::string& answer) = 0;
 };
 

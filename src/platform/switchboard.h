@@ -14,6 +14,7 @@ namespace kb {
 
 class Switchboard {
   public:
+    // With no transport yet: the listener listens on nothing and nothing is reached.
     Switchboard();
     ~Switchboard();
     Switchboard(const Switchboard&) = delete;
@@ -22,6 +23,7 @@ class Switchboard {
     // Adds a way to meet; addresses are offered to the transports in the order they were added.
     void Add(std::unique_ptr<Transport> transport);
 
+    // The two controls the game sees: the listener, and the one data connection.
     SocketControl& Listener();
     SocketControl& Connection();
 

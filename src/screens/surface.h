@@ -12,6 +12,7 @@
 namespace kb {
 
 constexpr int kTwipsPerPixel = 15;
+// A colour as the surfaces hold it, 0x00RRGGBB.
 constexpr uint32_t Rgb(int r, int g, int b) {
     return (static_cast<uint32_t>(r) << 16) | (static_cast<uint32_t>(g) << 8) |
            static_cast<uint32_t>(b);
@@ -24,10 +25,13 @@ enum class RasterOp { kCopy, kOr, kAnd };
 class Surface {
   public:
     Surface() = default;
+    // A surface of that size in pixels, filled with its back colour.
     Surface(int wPx, int hPx) { Resize(wPx, hPx); }
 
+    // The engine Print and the text measures use.
     void SetFonts(FontEngine* fonts) { fonts_ = fonts; }
 
+    // Size in pixels, the pixels row after row, one pixel, and the finished picture to show.
     int W() const { return w_; }
     int H() const { return h_; }
     uint32_t* Pixels() { return px_.data(); }
@@ -44,9 +48,11 @@ class Surface {
     // Takes the picture's size (AutoSize) and content.
     void SetPicture(int wPx, int hPx, const std::vector<uint32_t>& px);
 
-    uint32_t BackColor() const { return back_; }
-    void SetBackColor(uint32_t rgb);  // also clears, as the picture box does
+    // The colour Cls clears to; setting it also clears, as the picture box does.
+    void SetBackColor(uint32_t rgb);
+    // Clears to the back colour and puts the text position at the top left.
     void Cls();
+    // Shows the surface: onRefresh gets it (the window presents it).
     void Refresh() {
         if (onRefresh) onRefresh(*this);
     }
@@ -58,6 +64,7 @@ class Surface {
     double CurrentX = 0;  // twips
     double CurrentY = 0;  // twips
 
+    // Draws text at the text position in the fore colour; the next print starts a line below.
     void Print(std::u16string_view text);
     double TextWidth(std::u16string_view text) const;   // twips
     double TextHeight(std::u16string_view text) const;  // twips

@@ -44,6 +44,7 @@ class QuietLoopHost : public LoopHost {
 // has passed.
 class VirtualLoopHost : public LoopHost {
   public:
+    // Moves clock on as the loop sleeps.
     explicit VirtualLoopHost(VirtualClock& clock) : clock_(clock) {}
     void Sleep(uint32_t ms) override {
         if (!woken_.exchange(false)) clock_.Advance(ms);
@@ -57,6 +58,7 @@ class VirtualLoopHost : public LoopHost {
 
 class EventLoop {
   public:
+    // Runs g's frames with host's events and sleep; the sockets wake host.
     EventLoop(Game& g, LoopHost& host);
     ~EventLoop();
     EventLoop(const EventLoop&) = delete;

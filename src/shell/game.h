@@ -12,6 +12,7 @@
 namespace kb {
 
 struct Game {
+    // A game on the machine services gives; what it leaves empty does nothing.
     explicit Game(Services services);
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;
@@ -44,9 +45,11 @@ struct Game {
     // The debug window when none is handed in: one per game, since it holds a log.
     HeadlessDebugConsole headlessDebugWin;
 
+    // One observable effect for the driver and the tests; nothing in the game.
     void Trace(std::string_view line) const {
         if (sv.trace) sv.trace(line);
     }
+    // The next number of the one random generator, in [0, 1).
     float Rnd() { return rng.Rnd(); }
 };
 
@@ -71,6 +74,7 @@ struct FileBytes {
     bool whole = false;  // read to its end without an error
     std::string bytes;
 };
+// Reads the file at path whole.
 FileBytes ReadFileBytes(const std::string& path);
 
 // Ends the program after its own decision (a lost connection): the loop stops.

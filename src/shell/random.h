@@ -7,7 +7,9 @@ namespace kb {
 // seed replays the same game on any machine.
 class Random {
   public:
+    // Starts the sequence from seed (its low 24 bits).
     void Seed(uint32_t seed) { x_ = seed & 0xFFFFFF; }
+    // The next number, in [0, 1).
     float Rnd() {
         x_ = (x_ * 1140671485u + 12820163u) & 0xFFFFFF;
         ++draws_;

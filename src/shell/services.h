@@ -1,6 +1,6 @@
 #pragma once
-// What the game needs from the machine it runs on. Every pointer has a do-nothing default;
-// main() hands in the real ones, the headless driver and the tests their own.
+// What the game needs from the machine it runs on. Every pointer has a do-nothing default; the
+// programs' start-up (app/machine) hands in the real ones, the tests their own.
 #include <functional>
 #include <string>
 #include <string_view>

@@ -17,8 +17,8 @@
 namespace kb::test {
 namespace {
 
-RoomOptions Listed(const std::string& name) {
-    return {.publicName = name, .wordList = [] { return std::string("kana, 120 words"); }};
+ListingSource Listed(const std::string& name) {
+    return [name] { return RoomListing{name, "kana, 120 words"}; };
 }
 
 // One look at the lobby while the games go on answering it.

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/machine.h"
 #include "battle/missiles.h"
 #include "net/connection.h"
 #include "net/relay_broker.h"
@@ -29,12 +30,10 @@
 
 namespace kb::test {
 
-// The desktop's ways to meet, as the game chooses them with a relay given.
+// The desktop's ways to meet, as the programs choose them with a relay given.
 struct RoomSockets {
-    RoomSockets(const std::string& relay, RoomOptions options) {
-        board.Add(std::make_unique<RoomTransport>(std::make_unique<MosquittoLinkMaker>(relay),
-                                                  std::move(options)));
-        board.Add(std::make_unique<TcpTransport>());
+    RoomSockets(const std::string& relay, ListingSource listing) {
+        ChooseTransports(board, {.relay = relay}, std::move(listing));
     }
     Services Make() {
         Services sv;
@@ -50,8 +49,9 @@ struct RoomSockets {
 
 class RoomGame : public RoomSockets, public TestGame {
   public:
-    explicit RoomGame(const std::string& relay, RoomOptions options = {})
-        : RoomSockets(relay, std::move(options)), TestGame(Make()) {
+    // listing: how the rooms it opens are listed in the lobby (none: private).
+    explicit RoomGame(const std::string& relay, ListingSource listing = {})
+        : RoomSockets(relay, std::move(listing)), TestGame(Make()) {
         g.loop.FrameInterval = 67;
     }
     // The server item: listening, and a room open. Returns its code. The port picked for TCP

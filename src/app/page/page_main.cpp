@@ -1,21 +1,24 @@
 // The game in a browser page: the window program's loop and routines, with the page's animation
-// frames in place of the sleep between passes. The network goes through a WebSocket bridge in
-// front of a desktop game (the page can only be the client). The address box and the debug
-// console are page elements under the canvas.
+// frames in place of the sleep between passes. The page meets other games in rooms on a relay
+// (hosting or joining) and reaches a desktop game's server through a WebSocket bridge. The
+// address box and the debug console are page elements under the canvas. The page's settings
+// come from its address bar, which web/page.js reads and hands over as arguments.
 #include <SDL.h>
 #include <emscripten.h>
 
+#include <cstdlib>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "app/machine.h"
+#include "app/page/page_calls.h"
 #include "app/page/page_features.h"
 #include "app/sim_state.h"
 #include "app/window_events.h"
 #include "debug/debug_log.h"
 #include "net/connection.h"
 #include "platform/sdl/mixer_audio.h"
+#include "platform/web/page_script.h"
 #include "platform/web/web_address_window.h"
 #include "platform/web/web_debug_console.h"
 #include "platform/web/web_midi_player.h"
@@ -36,19 +39,40 @@ class PageLoopHost : public kb::LoopHost {
         SDL_Event ev;
         while (!g.ended && SDL_PollEvent(&ev)) kb::HandleMainWindowEvent(g, window_, ev);
     }
+    void PassDone(kb::Game& g, bool) override { kb::TellRoomChanges(g); }
 
   private:
     kb::MainWindow& window_;
 };
 
-// The page's "?seed=N" fixes the random sequence, so that a test knows the order of the words.
-std::optional<uint32_t> PageSeed() {
-    const int seed = EM_ASM_INT({
-        const seed = new URLSearchParams(location.search).get('seed');
-        return seed ? parseInt(seed, 10) : -1;
-    });
-    if (seed < 0) return std::nullopt;
-    return static_cast<uint32_t>(seed);
+// A whole number from 0 up, or -1 for text that is none.
+long Whole(const std::string& text) {
+    char* end = nullptr;
+    const long n = std::strtol(text.c_str(), &end, 10);
+    return !text.empty() && *end == '\0' && n >= 0 ? n : -1;
+}
+
+// The page's settings, each as "--NAME VALUE" (web/page.js): --relay, the relay or relays that
+// rooms meet on; --bridge, the port of the WebSocket bridge on a desktop game's host; --room, a
+// room to join at once; --seed, a fixed random sequence, so that a test knows the order of the
+// words. A setting the page cannot use is left at its default.
+kb::MachineOptions PageOptions(int argc, char** argv) {
+    kb::MachineOptions options{.programDir = kProgramDir, .userDir = kb::kPlayerDir};
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string name = argv[i], value = argv[i + 1];
+        if (name == "--relay") {
+            options.relay = value;
+        } else if (name == "--bridge") {
+            if (const long port = Whole(value); port > 0 && port < 65536)
+                options.bridgePort = static_cast<int>(port);
+        } else if (name == "--room") {
+            options.room = value;
+        } else if (name == "--seed") {
+            if (const long seed = Whole(value); seed >= 0)
+                options.seed = static_cast<uint32_t>(seed);
+        }
+    }
+    return options;
 }
 
 // Everything the game runs on, alive for as long as the page.
@@ -75,19 +99,14 @@ void Pass(void* arg) {
     // The synthesiser loads once the title is up, so that it never holds up its first frame.
     if (!page.titleUp && page.game->loop.FpsCount + page.game->loop.Fps > 0) {
         page.titleUp = true;
-        EM_ASM(kanaburstMusic.begin());
+        kb_music_begin();
     }
 }
 
-bool Start(Page& page) {
+bool Start(Page& page, int argc, char** argv) {
     // The effects' output the page opened (page.js), at the rate the sounds are made at.
-    const int rate = EM_ASM_INT({
-        const output = Module['SDL2'] && Module['SDL2'].audioContext;
-        return output ? output.sampleRate : 0;
-    });
-    if (rate > 0) kb::SetMixerRate(rate);
-    page.machine = std::make_unique<kb::Machine>(kb::MachineOptions{
-        .programDir = kProgramDir, .userDir = kb::kPlayerDir, .seed = PageSeed()});
+    if (const int rate = kb_effects_rate(); rate > 0) kb::SetMixerRate(rate);
+    page.machine = std::make_unique<kb::Machine>(PageOptions(argc, argv));
     if (!page.machine->Open(nullptr)) return false;
     page.game = page.machine->StartGame(
         {.midi = &page.midi, .form2 = &page.form2, .debugWin = &page.debugWin});
@@ -100,31 +119,30 @@ bool Start(Page& page) {
 
 }  // namespace
 
-// The state record as the headless driver prints it, for the page's tests to read.
-extern "C" EMSCRIPTEN_KEEPALIVE const char* kanaburst_state() {
+extern "C" const char* kanaburst_state() {
     static std::string json;
     json = page.game ? kb::StateJson(*page.game) : "{}";
     return json.c_str();
 }
 
-// Enter and Escape typed in the page's address box.
-extern "C" EMSCRIPTEN_KEEPALIVE void kanaburst_address_key(int keyCode) {
+extern "C" void kanaburst_address_key(int keyCode) {
     if (page.game && !page.game->ended) kb::Text1_KeyDown(*page.game, keyCode, 0);
 }
 
-// Enter in the debug console's command box, its COPY button, and closing it.
-extern "C" EMSCRIPTEN_KEEPALIVE void kanaburst_console_key(int keyCode) {
+extern "C" void kanaburst_console_key(int keyCode) {
     if (page.game && !page.game->ended) kb::SndTxt_KeyDown(*page.game, keyCode, 0);
 }
-extern "C" EMSCRIPTEN_KEEPALIVE void kanaburst_console_copy() {
+
+extern "C" void kanaburst_console_copy() {
     if (page.game && !page.game->ended) kb::Command1_Click(*page.game);
 }
-extern "C" EMSCRIPTEN_KEEPALIVE void kanaburst_console_close() {
+
+extern "C" void kanaburst_console_close() {
     page.debugWin.Unload();
 }
 
-int main(int, char**) {
-    if (!Start(page)) return 1;
+int main(int argc, char** argv) {
+    if (!Start(page, argc, argv)) return 1;
     // Called at the page's frame rate; the game's own pacing decides which passes run a frame.
     emscripten_set_main_loop_arg(Pass, &page, 0, false);
     return 0;

@@ -29,6 +29,7 @@ namespace kb {
 
 class MixerMidiPlayer : public MidiPlayer {
   public:
+    // Starts the worker that loads and frees the synthesisers.
     MixerMidiPlayer();
     ~MixerMidiPlayer() override;
     MixerMidiPlayer(const MixerMidiPlayer&) = delete;
@@ -53,11 +54,17 @@ class MixerMidiPlayer : public MidiPlayer {
         std::shared_ptr<const std::vector<uint8_t>> bytes;  // ... from these bytes
         Mix_Music* discard = nullptr;                       // or free this one
     };
+    // The worker: loads the pieces and frees the synthesisers it is handed, in turn.
     void Work();
+    // Hands the open piece to the worker to load (as a piece of its own).
     void LoadLocked();
+    // Stops the piece and hands its synthesiser to the worker to free.
     void DropLocked();
+    // Starts the loaded piece from its top and counts its frames from now.
     void StartLocked();
+    // Pauses the piece where it is, keeping the frames it has played.
     void HoldLocked();
+    // Whether the piece has played up to its written end.
     bool PastEndLocked();
 
     std::mutex mutex_;

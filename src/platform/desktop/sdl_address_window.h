@@ -18,6 +18,7 @@ class FontEngine;
 
 class SdlAddressWindow : public AddressWindow {
   public:
+    // Draws its text with fonts; no window exists before Create.
     explicit SdlAddressWindow(FontEngine& fonts) : fonts_(fonts) {}
     ~SdlAddressWindow() override;
     SdlAddressWindow(const SdlAddressWindow&) = delete;
@@ -25,6 +26,7 @@ class SdlAddressWindow : public AddressWindow {
 
     // Creates the window, hidden.
     bool Create(const std::string& caption, std::string& error);
+    // The window's SDL id, 0 before Create.
     uint32_t Id() const;
     // Edits the text for an event of this window (text input, Backspace, Ctrl+V, closing);
     // text input is on while the window has the focus.
@@ -37,6 +39,7 @@ class SdlAddressWindow : public AddressWindow {
     void SetText(const std::u16string& text) override;
 
   private:
+    // Draws the box and its text into the window.
     void Redraw();
 
     FontEngine& fonts_;

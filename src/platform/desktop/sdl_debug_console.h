@@ -19,6 +19,7 @@ namespace kb {
 
 class SdlDebugConsole : public DebugConsole {
   public:
+    // Draws with the typeface at fontPath once its window first opens.
     explicit SdlDebugConsole(std::string fontPath) : fontPath_(std::move(fontPath)) {}
     ~SdlDebugConsole() override;
     SdlDebugConsole(const SdlDebugConsole&) = delete;
@@ -52,9 +53,14 @@ class SdlDebugConsole : public DebugConsole {
     void SetClipboardText(const std::u16string& text) override;
 
   private:
+    // Makes the window, its renderer and its ImGui context; false when SDL cannot.
     bool OpenWindow();
+    // Destroys the window and everything drawn in it.
     void CloseWindow();
+    // Lays out one ImGui frame: the log, the command box and COPY; says whether Enter or COPY were
+    // used.
     void Layout(bool& enter, bool& copy);
+    // Something changed: the next few frames are drawn.
     void Touch() { framesDue_ = kFramesToSettle; }
 
     // ImGui settles hover, focus and scrolling over a couple of frames after a change.

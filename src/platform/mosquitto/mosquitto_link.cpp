@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "platform/room/relay_choice.h"
+
 namespace kb {
 
 namespace {
@@ -192,23 +194,13 @@ void MosquittoLink::Close() {
 }
 
 MosquittoLinkMaker::MosquittoLinkMaker(const std::string& relays) {
-    size_t start = 0;
-    for (;;) {
-        const size_t comma = relays.find(',', start);
-        RelayAddress r = ParseRelayAddress(relays.substr(start, comma - start));
-        if (!r.host.empty()) relays_.push_back(r);
-        if (comma == std::string::npos) break;
-        start = comma + 1;
-    }
+    for (const std::string& text : RelayList(relays))
+        if (RelayAddress r = ParseRelayAddress(text); !r.host.empty()) relays_.push_back(r);
 }
 
 std::unique_ptr<MqttLink> MosquittoLinkMaker::NewLink(const std::string& roomCode) {
-    // The code's last digits pick the shard: host and guest land on the same broker.
-    size_t shard = 0;
-    if (!relays_.empty() && roomCode.size() >= 6)
-        shard =
-            static_cast<size_t>(std::stoul(roomCode.substr(roomCode.size() - 6))) % relays_.size();
-    RelayAddress relay = relays_.empty() ? RelayAddress{} : relays_[shard];
+    RelayAddress relay =
+        relays_.empty() ? RelayAddress{} : relays_[RelayForRoom(roomCode, relays_.size())];
     return std::make_unique<MosquittoLink>(relay, watcher_);
 }
 

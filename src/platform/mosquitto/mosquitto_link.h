@@ -27,6 +27,7 @@ RelayAddress ParseRelayAddress(const std::string& text);
 
 class MosquittoLink : public MqttLink {
   public:
+    // A link to relay, woken by watcher; nothing happens before Open.
     MosquittoLink(RelayAddress relay, SocketWatcher& watcher);
     ~MosquittoLink() override;
     MosquittoLink(const MosquittoLink&) = delete;
@@ -49,11 +50,15 @@ class MosquittoLink : public MqttLink {
         std::string topic, payload;
         bool retain;
     };
+    // libmosquitto's callbacks, run inside Poll: the broker's answer, the link lost, a message.
     static void OnConnect(mosquitto*, void* self, int rc);
     static void OnDisconnect(mosquitto*, void* self, int rc);
     static void OnMessage(mosquitto*, void* self, const mosquitto_message* m);
+    // Connects once the relay's host name has been looked up.
     void StartConnect();
+    // Hands a subscription or a message to the library.
     void Send(const Outgoing& o);
+    // The link is down for good, for this reason.
     void Down(const std::string& why);
 
     RelayAddress relay_;

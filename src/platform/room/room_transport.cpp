@@ -49,18 +49,15 @@ class RoomListener : public ListenerControl {
             return false;
         }
         const RoomOptions& o = transport_.options_;
+        std::optional<RoomListing> listing;
+        if (o.listing) listing = o.listing();
         std::unique_ptr<MqttLink> lobby;
-        RoomListing listing;
-        if (!o.publicName.empty()) {
-            lobby = transport_.maker_->NewLink("");
-            listing = {o.publicName, o.wordList ? o.wordList() : ""};
-        }
+        if (listing) lobby = transport_.maker_->NewLink("");
         auto session =
             std::make_shared<HostSession>(transport_.maker_->NewLink(code), std::move(*keys), code,
-                                          o.now, std::move(lobby), listing);
+                                          o.now, std::move(lobby), listing.value_or(RoomListing{}));
         session->Note("Relay: room " + ShownRoomCode(code) + " open");
-        if (!o.publicName.empty())
-            session->Note("Relay: listed in the lobby as " + ListableText(listing.name));
+        if (listing) session->Note("Relay: listed in the lobby as " + ListableText(listing->name));
         transport_.hosting_ = session;
         return true;
     }

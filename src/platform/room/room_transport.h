@@ -21,10 +21,9 @@ namespace kb {
 class HostSession;
 
 struct RoomOptions {
-    // The name this game's rooms are listed under in the lobby; empty: unlisted (the default).
-    std::string publicName = {};
-    // The name of the word list the game plays with, for the listing.
-    std::function<std::string()> wordList = {};
+    // How a room opening now is listed in the lobby: the host's chosen name and the word
+    // list's. None, or no function: unlisted (the default).
+    std::function<std::optional<RoomListing>()> listing = {};
     // The steady clock the rooms time their waits by, in milliseconds.
     RoomClock now = SteadyMilliseconds;
 };
@@ -34,6 +33,7 @@ bool IsQuickMatch(std::string_view address);
 
 class RoomTransport : public Transport {
   public:
+    // Rooms on the relays maker links to.
     explicit RoomTransport(std::unique_ptr<MqttLinkMaker> maker, RoomOptions options = {});
     ~RoomTransport() override;
     // A room code as the player may type it, or the word for a quick match.

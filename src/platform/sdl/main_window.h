@@ -18,6 +18,7 @@ struct PixelView;
 class WindowKeys {
   public:
     enum class Route { kGame, kWindow, kToggleFullScreen };
+    // Where a key event goes: to the game, or to the window (and whether it switches full screen).
     Route Take(int32_t sdlKeycode, uint16_t sdlMod, bool down, bool repeat);
 
   private:
@@ -33,15 +34,20 @@ Placement PlaceDisplay(int windowW, int windowH, int w, int h);
 
 class MainWindow {
   public:
+    // Closes the window.
     ~MainWindow();
+    // Opens the window at twice w by h where that fits; false with the reason in error.
     bool Create(const std::string& caption, int w, int h, std::string& error);
+    // Shows a finished frame, and keeps it for redraws.
     void Present(const PixelView& display);
     void Redraw();  // after a resize or expose, from the last frame
     // True when the key event is the window's own (see WindowKeys); the game must not see it.
     bool TakeKey(const SDL_KeyboardEvent& key);
+    // Switches between windowed and desktop full screen.
     void ToggleFullScreen();
     // Display pixel under a window position; false when it is outside the Display.
     bool ToDisplay(int wx, int wy, int& dx, int& dy) const;
+    // The SDL window (null before Create), and its id.
     SDL_Window* Handle() const { return window_; }
     uint32_t Id() const;
 

@@ -18,6 +18,7 @@ namespace kb {
 
 class MixerSoundDevice : public SoundDevice {
   public:
+    // Nothing opens before Initialize.
     MixerSoundDevice();
     ~MixerSoundDevice() override;
     MixerSoundDevice(const MixerSoundDevice&) = delete;
@@ -33,8 +34,11 @@ class MixerSoundDevice : public SoundDevice {
 
   private:
     struct Buffer;
+    // The buffer of a handle, null for none.
     Buffer* Find(int32_t handle);
+    // The lowest mixer channel no buffer owns.
     int UnusedChannel() const;
+    // Plays the buffer's samples as rendered for that rate, on its own channel.
     void Start(Buffer& b, int frequency);
 
     bool open_ = false;

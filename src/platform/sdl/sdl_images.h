@@ -10,6 +10,7 @@ class SdlImageLoader : public ImageLoader {
               std::string& error) override;
 };
 
+// Writes the picture to path as PNG; false with the reason in error.
 bool SavePng(const PixelView& surface, const std::string& path, std::string& error);
 
 }  // namespace kb

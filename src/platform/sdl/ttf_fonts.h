@@ -30,6 +30,8 @@ class TtfFontEngine : public FontEngine {
     static std::string FindFontFile(const std::string& programDir);
 
   private:
+    // The typeface opened at that size and weight, kept for the next call; null when it cannot
+    // open.
     TTF_Font* FontFor(int points, bool bold);
     struct Key {
         std::u16string text;
@@ -40,6 +42,7 @@ class TtfFontEngine : public FontEngine {
         }
     };
     struct KeyHash {
+        // The hash of a run, for the cache of rendered runs.
         size_t operator()(const Key& k) const {
             return std::hash<std::u16string>()(k.text) ^ (static_cast<size_t>(k.points) << 1) ^
                    static_cast<size_t>(k.bold);

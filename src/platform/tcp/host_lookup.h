@@ -23,9 +23,11 @@ class HostLookup {
         std::string error;               // why not
     };
 
+    // Starts looking host up (its addresses for port) on a helper thread.
     HostLookup(const std::string& host, int port);
     // The answer once it is in; nothing while the thread is still asking.
     std::optional<Answer> Take();
+    // A descriptor that becomes readable once the answer is in.
     int ReadyFd() const;
 
   private:

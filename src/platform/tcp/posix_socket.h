@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/host_address.h"
 #include "platform/socket_control.h"
 #include "platform/tcp/host_lookup.h"
 #include "platform/tcp/socket_watcher.h"
@@ -46,16 +47,27 @@ class PosixSocket : public SocketControl {
   private:
     using Address = HostLookup::Address;
 
+    // Listens on the local port for one address family; false with the reason in why.
     bool BindListener(int family, std::string& why);
+    // Raises a connection request for each connection that came in.
     void PollListener(SocketEvents& events);
+    // Takes the host's addresses once looked up, and starts on the first.
     void PollLookup();
+    // Starts connecting to the next address of the host; fails when none is left.
     void TryNextAddress();
+    // Learns how the connection attempt ended; on to the next address when it failed.
     void PollConnecting();
+    // Writes what waits to go out as far as the socket takes it; false when the connection failed.
     bool Flush();
+    // Raises SendComplete for every send written whole; true when it raised one.
     bool RaiseCompletions(SocketEvents& events, uint64_t generation);
+    // Reads what has arrived, up to the per-poll limit, counting it in got; true when some came.
     bool Receive(size_t& got);
+    // The connection is gone: nothing more goes out, and sends in flight never complete.
     void Fail();
+    // Takes a connected descriptor as this control's connection.
     void Adopt(int fd);
+    // Whether a send has been written whole and not yet reported.
     bool CompletionDue() const;
 
     SocketWatcher& watcher_;
@@ -81,10 +93,10 @@ class PosixSocket : public SocketControl {
 // up, else such an IPv6 address, else "127.0.0.1".
 std::string MainLocalAddress();
 
-// Plain TCP: reaches any host name or address; one watcher thread serves all its controls.
+// Plain TCP to any host a player can name; one watcher thread serves all its controls.
 class TcpTransport : public Transport {
   public:
-    bool Reaches(const std::string& address) const override { return !address.empty(); }
+    bool Reaches(const std::string& address) const override { return IsHostAddress(address); }
     std::unique_ptr<SocketControl> NewListener() override;
     std::unique_ptr<SocketControl> NewConnection() override;
 

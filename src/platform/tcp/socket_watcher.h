@@ -16,6 +16,7 @@ namespace kb {
 class SocketWatcher {
   public:
     SocketWatcher() = default;
+    // Stops the thread; no wake is called after.
     ~SocketWatcher();
     SocketWatcher(const SocketWatcher&) = delete;
     SocketWatcher& operator=(const SocketWatcher&) = delete;
@@ -32,7 +33,9 @@ class SocketWatcher {
         short events;
         Waker wake;
     };
+    // The watcher's thread: polls the set given and calls the wake of the first ready owner.
     void Run();
+    // Breaks the thread's poll, so that it takes the new set.
     void Interrupt();
 
     std::mutex mutex_;

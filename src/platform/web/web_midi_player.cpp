@@ -1,9 +1,9 @@
 #include "platform/web/web_midi_player.h"
 
-#include <emscripten.h>
-
 #include <cstdint>
 #include <vector>
+
+#include "platform/web/page_script.h"
 
 namespace kb {
 
@@ -11,40 +11,28 @@ namespace kb {
 bool WebMidiPlayer::Open(const std::string& path) {
     std::vector<uint8_t> bytes;
     if (!ReadMidiFile(path, bytes)) return false;
-    EM_ASM(
-        {
-            if (window.kanaburstMusic) kanaburstMusic.open(HEAPU8.subarray($0, $0 + $1), $2);
-        },
-        bytes.data(), bytes.size(), MidiLengthMs(bytes));
+    kb_music_open(bytes.data(), bytes.size(), MidiLengthMs(bytes));
     return true;
 }
 
 void WebMidiPlayer::Play() {
-    EM_ASM({
-        if (window.kanaburstMusic) kanaburstMusic.play();
-    });
+    kb_music_play();
 }
 
 void WebMidiPlayer::Stop() {
-    EM_ASM({
-        if (window.kanaburstMusic) kanaburstMusic.stop();
-    });
+    kb_music_stop();
 }
 
 void WebMidiPlayer::Rewind() {
-    EM_ASM({
-        if (window.kanaburstMusic) kanaburstMusic.rewind();
-    });
+    kb_music_rewind();
 }
 
 bool WebMidiPlayer::Playing() {
-    return EM_ASM_INT({ return window.kanaburstMusic && kanaburstMusic.playing() ? 1 : 0; }) != 0;
+    return kb_music_playing() != 0;
 }
 
 void WebMidiPlayer::Close() {
-    EM_ASM({
-        if (window.kanaburstMusic) kanaburstMusic.close();
-    });
+    kb_music_close();
 }
 
 }  // namespace kb

@@ -34,11 +34,16 @@ class WebMqttLink : public MqttLink {
     int handle_ = 0;  // the page's client; 0 before Open and after Close
 };
 
-// The page's relay: ?relay=URL, or MQTT over WebSocket on port 9001 of the host that served
-// the page (wss:// when the page came over https).
+// Links to one relay, or to several: a room's code then picks its relay by the same rule as on
+// the desktop (platform/room/relay_choice.h), so that pages and desktop games meet.
 class WebMqttLinkMaker : public MqttLinkMaker {
   public:
+    // relays: one ws:// or wss:// URL, or several separated by commas.
+    explicit WebMqttLinkMaker(const std::string& relays);
     std::unique_ptr<MqttLink> NewLink(const std::string& roomCode) override;
+
+  private:
+    std::vector<std::string> relays_;
 };
 
 }  // namespace kb

@@ -2,12 +2,6 @@
 
 namespace kb {
 
-bool WebSocketControl::Listen(std::string& why) {
-    why = "a browser page cannot accept connections; start the server on a desktop game";
-    state_ = SocketState::kFailed;
-    return false;
-}
-
 void WebSocketControl::Connect() {
     Close();
     if (host_.empty() || !emscripten_websocket_is_supported()) {

@@ -1,11 +1,12 @@
 #pragma once
 // The game's data connection in a browser page: a WebSocket to a bridge (websockify) that stands
-// in front of a desktop game's TCP port and carries its bytes both ways. A page cannot listen,
-// so as a listener it only says why.
+// in front of a desktop game's TCP port and carries its bytes both ways. A page cannot listen:
+// rooms take the listener's place.
 #include <emscripten/websocket.h>
 
 #include <string>
 
+#include "platform/host_address.h"
 #include "platform/socket_control.h"
 
 namespace kb {
@@ -19,7 +20,7 @@ class WebSocketControl : public SocketControl {
     WebSocketControl& operator=(const WebSocketControl&) = delete;
 
     void SetLocalPort(int) override {}
-    bool Listen(std::string& why) override;
+    bool Listen(std::string&) override { return false; }
     void Accept(int32_t) override {}
     void SetRemoteHost(const std::string& host) override { host_ = host; }
     void SetRemotePort(int) override {}
@@ -32,10 +33,12 @@ class WebSocketControl : public SocketControl {
     void Poll(SocketEvents& events) override;
 
   private:
+    // The browser's events on the WebSocket: opened, bytes in, an error, closed.
     static EM_BOOL OnOpen(int, const EmscriptenWebSocketOpenEvent*, void* self);
     static EM_BOOL OnMessage(int, const EmscriptenWebSocketMessageEvent* ev, void* self);
     static EM_BOOL OnError(int, const EmscriptenWebSocketErrorEvent*, void* self);
     static EM_BOOL OnClose(int, const EmscriptenWebSocketCloseEvent*, void* self);
+    // The bridge or the peer went away, or the connection never came.
     void Gone();
 
     int bridgePort_;
@@ -47,24 +50,19 @@ class WebSocketControl : public SocketControl {
     int sendsUnreported_ = 0;  // sends the browser took, not yet reported complete
 };
 
-// A WebSocket bridge (websockify) in front of a desktop game reaches any host name or address.
-// Its listener only says why a page cannot listen; where rooms take its place there is none.
+// A WebSocket bridge (websockify) in front of a desktop game, on any host a player can name.
 class WebSocketTransport : public Transport {
   public:
-    WebSocketTransport(int bridgePort, bool sayWhyNoListening)
-        : bridgePort_(bridgePort), sayWhy_(sayWhyNoListening) {}
-    bool Reaches(const std::string& address) const override { return !address.empty(); }
-    std::unique_ptr<SocketControl> NewListener() override {
-        if (!sayWhy_) return nullptr;
-        return std::make_unique<WebSocketControl>(bridgePort_);
-    }
+    // Through the bridge on bridgePort of the host the player types.
+    explicit WebSocketTransport(int bridgePort) : bridgePort_(bridgePort) {}
+    bool Reaches(const std::string& address) const override { return IsHostAddress(address); }
+    std::unique_ptr<SocketControl> NewListener() override { return nullptr; }
     std::unique_ptr<SocketControl> NewConnection() override {
         return std::make_unique<WebSocketControl>(bridgePort_);
     }
 
   private:
     int bridgePort_;
-    bool sayWhy_;
 };
 
 }  // namespace kb

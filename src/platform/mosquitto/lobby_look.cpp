@@ -1,4 +1,4 @@
-#include "app/lobby_look.h"
+#include "platform/mosquitto/lobby_look.h"
 
 #include <poll.h>
 
