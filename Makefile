@@ -9,21 +9,25 @@ WERROR     ?= ON
 PACKAGES := g++ cmake ninja-build pkg-config \
 	libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libsdl2-mixer-dev \
 	fonts-ipafont-gothic timgm6mb-soundfont libgtest-dev libbenchmark-dev \
-	libimgui-dev libmosquitto-dev libsodium-dev
-# The room tests start a broker of their own; the game itself needs only the client library.
-TEST_PACKAGES := mosquitto
+	libimgui-dev libmosquitto-dev libsodium-dev libsqlite3-dev nlohmann-json3-dev libssl-dev \
+	mosquitto-dev
+# The room tests start a broker of their own (the game itself needs only the client library),
+# make certificates for it and host the relay behind caddy; the firewall's test loads the
+# example rules in a network namespace of its own.
+TEST_PACKAGES := mosquitto openssl caddy brotli nftables iproute2 python3
 WORD_CHECK_PACKAGES := mecab mecab-ipadic-utf8 python3
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 BENCH_PACKAGES := xvfb xauth xdotool time python3 python3-paho-mqtt python3-nacl mosquitto
 PACKAGE_TOOLS := build-essential debhelper dpkg-dev lintian appstream desktop-file-utils
-# The round trip starts the installed game in a virtual display and chooses the server item.
-PACKAGE_TEST_TOOLS := xvfb xauth xdotool iproute2 libcap2-bin
+# The round trip starts the installed game in a virtual display and chooses the server item,
+# and hosts the page and the relay over TLS with caddy.
+PACKAGE_TEST_TOOLS := xvfb xauth xdotool iproute2 libcap2-bin caddy curl openssl
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: all deps configure build run test check-words clean asan bench fuzz soak install format \
 	format-check pictures \
-	relay package package-test \
+	relay host package package-test \
 	web web-run web-deps web-smoke web-game web-test web-measure
 
 all: build
@@ -124,13 +128,31 @@ install:
 	cmake --install build-release --prefix "$(PREFIX)"
 
 # A relay for rooms on this machine, in the foreground until Ctrl+C (relay/run.sh): mosquitto
-# with the project's configuration and the access rules of relay/, on RELAY_PORT for desktop
-# games and RELAY_WS_PORT (WebSocket) for pages. It needs mosquitto only, not the build.
+# with the project's configuration, the access rules of relay/ and the relay's plugin, on
+# RELAY_PORT for desktop games and RELAY_WS_PORT (WebSocket) for pages.
 RELAY_PORT ?= 1883
 RELAY_WS_PORT ?= 9001
-relay:
+RELAY_TLS_PORT ?= 8883
+export KB_RELAY_PLUGIN := $(CURDIR)/$(BUILD)/kanaburst-limits.so
+relay: deps configure
 	@$(MAKE) --no-print-directory deps PACKAGES=mosquitto
+	cmake --build $(BUILD) -j $(JOBS) --target kanaburst-limits
 	relay/run.sh $(BUILD)/relay $(RELAY_PORT) $(RELAY_WS_PORT)
+
+# The page and the relay with TLS on this machine, in the foreground until Ctrl+C, in one step
+# (relay/host.sh): caddy serves the page over https as HOST_SITE (localhost: signed by caddy's
+# own authority; a public name: by Let's Encrypt, with HOST_HTTP_PORT=80 HOST_HTTPS_PORT=443)
+# and passes its wss://HOST_SITE/mqtt to the relay, which takes desktop games over mqtts:// on
+# RELAY_TLS_PORT with the same certificate, reloaded whenever caddy renews it.
+HOST_SITE ?= localhost
+HOST_HTTP_PORT ?= 8080
+HOST_HTTPS_PORT ?= 8443
+host: web configure
+	@$(MAKE) --no-print-directory deps EXTRA="mosquitto caddy"
+	@cmake --build $(BUILD) -j $(JOBS) --target kanaburst-limits
+	@KB_SITE=$(HOST_SITE) KB_HTTP_PORT=$(HOST_HTTP_PORT) KB_HTTPS_PORT=$(HOST_HTTPS_PORT) \
+		KB_RELAY_PORT=$(RELAY_PORT) KB_RELAY_WS_PORT=$(RELAY_WS_PORT) \
+		KB_RELAY_TLS_PORT=$(RELAY_TLS_PORT) relay/host.sh $(BUILD)/host $(WEB_PAGE)
 
 # The Debian source and binary packages, built by debhelper (debian/) in a copy of this tree
 # under build-deb/, so that the tree itself stays as it was; the package build runs every test
@@ -138,7 +160,7 @@ relay:
 # folders, the page's node_modules), so the source package holds only our own files.
 DEB_VERSION = $(shell sed -n '1s/^[^(]*(\([^)]*\)).*/\1/p' debian/changelog)
 DEB = build-deb/kanaburst_$(DEB_VERSION)_$(shell dpkg --print-architecture).deb
-RELAY_DEB = build-deb/kanaburst-relay_$(DEB_VERSION)_all.deb
+RELAY_DEB = build-deb/kanaburst-relay_$(DEB_VERSION)_$(shell dpkg --print-architecture).deb
 package:
 	@$(MAKE) --no-print-directory deps EXTRA="$(PACKAGE_TOOLS)"
 	rm -rf build-deb
@@ -199,8 +221,9 @@ $(WEB_NPM_STAMP): tools/web/package-lock.json
 web: web-game $(WEB_NPM_STAMP)
 	@tools/web/assemble-page.sh $(WEB_BUILD)
 
-web-run: web
+web-run: web configure
 	@$(MAKE) --no-print-directory deps EXTRA=mosquitto
+	@cmake --build $(BUILD) -j $(JOBS) --target kanaburst-limits
 	@relay/run.sh $(BUILD)/relay $(RELAY_PORT) $(RELAY_WS_PORT) & relay=$$!; \
 	trap 'kill $$relay 2>/dev/null' EXIT INT TERM; \
 	node tools/web/serve.js $(WEB_PAGE) $(WEB_PORT) $(WEB_HOST)

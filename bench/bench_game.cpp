@@ -14,7 +14,7 @@ const char* AssetDir() {
     return env && *env ? env : KB_ASSET_DIR;
 }
 
-BenchGame::BenchGame() {
+BenchGame::BenchGame(RecordStore* record) {
     std::string error;
     if (!fonts_.Open(TtfFontEngine::FindFontFile(AssetDir()), error))
         throw std::runtime_error(error);
@@ -23,6 +23,7 @@ BenchGame::BenchGame() {
     sv.fonts = &fonts_;
     sv.images = &images_;
     sv.programDir = AssetDir();
+    sv.record = record;
     game_ = std::make_unique<Game>(sv);
     if (!Form_Load(*game_)) throw std::runtime_error("start-up failed");
     Frames(20);  // past the first second, so Fps is measured

@@ -12,8 +12,11 @@ namespace kb::bench {
 
 class BenchGame {
   public:
-    BenchGame();
+    // record: where its matches are kept; none: in memory.
+    explicit BenchGame(RecordStore* record = nullptr);
     Game& G() { return *game_; }
+    // The game's typeface, for pictures of its own.
+    TtfFontEngine& Fonts() { return fonts_; }
     // Runs n frames 67 ms apart, as the frame loop would.
     void Frames(int n);
 

@@ -15,6 +15,10 @@ done
 # SDL's dummy audio driver still mixes and synthesises the music in real time, as a sound
 # card would make it; a build machine has no sound card of its own.
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+# The matches played here are kept in a record of their own, not the player's.
+XDG_DATA_HOME=$(mktemp -d)
+export XDG_DATA_HOME
+trap 'rm -rf "$XDG_DATA_HOME"' EXIT
 # Twice: with SDL's own choice of renderer (under Xvfb that is OpenGL drawn by Mesa's llvmpipe,
 # which brings LLVM into the process) and with SDL's software renderer.
 for renderer in default software; do

@@ -1,16 +1,28 @@
 // Many rooms at once through one relay on this machine's loopback: each room's host and guest
 // connect as the game does (the code as user name, a client id of its own, each writing to the
-// other's inbox, Nagle off) and each sends a sealed launch's worth of bytes (20) five times a
-// second, stamped with the time they left. Prints, for each number of rooms, the one-way delay
-// (p50, p99), what was lost, and the broker's processor use and memory. The broker is started here
-// with the project's configuration on free ports of 127.0.0.1 and stopped at the end; every run is
-// bounded in rooms and seconds.
+// other's inbox, Nagle off), each from a loopback address of its own as players on the network
+// would, and each sends a sealed launch's worth of bytes (20) five times a second, stamped with
+// the time they left. Prints, for each number of rooms, the one-way delay (p50, p99), what was
+// lost, and the broker's processor use and memory. The broker is started here with the project's
+// configuration and plugin on free ports of 127.0.0.1 and stopped at the end; every run is bounded
+// in rooms and seconds.
 //
-//   relay_load [--seconds S] ROOMS...        e.g. relay_load 100 1000
-//   relay_load --find-limit                  the most rooms that keep p99 under 50 ms
+// With --flood N, one address (127.255.0.1) opens N connections as fast as it can once the
+// measuring starts, each asking in as a client (at most 256 open at once, the oldest closed for
+// the next), on the processor time the relay and the rooms leave over; the rooms' delay is also
+// given for the time the flood lasted.
+//
+// With --firewall it runs in a network namespace of its own (as root), with relay/nftables.conf
+// loaded and the relay on its own port, 1883.
+//
+//   relay_load [--seconds S] [--flood N] [--firewall] ROOMS...   e.g. relay_load 100 1000
+//   relay_load --find-limit                                      the most rooms that keep p99
+//                                                                under 50 ms
 #include <arpa/inet.h>
 #include <mosquitto.h>
 #include <netinet/in.h>
+#include <poll.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/epoll.h>
 #include <sys/ioctl.h>
@@ -42,6 +54,9 @@ using Clock = std::chrono::steady_clock;
 constexpr int kMaxRooms = 5000;  // 10,000 clients: within the file limit set below
 constexpr double kMessagesPerSecond = 5;
 constexpr int kThreads = 2;  // one a core of the machine measured on
+constexpr int kMaxFlood = 100000;
+constexpr size_t kFloodOpen = 256;
+constexpr const char* kFloodFrom = "127.255.0.1";
 
 int64_t NowNs() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch())
@@ -60,10 +75,13 @@ int FreePort() {
     return ntohs(a.sin_port);
 }
 
+// The relay's port: a free one, or the relay's own (1883) behind the example firewall.
+int g_port = 0;
+
 // The project's relay, on loopback only.
 struct Broker {
     pid_t pid = -1;
-    int port = FreePort();
+    int port = g_port ? g_port : FreePort();
     Broker() {
         std::ifstream in(std::string(KB_SOURCE_DIR) + "/relay/kanaburst.conf");
         std::stringstream text;
@@ -74,6 +92,8 @@ struct Broker {
         conf = std::regex_replace(conf, std::regex("listener 9001\\nprotocol websockets\\n"), "");
         conf = std::regex_replace(conf, std::regex("/etc/mosquitto/kanaburst.acl"),
                                   std::string(KB_SOURCE_DIR) + "/relay/kanaburst.acl");
+        conf = std::regex_replace(conf, std::regex("plugin /usr/lib/kanaburst-relay/"),
+                                  std::string("plugin ") + KB_BINARY_DIR + "/");
         char path[] = "/tmp/kb-relay-load-XXXXXX";
         const int fd = mkstemp(path);
         if (write(fd, conf.data(), conf.size()) < 0) std::perror("config");
@@ -115,12 +135,18 @@ struct Broker {
 // A sealed frame holding a launch: 16 bytes of tag, the kind and three digits.
 constexpr size_t kFrameBytes = 20;
 
+// A message's one-way delay, and when it arrived.
+struct Delay {
+    int64_t at, ns;
+};
+
 struct Client {
     mosquitto* mosq = nullptr;
     std::string code, id;
     std::string topic, peer;  // where it writes (its peer's inbox), and its own inbox
+    std::string from;         // the address it connects from
     int64_t nextSend = 0;     // ns
-    std::vector<int64_t>* delays = nullptr;
+    std::vector<Delay>* delays = nullptr;
     std::atomic<long>* received = nullptr;
 };
 
@@ -129,15 +155,122 @@ void OnMessage(mosquitto*, void* obj, const mosquitto_message* m) {
     if (m->payloadlen != kFrameBytes) return;
     int64_t sent = 0;
     std::memcpy(&sent, m->payload, sizeof sent);
-    c.delays->push_back(NowNs() - sent);
+    const int64_t now = NowNs();
+    c.delays->push_back({now, now - sent});
     ++*c.received;
 }
+
+struct Flood {
+    // Taken in, refused by the broker (not authorised), reset (the firewall), never connected
+    // (dropped by the firewall, or by a full backlog), unanswered by the broker, failed here.
+    int attempts = 0, taken = 0, refused = 0, reset = 0, dropped = 0, unanswered = 0, failed = 0;
+    int64_t from = 0, until = 0;  // ns
+};
 
 struct Result {
     double p50 = 0, p99 = 0, cpu = 0, rss = 0;
     long sent = 0, received = 0;
     int failed = 0;
+    Flood flood;
+    double floodP50 = 0, floodP99 = 0;  // the rooms' delays while the flood lasted
 };
+
+// The MQTT CONNECT of a flooding connection: 3.1.1, clean session, a user name, keep-alive 60 s.
+std::string ConnectPacket(int i) {
+    const std::string id = "flood" + std::to_string(i), user = "000000000000";
+    std::string packet = std::string("\x00\x04MQTT\x04\x82\x00\x3c", 10);
+    for (const std::string* field : {&id, &user}) {
+        packet += static_cast<char>(field->size() >> 8);
+        packet += static_cast<char>(field->size() & 0xff);
+        packet += *field;
+    }
+    return std::string(1, '\x10') + static_cast<char>(packet.size()) + packet;
+}
+
+// What the broker answered a flooding connection: its CONNACK's code, or -1 for none yet.
+int Answer(int fd) {
+    unsigned char ack[4];
+    const ssize_t n = recv(fd, ack, sizeof ack, MSG_DONTWAIT);
+    return n == 4 && ack[0] == 0x20 ? ack[3] : -1;
+}
+
+// attempts connections from kFloodFrom, each sending an MQTT CONNECT as a game's would once
+// connected, at most kFloodOpen at a time; each is given up after half a second without a
+// connection or an answer.
+Flood RunFlood(int port, int attempts) {
+    struct Attempt {
+        int fd;
+        int number;  // its client id's: one a connection, as no two games share one
+        int64_t since;
+        bool asked;
+    };
+    constexpr int64_t kPatience = 500'000'000;
+    Flood f;
+    f.from = NowNs();
+    std::vector<Attempt> open;
+    std::vector<int> held;  // taken in: an attacker keeps its places
+    sockaddr_in local{}, relay{};
+    local.sin_family = relay.sin_family = AF_INET;
+    inet_pton(AF_INET, kFloodFrom, &local.sin_addr);
+    relay.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    relay.sin_port = htons(static_cast<uint16_t>(port));
+    while (f.attempts < attempts || !open.empty()) {
+        while (f.attempts < attempts && open.size() < kFloodOpen) {
+            const int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+            ++f.attempts;
+            if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 ||
+                (connect(fd, reinterpret_cast<sockaddr*>(&relay), sizeof relay) != 0 &&
+                 errno != EINPROGRESS)) {
+                (errno == ECONNREFUSED ? f.reset : f.failed)++;
+                if (fd >= 0) close(fd);
+                continue;
+            }
+            open.push_back({fd, f.attempts, NowNs(), false});
+        }
+        std::vector<pollfd> ready;
+        for (const Attempt& a : open)
+            ready.push_back({a.fd, static_cast<short>(a.asked ? POLLIN : POLLOUT), 0});
+        poll(ready.data(), ready.size(), 10);
+        const int64_t now = NowNs();
+        std::vector<Attempt> still;
+        for (size_t k = 0; k < open.size(); ++k) {
+            Attempt a = open[k];
+            int error = 0;
+            socklen_t size = sizeof error;
+            if (!a.asked && (ready[k].revents & (POLLOUT | POLLERR | POLLHUP))) {
+                getsockopt(a.fd, SOL_SOCKET, SO_ERROR, &error, &size);
+                if (error == 0) {
+                    const std::string packet = ConnectPacket(a.number);
+                    a.asked = send(a.fd, packet.data(), packet.size(), MSG_NOSIGNAL) > 0;
+                    if (!a.asked) error = errno;
+                }
+                if (error) {
+                    (error == ECONNREFUSED || error == ECONNRESET ? f.reset : f.failed)++;
+                    close(a.fd);
+                    continue;
+                }
+                a.since = now;
+            } else if (a.asked && (ready[k].revents & (POLLIN | POLLERR | POLLHUP))) {
+                const int answer = Answer(a.fd);
+                (answer == 0 ? f.taken : answer > 0 ? f.refused : f.unanswered)++;
+                if (answer == 0)
+                    held.push_back(a.fd);
+                else
+                    close(a.fd);
+                continue;
+            } else if (now - a.since > kPatience) {
+                (a.asked ? f.unanswered : f.dropped)++;
+                close(a.fd);
+                continue;
+            }
+            still.push_back(a);
+        }
+        open = std::move(still);
+    }
+    f.until = NowNs();
+    for (int fd : held) close(fd);
+    return f;
+}
 
 // One thread's clients until the end: each sends when its time comes (the soonest first), and
 // reads what epoll says has come in. Delays are kept only after warm-up.
@@ -196,11 +329,11 @@ void Run(std::vector<Client>& clients, int64_t measureFrom, int64_t until,
     close(epoll);
 }
 
-Result Measure(int rooms, int seconds) {
+Result Measure(int rooms, int seconds, int flood) {
     Broker broker;
     Result r;
     std::vector<std::vector<Client>> groups(kThreads);
-    std::vector<std::vector<int64_t>> delays(kThreads);
+    std::vector<std::vector<Delay>> delays(kThreads);
     std::atomic<long> received = 0, sent = 0;
     std::mt19937 rng(1);
     for (int room = 0; room < rooms; ++room) {
@@ -219,6 +352,8 @@ Result Measure(int rooms, int seconds) {
             c.id = ids[side];
             c.topic = std::string("kb/") + code + "/in/" + ids[1 - side] + "/" + from;
             c.peer = std::string("kb/") + code + "/in/" + ids[side] + "/+";
+            c.from = "127." + std::to_string(1 + side) + "." + std::to_string(room / 250) + "." +
+                     std::to_string(room % 250 + 1);
             c.nextSend = static_cast<int64_t>(rng() % 200'000'000);  // the phase; start added below
             c.delays = &delays[group];
             c.received = &received;
@@ -232,7 +367,8 @@ Result Measure(int rooms, int seconds) {
             mosquitto_int_option(c.mosq, MOSQ_OPT_TCP_NODELAY, 1);
             mosquitto_username_pw_set(c.mosq, c.code.c_str(), nullptr);
             mosquitto_message_callback_set(c.mosq, OnMessage);
-            if (mosquitto_connect(c.mosq, "127.0.0.1", broker.port, 30) != MOSQ_ERR_SUCCESS) {
+            if (mosquitto_connect_bind(c.mosq, "127.0.0.1", broker.port, 30, c.from.c_str()) !=
+                MOSQ_ERR_SUCCESS) {
                 ++r.failed;
                 continue;
             }
@@ -257,14 +393,34 @@ Result Measure(int rooms, int seconds) {
     });
     for (int g = 0; g < kThreads; ++g)
         threads.emplace_back([&, g] { Run(groups[g], measureFrom, until, sent); });
+    std::thread flooder([&] {
+        if (!flood) return;
+        // The flood's own work is the attacker's, on a machine of its own: here it takes only
+        // what the relay and the rooms leave over.
+        setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19);
+        std::this_thread::sleep_until(Clock::time_point(std::chrono::nanoseconds(measureFrom)));
+        r.flood = RunFlood(broker.port, flood);
+    });
     for (auto& t : threads) t.join();
     meter.join();
-    std::vector<int64_t> all;
-    for (auto& d : delays) all.insert(all.end(), d.begin(), d.end());
-    std::sort(all.begin(), all.end());
+    flooder.join();
+    // The delays, in ms, that arrived between from and until, in order.
+    const auto sorted = [&](int64_t from, int64_t to) {
+        std::vector<double> ms;
+        for (auto& group : delays)
+            for (const Delay& d : group)
+                if (d.at >= from && d.at < to) ms.push_back(static_cast<double>(d.ns) / 1e6);
+        std::sort(ms.begin(), ms.end());
+        return ms;
+    };
+    const std::vector<double> all = sorted(0, INT64_MAX);
     if (!all.empty()) {
-        r.p50 = static_cast<double>(all[all.size() / 2]) / 1e6;
-        r.p99 = static_cast<double>(all[all.size() * 99 / 100]) / 1e6;
+        r.p50 = all[all.size() / 2];
+        r.p99 = all[all.size() * 99 / 100];
+    }
+    if (const std::vector<double> during = sorted(r.flood.from, r.flood.until); !during.empty()) {
+        r.floodP50 = during[during.size() / 2];
+        r.floodP99 = during[during.size() * 99 / 100];
     }
     r.sent = sent;
     r.received = static_cast<long>(all.size());
@@ -282,6 +438,14 @@ void Print(int rooms, const Result& r) {
         "of a core, %6.1f MB%s\n",
         rooms, r.p50, r.p99, r.sent, r.received, r.cpu, r.rss,
         r.failed ? ("  (" + std::to_string(r.failed) + " clients failed to connect)").c_str() : "");
+    const Flood& f = r.flood;
+    if (f.attempts)
+        std::printf(
+            "        flood from %s: %d connections in %.1f s: %d taken in, %d refused by the "
+            "relay, %d reset, %d never connected, %d unanswered, %d failed; the rooms "
+            "meanwhile: p50 %.2f ms, p99 %.2f ms\n",
+            kFloodFrom, f.attempts, static_cast<double>(f.until - f.from) / 1e9, f.taken, f.refused,
+            f.reset, f.dropped, f.unanswered, f.failed, r.floodP50, r.floodP99);
     std::fflush(stdout);
 }
 
@@ -298,26 +462,43 @@ int main(int argc, char** argv) {
     setrlimit(RLIMIT_NOFILE, &files);
     mosquitto_lib_init();
     int seconds = 10;
-    bool findLimit = false;
+    int flood = 0;
+    bool findLimit = false, firewall = false;
     std::vector<int> counts;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--seconds" && i + 1 < argc)
             seconds = std::clamp(std::atoi(argv[++i]), 1, 120);
+        else if (a == "--flood" && i + 1 < argc)
+            flood = std::clamp(std::atoi(argv[++i]), 0, kMaxFlood);
+        else if (a == "--firewall")
+            firewall = true;
         else if (a == "--find-limit")
             findLimit = true;
         else
             counts.push_back(std::clamp(std::atoi(argv[i]), 1, kMaxRooms));
     }
     if (counts.empty() && !findLimit) counts = {100, 1000};
+    if (firewall) {
+        // A network of its own, where the example firewall can be loaded as it stands: the
+        // machine's own firewall and ports stay untouched.
+        const std::string rules = std::string(KB_SOURCE_DIR) + "/relay/nftables.conf";
+        if (unshare(CLONE_NEWNET) != 0 || std::system("ip link set lo up") != 0 ||
+            std::system(("nft -f " + rules).c_str()) != 0) {
+            std::fprintf(stderr, "relay_load: --firewall needs root, ip and nft\n");
+            return 1;
+        }
+        g_port = 1883;
+        std::printf("behind the firewall of %s\n", rules.c_str());
+    }
     std::printf("%d messages a second from each side of each room, %d s measured\n",
                 static_cast<int>(kMessagesPerSecond), seconds);
-    for (int rooms : counts) Print(rooms, Measure(rooms, seconds));
+    for (int rooms : counts) Print(rooms, Measure(rooms, seconds, flood));
     if (findLimit) {
         // Doubled until p99 passes 50 ms (or messages are lost), then halved in between three
         // times.
         const auto good = [&](int rooms) {
-            const Result r = Measure(rooms, seconds);
+            const Result r = Measure(rooms, seconds, flood);
             Print(rooms, r);
             return r.p99 < 50 && !r.failed && r.received >= r.sent * 99 / 100;
         };

@@ -6,8 +6,8 @@
 # that build's branch below.
 #
 # Before including this, a build defines kb_sdl2, an interface target with SDL and its
-# companion libraries (fonts, pictures, sound), and kb_sodium, libsodium (the rooms' keys and
-# sealed messages).
+# companion libraries (fonts, pictures, sound), kb_sodium, libsodium (the rooms' keys and sealed
+# messages), and kb_json, one with nlohmann's JSON headers.
 include(${CMAKE_CURRENT_LIST_DIR}/cp932_table.cmake)
 get_filename_component(KB_SRC ${CMAKE_CURRENT_LIST_DIR}/../src ABSOLUTE)
 
@@ -30,8 +30,12 @@ kb_library(kanaburst_text text)
 kb_embed_cp932_table(kanaburst_text ${KB_SRC}/text/cp932.tbl)
 # What the game needs from the machine, with do-nothing stand-ins, and the switchboard.
 kb_library(kanaburst_platform platform PUBLIC kanaburst_text)
-# The game: the state record and every routine.
-kb_library(kanaburst_core shell typing battle screens audio net debug PUBLIC kanaburst_platform)
+# The game: the state record and every routine, with the player's record, which the game feeds
+# as it plays (each kana typed, each match's end) and which reads the game's words and figures.
+kb_library(kanaburst_core shell typing battle screens audio net debug record
+    PUBLIC kanaburst_platform PRIVATE kb_json)
+# The player's record drawn, and its keys.
+kb_library(kanaburst_record_view record_view PUBLIC kanaburst_core)
 
 # The machine, in both builds.
 kb_library(kanaburst_posix platform/posix PUBLIC kanaburst_platform)
@@ -52,8 +56,11 @@ else()
     kb_library(kanaburst_tcp platform/tcp PUBLIC kanaburst_platform Threads::Threads)
     # libmosquitto only here: nothing else in the game speaks MQTT.
     pkg_check_modules(MOSQUITTO REQUIRED IMPORTED_TARGET libmosquitto)
+    # The relay over TLS: libmosquitto's TLS is OpenSSL's, and the relay's name is checked with
+    # it.
+    find_package(OpenSSL REQUIRED)
     kb_library(kanaburst_mosquitto platform/mosquitto PUBLIC kanaburst_room kanaburst_tcp
-        PRIVATE PkgConfig::MOSQUITTO)
+        PRIVATE PkgConfig::MOSQUITTO OpenSSL::SSL)
     kb_library(kanaburst_desktop platform/desktop PUBLIC kanaburst_sdl Threads::Threads)
     # Dear ImGui draws the debug console. Debian's libimgui.a holds the SDL input backend but
     # ships the SDL_Renderer backend only as an example source, so it is compiled here, as it
@@ -66,9 +73,13 @@ else()
         PATH_SUFFIXES backends)
     target_include_directories(kanaburst_desktop PRIVATE ${KB_IMGUI_BACKENDS})
     target_link_libraries(kanaburst_desktop PRIVATE PkgConfig::IMGUI)
-    set(KB_PLATFORM_ONLY kanaburst_tcp kanaburst_mosquitto)
+    # The player's record in Debian's SQLite.
+    pkg_check_modules(SQLITE REQUIRED IMPORTED_TARGET sqlite3)
+    kb_library(kanaburst_sqlite platform/sqlite PUBLIC kanaburst_core PkgConfig::SQLITE
+        Threads::Threads)
+    set(KB_PLATFORM_ONLY kanaburst_tcp kanaburst_mosquitto kanaburst_sqlite)
 endif()
 
 # The start-up every program shares and the ways to meet it chooses (app/transports.cpp).
-kb_library(kanaburst_app app PUBLIC kanaburst_core kanaburst_sdl kanaburst_posix
-    kanaburst_script_peer PRIVATE kanaburst_room ${KB_PLATFORM_ONLY})
+kb_library(kanaburst_app app PUBLIC kanaburst_core kanaburst_record_view kanaburst_sdl
+    kanaburst_posix kanaburst_script_peer PRIVATE kanaburst_room ${KB_PLATFORM_ONLY})

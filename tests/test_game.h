@@ -24,6 +24,33 @@
 
 namespace kb::test {
 
+// Sets or (with nullptr) unsets a variable for one scope, and puts it back.
+class ScopedEnv {
+  public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        const char* old = std::getenv(name);
+        had_ = old != nullptr;
+        if (had_) old_ = old;
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    ~ScopedEnv() {
+        if (had_)
+            setenv(name_, old_.c_str(), 1);
+        else
+            unsetenv(name_);
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+  private:
+    const char* name_;
+    bool had_ = false;
+    std::string old_;
+};
+
 // A fresh directory under the system's temporary directory, removed with everything in it.
 class TempDir {
   public:

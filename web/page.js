@@ -240,12 +240,13 @@
 
   // The page's settings from its address bar, read once here and handed to the game as its
   // arguments: ?relay=URL (or several, separated by commas; by default the relay beside the
-  // page, on port 9001 of the host that served it), ?bridge=PORT (the WebSocket bridge in front
-  // of a desktop game), ?room=CODE (a room to join at once) and ?seed=N (a fixed random
-  // sequence, for tests).
+  // page on the host that served it: over https through the web server in front of both, at
+  // wss://HOST[:PORT]/mqtt as relay/Caddyfile passes it on, over http on the relay's own port
+  // 9001, as `make web-run` serves it), ?bridge=PORT (the WebSocket bridge in front of a desktop
+  // game), ?room=CODE (a room to join at once) and ?seed=N (a fixed random sequence, for tests).
   const settings = new URLSearchParams(location.search);
-  const kOwnRelay = (location.protocol === 'https:' ? 'wss://' : 'ws://') + location.hostname +
-      ':9001/';
+  const kOwnRelay = location.protocol === 'https:' ? 'wss://' + location.host + '/mqtt'
+                                                   : 'ws://' + location.hostname + ':9001/';
   function GameArguments() {
     const args = ['--relay', settings.get('relay') || kOwnRelay];
     for (const name of ['bridge', 'room', 'seed']) {

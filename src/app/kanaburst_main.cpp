@@ -8,6 +8,7 @@
 
 #include "app/command_line.h"
 #include "app/machine.h"
+#include "app/record_window.h"
 #include "app/window_events.h"
 #include "debug/debug_log.h"
 #include "net/connection.h"
@@ -16,9 +17,13 @@
 #include "platform/desktop/sdl_debug_console.h"
 #include "platform/mosquitto/lobby_look.h"
 #include "platform/posix/environment.h"
+#include "platform/posix/system_clock.h"
 #include "platform/room/room_code.h"
 #include "platform/sdl/keymap.h"
+#include "platform/sqlite/sqlite_record_store.h"
+#include "record/record_actions.h"
 #include "shell/event_loop.h"
+#include "text/ustr.h"
 
 namespace {
 
@@ -32,7 +37,8 @@ void HandleAddressEvent(kb::Game& g, kb::SdlAddressWindow& form2, const SDL_Even
 }
 
 void HandleEvent(kb::Game& g, kb::MainWindow& window, kb::SdlAddressWindow& form2,
-                 kb::SdlDebugConsole& debugWin, const SDL_Event& ev) {
+                 kb::SdlDebugConsole& debugWin, kb::RecordWindow& record, const SDL_Event& ev) {
+    if (record.HandleEvent(ev)) return;
     if (form2.Id() != 0 && kb::EventWindowId(ev) == form2.Id())
         return HandleAddressEvent(g, form2, ev);
     if (debugWin.Id() != 0 && kb::EventWindowId(ev) == debugWin.Id())
@@ -45,10 +51,11 @@ void HandleEvent(kb::Game& g, kb::MainWindow& window, kb::SdlAddressWindow& form
 class WindowLoopHost : public kb::LoopHost {
   public:
     WindowLoopHost(kb::MainWindow& window, kb::SdlAddressWindow& form2,
-                   kb::SdlDebugConsole& debugWin, std::FILE* frameLog)
+                   kb::SdlDebugConsole& debugWin, kb::RecordWindow& record, std::FILE* frameLog)
         : window_(window),
           form2_(form2),
           debugWin_(debugWin),
+          record_(record),
           frameLog_(frameLog),
           wakeEvent_(SDL_RegisterEvents(1)) {}
 
@@ -61,7 +68,7 @@ class WindowLoopHost : public kb::LoopHost {
     void PumpEvents(kb::Game& g) override {
         SDL_Event ev;
         while (!g.ended && SDL_PollEvent(&ev))
-            if (ev.type != wakeEvent_) HandleEvent(g, window_, form2_, debugWin_, ev);
+            if (ev.type != wakeEvent_) HandleEvent(g, window_, form2_, debugWin_, record_, ev);
     }
     void PassDone(kb::Game& g, bool frameRan) override {
         if (frameRan && frameLog_) {
@@ -69,12 +76,14 @@ class WindowLoopHost : public kb::LoopHost {
             std::fflush(frameLog_);
         }
         debugWin_.Redraw();
+        record_.Update();
     }
 
   private:
     kb::MainWindow& window_;
     kb::SdlAddressWindow& form2_;
     kb::SdlDebugConsole& debugWin_;
+    kb::RecordWindow& record_;
     std::FILE* frameLog_;
     const uint32_t wakeEvent_;
 };
@@ -108,8 +117,8 @@ int PrintLobby(std::string relay) {
 }
 
 constexpr char kUsage[] =
-    "usage: kanaburst [--relay URL] [--quick] [--host-public NAME] [--lobby] [--help] "
-    "[--version]";
+    "usage: kanaburst [--relay URL] [--quick] [--host-public NAME] [--lobby] [--record] "
+    "[--export FILE] [--import FILE] [--help] [--version]";
 
 // --help: the options, the environment, and where this copy reads its files.
 std::string Help(const char* argv0) {
@@ -123,14 +132,20 @@ second player over TCP port 1001, or anyone through a room on a relay.
 
 Options:
   --relay URL  meet in rooms on this relay: mqtt://HOST[:PORT], HOST[:PORT] or [IPV6]:PORT,
-               on port 1883 unless given; several, separated by commas, spread the rooms
-               over relays (both players give the same list)
+               on port 1883 unless given, or over TLS mqtts://HOST[:PORT], on 8883; several,
+               separated by commas, spread the rooms over relays (both players give the same
+               list)
   --quick      join at once the public room that has waited longest on the relay (the
                address window takes "quick" for the same)
   --host-public NAME  host at once, and list every room this game opens in the relay's
                lobby under NAME (at most 24 characters are shown); otherwise rooms are private
   --lobby      print the public rooms waiting on the relay (code, time waited, host's name,
                word list) and exit
+  --record     open your record beside the game as it starts, as F2 does on the title
+  --export FILE
+               write your record to FILE (a record file) and exit, without the game
+  --import FILE
+               add the matches of the record file FILE to your record and exit
   --help       print this help and exit
   --version    print the version and exit
 
@@ -142,7 +157,10 @@ Environment:
                      music, message boxes, network messages
   KB_FRAME_LOG=FILE  write the timer value of every frame start to FILE, one a line
   XDG_DATA_HOME      the player's own folder is $XDG_DATA_HOME/kanaburst/ (unset or not an
-                     absolute path: ~/.local/share/kanaburst/)
+                     absolute path: ~/.local/share/kanaburst/); the record is kept there
+  SSL_CERT_FILE, SSL_CERT_DIR
+                     the authorities a relay's certificate over mqtts:// may be signed by,
+                     instead of the system's (/etc/ssl/certs)
   SDL_VIDEODRIVER, SDL_AUDIODRIVER
                      SDL's own; "dummy" runs without a display or a sound device
 
@@ -160,7 +178,10 @@ Files:
             own + "\n";
     }
     return text + R"(  The typeface is ipag.ttf in the game's directory, otherwise IPA Gothic from
-  fonts-ipafont-gothic. The game keeps no settings and writes no files but those KB_TRACE
+  fonts-ipafont-gothic. The game keeps no settings. It keeps every match in your record,
+    )" + kb::DataHomeDir() +
+           R"(record.sqlite3
+  (F2 on the title or after a match shows it), and writes no other files but those KB_TRACE
   and KB_FRAME_LOG name.
 
 More: man 6 kanaburst
@@ -169,9 +190,27 @@ More: man 6 kanaburst
 
 }  // namespace
 
+// --export FILE and --import FILE: the record and a file, without the game.
+int RecordFileCommand(const std::string& recordDir, bool exporting, const std::string& file) {
+    if (recordDir.empty()) {
+        std::fprintf(stderr,
+                     "kanaburst: neither XDG_DATA_HOME nor HOME says where the record is\n");
+        return 1;
+    }
+    kb::SqliteRecordStore store(recordDir);
+    std::u16string message;
+    kb::SystemClock clock;
+    const bool done = exporting ? kb::ExportRecord(store, clock.Now().unixSeconds, file, message)
+                                : kb::ImportRecord(store, file, message);
+    if (!store.Problem().empty()) std::fprintf(stderr, "kanaburst: %s\n", store.Problem().c_str());
+    std::fprintf(done ? stdout : stderr, "%s\n", kb::ToUtf8(message).c_str());
+    return done ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
     kb::MachineOptions options{.installDir = KB_INSTALL_DIR};
-    bool lobby = false;
+    std::string exportFile, importFile;
+    bool lobby = false, openRecord = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--relay" && i + 1 < argc) {
@@ -186,6 +225,12 @@ int main(int argc, char** argv) {
             }
         } else if (a == "--lobby") {
             lobby = true;
+        } else if (a == "--record") {
+            openRecord = true;
+        } else if (a == "--export" && i + 1 < argc) {
+            exportFile = argv[++i];
+        } else if (a == "--import" && i + 1 < argc) {
+            importFile = argv[++i];
         } else if (auto status =
                        kb::AnswerInfoOption(a, "kanaburst", [&] { return Help(argv[0]); })) {
             return *status;
@@ -194,6 +239,11 @@ int main(int argc, char** argv) {
         }
     }
     if (lobby) return PrintLobby(options.relay);
+    // Every match is kept in the player's data folder, wherever the game runs from.
+    options.recordDir = kb::DataHomeDir();
+    if (!exportFile.empty() || !importFile.empty())
+        return RecordFileCommand(options.recordDir, !exportFile.empty(),
+                                 exportFile.empty() ? importFile : exportFile);
     // Installed, the game reads the player's own folder before its own directory.
     kb::Machine machine(options);
     if (!machine.Open(argv[0])) return 1;
@@ -212,7 +262,9 @@ int main(int argc, char** argv) {
         // KB_FRAME_LOG=FILE records the timer value at every frame start, for measuring pacing.
         const char* frameLogPath = std::getenv("KB_FRAME_LOG");
         std::FILE* frameLog = frameLogPath ? std::fopen(frameLogPath, "w") : nullptr;
-        WindowLoopHost host(machine.Window(), form2, debugWin, frameLog);
+        kb::RecordWindow record(*g, machine.Window());
+        if (openRecord) record.Open();
+        WindowLoopHost host(machine.Window(), form2, debugWin, record, frameLog);
         kb::EventLoop(*g, host).Run();
         if (frameLog) std::fclose(frameLog);
     }

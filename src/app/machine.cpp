@@ -136,10 +136,15 @@ Game* Machine::StartGame(const ProgramParts& parts) {
     // KB_PORT moves the game's port, so that tests and measurements run side by side without
     // root.
     if (const char* port = std::getenv("KB_PORT")) sv.gamePort = std::atoi(port);
+    if (!options_.recordDir.empty()) record_ = MakeRecordStore(options_.recordDir);
+    sv.record = record_.get();
     game_ = std::make_unique<Game>(sv);
     if (options_.window)
         game_->Display.onRefresh = [this](const Surface& s) { window_.Present(s.View()); };
     if (!Form_Load(*game_)) return nullptr;
+    // A record that cannot be kept is told once; the game plays on.
+    if (record_ && !record_->Problem().empty())
+        MsgBox(*game_, FromUtf8(record_->Problem()), u"Kanaburst", Dialogs::Icon::kWarning);
     if (!options_.publicRoom.empty())
         ChooseMenuItem(*game_, kMenuServer);
     else if (!options_.room.empty())

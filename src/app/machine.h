@@ -37,6 +37,8 @@ struct MachineOptions {
     // The relay that rooms meet on (one address, or several separated by commas: a room's code
     // picks one); empty: KB_RELAY, and without it no rooms.
     std::string relay = {};
+    // The folder of the player's record; empty: the record lasts only as long as the program.
+    std::string recordDir = {};
     // Where the WebSocket bridge in front of a desktop game listens, on the host the player
     // types: how a page reaches a desktop game.
     int bridgePort = 1002;
@@ -65,6 +67,8 @@ using ListingSource = std::function<std::optional<RoomListing>()>;
 // builds, where they are chosen. listing says how the rooms this game opens are listed.
 void ChooseTransports(Switchboard& board, const MachineOptions& options,
                       ListingSource listing = {});
+// The platform's store for the player's record in dir; null where it has none yet.
+std::unique_ptr<RecordStore> MakeRecordStore(const std::string& dir);
 
 class Machine {
   public:
@@ -86,6 +90,8 @@ class Machine {
     MainWindow& Window() { return window_; }
     // The clock as the loop moves it on, or null on the machine's own time.
     VirtualClock* Virtual() { return virtual_; }
+    // The player's record, or null when the game keeps it in memory.
+    RecordStore* Record() { return record_.get(); }
 
   private:
     // The word list in play, as a public room's listing names it.
@@ -110,6 +116,7 @@ class Machine {
     std::optional<MixerSoundDevice> sound_;
     std::optional<MciMusicDevice> music_;
     Switchboard board_;
+    std::unique_ptr<RecordStore> record_;  // outlives the game, which hands it matches
     std::unique_ptr<Game> game_;
 };
 

@@ -1,8 +1,10 @@
 // kanaburst-sim: the game without a window, driven by a script. Our tests are scripts, and so
 // is any bug report worth reproducing.
 //
-//   kanaburst-sim [--dir DIR] [--seed N] [--realtime] [--relay URL]
+//   kanaburst-sim [--dir DIR] [--seed N] [--realtime] [--relay URL] [--record-dir DIR]
 //                 [--quick | --host-public NAME] [SCRIPT]
+//
+// --help lists the script's lines, the player's record's among them.
 #include <SDL.h>
 
 #include <charconv>
@@ -18,6 +20,7 @@
 
 #include "app/command_line.h"
 #include "app/machine.h"
+#include "app/sim_record.h"
 #include "app/sim_state.h"
 #include "debug/debug_log.h"
 #include "net/connection.h"
@@ -80,8 +83,9 @@ class Sim {
     Game& g_;
     EventLoop loop_;  // the players' loop: on the virtual clock its sleep moves the clock on
     SilentMidiPlayer& midi_;
-    ScriptPeer* peer_;   // none on the machine's clock
-    std::string relay_;  // where `lobby` looks; empty without real sockets
+    std::optional<RecordScreen> record_;  // the player's record, made when first used
+    ScriptPeer* peer_;                    // none on the machine's clock
+    std::string relay_;                   // where `lobby` looks; empty without real sockets
 };
 
 void Sim::RunFrames(long n) {
@@ -182,6 +186,9 @@ void Sim::Exec(const std::string& line) {
         midi_.EndPiece();
     } else if (cmd == "lobby") {
         PrintLobby();
+    } else if (cmd == "record") {
+        const std::string error = SimRecord(g_, record_, rest(), std::cout);
+        if (!error.empty()) throw ScriptError{error};
     } else if (cmd == "state") {
         std::cout << "state " << StateJson(g_) << std::endl;
     } else if (cmd == "shot") {
@@ -199,8 +206,8 @@ void Sim::Exec(const std::string& line) {
 }
 
 constexpr char kUsage[] =
-    "usage: kanaburst-sim [--dir DIR] [--seed N] [--realtime] [--relay URL] [--quick] "
-    "[--host-public NAME] [--help] [--version] [SCRIPT]";
+    "usage: kanaburst-sim [--dir DIR] [--seed N] [--realtime] [--relay URL] [--record-dir DIR] "
+    "[--quick] [--host-public NAME] [--help] [--version] [SCRIPT]";
 
 // --help: the options, the script's lines, the environment and the files.
 std::string Help(const char* argv0) {
@@ -220,6 +227,9 @@ Options:
   --quick       join the longest-waiting public room at once, as kanaburst does (with
                 --realtime and a relay)
   --host-public NAME  host a room listed in the lobby as NAME at once, as kanaburst does
+  --record-dir DIR
+                keep the player's record in DIR/record.sqlite3, as the game keeps it in its
+                data folder; without it the record lasts as long as the run
   --help        print this help and exit
   --version     print the version and exit
 
@@ -236,6 +246,15 @@ Script lines (a '#' at the start of a line or after a blank starts a comment):
   copy                           press the debug console's COPY and print what it copied
   closeconsole                   close the debug console
   address [TEXT]                 type TEXT into the open address window and press Enter there
+  record open, record close      open the player's record (as F2 does in the game) or close it
+  record page matches|kana       show one of its two pages
+  record key CODE                a key pressed in the record's window
+  record shot FILE               save the record's picture as a PNG file
+  record practice                make the practice list and play on it (again: all words back)
+  record export FILE, record import FILE, record wipe
+                                 the record to a file, a record file added to it, all forgotten;
+                                 each prints "record: " and what it did
+  record list, record weakest    print every match and practice run, or the ten weakest kana
   peer knock                     (virtual clock) the script's peer knocks on the game's
                                  listener; the game reaches it at the address "script peer"
   peer say BYTES                 the peer sends the game BYTES, arriving at the next pass
@@ -247,6 +266,9 @@ Script lines (a '#' at the start of a line or after a blank starts a comment):
 Environment:
   KB_RELAY=URL  the relay when --relay is not given
   KB_PORT=PORT  the network match's TCP port instead of 1001
+  SSL_CERT_FILE, SSL_CERT_DIR
+                the authorities a relay's certificate over mqtts:// may be signed by,
+                instead of the system's (/etc/ssl/certs)
 
 Files:
   The word list str.dat, the background back.jpg, the sound effects and the music come from
@@ -270,7 +292,7 @@ std::optional<uint32_t> ParseSeed(std::string_view text) {
 }  // namespace kb
 
 int main(int argc, char** argv) {
-    std::string dir, scriptPath, relay, room, publicRoom;
+    std::string dir, scriptPath, relay, recordDir, room, publicRoom;
     uint32_t seed = 1;
     bool realtime = false;
     for (int i = 1; i < argc; ++i) {
@@ -287,6 +309,8 @@ int main(int argc, char** argv) {
             room = "quick";
         } else if (a == "--host-public" && i + 1 < argc) {
             publicRoom = argv[++i];
+        } else if (a == "--record-dir" && i + 1 < argc) {
+            recordDir = argv[++i];
         } else if (a == "--realtime") {
 #ifdef __EMSCRIPTEN__
             std::cerr << "kanaburst-sim: this build has no sockets; it runs on the virtual clock\n";
@@ -322,6 +346,7 @@ int main(int argc, char** argv) {
                          .virtualClock = !realtime,
                          .seed = seed,
                          .relay = relay,
+                         .recordDir = recordDir,
                          .room = room,
                          .publicRoom = publicRoom,
                          .scriptPeer = realtime ? nullptr : &peer});

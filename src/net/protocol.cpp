@@ -16,6 +16,7 @@
 #include "debug/debug_log.h"
 #include "net/connection.h"
 #include "platform/socket_control.h"
+#include "record/keep_match.h"
 #include "shell/scenes.h"
 #include "text/ustr.h"
 
@@ -75,6 +76,7 @@ bool HandToConnection(Game& g, const std::u16string& message) {
 }
 
 void ConnectLost(Game& g, const std::u16string& where, const std::u16string& message) {
+    KeepLostMatch(g);
     MsgBox(g, u"Connect Lost\r\n→" + where + u"(" + message + u")", u"Kanaburst");
     EndProgram(g);
 }

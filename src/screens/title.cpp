@@ -20,6 +20,8 @@ namespace {
 constexpr std::u16string_view kCredit = u"(C) 2026 Kanaburst  ";
 // Put before the word count when the list is the player's own, not the one the game came with.
 constexpr std::u16string_view kOwnList = u"Your list  ";
+// Put before the word count while a practice list from the player's record is in play.
+constexpr std::u16string_view kPracticeList = u"Practice  ";
 
 int IntOf(double v) {
     return static_cast<int>(std::floor(v));
@@ -147,7 +149,8 @@ void Dis_Title(Game& g) {
     d.ForeColor = Rgb(100, 100, 100);
     PrintAt(d, s.TwipsX * 5.0, s.TwipsY * 5.0,
             std::u16string(kCredit) + std::u16string(g.ownWords ? kOwnList : u"") +
-                u"Registration[" + Num(static_cast<long long>(g.Yomi.size())) + u" words]");
+                std::u16string(g.keeping.practising ? kPracticeList : u"") + u"Registration[" +
+                Num(static_cast<long long>(g.Yomi.size())) + u" words]");
 
     if ((s.LastKeyUp == kVkReturn || s.LastKeyUp == kVkSpace) && s.KeyState == 2) Choose(g);
 }

@@ -21,6 +21,7 @@ Services WithDefaults(Services s, NullServices& d) {
     if (!s.winsock) s.winsock = &d.winsock;
     if (!s.winsockL) s.winsockL = &d.winsockL;
     if (!s.form2) s.form2 = &d.form2;
+    if (!s.record) s.record = &d.record;
     return s;
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/debug_console.h"
+#include "record/keeping.h"
 #include "screens/surface.h"
 #include "shell/game_state.h"
 #include "shell/random.h"
@@ -22,6 +23,7 @@ struct Game {
     FrameLoop loop;         // the frame loop's timer values and measured frame rate
     Services sv;            // the machine: clock, sound, sockets, windows
     Random rng;             // the one random generator, seeded once at start-up
+    RecordKeeping keeping;  // for the player's record: the match's kana, the practice list
 
     Surface Display;  // 480 x 320, the visible frame; shown on Refresh
     Surface PIC;      // 320 x 64 sprite sheet: missiles, lane cursor (images above masks)

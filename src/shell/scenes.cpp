@@ -6,6 +6,7 @@
 #include "battle/explosions.h"
 #include "battle/missiles.h"
 #include "debug/debug_log.h"
+#include "record/keep_match.h"
 #include "screens/match_screen.h"
 #include "text/ustr.h"
 #include "typing/mistype.h"
@@ -33,6 +34,7 @@ void Start_Init(Game& g) {
     MusicClose(g);
     if (FilePresent(g, "title.mid")) MusicPlay(g, ProgramFile(g, "title.mid"));
     Read_File(g);
+    RecordWordsLoaded(g);
     rndSort(g);
 }
 
@@ -59,6 +61,7 @@ void GameStartInit(Game& g) {
 
 void Game_End(Game& g, const std::u16string& result) {
     GameState& s = g.s;
+    KeepMatch(g, result);
     MusicClose(g);
     g.Display.Cls();
     Dis_Mis(g);

@@ -12,6 +12,7 @@
 #include "platform/images.h"
 #include "platform/socket_control.h"
 #include "platform/sound.h"
+#include "record/record_store.h"
 
 namespace kb {
 
@@ -28,6 +29,7 @@ struct Services {
     SocketControl* winsockL = nullptr;  // the listening socket
     AddressWindow* form2 = nullptr;     // the address-entry window
     DebugConsole* debugWin = nullptr;   // the debug log window
+    RecordStore* record = nullptr;      // where the player's matches are kept
     std::string programDir = ".";
     // The player's own folder, looked in first for every file the game reads (the word list,
     // the background, the sounds, the music); empty for none.
@@ -48,6 +50,7 @@ struct NullServices {
     NullMusicDevice music;
     NullSocketControl winsock, winsockL;
     HeadlessAddressWindow form2;
+    MemoryRecordStore record;
 };
 
 // Fills every empty pointer of s with the matching one of defaults.

@@ -107,6 +107,7 @@ void Judge(Game& g) {
 
     const std::u16string expected = reading.substr(s.KanaPos, kana.size());
     if (!kana.empty() && kana == expected) {
+        g.keeping.tally.Accepted(reading, s.KanaPos, static_cast<int>(kana.size()));
         s.KanaPos = static_cast<Integer>(s.KanaPos + kana.size());
         s.TypeCount = static_cast<Integer>(s.TypeCount + s.InputStr.size());
         s.InputStr.clear();
@@ -124,6 +125,7 @@ void Judge(Game& g) {
     s.MissFlag = 1;
     PlayNormal(g, kSeMiss);
     addWrong(g, reading.substr(s.KanaPos, 1), s.InputStr);
+    g.keeping.tally.Missed(reading, s.KanaPos, s.InputStr);
 }
 
 }  // namespace

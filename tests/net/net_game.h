@@ -59,6 +59,12 @@ class RawPeer {
         if (fd_ >= 0) close(fd_);
         fd_ = -1;
     }
+    // Closes with a reset, as a service does that drops what it cannot read.
+    void Reset() {
+        const linger now{1, 0};
+        if (fd_ >= 0) setsockopt(fd_, SOL_SOCKET, SO_LINGER, &now, sizeof now);
+        Close();
+    }
     const std::string& Received() const { return got_; }
 
   private:

@@ -9,9 +9,9 @@
 
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -50,76 +50,116 @@ class Process {
     ~Process() { Kill(); }
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
-    void Kill() {
+    void Kill() { End(SIGKILL); }
+    // Whether it has not ended yet.
+    bool Running() {
+        if (pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == pid_) pid_ = -1;
+        return pid_ > 0;
+    }
+    // Asked to end (SIGTERM), so that it stops what it started; waits for it.
+    void Stop() { End(SIGTERM); }
+
+  private:
+    void End(int signal) {
         if (pid_ <= 0) return;
-        kill(pid_, SIGKILL);
+        kill(pid_, signal);
         waitpid(pid_, nullptr, 0);
         pid_ = -1;
     }
-    // It has ended by itself.
-    bool Ended() {
-        if (pid_ <= 0 || waitpid(pid_, nullptr, WNOHANG) != pid_) return pid_ <= 0;
-        pid_ = -1;
-        return true;
-    }
-
-  private:
     pid_t pid_ = -1;
+};
+
+inline std::string ReadText(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// A certificate and its key, in PEM files.
+struct TlsFiles {
+    std::string cert, key;
+};
+
+// How a test's broker differs from the relay's own configuration.
+struct BrokerSetup {
+    // Settings written over the relay's: each line that starts with the first, every one of
+    // them, becomes the first and the second ("max_connections", "3").
+    std::vector<std::pair<std::string, std::string>> settings = {};
+    // The TLS listener of relay/kanaburst-tls.conf as well, with this certificate.
+    std::optional<TlsFiles> tls = {};
 };
 
 class Broker {
   public:
-    // On a port picked free a moment before: another program (another checkout's tests, say) may
-    // take it first, and then this broker ends at once and another port is tried.
-    Broker() {
-        for (int attempt = 0; attempt < 5 && !Start(); ++attempt) {
-        }
+    explicit Broker(const BrokerSetup& setup = {}) {
+        // A free port may be taken by another process before the broker binds it (as the
+        // source port of some connection): the broker then ends, and starts again on others.
+        for (int attempt = 0; attempt < 5 && !Start(setup); ++attempt) process_->Kill();
     }
     Broker(const Broker&) = delete;
     Broker& operator=(const Broker&) = delete;
 
     std::string Url() const { return "mqtt://127.0.0.1:" + std::to_string(port_); }
+    // The TLS listener as host (a name its certificate must carry) reaches it.
+    std::string TlsUrl(const std::string& host) const {
+        return "mqtts://" + host + ":" + std::to_string(tlsPort_);
+    }
     int Port() const { return port_; }
+    int TlsPort() const { return tlsPort_; }
+    // What the broker has logged so far.
+    std::string Log() const { return ReadText((dir_.Path() / "relay.log").string()); }
     // Gone at once, as a crashed or unplugged broker is.
     void Kill() { process_->Kill(); }
 
   private:
-    // Starts mosquitto on a free port; true once it runs, false when it ended instead.
-    bool Start() {
+    // Starts on free ports; false when it ended before all its listeners were open.
+    bool Start(const BrokerSetup& setup) {
         port_ = UnusedPort();
-        std::ifstream in(std::string(KB_SOURCE_DIR) + "/relay/kanaburst.conf");
-        std::stringstream conf;
-        conf << in.rdbuf();
-        std::string text = conf.str();
+        tlsPort_ = setup.tls ? UnusedPort() : 0;
+        const std::string relay = std::string(KB_SOURCE_DIR) + "/relay/";
+        std::string text = ReadText(relay + "kanaburst.conf");
+        if (setup.tls) {
+            // Every address, so that a name that stands for ::1 first reaches it too.
+            text += ReadText(relay + "kanaburst-tls.conf");
+            text = std::regex_replace(text, std::regex("listener 8883"),
+                                      "listener " + std::to_string(tlsPort_));
+            text =
+                std::regex_replace(text, std::regex("certfile .*"), "certfile " + setup.tls->cert);
+            text = std::regex_replace(text, std::regex("keyfile .*"), "keyfile " + setup.tls->key);
+        }
         text = std::regex_replace(text, std::regex("listener 1883"),
                                   "listener " + std::to_string(port_) + " 127.0.0.1");
-        // Without the pages' WebSocket listener: these tests speak MQTT over TCP, and each port
-        // more is one more that another program may take first.
+        // Without the pages' WebSocket listener: these tests speak MQTT over TCP, and a port
+        // found free for it may be taken again before the broker binds it (by the ready probe's
+        // own connections, say), which stopped the broker in about one run in four.
         text = std::regex_replace(text, std::regex("listener 9001\nprotocol websockets\n"), "");
         text = std::regex_replace(text, std::regex("/etc/mosquitto/kanaburst.acl"),
-                                  std::string(KB_SOURCE_DIR) + "/relay/kanaburst.acl");
+                                  relay + "kanaburst.acl");
+        text = std::regex_replace(text, std::regex("plugin /usr/lib/kanaburst-relay/"),
+                                  std::string("plugin ") + KB_BINARY_DIR + "/");
+        for (const auto& [name, value] : setup.settings)
+            text = std::regex_replace(text, std::regex("\\n" + name + " [^\\n]*"),
+                                      "\n" + name + " " + value);
         dir_.WriteFile("relay.conf", text);
-        const std::string log = (dir_.Path() / "relay.log").string();
         // Its log goes to a file beside its configuration, out of the tests' output.
         process_ = std::make_unique<Process>(
             // Debian's broker is in /usr/sbin, which a normal user's PATH may lack.
             std::vector<std::string>{
                 access("/usr/sbin/mosquitto", X_OK) == 0 ? "/usr/sbin/mosquitto" : "mosquitto",
                 "-c", (dir_.Path() / "relay.conf").string()},
-            "", log);
-        // Running once it says so, with its listener open (a port that answers may be someone
-        // else's).
-        for (int i = 0; i < 1000 && !process_->Ended(); ++i) {
-            std::ifstream said(log);
-            const std::string text{std::istreambuf_iterator<char>(said), {}};
-            if (text.find(" running\n") != std::string::npos) return true;
+            "", (dir_.Path() / "relay.log").string());
+        // Ready once it says so, every listener open: a port that answers before then may be
+        // another program's (another checkout's broker, with other access rules).
+        for (int i = 0; i < 1000 && process_->Running(); ++i) {
+            if (Log().find(" running\n") != std::string::npos) return true;
             usleep(10000);
         }
         return false;
     }
 
     TempDir dir_;
-    int port_ = 0;
+    int port_ = 0, tlsPort_ = 0;
     std::unique_ptr<Process> process_;
 };
 
@@ -132,7 +172,9 @@ class RawMqtt {
         bool retained;
     };
     // user: the MQTT user name (null: none); id: the client id.
-    RawMqtt(const Broker& broker, const char* user, const std::string& id) {
+    RawMqtt(const Broker& broker, const char* user, const std::string& id)
+        : RawMqtt(broker.Port(), user, id) {}
+    RawMqtt(int port, const char* user, const std::string& id) {
         static const int kInit = mosquitto_lib_init();
         (void)kInit;
         mosq_ = mosquitto_new(id.c_str(), true, this);
@@ -147,7 +189,7 @@ class RawMqtt {
                                                 static_cast<size_t>(m->payloadlen)),
                                     m->retain});
             });
-        connected_ = mosquitto_connect(mosq_, "127.0.0.1", broker.Port(), 30) == MOSQ_ERR_SUCCESS;
+        connected_ = mosquitto_connect(mosq_, "127.0.0.1", port, 30) == MOSQ_ERR_SUCCESS;
         // Never reconnects: a connection the broker drops stays dropped.
         mosquitto_reconnect_delay_set(mosq_, 3600, 3600, false);
         mosquitto_loop_start(mosq_);

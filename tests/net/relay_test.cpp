@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <memory>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "net/hand_room.h"
 #include "net/protocol.h"
 #include "net/room_game.h"
+#include "net/test_certificates.h"
 #include "platform/room/room_crypto.h"
 
 namespace kb::test {
@@ -173,8 +175,9 @@ TEST(Rooms, AConnectionAtRestLetsTheLoopSleep) {
 }
 
 // A host played by hand, from the protocol's description: the guest takes its bytes as it
-// takes such bytes over TCP, even faulty ones, and a burst of three hundred launches arrives
-// whole and in order; what the guest sends opens as the frames the host expects.
+// takes such bytes over TCP, even faulty ones, and a burst of ninety launches (as many as the
+// relay lets one client send at once) arrives whole and in order; what the guest sends opens as
+// the frames the host expects.
 TEST(Rooms, AHostPlayedByHandAsOverTcp) {
     Broker broker;
     HandHost host(broker);
@@ -194,8 +197,8 @@ TEST(Rooms, AHostPlayedByHandAsOverTcp) {
     EXPECT_TRUE(Await({&guest.g}, [&] { return guest.TracedStartingWith("log 2 ").size() == 2; }));
     EXPECT_EQ(guest.TracedStartingWith("log 2 "),
               (std::vector<std::string>{"log 2 No Command : 7 : x", "log 2 GetDataEr : x"}));
-    for (int i = 0; i < 300; ++i) host.Send('d', "041");
-    EXPECT_TRUE(Await({&guest.g}, [&] { return guest.g.s.EnMisPower[1] == 1 + 2 * 299; }));
+    for (int i = 0; i < 90; ++i) host.Send('d', "041");
+    EXPECT_TRUE(Await({&guest.g}, [&] { return guest.g.s.EnMisPower[1] == 1 + 2 * 89; }));
     Fire_Mis(guest.g, 4, kMySide);
     EXPECT_TRUE(Await({&guest.g}, [&] { return host.Received().size() == 2; }));
     EXPECT_EQ(host.Received().back(), "d044");
@@ -245,27 +248,34 @@ TEST(Rooms, CodesAndTheQuickWordAsTyped) {
         EXPECT_FALSE(IsQuickMatch(word)) << word;
 }
 
-// The relay as a player writes it: host, port, brackets around IPv6; anything else names none.
+// The relay as a player writes it: host, port, brackets around IPv6, TLS with mqtts://;
+// anything else names none.
 TEST(Rooms, RelayAddressesAsWritten) {
     const struct {
         const char* text;
         const char* host;
         int port;
+        bool tls;
     } rows[] = {
-        {"relay.example", "relay.example", 1883},
-        {"mqtt://relay.example:8883/", "relay.example", 8883},
-        {"[::1]:1884", "::1", 1884},
-        {"[::1]", "::1", 1883},
-        {"::1", "::1", 1883},
-        {"host:1", "host", 1},
-        {"host:65535", "host", 65535},
+        {"relay.example", "relay.example", 1883, false},
+        {"mqtt://relay.example:8883/", "relay.example", 8883, false},
+        {"[::1]:1884", "::1", 1884, false},
+        {"[::1]", "::1", 1883, false},
+        {"::1", "::1", 1883, false},
+        {"host:1", "host", 1, false},
+        {"host:65535", "host", 65535, false},
+        {"mqtts://relay.example", "relay.example", 8883, true},
+        {"mqtts://relay.example:1883/", "relay.example", 1883, true},
+        {"mqtts://[::1]", "::1", 8883, true},
     };
     for (const auto& row : rows) {
         const RelayAddress r = ParseRelayAddress(row.text);
         EXPECT_EQ(r.host, row.host) << row.text;
         EXPECT_EQ(r.port, row.port) << row.text;
+        EXPECT_EQ(r.tls, row.tls) << row.text;
     }
-    for (const char* none : {"host:65536", "host:0", "host:18a3", "host:-1", "[::1", ":1883"})
+    for (const char* none : {"host:65536", "host:0", "host:18a3", "host:-1", "[::1", ":1883",
+                             "mqtts://", "mqtts://:1"})
         EXPECT_EQ(ParseRelayAddress(none).host, "") << none;
 }
 
@@ -279,6 +289,108 @@ TEST(Rooms, UnreachableRelayLeavesTcp) {
     RawPeer peer;
     ASSERT_TRUE(peer.ConnectTo(host.g.sv.gamePort));
     EXPECT_TRUE(Await({&host.g}, [&] { return peer.Receive(0, 2) == "00"; }));
+}
+
+// Over mqtts:// a game trusts the relay's certificate when an authority the machine trusts
+// signed it for the name the player wrote: such a host meets a guest on plain MQTT and the
+// match's bytes go both ways.
+TEST(RoomsOverTls, AHostOverMqttsMeetsAGuestOverMqtt) {
+    TestAuthority authority;
+    const Broker broker({.tls = authority.Issue("relay", "DNS:localhost")});
+    const ScopedEnv trust("SSL_CERT_FILE", authority.Certificate().c_str());
+    RoomGame host(broker.TlsUrl("localhost")), guest(broker.Url());
+    const std::string code = RoomCodeIn(host.Host());
+    ASSERT_TRUE(RoomOpened(host, code, broker.Port())) << ToUtf8(NetworkProblem(host.g));
+    guest.Join(code);
+    ASSERT_TRUE(InMatch(host, guest)) << ToUtf8(NetworkProblem(host.g)) << broker.Log();
+    ASSERT_TRUE(PlayUntil(host, guest, [&] { return guest.g.s.StartCount == 0; }));
+    Fire_Mis(host.g, 2, kMySide);
+    Fire_Mis(guest.g, 4, kMySide);
+    EXPECT_TRUE(PlayUntil(host, guest, [&] {
+        return guest.g.s.EnMisState[2] == kMisFlying && host.g.s.EnMisState[4] == kMisFlying;
+    }));
+}
+
+// Every certificate a player must not trust, and a port that speaks no TLS, end the relay's
+// link with a message saying which, where the relay's troubles show; the right certificate,
+// for the name or the address the player wrote, opens the room.
+TEST(RoomsOverTls, EachUntrustedCertificateSaysWhy) {
+    TestAuthority authority;
+    const ScopedEnv trust("SSL_CERT_FILE", authority.Certificate().c_str());
+    const struct {
+        const char* what;
+        const char* names;  // the certificate's
+        bool selfSigned;
+        const char* host;  // as the player writes it
+        const char* why;   // "" for a room opened
+    } rows[] = {
+        {"signed for the name", "DNS:localhost", false, "localhost", ""},
+        {"signed for the address", "IP:127.0.0.1", false, "127.0.0.1", ""},
+        {"another name", "DNS:relay.example", false, "localhost",
+         "Cannot trust the relay mqtts://localhost:PORT: its certificate is for another name"},
+        {"a name, not the address", "DNS:localhost", false, "127.0.0.1",
+         "Cannot trust the relay mqtts://127.0.0.1:PORT: its certificate is for another name"},
+        {"signed by itself", "DNS:localhost", true, "localhost",
+         "Cannot trust the relay mqtts://localhost:PORT: its certificate is not signed by an "
+         "authority this machine trusts"},
+    };
+    for (const auto& row : rows) {
+        const Broker broker({.tls = authority.Issue("relay", row.names, row.selfSigned)});
+        RoomGame host(broker.TlsUrl(row.host));
+        const std::string code = RoomCodeIn(host.Host());
+        const std::string port = std::to_string(broker.TlsPort());
+        if (!*row.why) {
+            EXPECT_TRUE(RoomOpened(host, code, broker.Port()))
+                << row.what << ": " << ToUtf8(NetworkProblem(host.g));
+            continue;
+        }
+        const std::u16string why = FromUtf8(std::regex_replace(row.why, std::regex("PORT"), port));
+        EXPECT_TRUE(PollGames({&host.g}, [&] { return NetworkProblem(host.g) == why; }))
+            << row.what << ": " << ToUtf8(NetworkProblem(host.g));
+    }
+    const Broker plain;
+    const struct {
+        int port;
+        const char* why;
+    } ports[] = {
+        {plain.Port(), "it does not answer in TLS (is that its mqtts port?)"},
+        {UnusedPort(), "Connection refused"},
+    };
+    for (const auto& [port, why] : ports) {
+        RoomGame host("mqtts://127.0.0.1:" + std::to_string(port));
+        host.Host();
+        const std::u16string expected = FromUtf8(
+            "Cannot reach the relay mqtts://127.0.0.1:" + std::to_string(port) + ": " + why);
+        EXPECT_TRUE(PollGames({&host.g}, [&] { return NetworkProblem(host.g) == expected; }))
+            << ToUtf8(NetworkProblem(host.g));
+    }
+    // Services that speak no TLS: one answers in plain text, one resets the connection once it
+    // has the game's greeting.
+    for (const bool reset : {false, true}) {
+        RawListener service;
+        RawPeer peer;
+        RoomGame host("mqtts://127.0.0.1:" + std::to_string(service.Port()));
+        host.Host();
+        const std::u16string expected =
+            FromUtf8("Cannot reach the relay mqtts://127.0.0.1:" + std::to_string(service.Port()) +
+                     ": it does not answer in TLS (is that its mqtts port?)");
+        bool accepted = false, answered = false;
+        EXPECT_TRUE(PollGames({&host.g},
+                              [&] {
+                                  accepted = accepted || service.TryAccept(peer);
+                                  if (accepted && !answered && !peer.Receive(0).empty()) {
+                                      if (reset) {
+                                          peer.Reset();
+                                      } else {
+                                          peer.Send("HTTP/1.1 400 Bad Request\r\n\r\n");
+                                          peer.Close();
+                                      }
+                                      answered = true;
+                                  }
+                                  return NetworkProblem(host.g) == expected;
+                              }))
+            << (reset ? "reset: " : "plain text: ") << ToUtf8(NetworkProblem(host.g));
+    }
 }
 
 }  // namespace

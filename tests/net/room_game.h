@@ -15,6 +15,7 @@
 #include "app/machine.h"
 #include "battle/missiles.h"
 #include "net/connection.h"
+#include "net/net_game.h"
 #include "net/relay_broker.h"
 #include "platform/address_window.h"
 #include "platform/mosquitto/mosquitto_link.h"
@@ -25,6 +26,7 @@
 #include "shell/main_loop.h"
 #include "shell/scenes.h"
 #include "sim_runner.h"
+#include "test_game.h"
 #include "text/ustr.h"
 #include "typing/key_codes.h"
 
@@ -182,6 +184,21 @@ inline std::string GuessedCode() {
     std::string code;
     for (size_t i = 0; i < kRoomCodeDigits; ++i) code += static_cast<char>('0' + rng() % 10);
     return code;
+}
+
+// Whether a hosting game's room has reached the relay, as a client on the relay's plain port
+// sees it: the room's key is there for guests to read. False once the game has a problem with
+// the relay.
+inline bool RoomOpened(RoomGame& host, const std::string& code, int plainPort) {
+    RawMqtt watcher(plainPort, code.c_str(), "watcher");
+    watcher.Subscribe("kb/" + code + "/room");
+    bool open = false;
+    PollGames({&host.g}, [&] {
+        for (const RawMqtt::Message& m : watcher.Got())
+            open = open || (m.topic == "kb/" + code + "/room" && !m.payload.empty());
+        return open || !NetworkProblem(host.g).empty();
+    });
+    return open;
 }
 
 }  // namespace kb::test

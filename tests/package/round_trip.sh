@@ -5,8 +5,9 @@
 # with the system's configuration, the relay's among it; then a normal user, made for the test,
 # starts the game with a word list of their own and the relay set, and hosts: it listens on port
 # 1001 and opens a room, which the build tree's driver joins by its code, and both start the
-# match; a purge leaves nothing of either package on disk, capabilities and the broker's
-# configuration included, and the user and the broker go again.
+# match; kanaburst-relay-host hosts a page and the relay over TLS as localhost with caddy; a
+# purge leaves nothing of either package on disk, capabilities, the broker's configuration and
+# what the hosting made included, and the user, the broker and caddy go again.
 #   round_trip.sh build-deb/kanaburst_*.deb build-deb/kanaburst-relay_*.deb build/kanaburst-sim
 set -euo pipefail
 deb=$(realpath "$1")
@@ -30,9 +31,16 @@ stop_broker() {
     broker=
     [ -z "$made_run" ] || rm -rf /run/mosquitto
 }
+hosted=
 cleanup() {
     [ -z "$home" ] || touch "$home/guest-done"  # a host still waiting ends
     wait
+    if [ -n "$hosted" ] && [ ! -d /run/systemd/system ]; then
+        caddy stop >/dev/null 2>&1 || true
+        rm -rf /var/lib/caddy/.local /var/lib/caddy/.config/caddy /var/lib/caddy/.step \
+            /var/www/kanaburst
+        rmdir /var/lib/caddy/.config 2>/dev/null || true
+    fi
     stop_broker
     userdel -r -f "$user" 2>/dev/null
     rm -rf "$work"
@@ -138,16 +146,50 @@ grep -qx 'log 2 GAME START' "$home/trace" ||
 grep -q '"SceneNo":1,' "$work/guest" && grep -qx 'log 2 GAME START' "$work/guest" ||
     fail "the driver did not join room $code: $(grep -v '^state' "$work/guest" | tail -n 20)"
 
-# Left after the purge may only be a folder that another package owns too (/usr/games ...).
+# Hosting in one step: kanaburst-relay-host with a page of the test's own, as localhost (caddy's
+# own authority). caddy serves the page over https with the copy a browser takes, passes
+# /mqtt to the relay's WebSocket listener, and the broker (restarted with its TLS listener)
+# presents caddy's certificate on 8883. Where no service manager runs, the script starts caddy
+# and restarts the broker by hand; the test then stops what it started.
+for port in 80 443 8883; do
+    [ -z "$(ss -ltnH "sport = :$port")" ] || fail "port $port is taken before hosting"
+done
+mkdir -p "$work/page"
+echo '<!doctype html><title>Kanaburst</title>' >"$work/page/index.html"
+gzip -9 -n -k "$work/page/index.html"
+kanaburst-relay-host localhost "$work/page" >"$work/hosted" 2>&1 ||
+    fail "kanaburst-relay-host ended with status $?: $(cat "$work/hosted")"
+hosted=yes
+[ -z "$broker" ] || broker=$(cat /run/mosquitto/mosquitto.pid)
+authority=/var/lib/caddy/.local/share/caddy/pki/authorities/local/root.crt
+curl -sS --fail --cacert "$authority" -H 'Accept-Encoding: gzip' -D "$work/head" \
+    -o "$work/got.gz" https://localhost/ || fail "no page at https://localhost/"
+grep -qi '^content-encoding: gzip' "$work/head" || fail "not the gzip copy: $(cat "$work/head")"
+cmp -s "$work/got.gz" "$work/page/index.html.gz" || fail "the page served is not the page given"
+curl -sS --cacert "$authority" -D "$work/upgrade" -o /dev/null --max-time 2 \
+    -H 'Connection: Upgrade' -H 'Upgrade: websocket' -H 'Sec-WebSocket-Version: 13' \
+    -H 'Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==' -H 'Sec-WebSocket-Protocol: mqtt' \
+    --http1.1 https://localhost/mqtt || true
+grep -q '^HTTP/1.1 101' "$work/upgrade" || fail "no WebSocket to the relay: $(cat "$work/upgrade")"
+for _ in $(seq 100); do [ -n "$(ss -ltnH 'sport = :8883')" ] && break; sleep 0.1; done
+echo | openssl s_client -connect localhost:8883 -CAfile "$authority" -verify_hostname localhost \
+    -verify_return_error >"$work/tls" 2>&1 || fail "the relay over TLS: $(tail -n 5 "$work/tls")"
+
+# Left after the purge may only be a folder that another package owns too (/usr/games ...), or
+# one of the system's own links at the top (/lib to usr/lib, where /usr is merged).
 DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 purge -y kanaburst kanaburst-relay
 while read -r path; do
     [ ! -e "$path" ] && [ ! -L "$path" ] && continue
+    [ -L "$path" ] && [ -d "$path" ] && [ "$(dirname "$path")" = / ] && continue
     [ -d "$path" ] && [ ! -L "$path" ] && dpkg -S "$path" >/dev/null 2>&1 || fail "left: $path"
 done <"$work/files"
 ! getcap -r /usr/lib/games /usr/games 2>/dev/null | grep kanaburst || fail "a capability is left"
-for conf in /etc/mosquitto/conf.d/kanaburst.conf /etc/mosquitto/kanaburst.acl; do
+for conf in /etc/mosquitto/conf.d/kanaburst.conf /etc/mosquitto/kanaburst.acl \
+    /etc/mosquitto/conf.d/kanaburst-tls.conf /etc/mosquitto/certs/kanaburst-relay.key \
+    /etc/kanaburst-relay /etc/caddy/Caddyfile.before-kanaburst; do
     [ ! -e "$conf" ] || fail "the broker's configuration is left: $conf"
 done
+! grep -q 'Kanaburst' /etc/caddy/Caddyfile || fail "caddy's own Caddyfile did not come back"
 if [ -n "$broker" ]; then
     stop_broker
     [ -z "$(ss -ltnH 'sport = :1883')" ] || fail "port 1883 still taken after the broker stopped"

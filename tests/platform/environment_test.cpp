@@ -12,32 +12,7 @@
 namespace kb {
 namespace {
 
-// Sets or (with nullptr) unsets a variable for one scope, and puts it back.
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        const char* old = std::getenv(name);
-        had_ = old != nullptr;
-        if (had_) old_ = old;
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedEnv() {
-        if (had_)
-            setenv(name_, old_.c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-  private:
-    const char* name_;
-    bool had_ = false;
-    std::string old_;
-};
+using test::ScopedEnv;
 
 // Only the installed game, under whatever prefix, has a folder of the player's; it follows
 // XDG_DATA_HOME when that is an absolute path and falls back on ~/.local/share.

@@ -98,7 +98,8 @@ TEST(TitleMenu, MatchMusicIsEitherPiecePausedAtItsStart) {
               (std::set<std::string>{"music01.mid\" alias Media", "music02.mid\" alias Media"}));
 }
 
-// The credit line counts the words of the list in use and says when it is the player's own.
+// The credit line counts the words of the list in use and says when it is the player's own, and
+// when a practice list from the player's record is in play.
 TEST(TitleCredit, CountsTheWordsAndNamesThePlayersList) {
     const char* two = "a,\x82\xa0\r\nb,\x82\xa2\r\n";
     const char* three = "c,\x82\xa4\r\nd,\x82\xa6\r\ne,\x82\xa8\r\n";
@@ -106,11 +107,14 @@ TEST(TitleCredit, CountsTheWordsAndNamesThePlayersList) {
         const char* program;  // str.dat in each folder, nullptr for none
         const char* own;
         const char16_t* credit;
+        bool practising = false;
     } cases[] = {
         {nullptr, nullptr, u"(C) 2026 Kanaburst  Registration[0 words]"},
         {two, nullptr, u"(C) 2026 Kanaburst  Registration[2 words]"},
         {two, three, u"(C) 2026 Kanaburst  Your list  Registration[3 words]"},
         {two, "", u"(C) 2026 Kanaburst  Your list  Registration[0 words]"},
+        {two, nullptr, u"(C) 2026 Kanaburst  Practice  Registration[2 words]", true},
+        {two, three, u"(C) 2026 Kanaburst  Your list  Practice  Registration[3 words]", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(ToUtf8(c.credit));
@@ -120,6 +124,7 @@ TEST(TitleCredit, CountsTheWordsAndNamesThePlayersList) {
         if (c.program) t.WriteFile("str.dat", c.program);
         if (c.own) own.WriteFile("str.dat", c.own);
         Read_File(t.g);
+        t.g.keeping.practising = c.practising;
         Dis_Title(t.g);
         std::vector<std::u16string> credits;  // a background square may land on the row too
         for (const auto& text : t.prints.AtRow(5))

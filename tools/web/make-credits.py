@@ -39,6 +39,7 @@ def sources(deps, node_modules):
         'zlib.txt': dep('zlib-*/LICENSE'),
         'libsodium.txt': dep('libsodium-*/LICENSE'),
         'emscripten.txt': '/usr/share/doc/emscripten/copyright',
+        'nlohmann-json.txt': '/usr/share/doc/nlohmann-json3-dev/copyright',
         'js-synthesizer.txt': os.path.join(node_modules, 'js-synthesizer/LICENSE'),
         'FluidSynth.txt': os.path.join(node_modules,
                                        'js-synthesizer/externals/LICENSE.fluidsynth.txt'),

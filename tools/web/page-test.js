@@ -11,8 +11,10 @@
 // websockify bridges the page's WebSocket to its port, and the page, as the client, fires the
 // first word until its missile gets through. Last, rooms on a relay started here: a page hosts
 // and a second page joins by the link the first offers, then a page joins the native driver's
-// room; each match is played to its end on both sides. Prints the time to the title and the
-// frame rate the game measured in the page.
+// room; each match is played to its end on both sides. Then the page and the relay hosted over
+// TLS as `make host` does: the page over https finds its relay through caddy and plays a native
+// driver's room, the driver on mqtts://. Prints the time to the title and the frame rate the
+// game measured in the page.
 //   node page-test.js PAGE_DIR NATIVE_BUILD_DIR GOLDEN_DIR
 'use strict';
 const fs = require('fs');
@@ -161,6 +163,22 @@ async function PlayToTheEnd(guest, keys) {
   return (await kStateIn(guest)).GameResult;
 }
 
+// The native driver as the server on the relay given, with more of its environment: its room's
+// code once open, and all it printed once it has ended.
+async function NativeHost(relay, env = {}) {
+  const script = 'frames 15\nkey 38\nkey 38\nkey 13\nframes 5\nstate\nwait 110000\nstate\n';
+  const native = spawn(path.join(nativeBuild, 'kanaburst-sim'), ['--realtime', '--relay', relay],
+                       { env: { ...process.env, ...env } });
+  native.stdin.end(script);
+  let out = '';
+  native.stdout.on('data', (d) => { out += d; });
+  const done = new Promise((resolve) => native.on('close', () => resolve(out)));
+  for (let i = 0; i < 100 && !/"RoomCode":"[0-9 ]{14}"/.test(out); ++i)
+    await new Promise((r) => setTimeout(r, 100));
+  const code = /"RoomCode":"([0-9 ]{14})"/.exec(out)[1].replace(/ /g, '');
+  return { native, done, code };
+}
+
 // Rooms on a relay: a page hosts and another joins by the link it offers; then a page joins a
 // room the native driver opened. Both matches are played to their end on both sides.
 async function RoomMatches(browser, url, keys) {
@@ -190,15 +208,7 @@ async function RoomMatches(browser, url, keys) {
     await host.close();
     await guestBrowser.close();
 
-    const script = 'frames 15\nkey 38\nkey 38\nkey 13\nframes 5\nstate\nwait 110000\nstate\n';
-    const native = spawn(path.join(nativeBuild, 'kanaburst-sim'), ['--realtime', '--relay', tcp]);
-    native.stdin.end(script);
-    let out = '';
-    native.stdout.on('data', (d) => { out += d; });
-    const done = new Promise((resolve) => native.on('close', () => resolve(out)));
-    for (let i = 0; i < 100 && !/"RoomCode":"[0-9 ]{14}"/.test(out); ++i)
-      await new Promise((r) => setTimeout(r, 100));
-    const nativeCode = /"RoomCode":"([0-9 ]{14})"/.exec(out)[1].replace(/ /g, '');
+    const { native, done, code: nativeCode } = await NativeHost(tcp);
     const page = await browser.newPage();
     await page.goto(`${url}&relay=${relayUrl}&room=${nativeCode}`);
     const pageResult = await PlayToTheEnd(page, keys);
@@ -211,6 +221,63 @@ async function RoomMatches(browser, url, keys) {
   } finally {
     relay.kill('SIGTERM');
     fs.rmSync(dir, { recursive: true, force: true });
+  }
+}
+
+// The page and the relay hosted over TLS as `make host` hosts them (relay/host.sh: caddy and its
+// own authority, on free ports of this machine): the page, served over https and given no relay,
+// finds its relay at wss://HOST/mqtt through caddy, and joins the room of a native driver that
+// reaches the relay over mqtts:// and trusts that authority alone.
+async function HostedOverTls(pageDir, seed, keys) {
+  const out = fs.mkdtempSync(path.join(os.tmpdir(), 'kb-host-'));
+  const port = 20000 + (process.pid % 10000);
+  const ports = { KB_HTTP_PORT: port, KB_HTTPS_PORT: port + 1, KB_RELAY_PORT: port + 2,
+                  KB_RELAY_WS_PORT: port + 3, KB_RELAY_TLS_PORT: port + 4 };
+  const host = spawn('relay/host.sh', [out, pageDir],
+                     { env: { ...process.env, ...Object.fromEntries(
+                         Object.entries(ports).map(([k, v]) => [k, String(v)])) } });
+  let said = '';
+  host.stdout.on('data', (d) => { said += d; });
+  host.stderr.on('data', (d) => { said += d; });
+  const ended = new Promise((resolve) => host.on('close', resolve));
+  let browser = null, native = null;
+  try {
+    for (let i = 0; i < 600 && !said.includes('desktop games'); ++i)
+      await new Promise((r) => setTimeout(r, 100));
+    Check(said.includes('desktop games'), 'make host\'s step brings up the page and the relay');
+    const authority = path.join(out, 'caddy/data/caddy/pki/authorities/local');
+    // Chromium trusts the certificates this authority signs, and no others beyond its own.
+    const spki = require('crypto').createHash('sha256').update(
+        new (require('crypto').X509Certificate)(fs.readFileSync(
+            path.join(authority, 'intermediate.crt'))).publicKey.export(
+                { type: 'spki', format: 'der' })).digest('base64');
+    browser = await puppeteer.launch({
+      executablePath: '/usr/bin/chromium', headless: 'new',
+      args: ['--no-sandbox', '--use-angle=swiftshader', `--ignore-certificate-errors-spki-list=${spki}`],
+    });
+    const hosting = await NativeHost(`mqtts://localhost:${ports.KB_RELAY_TLS_PORT}`,
+                                     { SSL_CERT_FILE: path.join(authority, 'root.crt') });
+    native = hosting.native;
+    const { done: nativeDone, code } = hosting;
+    const page = await browser.newPage();
+    const sockets = [];
+    const client = await page.target().createCDPSession();
+    await client.send('Network.enable');
+    client.on('Network.webSocketCreated', (e) => sockets.push(e.url));
+    await page.goto(`https://localhost:${ports.KB_HTTPS_PORT}/index.html?seed=${seed}&room=${code}`);
+    const result = await PlayToTheEnd(page, keys);
+    native.kill('SIGTERM');
+    const nativeEnd = await nativeDone;
+    const relayUrl = `wss://localhost:${ports.KB_HTTPS_PORT}/mqtt`;
+    Check(sockets.includes(relayUrl), `the page over https finds its relay at ${relayUrl}`);
+    Check(result === 'WIN' && /send 510\d/.test(nativeEnd),
+          `a page over https and a native driver over mqtts play room ${code} to its end`);
+  } finally {
+    if (native) native.kill('SIGKILL');
+    if (browser) await browser.close();
+    host.kill('SIGTERM');
+    await ended;
+    fs.rmSync(out, { recursive: true, force: true });
   }
 }
 
@@ -531,6 +598,7 @@ async function main() {
     await BrokenBank(browser, url);
     await NetworkMatch(browser, url, keys);
     await RoomMatches(browser, url, keys);
+    await HostedOverTls(pageDir, seed, keys);
   } finally {
     await browser.close();
     server.close();

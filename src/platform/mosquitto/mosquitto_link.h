@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/mosquitto/relay_tls.h"
 #include "platform/room/mqtt_link.h"
 #include "platform/tcp/host_lookup.h"
 #include "platform/tcp/socket_watcher.h"
@@ -16,10 +17,12 @@ struct mosquitto_message;
 
 namespace kb {
 
-// Where a relay listens: mqtt://HOST[:PORT], HOST[:PORT] or [IPV6]:PORT; port 1883 unless said.
+// Where a relay listens: mqtt://HOST[:PORT], HOST[:PORT] or [IPV6]:PORT, port 1883 unless said;
+// or over TLS, mqtts://HOST[:PORT], port 8883 unless said.
 struct RelayAddress {
     std::string host;
     int port = 1883;
+    bool tls = false;
     std::string text;  // as the player gave it, for messages
 };
 // Empty host when the text names no relay.
@@ -54,10 +57,15 @@ class MosquittoLink : public MqttLink {
     static void OnConnect(mosquitto*, void* self, int rc);
     static void OnDisconnect(mosquitto*, void* self, int rc);
     static void OnMessage(mosquitto*, void* self, const mosquitto_message* m);
-    // Connects once the relay's host name has been looked up.
+    // Connects once the relay's host name has been looked up (and, over TLS, the machine's
+    // certificate authorities read).
     void StartConnect();
     // Hands a subscription or a message to the library.
     void Send(const Outgoing& o);
+    // The connection ended (rc: libmosquitto's reason): says why as clearly as it can.
+    void Lost(int rc);
+    // Moves the TLS handshake on, whatever the socket shows.
+    void Handshake();
     // The link is down for good, for this reason.
     void Down(const std::string& why);
 
@@ -65,6 +73,8 @@ class MosquittoLink : public MqttLink {
     SocketWatcher& watcher_;
     mosquitto* mosq_ = nullptr;
     std::optional<HostLookup> lookup_;
+    std::optional<HostLookup::Answer> found_;  // the lookup's, while TLS is not yet ready
+    std::unique_ptr<RelayTls> tls_;            // over mqtts:// only
     State state_ = State::kConnecting;
     std::string why_;
     std::vector<Outgoing> waiting_;  // until the broker has taken us in

@@ -21,6 +21,10 @@ std::string PlayerDataDir(std::string_view programDir, std::string_view installD
     std::string_view dir = programDir;
     while (dir.ends_with('/')) dir.remove_suffix(1);
     if (tail == "/" || !dir.ends_with(tail)) return "";
+    return DataHomeDir();
+}
+
+std::string DataHomeDir() {
     // A relative XDG_DATA_HOME is to be ignored, as an unset one is.
     const char* data = std::getenv("XDG_DATA_HOME");
     if (data && data[0] == '/') return std::string(data) + "/kanaburst/";

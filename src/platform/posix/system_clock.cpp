@@ -24,4 +24,11 @@ uint32_t SystemClock::RandomSeed() {
     return static_cast<uint32_t>(ts.tv_sec * 1000 + ts.tv_nsec / 1000000);
 }
 
+WallTime SystemClock::Now() {
+    const time_t t = time(nullptr);
+    tm local{};
+    localtime_r(&t, &local);
+    return {static_cast<int64_t>(t), static_cast<int>(local.tm_gmtoff / 60)};
+}
+
 }  // namespace kb

@@ -9,6 +9,7 @@ class SystemClock : public Clock {
     uint32_t TimeGetTime() override;
     int WallSecond() override;
     uint32_t RandomSeed() override;
+    WallTime Now() override;
 };
 
 }  // namespace kb

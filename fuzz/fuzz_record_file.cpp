@@ -1,0 +1,37 @@
+// Any bytes as a record file to import. A file is either refused with a reason and changes
+// nothing, or taken whole: then it writes back to the same record, and the record's figures
+// and both its pages can be made from it.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "record/record_json.h"
+#include "record/record_store.h"
+#include "record_view/record_view.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    kb::MemoryRecordStore store;
+    kb::PlayerRecord read;
+    std::string why;
+    if (!kb::RecordFromJson(text, read, why)) {
+        if (why.empty() || !read.matches.empty()) std::abort();
+        return 0;
+    }
+    kb::PlayerRecord again;
+    if (!kb::RecordFromJson(kb::RecordToJson(read, 0), again, why) || !(again == read))
+        std::abort();
+    kb::AddOutcome outcome;
+    if (!store.Add(read, outcome, why)) std::abort();
+    if (outcome.added + outcome.known !=
+        static_cast<int>(read.matches.size() + read.practice.size()))
+        std::abort();
+    kb::NullFontEngine fonts;
+    kb::RecordView view(&fonts);
+    view.Show(store.Load(false));
+    view.Draw(kb::RecordPage::kMatches, {});
+    view.Draw(kb::RecordPage::kKana, {});
+    return 0;
+}

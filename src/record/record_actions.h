@@ -1,0 +1,27 @@
+#pragma once
+// What the player does with the record: practise the weak kana, export it, import a file,
+// wipe it. Each says what it did in a line for the player.
+#include <string>
+
+#include "record/record_store.h"
+#include "shell/game.h"
+
+namespace kb {
+
+// Builds the practice list from the weakest kana of the record and the words at hand, and
+// plays it from the next match on (at once when on the title). False when there is nothing to
+// practise yet.
+bool StartPractice(Game& g, std::u16string& message);
+// Brings back the whole list of words.
+void StopPractice(Game& g, std::u16string& message);
+
+// Writes the whole record to path as a record file, stamped with the time now.
+bool ExportRecord(RecordStore& store, int64_t now, const std::string& path,
+                  std::u16string& message);
+// Adds the matches of a record file that the record does not hold yet. A file that is not a
+// good record file changes nothing, and the message says why.
+bool ImportRecord(RecordStore& store, const std::string& path, std::u16string& message);
+// Forgets every match and practice run.
+bool WipeRecord(RecordStore& store, std::u16string& message);
+
+}  // namespace kb

@@ -1,0 +1,60 @@
+#pragma once
+// Where the player's record is kept: behind this interface, a database on the desktop, memory
+// in the headless driver and the tests.
+#include <cstdint>
+#include <string>
+
+#include "record/match_record.h"
+
+namespace kb {
+
+// What an import did.
+struct AddOutcome {
+    int added = 0;  // matches and practice runs that were new
+    int known = 0;  // those already kept, left as they were
+};
+
+class RecordStore {
+  public:
+    virtual ~RecordStore() = default;
+    // Keeps a finished match. Returns at once: the game never waits for the writing.
+    virtual void Keep(MatchRecord match) = 0;
+    // Keeps the start of a practice run.
+    virtual void KeepPractice(PracticeRun run) = 0;
+    // Everything kept, oldest first, matches just handed to Keep included. With allKana false
+    // only the matches the figures read (KanaWindowMatches) carry their kana.
+    virtual PlayerRecord Load(bool allKana) = 0;
+    // Adds, in one go, the matches and practice runs that are not kept yet (told apart by id).
+    // False, with why and nothing added, when it cannot.
+    virtual bool Add(const PlayerRecord& record, AddOutcome& outcome, std::string& why) = 0;
+    // Forgets every match and practice run. False, with why, when it cannot.
+    virtual bool Wipe(std::string& why) = 0;
+    // Where the record is kept, as the player is told.
+    virtual std::string Where() const = 0;
+    // Why matches are not kept where they should be, for the player to read; empty when well.
+    virtual std::string Problem() const = 0;
+    // Changes whenever what Load gives may have changed.
+    virtual uint64_t Version() const = 0;
+};
+
+// A record that lasts as long as the program: for the driver and the tests.
+class MemoryRecordStore : public RecordStore {
+  public:
+    void Keep(MatchRecord match) override;
+    void KeepPractice(PracticeRun run) override;
+    PlayerRecord Load(bool allKana) override;
+    bool Add(const PlayerRecord& record, AddOutcome& outcome, std::string& why) override;
+    bool Wipe(std::string& why) override;
+    std::string Where() const override { return "memory for this run (nothing is written)"; }
+    std::string Problem() const override { return {}; }
+    uint64_t Version() const override { return version_; }
+
+  private:
+    PlayerRecord record_;
+    uint64_t version_ = 0;
+};
+
+// Adds to `into` the entries of `from` whose ids it does not hold yet, and keeps it in order.
+AddOutcome MergeRecord(PlayerRecord& into, const PlayerRecord& from);
+
+}  // namespace kb

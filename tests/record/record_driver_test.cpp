@@ -1,0 +1,218 @@
+// The record as a test plays it through the headless driver: three computer matches, the
+// record's pictures, export, wipe and import, practice on a known record, a record on disk
+// shared by two games, and a record file the game cannot use.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "golden_image.h"
+#include "record/practice.h"
+#include "record/record_json.h"
+#include "record_samples.h"
+#include "sim_runner.h"
+#include "test_game.h"
+
+namespace kb::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every word reads しゅくだいをきょうしつでやった, so the keys do not depend on the shuffle.
+constexpr const char* kWord = "shukudaiwokyoushitudeyatta";
+
+// From the title: a computer match of the given speed (1..5, menu item speed - 1) with keys
+// typed once the count-down is over, played out, and back to the title.
+std::string MatchScript(int speed, const std::string& keys, int frames = 700) {
+    std::string s = "frames 15\n";
+    for (int i = 1; i < speed; ++i) s += "key 40\n";
+    s += "key 13\nframes 60\n" + keys + "frames " + std::to_string(frames) +
+         "\nwait 3350\nkey 13\nframes 2\n";
+    // Back on the title the cursor stays on that speed's item: up again for the next script.
+    for (int i = 1; i < speed; ++i) s += "key 38\n";
+    return s;
+}
+
+std::string TypedWords(int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += std::string("type ") + kWord + "\nkey 13\n";
+    return s;
+}
+
+// Won with a slip on しゅ; won with slips on う (after きょ) and on っ; lost with a slip inside
+// きょ, after き was accepted alone.
+std::string ThreeMatches() {
+    return MatchScript(1, "type su\nkey 8\nkey 8\n" + TypedWords(4)) +
+           MatchScript(2,
+                       "type shukudaiwokyo\ntype si\nkey 8\nkey 8\ntype ushitudeyatta\n"
+                       "key 13\ntype shukudaiwokyoushitudeya\ntype ta\nkey 8\nkey 8\n"
+                       "type tta\nkey 13\n" +
+                           TypedWords(2)) +
+           MatchScript(3, "type shukudaiwo\ntype kiyo\nkey 8\nkey 8\nkey 8\nkey 8\n", 900);
+}
+
+std::string ReadText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+class RecordDriver : public ::testing::Test {
+  protected:
+    void WordList(const char* file) {
+        game.WriteFile("str.dat", ReadText(fs::path(KB_SOURCE_DIR) / "tests/record" / file));
+    }
+    SimRun Run(const std::string& script, const std::string& args = "") {
+        return RunSim(script, "--dir '" + game.Path().string() + "' " + args);
+    }
+    std::string Path(const char* name) const { return (work.Path() / name).string(); }
+
+    TempDir game, work;
+};
+
+TEST_F(RecordDriver, ThreeMatchesShownExportedWipedAndImported) {
+    WordList("homework.dat");
+    work.WriteFile("bad.json", "{\"format\":\"kanaburst-record\",\"version\":1,\"matches\":[{}]}");
+    const SimRun r = Run(ThreeMatches() + "record open\nrecord shot " + Path("matches.png") +
+                         "\nrecord page kana\nrecord shot " + Path("kana.png") +
+                         "\nrecord list\nrecord export " + Path("record.json") +
+                         "\nrecord wipe\nrecord list\nrecord import " + Path("record.json") +
+                         "\nrecord list\nrecord import " + Path("bad.json") + "\nrecord list\n");
+    ASSERT_EQ(r.status, 0) << r.out;
+    ExpectGoldenFile(Path("matches.png"), "record_matches");
+    ExpectGoldenFile(Path("kana.png"), "record_kana");
+
+    const auto lists = r.LinesStartingWith("record ");
+    std::vector<std::string> matches;
+    for (const auto& line : lists)
+        if (line.starts_with("record match ")) matches.push_back(line);
+    // Three listings of the same three matches, and the one after the wipe, empty.
+    ASSERT_EQ(matches.size(), 9u) << r.out;
+    EXPECT_NE(matches[0].find("com speed 1 level 0 WIN sec 4 keys 104 misses 1"), std::string::npos)
+        << matches[0];
+    EXPECT_NE(matches[0].find(" しゅ:1/4(SUx1) "), std::string::npos) << matches[0];
+    EXPECT_NE(matches[0].find(" きょ:0/4 "), std::string::npos) << matches[0];
+    EXPECT_NE(matches[1].find(" う:1/4(SIx1) "), std::string::npos) << matches[1];
+    EXPECT_NE(matches[1].find(" っ:1/4(TAx1) "), std::string::npos) << matches[1];
+    EXPECT_NE(matches[2].find("com speed 3 level 0 LOSE"), std::string::npos) << matches[2];
+    EXPECT_NE(matches[2].find(" きょ:1/0(YOx1) "), std::string::npos) << matches[2];
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(matches[3 + i], matches[i]) << "export then import changed a match";
+        EXPECT_EQ(matches[6 + i], matches[i]) << "a refused import changed a match";
+    }
+    EXPECT_NE(r.out.find("record: Exported 3 matches to "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("record: Every match and practice run is forgotten."), std::string::npos);
+    EXPECT_NE(r.out.find("record 0 matches, 0 practice runs"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("record: Imported " + Path("record.json") + ": 3 new, 0 already kept."),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("record: Not imported, nothing changed: " + Path("bad.json") +
+                         ": match 1: \"id\" is missing"),
+              std::string::npos)
+        << r.out;
+
+    // The exported file is a record file of the three matches.
+    PlayerRecord exported;
+    std::string why;
+    ASSERT_TRUE(RecordFromJson(ReadText(Path("record.json")), exported, why)) << why;
+    EXPECT_EQ(exported.matches.size(), 3u);
+}
+
+// A word in a `state` line's list.
+std::vector<std::string> StateList(const std::string& state, const char* field) {
+    std::vector<std::string> out;
+    for (const std::string& e : JsonElements(JsonField(state, field))) out.push_back(e);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+TEST_F(RecordDriver, PracticeListFromAKnownRecordIsPlayed) {
+    WordList("practice.dat");
+    // A record whose weakest kana are しゃ, then きょ, then し.
+    PlayerRecord known;
+    known.matches = {Match(0, "WIN",
+                           {{u"しゃ", 4, 3, {{u"SYA", 2}, {u"SA", 1}}},
+                            {u"きょ", 10, 4, {{u"KYU", 4}}},
+                            {u"し", 20, 3, {{u"SI", 3}}},
+                            {u"か", 30, 0, {}}})};
+    work.WriteFile("known.json", RecordToJson(known, 0));
+    const SimRun r =
+        Run("record import " + Path("known.json") + "\nrecord weakest\nrecord practice\nstate\n" +
+            // The practice list comes shuffled as きょうしつ, とうきょう, しゃしん: a
+            // slip on きょ (KYU) and one on しゃ (SA).
+            MatchScript(1,
+                        "type kyu\nkey 8\nkey 8\nkey 8\ntype kyoushitu\nkey 13\n"
+                        "type toukyou\nkey 13\ntype sa\nkey 8\nkey 8\n"
+                        "type shashinn\nkey 13\n",
+                        900) +
+            "record page kana\nrecord shot " + Path("practice.png") +
+            "\nrecord list\nrecord practice\nstate\n");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("record weakest しゃ:3/4 きょ:4/10 し:3/20\n"), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("record: Practice on: 5 words rich in しゃ きょ し play in your next "
+                         "matches."),
+              std::string::npos)
+        << r.out;
+    // In turn for each weak kana, the richest word holding it: しゃしん, きょうしつ, すし;
+    // then とうきょう and しんぶん.
+    ASSERT_EQ(r.states.size(), 2u);
+    EXPECT_EQ(StateList(r.states[0], "Yomi"),
+              (std::vector<std::string>{"\"きょうしつ\"", "\"しゃしん\"", "\"しんぶん\"",
+                                        "\"すし\"", "\"とうきょう\""}));
+    const std::string digest = WordsDigest({{u"写真", u"しゃしん"},
+                                            {u"教室", u"きょうしつ"},
+                                            {u"寿司", u"すし"},
+                                            {u"東京", u"とうきょう"},
+                                            {u"新聞", u"しんぶん"}});
+    const auto matches = r.LinesStartingWith("record match ");
+    ASSERT_EQ(matches.size(), 2u) << r.out;
+    EXPECT_NE(matches[1].find(" きょ:1/2(KYUx1) "), std::string::npos) << matches[1];
+    EXPECT_NE(matches[1].find(" しゃ:1/1(SAx1) "), std::string::npos) << matches[1];
+    EXPECT_NE(matches[1].find(" practice list str.dat " + digest + " "), std::string::npos)
+        << matches[1];
+    EXPECT_EQ(r.LinesStartingWith("record practice-run ").size(), 1u) << r.out;
+    ExpectGoldenFile(Path("practice.png"), "record_practice");
+    // Off again: the whole list is back.
+    EXPECT_EQ(StateList(r.states[1], "Yomi").size(), 7u);
+}
+
+TEST_F(RecordDriver, KeptOnDiskByTwoGamesPlayingAtOnce) {
+    WordList("homework.dat");
+    TempDir record;
+    const std::string args = "--record-dir '" + record.Path().string() + "'";
+    const std::string match = MatchScript(1, TypedWords(4));
+    SimRun a, b;
+    std::thread first([&] { a = Run(match, args); });
+    std::thread second([&] { b = Run(match, args); });
+    first.join();
+    second.join();
+    ASSERT_EQ(a.status, 0) << a.out;
+    ASSERT_EQ(b.status, 0) << b.out;
+    const SimRun later = Run("record list\n", args);
+    EXPECT_EQ(later.LinesStartingWith("record match ").size(), 2u) << later.out;
+    EXPECT_NE(later.out.find("record 2 matches"), std::string::npos) << later.out;
+}
+
+TEST_F(RecordDriver, ARecordFileItCannotUseIsToldLeftAloneAndTheGamePlaysOn) {
+    WordList("homework.dat");
+    TempDir record;
+    record.WriteFile("record.sqlite3", "my own notes, not a database");
+    const SimRun r = Run(MatchScript(1, TypedWords(4)) + "state\n",
+                         "--record-dir '" + record.Path().string() + "'");
+    ASSERT_EQ(r.status, 0) << r.out;
+    const auto boxes = r.LinesStartingWith("msgbox Kanaburst|The record file ");
+    ASSERT_EQ(boxes.size(), 1u) << r.out;
+    EXPECT_NE(boxes[0].find("is not a record database"), std::string::npos) << boxes[0];
+    EXPECT_EQ(JsonField(r.states.back(), "SceneNo"), "0");  // played and back on the title
+    EXPECT_EQ(ReadText(record.Path() / "record.sqlite3"), "my own notes, not a database");
+    int aside = 0;
+    for (const auto& f : fs::directory_iterator(record.Path() / "unsaved"))
+        aside += f.path().extension() == ".json";
+    EXPECT_EQ(aside, 1);
+}
+
+}  // namespace
+}  // namespace kb::test

@@ -1,0 +1,113 @@
+// The record file: what export writes, import reads back the same; what is not a good record
+// file is refused whole, with the reason.
+#include "record/record_json.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "record_samples.h"
+
+namespace kb::test {
+namespace {
+
+PlayerRecord Sample() {
+    PlayerRecord r;
+    r.matches = {Match(1, "WIN", {{u"きょ", 3, 1, {{u"KYU", 1}}}, {u"っ", 2, 0, {}}}),
+                 Match(2, "LOST", {{u"ヴぁ", 1, 1, {{u"BA", 1}}}})};
+    r.matches[1].opponent = "server";
+    r.matches[1].speed = 0;
+    r.matches[1].practice = true;
+    r.matches[1].list = u"str.dat (yours) \"quoted\"";
+    r.matches[1].utcOffset = -300;
+    r.practice = {{"0123456789abcdef", 1767225600 + 5, 60, {u"きょ", u"か"}, 40}};
+    return r;
+}
+
+TEST(RecordFile, ReadsBackWhatItWrote) {
+    const PlayerRecord r = Sample();
+    const std::string text = RecordToJson(r, 1767229200);
+    PlayerRecord back;
+    std::string why;
+    ASSERT_TRUE(RecordFromJson(text, back, why)) << why;
+    EXPECT_EQ(back, r);
+    // A file from elsewhere may list matches in any order: they are kept by time.
+    PlayerRecord reversed = r;
+    std::swap(reversed.matches[0], reversed.matches[1]);
+    ASSERT_TRUE(RecordFromJson(RecordToJson(reversed, 0), back, why)) << why;
+    EXPECT_EQ(back, r);
+}
+
+TEST(RecordFile, KanaAloneRoundTrip) {
+    const auto kana = Sample().matches[0].kana;
+    std::vector<KanaCount> back;
+    std::string why;
+    ASSERT_TRUE(KanaFromJson(KanaToJson(kana), back, why)) << why;
+    EXPECT_EQ(back, kana);
+    EXPECT_FALSE(KanaFromJson("[[\"か\",1,1]]", back, why));
+}
+
+// A good file with one thing changed.
+std::string With(const std::string& from, const std::string& to) {
+    std::string text = RecordToJson(Sample(), 0);
+    const auto at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos) text.replace(at, from.size(), to);
+    return text;
+}
+
+TEST(RecordFile, RefusesWhatIsNotAGoodRecordFileAndSaysWhy) {
+    const struct {
+        std::string text;
+        std::string why;  // a part of the reason given
+    } cases[] = {
+        {"", "not a record file"},
+        {"{\"format\":\"kanaburst-record\",", "not a record file"},
+        {"[1,2,3]", "not a Kanaburst record file"},
+        {"{\"format\":\"other\",\"version\":1,\"matches\":[]}", "not a Kanaburst record file"},
+        {With("\"version\":1", "\"version\":2"), "newer Kanaburst (format 2)"},
+        {With("\"version\":1", "\"version\":0"), "\"version\" is 0"},
+        {With("\"version\":1", "\"version\":\"1\""), "\"version\" is not a whole number"},
+        {With("\"matches\":[", "\"matchez\":["), "\"matches\" is missing"},
+        {With("\"level\":1", "\"level\":7"), "match 1: \"level\" is 7, not 0 to 2"},
+        {With("\"speed\":3", "\"speed\":0"), "match 1: \"speed\" is 0, not 1 to 5"},
+        {With("\"speed\":0", "\"speed\":2"), "match 2: \"speed\" is 2, not 0 to 0"},
+        {With("\"opponent\":\"com\"", "\"opponent\":\"cat\""), "\"opponent\" is not one of"},
+        {With("\"result\":\"WIN\"", "\"result\":\"win\""), "\"result\" is not one of"},
+        {With("\"keys\":120", "\"keys\":-1"), "\"keys\" is -1"},
+        {With("\"keys\":120", "\"keys\":1.5"), "\"keys\" is not a whole number"},
+        {With("\"keys\":120", "\"keys\":18446744073709551615"), "\"keys\" is not a whole number"},
+        {With("\"at\":", "\"at\":1e300,\"x\":"), "\"at\" is not a whole number"},
+        {With("\"id\":\"", "\"id\":\"G"), "\"id\" is not 16 hex digits"},
+        {With("\"practice\":false", "\"practice\":0"), "\"practice\" is not true or false"},
+        {With("\"きょ\",3", "\"きょきょき\",3"), "a kana is empty or longer than 4"},
+        {With("\"きょ\",3", "\"\",3"), "a kana is empty"},
+        {With("\"きょ\",3", "\"\\u0007\",3"), "control character"},
+        {With("\"KYU\",1", "\"KYU\",0"), "a count is not a whole number from 1"},
+        {With("\"KYU\",1", "\"きゅ\",1"), "a slip holds more than keyboard keys"},
+        {With("\"っ\",2,0,[]", "\"っ\",2,0"), "a kana entry is not"},
+        {With("\"っ\",2,0,[]", "\"っ\",2,0,[[[[[[[]]]]]]]"), "nested deeper"},
+        {With("\"words\":40", "\"words\":-40"), "practice run 1: \"words\" is -40"},
+        {"{\"format\":\"kanaburst-record\",\"version\":1,\"matches\":[\"\xff\"]}",
+         "not a record file"},
+        {std::string(kMaxRecordFileBytes + 1, ' '), "larger than 64 MB"},
+    };
+    for (const auto& c : cases) {
+        PlayerRecord r = Sample();
+        std::string why;
+        EXPECT_FALSE(RecordFromJson(c.text, r, why)) << c.why;
+        EXPECT_NE(why.find(c.why), std::string::npos) << "why: " << why << "\nwanted: " << c.why;
+        EXPECT_EQ(r, Sample()) << "a refused file changed the record: " << c.why;
+    }
+}
+
+TEST(RecordFile, SkipsFieldsItDoesNotKnow) {
+    PlayerRecord r;
+    std::string why;
+    ASSERT_TRUE(RecordFromJson(With("\"level\":1", "\"level\":1,\"mood\":\"happy\""), r, why))
+        << why;
+    EXPECT_EQ(r, Sample());
+}
+
+}  // namespace
+}  // namespace kb::test

@@ -1,0 +1,89 @@
+// The record's keys and actions as every front end uses them.
+#include "record_view/record_screen.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "record_samples.h"
+#include "shell/scenes.h"
+#include "test_game.h"
+
+namespace kb::test {
+namespace {
+
+using Request = RecordScreen::Request;
+
+TEST(RecordScreenTest, KeysTurnPagesAskForExportAndWipeOnlyOnYes) {
+    TestGame t;
+    t.g.sv.record->Keep(Match(1));
+    RecordScreen r(t.g);
+    r.Open();
+    const struct {
+        int key;
+        Request request;
+        RecordPage page;
+        std::size_t matches;  // kept after the key
+    } steps[] = {
+        {'2', Request::kNone, RecordPage::kKana, 1},
+        {'1', Request::kNone, RecordPage::kMatches, 1},
+        {kVkRight, Request::kNone, RecordPage::kKana, 1},
+        {kVkTab, Request::kNone, RecordPage::kMatches, 1},
+        {kVkNumpad0 + 2, Request::kNone, RecordPage::kKana, 1},
+        {'E', Request::kExport, RecordPage::kKana, 1},
+        {'W', Request::kNone, RecordPage::kKana, 1},
+        {'N', Request::kNone, RecordPage::kKana, 1},  // anything but Y keeps the record
+        {'Y', Request::kNone, RecordPage::kKana, 1},  // Y alone, without W first, does nothing
+        {'W', Request::kNone, RecordPage::kKana, 1},
+        {'Y', Request::kNone, RecordPage::kKana, 0},
+        {kVkEscape, Request::kClose, RecordPage::kKana, 0},
+    };
+    for (std::size_t i = 0; i < std::size(steps); ++i) {
+        EXPECT_EQ(r.KeyDown(steps[i].key), steps[i].request) << "step " << i;
+        EXPECT_EQ(r.Page(), steps[i].page) << "step " << i;
+        EXPECT_EQ(t.g.sv.record->Load(true).matches.size(), steps[i].matches) << "step " << i;
+    }
+    EXPECT_FALSE(r.IsOpen());
+    EXPECT_EQ(r.KeyDown(kRecordKey), Request::kClose);
+}
+
+TEST(RecordScreenTest, PracticeTakesTheWordsOnTheTitleAtOnceAndElsewhereOnReturn) {
+    TestGame t;
+    t.WriteFile("str.dat", "\xEF\xBB\xBF猫,ねこ\n写真,しゃしん\n新聞,しんぶん\n");
+    Start_Init(t.g);
+    RecordScreen r(t.g);
+    r.TogglePractice();
+    EXPECT_NE(r.Status().find(u"Nothing to practise yet"), std::u16string::npos);
+    EXPECT_FALSE(t.g.keeping.practising);
+
+    t.g.sv.record->Keep(Match(1, "WIN", {{u"しゃ", 2, 1, {{u"SA", 1}}}}));
+    r.TogglePractice();
+    EXPECT_TRUE(t.g.keeping.practising);
+    EXPECT_EQ(t.g.Yomi, std::vector<std::u16string>{u"しゃしん"});
+    EXPECT_EQ(r.Page(), RecordPage::kKana);
+    ASSERT_EQ(t.g.sv.record->Load(true).practice.size(), 1u);
+    EXPECT_EQ(t.g.sv.record->Load(true).practice[0].kana, std::vector<std::u16string>{u"しゃ"});
+
+    // Off after a match: the result screen stays as it is; the title brings the whole list.
+    t.g.s.SceneNo = kSceneOver;
+    r.TogglePractice();
+    EXPECT_EQ(t.g.Yomi, std::vector<std::u16string>{u"しゃしん"});
+    Start_Init(t.g);
+    EXPECT_EQ(t.g.Yomi.size(), 3u);
+}
+
+TEST(RecordScreenTest, PracticeNeedsAWordWithAWeakKana) {
+    TestGame t;
+    t.WriteFile("str.dat", "\xEF\xBB\xBF猫,ねこ\n");
+    Start_Init(t.g);
+    t.g.sv.record->Keep(Match(1, "WIN", {{u"しゃ", 2, 1, {{u"SA", 1}}}}));
+    RecordScreen r(t.g);
+    r.TogglePractice();
+    EXPECT_NE(r.Status().find(u"None of the words at hand holds your weakest kana (しゃ)"),
+              std::u16string::npos);
+    EXPECT_FALSE(t.g.keeping.practising);
+    EXPECT_EQ(t.g.Yomi, std::vector<std::u16string>{u"ねこ"});
+}
+
+}  // namespace
+}  // namespace kb::test

@@ -1,0 +1,311 @@
+// The record in SQLite as a player's machine meets it: reopened, shared by two games, locked by
+// another program, killed mid-write, and files that are not a record the game can use.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <set>
+#include <string>
+#include <thread>
+
+#include "platform/sqlite/sqlite_record_store.h"
+#include "record/figures.h"
+#include "record/record_json.h"
+#include "record_samples.h"
+#include "test_game.h"
+
+namespace kb::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string FileBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// Runs SQL on the record file from outside the store, as another program would.
+void Sql(const fs::path& file, const std::string& sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    char* error = nullptr;
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK)
+        << (error ? error : "");
+    sqlite3_free(error);
+    sqlite3_close(db);
+}
+
+std::string SqlValue(const fs::path& file, const std::string& sql) {
+    sqlite3* db = nullptr;
+    sqlite3_open(file.c_str(), &db);
+    sqlite3_stmt* st = nullptr;
+    std::string value;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK &&
+        sqlite3_step(st) == SQLITE_ROW)
+        value = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return value;
+}
+
+PlayerRecord SampleRecord(int matches) {
+    PlayerRecord r;
+    for (int i = 0; i < matches; ++i)
+        r.matches.push_back(
+            Match(i * 60, i % 3 ? "WIN" : "LOSE",
+                  {{u"か", 10 + i, i % 4, {{u"KI", i % 4 + 1}}}, {u"きょ", 2, 0, {}}}));
+    r.practice = {{"00000000000000aa", 1767225600 + matches * 30, 540, {u"か", u"し"}, 40}};
+    return r;
+}
+
+void KeepAll(RecordStore& store, const PlayerRecord& r) {
+    for (const MatchRecord& m : r.matches) store.Keep(m);
+    for (const PracticeRun& p : r.practice) store.KeepPractice(p);
+}
+
+TEST(SqliteRecord, KeepsMatchesAcrossOpeningsInItsOwnSchema) {
+    TempDir dir;
+    const PlayerRecord r = SampleRecord(3);
+    {
+        SqliteRecordStore store(dir.Path().string());
+        EXPECT_EQ(store.Problem(), "");
+        KeepAll(store, r);
+        // Before the writer is done, the record shows them already.
+        EXPECT_EQ(store.Load(true), r);
+    }
+    SqliteRecordStore again(dir.Path().string());
+    EXPECT_EQ(again.Load(true), r);
+    const fs::path file = dir.Path() / "record.sqlite3";
+    EXPECT_EQ(again.Where(), file.string());
+    EXPECT_EQ(SqlValue(file, "PRAGMA user_version"), "1");
+    EXPECT_EQ(SqlValue(file, "PRAGMA journal_mode"), "wal");
+    EXPECT_EQ(SqlValue(file, "SELECT count(*) FROM match"), "3");
+}
+
+TEST(SqliteRecord, LoadsWhatTheMemoryStoreLoads) {
+    TempDir dir;
+    const PlayerRecord r = SampleRecord(130);
+    MemoryRecordStore memory;
+    SqliteRecordStore store(dir.Path().string());
+    KeepAll(memory, r);
+    KeepAll(store, r);
+    ASSERT_TRUE(store.WaitWritten(20000));
+    const PlayerRecord fromDisk = store.Load(false);
+    EXPECT_EQ(fromDisk, memory.Load(false));
+    // Only the matches the figures read carry their kana.
+    EXPECT_TRUE(fromDisk.matches.front().kana.empty());
+    EXPECT_FALSE(fromDisk.matches.back().kana.empty());
+}
+
+TEST(SqliteRecord, AddsWhatIsNewAndWipes) {
+    TempDir dir;
+    SqliteRecordStore store(dir.Path().string());
+    const PlayerRecord r = SampleRecord(4);
+    AddOutcome outcome;
+    std::string why;
+    ASSERT_TRUE(store.Add(r, outcome, why)) << why;
+    EXPECT_EQ(outcome.added, 5);
+    EXPECT_EQ(outcome.known, 0);
+    PlayerRecord more = SampleRecord(6);
+    ASSERT_TRUE(store.Add(more, outcome, why)) << why;
+    EXPECT_EQ(outcome.added, 2);
+    EXPECT_EQ(outcome.known, 5);  // the practice run too, by its id
+    EXPECT_EQ(store.Load(true).matches, more.matches);
+    const uint64_t version = store.Version();
+    ASSERT_TRUE(store.Wipe(why)) << why;
+    EXPECT_NE(store.Version(), version);
+    EXPECT_EQ(store.Load(true), PlayerRecord{});
+}
+
+// Files the game must leave alone: each gets its message, stays byte for byte as it was, and
+// the matches go to unsaved/ as record files.
+TEST(SqliteRecord, LeavesFilesItCannotUseAsTheyAreAndKeepsMatchesAside) {
+    const struct {
+        const char* name;
+        void (*make)(const fs::path& file);
+        const char* problem;
+    } cases[] = {
+        {"not a database",
+         [](const fs::path& file) { std::ofstream(file) << std::string(3000, 'x'); },
+         "is not a record database"},
+        {"another program's database",
+         [](const fs::path& file) { Sql(file, "CREATE TABLE notes(text)"); },
+         "holds another program's data"},
+        {"a newer record",
+         [](const fs::path& file) {
+             { SqliteRecordStore store(file.parent_path().string()); }
+             Sql(file, "PRAGMA user_version = 2");
+         },
+         "written by a newer Kanaburst (record version 2; this one knows 1)"},
+        {"damaged",
+         [](const fs::path& file) {
+             {
+                 SqliteRecordStore store(file.parent_path().string());
+                 KeepAll(store, SampleRecord(40));
+             }
+             Sql(file, "PRAGMA journal_mode=DELETE");
+             std::fstream f(file, std::ios::in | std::ios::out | std::ios::binary);
+             f.seekp(120);
+             const std::string junk(3000, '\x5a');
+             f.write(junk.data(), static_cast<std::streamsize>(junk.size()));
+         },
+         "is damaged"},
+        {"a folder", [](const fs::path& file) { fs::create_directories(file / "x"); },
+         "cannot be used"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const fs::path file = dir.Path() / "record.sqlite3";
+        c.make(file);
+        const std::string before = fs::is_regular_file(file) ? FileBytes(file) : "";
+        const MatchRecord kept = Match(7);
+        {
+            SqliteRecordStore store(dir.Path().string());
+            EXPECT_NE(store.Problem().find(c.problem), std::string::npos) << store.Problem();
+            EXPECT_NE(store.Problem().find("left as it is"), std::string::npos) << store.Problem();
+            store.Keep(kept);
+            ASSERT_TRUE(store.WaitWritten(10000));
+            // What is set aside is still the player's record.
+            const PlayerRecord shown = store.Load(true);
+            ASSERT_EQ(shown.matches.size(), 1u);
+            EXPECT_EQ(shown.matches[0], kept);
+            std::string why;
+            EXPECT_FALSE(store.Wipe(why));
+            EXPECT_NE(why.find("cannot be written"), std::string::npos) << why;
+        }
+        if (fs::is_regular_file(file)) {
+            EXPECT_EQ(FileBytes(file), before);
+        }
+        PlayerRecord aside;
+        std::string why;
+        EXPECT_TRUE(
+            RecordFromJson(FileBytes(dir.Path() / "unsaved" / (kept.id + ".json")), aside, why))
+            << why;
+        EXPECT_EQ(aside.matches, std::vector<MatchRecord>{kept});
+    }
+}
+
+TEST(SqliteRecord, MatchesSetAsideJoinTheRecordOnceItCanBeUsed) {
+    TempDir dir;
+    const fs::path file = dir.Path() / "record.sqlite3";
+    { SqliteRecordStore store(dir.Path().string()); }
+    Sql(file, "PRAGMA user_version = 2");
+    const MatchRecord kept = Match(9);
+    {
+        SqliteRecordStore newer(dir.Path().string());
+        newer.Keep(kept);
+    }
+    Sql(file, "PRAGMA user_version = 1");  // the newer game's record read back by its own
+    SqliteRecordStore store(dir.Path().string());
+    EXPECT_EQ(store.Problem(), "");
+    EXPECT_EQ(store.Load(true).matches, std::vector<MatchRecord>{kept});
+    EXPECT_TRUE(fs::is_empty(dir.Path() / "unsaved"));
+}
+
+TEST(SqliteRecord, ALockedFileMakesMatchesWaitNotVanish) {
+    TempDir dir;
+    const fs::path file = dir.Path() / "record.sqlite3";
+    SqliteRecordStore store(dir.Path().string());
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    store.Keep(Match(1));
+    EXPECT_FALSE(store.WaitWritten(3000));
+    EXPECT_NE(store.Problem().find("locked by another program"), std::string::npos);
+    EXPECT_EQ(store.Load(true).matches.size(), 1u);  // shown while it waits
+    sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+    EXPECT_TRUE(store.WaitWritten(10000));
+    EXPECT_EQ(store.Problem(), "");
+    EXPECT_EQ(SqlValue(file, "SELECT count(*) FROM match"), "1");
+
+    // Still locked when the game ends: the match goes aside, and the next start adds it.
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    {
+        SqliteRecordStore closing(dir.Path().string());
+        closing.Keep(Match(2));
+    }
+    sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    EXPECT_TRUE(fs::exists(dir.Path() / "unsaved" / (Match(2).id + ".json")));
+    SqliteRecordStore next(dir.Path().string());
+    EXPECT_EQ(next.Load(true).matches, (std::vector<MatchRecord>{Match(1), Match(2)}));
+}
+
+TEST(SqliteRecord, TwoGamesWritingAtOnceBothKeepTheirMatches) {
+    TempDir dir;
+    constexpr int kEach = 40;
+    auto play = [&](int first) {
+        SqliteRecordStore store(dir.Path().string());
+        for (int i = 0; i < kEach; ++i) store.Keep(Match(first + i));
+    };
+    std::thread a(play, 0), b(play, 1000);
+    a.join();
+    b.join();
+    SqliteRecordStore store(dir.Path().string());
+    EXPECT_EQ(store.Problem(), "");
+    EXPECT_EQ(store.Load(false).matches.size(), 2u * kEach);
+}
+
+// A game killed with SIGKILL at any moment: every match it had finished writing is there, at
+// most the one being written is not, and the file is sound.
+TEST(SqliteRecord, KilledWhileWritingLosesAtMostTheMatchBeingWritten) {
+    TempDir dir;
+    std::mt19937 random(29);
+    std::set<std::string> written;
+    for (int round = 0; round < 6; ++round) {
+        int pipeFds[2];
+        ASSERT_EQ(pipe(pipeFds), 0);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            close(pipeFds[0]);
+            SqliteRecordStore store(dir.Path().string());
+            for (int i = 0;; ++i) {
+                const MatchRecord m =
+                    Match(round * 100000 + i, "WIN", SampleRecord(1).matches[0].kana);
+                store.Keep(m);
+                store.WaitWritten(60000);
+                const std::string line = m.id + "\n";
+                if (write(pipeFds[1], line.data(), line.size()) < 0) _exit(1);
+            }
+        }
+        close(pipeFds[1]);
+        const int before = 2 + static_cast<int>(random() % 12);
+        std::string got;
+        char buf[256];
+        for (int lines = 0; lines < before;) {
+            const ssize_t n = read(pipeFds[0], buf, sizeof buf);
+            ASSERT_GT(n, 0);
+            got.append(buf, static_cast<size_t>(n));
+            lines = static_cast<int>(std::count(got.begin(), got.end(), '\n'));
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 4000));
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        // Whatever arrived before the kill counts as written.
+        ssize_t n;
+        while ((n = read(pipeFds[0], buf, sizeof buf)) > 0) got.append(buf, static_cast<size_t>(n));
+        close(pipeFds[0]);
+        std::istringstream ids(got);
+        for (std::string id; std::getline(ids, id);)
+            if (id.size() == 16) written.insert(id);
+
+        SqliteRecordStore store(dir.Path().string());
+        EXPECT_EQ(store.Problem(), "");
+        std::set<std::string> kept;
+        for (const MatchRecord& m : store.Load(false).matches) kept.insert(m.id);
+        for (const std::string& id : written) EXPECT_TRUE(kept.count(id)) << "lost " << id;
+        EXPECT_LE(kept.size(), written.size() + round + 1);
+        EXPECT_EQ(SqlValue(dir.Path() / "record.sqlite3", "PRAGMA integrity_check"), "ok");
+    }
+}
+
+}  // namespace
+}  // namespace kb::test
