@@ -13,8 +13,10 @@ PACKAGES := g++ cmake ninja-build pkg-config \
 	mosquitto-dev
 # The room tests start a broker of their own (the game itself needs only the client library),
 # make certificates for it and host the relay behind caddy; the firewall's test loads the
-# example rules in a network namespace of its own.
-TEST_PACKAGES := mosquitto openssl caddy brotli nftables iproute2 python3
+# example rules in a network namespace of its own. The replay test plays a file in the window
+# program in a virtual display, keys sent by xdotool, its picture taken by ImageMagick.
+TEST_PACKAGES := mosquitto openssl caddy brotli nftables iproute2 python3 \
+	xvfb xauth xdotool imagemagick
 WORD_CHECK_PACKAGES := mecab mecab-ipadic-utf8 python3
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 BENCH_PACKAGES := xvfb xauth xdotool time python3 python3-paho-mqtt python3-nacl mosquitto

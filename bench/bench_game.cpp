@@ -14,19 +14,26 @@ const char* AssetDir() {
     return env && *env ? env : KB_ASSET_DIR;
 }
 
-BenchGame::BenchGame(RecordStore* record) {
+BenchGame::BenchGame(RecordStore* record, bool replays) {
     std::string error;
     if (!fonts_.Open(TtfFontEngine::FindFontFile(AssetDir()), error))
         throw std::runtime_error(error);
-    Services sv;
+    Services sv = Lend();
     sv.clock = &clock_;
+    if (replays) sv.clock = &recorder_.emplace(clock_);
+    sv.record = record;
+    game_ = std::make_unique<Game>(sv);
+    if (recorder_) recorder_->Attach(*game_);
+    if (!Form_Load(*game_)) throw std::runtime_error("start-up failed");
+    Frames(20);  // past the first second, so Fps is measured
+}
+
+Services BenchGame::Lend() {
+    Services sv;
     sv.fonts = &fonts_;
     sv.images = &images_;
     sv.programDir = AssetDir();
-    sv.record = record;
-    game_ = std::make_unique<Game>(sv);
-    if (!Form_Load(*game_)) throw std::runtime_error("start-up failed");
-    Frames(20);  // past the first second, so Fps is measured
+    return sv;
 }
 
 void BenchGame::Frames(int n) {

@@ -36,6 +36,8 @@ kb_library(kanaburst_core shell typing battle screens audio net debug record
     PUBLIC kanaburst_platform PRIVATE kb_json)
 # The player's record drawn, and its keys.
 kb_library(kanaburst_record_view record_view PUBLIC kanaburst_core)
+# Replays: every match recorded as it is played, and played again in a game of its own.
+kb_library(kanaburst_replay replay PUBLIC kanaburst_core)
 
 # The machine, in both builds.
 kb_library(kanaburst_posix platform/posix PUBLIC kanaburst_platform)
@@ -81,5 +83,5 @@ else()
 endif()
 
 # The start-up every program shares and the ways to meet it chooses (app/transports.cpp).
-kb_library(kanaburst_app app PUBLIC kanaburst_core kanaburst_record_view kanaburst_sdl
+kb_library(kanaburst_app app PUBLIC kanaburst_core kanaburst_record_view kanaburst_replay kanaburst_sdl
     kanaburst_posix kanaburst_script_peer PRIVATE kanaburst_room ${KB_PLATFORM_ONLY})

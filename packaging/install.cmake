@@ -19,6 +19,9 @@ foreach(size 48 128 256)
             DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME kanaburst.png)
 endforeach()
 install(FILES ${KB_PACKAGING}/invalid.kanaburst.kanaburst.metainfo.xml DESTINATION share/metainfo)
+# Replay files (*.kbreplay) as a type of their own, which the menu entry opens.
+install(FILES ${KB_PACKAGING}/kanaburst-replay.xml DESTINATION share/mime/packages
+        RENAME kanaburst.xml)
 
 install(CODE "
     set(prefix \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\")

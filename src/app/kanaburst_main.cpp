@@ -9,6 +9,7 @@
 #include "app/command_line.h"
 #include "app/machine.h"
 #include "app/record_window.h"
+#include "app/replay_window.h"
 #include "app/window_events.h"
 #include "debug/debug_log.h"
 #include "net/connection.h"
@@ -22,6 +23,7 @@
 #include "platform/sdl/keymap.h"
 #include "platform/sqlite/sqlite_record_store.h"
 #include "record/record_actions.h"
+#include "replay/replay_shelf.h"
 #include "shell/event_loop.h"
 #include "text/ustr.h"
 
@@ -118,7 +120,7 @@ int PrintLobby(std::string relay) {
 
 constexpr char kUsage[] =
     "usage: kanaburst [--relay URL] [--quick] [--host-public NAME] [--lobby] [--record] "
-    "[--export FILE] [--import FILE] [--help] [--version]";
+    "[--export FILE] [--import FILE] [--help] [--version] [[--replay] FILE]";
 
 // --help: the options, the environment, and where this copy reads its files.
 std::string Help(const char* argv0) {
@@ -146,6 +148,10 @@ Options:
                write your record to FILE (a record file) and exit, without the game
   --import FILE
                add the matches of the record file FILE to your record and exit
+  --replay FILE watch the replay in FILE first (as the game keeps one of every match; a
+               FILE.kbreplay alone does the same): Space pauses, 1, 2 and 4 set the speed,
+               Right steps a frame while paused, End skips to the match's end and then the
+               replay's, Escape goes on to the title
   --help       print this help and exit
   --version    print the version and exit
 
@@ -157,7 +163,8 @@ Environment:
                      music, message boxes, network messages
   KB_FRAME_LOG=FILE  write the timer value of every frame start to FILE, one a line
   XDG_DATA_HOME      the player's own folder is $XDG_DATA_HOME/kanaburst/ (unset or not an
-                     absolute path: ~/.local/share/kanaburst/); the record is kept there
+                     absolute path: ~/.local/share/kanaburst/); the record is kept there,
+                     and the replays of the last 100 matches in its replays/ folder
   SSL_CERT_FILE, SSL_CERT_DIR
                      the authorities a relay's certificate over mqtts:// may be signed by,
                      instead of the system's (/etc/ssl/certs)
@@ -181,8 +188,10 @@ Files:
   fonts-ipafont-gothic. The game keeps no settings. It keeps every match in your record,
     )" + kb::DataHomeDir() +
            R"(record.sqlite3
-  (F2 on the title or after a match shows it), and writes no other files but those KB_TRACE
-  and KB_FRAME_LOG name.
+  (F2 on the title or after a match shows it), and the replays of the last 100 matches in
+    )" + kb::PlayerReplayDir() +
+           R"(
+  and writes no other files but those KB_TRACE and KB_FRAME_LOG name.
 
 More: man 6 kanaburst
 )";
@@ -208,8 +217,8 @@ int RecordFileCommand(const std::string& recordDir, bool exporting, const std::s
 }
 
 int main(int argc, char** argv) {
-    kb::MachineOptions options{.installDir = KB_INSTALL_DIR};
-    std::string exportFile, importFile;
+    kb::MachineOptions options{.installDir = KB_INSTALL_DIR, .replays = true};
+    std::string exportFile, importFile, replayPath;
     bool lobby = false, openRecord = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -231,9 +240,13 @@ int main(int argc, char** argv) {
             exportFile = argv[++i];
         } else if (a == "--import" && i + 1 < argc) {
             importFile = argv[++i];
+        } else if (a == "--replay" && i + 1 < argc) {
+            replayPath = argv[++i];
         } else if (auto status =
                        kb::AnswerInfoOption(a, "kanaburst", [&] { return Help(argv[0]); })) {
             return *status;
+        } else if (a.ends_with(kb::kReplayExtension) && replayPath.empty()) {
+            replayPath = a;  // a replay file opened from the desktop
         } else {
             return kb::BadUsage(kUsage);
         }
@@ -257,6 +270,8 @@ int main(int argc, char** argv) {
                                      .debugWin = &debugWin,
                                      .trace = kb::TraceFromEnvironment()});
     if (g) {
+        kb::KeepReplays(machine);
+        if (!replayPath.empty()) kb::WatchReplay(machine, *g, replayPath);
         debugWin.onCommandKey = [g](int key) { kb::SndTxt_KeyDown(*g, key, 0); };
         debugWin.onCopy = [g] { kb::Command1_Click(*g); };
         // KB_FRAME_LOG=FILE records the timer value at every frame start, for measuring pacing.
@@ -266,6 +281,7 @@ int main(int argc, char** argv) {
         if (openRecord) record.Open();
         WindowLoopHost host(machine.Window(), form2, debugWin, record, frameLog);
         kb::EventLoop(*g, host).Run();
+        machine.Replays()->Finish();  // a match the window was closed on is kept too
         if (frameLog) std::fclose(frameLog);
     }
     debugWin.Unload();  // its renderer and textures must go before SDL does

@@ -133,12 +133,21 @@ Game* Machine::StartGame(const ProgramParts& parts) {
     sv.form2 = parts.form2;
     sv.debugWin = parts.debugWin;
     sv.trace = parts.trace;
+    lent_ = sv;
+    lent_.winsock = lent_.winsockL = nullptr;
+    lent_.form2 = nullptr;
+    lent_.debugWin = nullptr;
+    if (options_.replays) {
+        recorder_ = std::make_unique<Recorder>(*clock_);
+        sv.clock = recorder_.get();
+    }
     // KB_PORT moves the game's port, so that tests and measurements run side by side without
     // root.
     if (const char* port = std::getenv("KB_PORT")) sv.gamePort = std::atoi(port);
     if (!options_.recordDir.empty()) record_ = MakeRecordStore(options_.recordDir);
     sv.record = record_.get();
     game_ = std::make_unique<Game>(sv);
+    if (recorder_) recorder_->Attach(*game_);
     if (options_.window)
         game_->Display.onRefresh = [this](const Surface& s) { window_.Present(s.View()); };
     if (!Form_Load(*game_)) return nullptr;
@@ -156,6 +165,10 @@ std::string Machine::WordListName() const {
     if (!game_) return "";
     return std::string(game_->ownWords ? "own list, " : "standard, ") +
            std::to_string(game_->Goku.size()) + " words";
+}
+
+Services Machine::Lend() const {
+    return lent_;
 }
 
 }  // namespace kb

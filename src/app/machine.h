@@ -19,6 +19,7 @@
 #include "platform/sdl/sdl_images.h"
 #include "platform/sdl/ttf_fonts.h"
 #include "platform/switchboard.h"
+#include "replay/recorder.h"
 #include "shell/game.h"
 
 namespace kb {
@@ -50,6 +51,7 @@ struct MachineOptions {
     std::string publicRoom = {};
     // A peer the headless driver's script plays (its `peer` lines); null: none.
     ScriptPeer* scriptPeer = nullptr;
+    bool replays = false;  // every match is recorded as a replay (Replays() hands them out)
 };
 
 // What only the program has.
@@ -83,6 +85,11 @@ class Machine {
     bool Open(const char* argv0);
     // Makes the game on this machine and loads it (Form_Load); null when that failed.
     Game* StartGame(const ProgramParts& parts);
+    // What the machine lends a second game, one that plays a replay: the typeface, pictures,
+    // sound, music, the program's files and the trace (after StartGame).
+    Services Lend() const;
+    // The recording of the game's matches as replays; null unless asked for.
+    Recorder* Replays() { return recorder_.get(); }
 
     // The typeface the game draws with: the game's own copy, or the system's.
     std::string FontFile() const;
@@ -117,6 +124,8 @@ class Machine {
     std::optional<MciMusicDevice> music_;
     Switchboard board_;
     std::unique_ptr<RecordStore> record_;  // outlives the game, which hands it matches
+    Services lent_;
+    std::unique_ptr<Recorder> recorder_;  // outlives the game that tells it everything
     std::unique_ptr<Game> game_;
 };
 

@@ -2,9 +2,11 @@
 // is any bug report worth reproducing.
 //
 //   kanaburst-sim [--dir DIR] [--seed N] [--realtime] [--relay URL] [--record-dir DIR]
-//                 [--quick | --host-public NAME] [SCRIPT]
+//                 [--quick | --host-public NAME] [--save-replay FILE] [--frame-states] [SCRIPT]
 //
-// --help lists the script's lines, the player's record's among them.
+// --help lists the script's lines, the player's record's among them. A replay (a file that
+// begins "kanaburst-replay") is a script too: it plays the match it holds, and the driver's own
+// lines put into it (`state`, `shot`, `skip`) run where they stand.
 #include <SDL.h>
 
 #include <charconv>
@@ -12,6 +14,8 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <iterator>
+#include <limits>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -30,6 +34,8 @@
 #include "platform/mosquitto/lobby_look.h"
 #endif
 #include "platform/sdl/sdl_images.h"
+#include "replay/playback.h"
+#include "replay/replay_text.h"
 #include "shell/event_loop.h"
 #include "text/ustr.h"
 #include "typing/key_codes.h"
@@ -41,6 +47,13 @@ namespace {
 struct ScriptError {
     std::string what;
 };
+
+void Shot(const Game& g, const std::string& file) {
+    if (file.empty()) throw ScriptError{"shot needs a file name"};
+    std::string error;
+    if (!SavePng(g.Display.View(), file, error))
+        throw ScriptError{"cannot write " + file + ": " + error};
+}
 
 int KeyCodeOf(char c) {
     const int code = KeyCodeForChar(c);
@@ -68,10 +81,20 @@ long ParseNumber(std::istringstream& in, const char* what) {
     return v;
 }
 
+void PrintState(const Game& g) {
+    std::cout << "state " << StateJson(g) << std::endl;
+}
+
 class Sim {
   public:
-    Sim(Game& g, LoopHost& host, SilentMidiPlayer& midi, ScriptPeer* peer, std::string relay)
-        : g_(g), loop_(g, host), midi_(midi), peer_(peer), relay_(std::move(relay)) {}
+    Sim(Game& g, LoopHost& host, SilentMidiPlayer& midi, ScriptPeer* peer, bool frameStates,
+        std::string relay)
+        : g_(g),
+          loop_(g, host),
+          midi_(midi),
+          peer_(peer),
+          frameStates_(frameStates),
+          relay_(std::move(relay)) {}
 
     void Exec(const std::string& line);
 
@@ -79,18 +102,27 @@ class Sim {
     void RunFrames(long n);
     void Wait(long ms);
     void PrintLobby();
+    // One pass of the loop; after a frame, the state when every frame's is asked for.
+    bool Pass(uint32_t maxSleep = std::numeric_limits<uint32_t>::max());
 
     Game& g_;
     EventLoop loop_;  // the players' loop: on the virtual clock its sleep moves the clock on
     SilentMidiPlayer& midi_;
     std::optional<RecordScreen> record_;  // the player's record, made when first used
     ScriptPeer* peer_;                    // none on the machine's clock
+    bool frameStates_;                    // a state line after every frame
     std::string relay_;                   // where `lobby` looks; empty without real sockets
 };
 
+bool Sim::Pass(uint32_t maxSleep) {
+    const bool frameRan = loop_.Pass(maxSleep);
+    if (frameRan && frameStates_ && !g_.ended) PrintState(g_);
+    return frameRan;
+}
+
 void Sim::RunFrames(long n) {
     for (long i = 0; i < n && !g_.ended; ++i) {
-        while (!g_.ended && !loop_.Pass()) {
+        while (!g_.ended && !Pass()) {
         }
     }
 }
@@ -101,7 +133,7 @@ void Sim::Wait(long ms) {
     const uint32_t start = clock.TimeGetTime();
     const uint32_t total = static_cast<uint32_t>(ms);
     while (!g_.ended && clock.TimeGetTime() - start < total)
-        loop_.Pass(total - (clock.TimeGetTime() - start));
+        Pass(total - (clock.TimeGetTime() - start));
 }
 
 // The public rooms waiting on the relay, one line each: code, seconds, name|words. The
@@ -190,13 +222,9 @@ void Sim::Exec(const std::string& line) {
         const std::string error = SimRecord(g_, record_, rest(), std::cout);
         if (!error.empty()) throw ScriptError{error};
     } else if (cmd == "state") {
-        std::cout << "state " << StateJson(g_) << std::endl;
+        PrintState(g_);
     } else if (cmd == "shot") {
-        const std::string file = rest();
-        if (file.empty()) throw ScriptError{"shot needs a file name"};
-        std::string error;
-        if (!SavePng(g_.Display.View(), file, error))
-            throw ScriptError{"cannot write " + file + ": " + error};
+        Shot(g_, rest());
     } else {
         throw ScriptError{"unknown command '" + cmd + "'"};
     }
@@ -207,7 +235,8 @@ void Sim::Exec(const std::string& line) {
 
 constexpr char kUsage[] =
     "usage: kanaburst-sim [--dir DIR] [--seed N] [--realtime] [--relay URL] [--record-dir DIR] "
-    "[--quick] [--host-public NAME] [--help] [--version] [SCRIPT]";
+    "[--quick] [--host-public NAME] [--save-replay FILE] [--frame-states] [--help] [--version] "
+    "[SCRIPT]";
 
 // --help: the options, the script's lines, the environment and the files.
 std::string Help(const char* argv0) {
@@ -215,7 +244,8 @@ std::string Help(const char* argv0) {
 
 The game without a window, driven by a script (SCRIPT, or standard input): the tests' replays,
 and any bug report worth reproducing. The game's effect lines and what the script asks for go
-to standard output.
+to standard output. A replay of a match (a file that begins "kanaburst-replay", as the game
+keeps one for every match) is a script too: the driver plays the match it holds.
 
 Options:
   --dir DIR     read the game's files from DIR instead of the driver's own directory
@@ -230,6 +260,9 @@ Options:
   --record-dir DIR
                 keep the player's record in DIR/record.sqlite3, as the game keeps it in its
                 data folder; without it the record lasts as long as the run
+  --save-replay FILE
+                keep the replay of the match played in FILE (a later match replaces it)
+  --frame-states print the state record after every frame
   --help        print this help and exit
   --version     print the version and exit
 
@@ -262,6 +295,9 @@ Script lines (a '#' at the start of a line or after a blank starts a comment):
   lobby                          print the public rooms waiting on the relay, one a line:
                                  "lobby CODE SECONDS NAME|WORDS", or "lobby none" (with
                                  --realtime and a relay)
+  In a replay, besides its own lines:
+  state, shot FILE               as above, where they stand among the replay's steps
+  skip, skip end                 run on unseen to the match's end, or the replay's
 
 Environment:
   KB_RELAY=URL  the relay when --relay is not given
@@ -276,7 +312,8 @@ Files:
     )" + ExecutableDir(argv0) +
            R"(
   and the typeface is ipag.ttf there, otherwise IPA Gothic from fonts-ipafont-gothic. The
-  driver writes no files but those its script's shot lines name.
+  driver writes no files but those its script's shot lines, --record-dir and --save-replay
+  name.
 )";
 }
 
@@ -288,13 +325,74 @@ std::optional<uint32_t> ParseSeed(std::string_view text) {
     return seed;
 }
 
+// A line without its comment (a '#' at the start or after a blank), trimmed; empty for none.
+std::string CodeOf(std::string line) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    auto hash = line.find('#');
+    while (hash != std::string::npos && hash > 0 && line[hash - 1] != ' ' && line[hash - 1] != '\t')
+        hash = line.find('#', hash + 1);
+    const std::string code = line.substr(0, hash);
+    const auto first = code.find_first_not_of(" \t");
+    if (first == std::string::npos) return {};
+    return code.substr(first, code.find_last_not_of(" \t") + 1 - first);
+}
+
+// The driver's own lines in a replay: what the state is, a picture, a skip ahead.
+void ExecInReplay(Playback& p, const std::string& line) {
+    const auto blank = line.find(' ');
+    const std::string cmd = line.substr(0, blank);
+    const std::string arg = blank == std::string::npos ? "" : CodeOf(line.substr(blank + 1));
+    if (cmd == "state" && arg.empty()) {
+        PrintState(p.game());
+    } else if (cmd == "shot") {
+        Shot(p.game(), arg);
+    } else if (cmd == "skip" && arg.empty()) {
+        p.SkipToDecision();
+    } else if (cmd == "skip" && arg == "end") {
+        p.SkipToEnd();
+    } else {
+        throw ScriptError{"a replay takes only state, shot, skip and skip end"};
+    }
+}
+
+// Plays a replay, with the driver's lines put into it where they stand.
+int PlayReplayScript(Machine& machine, const std::string& text, bool frameStates) {
+    Replay replay;
+    std::vector<ReplayExtraLine> extras;
+    std::string why;
+    if (!ReadReplay(text, replay, why, &extras)) {
+        std::cerr << "kanaburst-sim: this replay cannot be played: " << why << "\n";
+        return 2;
+    }
+    Playback p(std::move(replay), machine.Lend());
+    if (frameStates) p.onFrame = [&p] { PrintState(p.game()); };
+    if (!p.Start(why)) {
+        std::cerr << "kanaburst-sim: this replay cannot be played: " << why << "\n";
+        return 2;
+    }
+    for (const ReplayExtraLine& extra : extras) {
+        const std::string code = CodeOf(extra.text);
+        if (code.empty()) continue;
+        p.RunTo(extra.stepsBefore);
+        try {
+            ExecInReplay(p, code);
+        } catch (const ScriptError& e) {
+            std::cerr << "kanaburst-sim: line " << extra.lineNo << ": " << e.what << ": "
+                      << extra.text << "\n";
+            return 2;
+        }
+    }
+    p.RunTo(SIZE_MAX);
+    return 0;
+}
+
 }  // namespace
 }  // namespace kb
 
 int main(int argc, char** argv) {
-    std::string dir, scriptPath, relay, recordDir, room, publicRoom;
+    std::string dir, scriptPath, relay, recordDir, room, publicRoom, replayPath;
     uint32_t seed = 1;
-    bool realtime = false;
+    bool realtime = false, frameStates = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--dir" && i + 1 < argc) {
@@ -311,6 +409,10 @@ int main(int argc, char** argv) {
             publicRoom = argv[++i];
         } else if (a == "--record-dir" && i + 1 < argc) {
             recordDir = argv[++i];
+        } else if (a == "--save-replay" && i + 1 < argc) {
+            replayPath = argv[++i];
+        } else if (a == "--frame-states") {
+            frameStates = true;
         } else if (a == "--realtime") {
 #ifdef __EMSCRIPTEN__
             std::cerr << "kanaburst-sim: this build has no sockets; it runs on the virtual clock\n";
@@ -329,7 +431,7 @@ int main(int argc, char** argv) {
 
     std::ifstream file;
     if (!scriptPath.empty()) {
-        file.open(scriptPath);
+        file.open(scriptPath, std::ios::binary);
         if (!file) {
             std::cerr << "kanaburst-sim: cannot open " << scriptPath << "\n";
             return 2;
@@ -338,6 +440,8 @@ int main(int argc, char** argv) {
     std::istream& script = scriptPath.empty() ? std::cin : file;
 
     // Without --realtime the clock is virtual and the script's peer is the only one to meet.
+    // Every match is recorded as a replay, as in the window program, so that the transcripts
+    // show recording changes nothing; --save-replay keeps the last one.
     kb::ScriptPeer peer;
     kb::Machine machine({.name = "kanaburst-sim",
                          .programDir = dir,
@@ -349,7 +453,8 @@ int main(int argc, char** argv) {
                          .recordDir = recordDir,
                          .room = room,
                          .publicRoom = publicRoom,
-                         .scriptPeer = realtime ? nullptr : &peer});
+                         .scriptPeer = realtime ? nullptr : &peer,
+                         .replays = true});
     if (!machine.Open(argv[0])) return 1;
     kb::HeadlessAddressWindow form2;
     // Music runs through the real command interpreter on a silent player whose pieces end only
@@ -360,32 +465,41 @@ int main(int argc, char** argv) {
                                std::cout << line << std::endl;
                            }});
     if (!g) return 0;
+    kb::Recorder& recorder = *machine.Replays();
+    recorder.onRecorded = [&replayPath](const std::string& text) {
+        if (replayPath.empty()) return;
+        std::ofstream out(replayPath, std::ios::binary | std::ios::trunc);
+        if (!(out << text).flush())
+            std::cerr << "kanaburst-sim: cannot write " << replayPath << "\n";
+    };
     kb::QuietLoopHost realHost;
     std::optional<kb::VirtualLoopHost> virtualHost;
     if (machine.Virtual()) virtualHost.emplace(*machine.Virtual());
     const char* envRelay = std::getenv("KB_RELAY");
     if (relay.empty() && envRelay) relay = envRelay;
     kb::Sim sim(*g, virtualHost ? static_cast<kb::LoopHost&>(*virtualHost) : realHost, midi,
-                realtime ? nullptr : &peer, realtime ? relay : "");
-    std::string line;
+                realtime ? nullptr : &peer, frameStates, realtime ? relay : "");
+    std::string line, before;
     int lineNo = 0;
+    bool first = true;
     while (!g->ended && std::getline(script, line)) {
         ++lineNo;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        // A '#' at the start of a line or after a blank starts a comment.
-        auto hash = line.find('#');
-        while (hash != std::string::npos && hash > 0 && line[hash - 1] != ' ' &&
-               line[hash - 1] != '\t')
-            hash = line.find('#', hash + 1);
-        const std::string code = line.substr(0, hash);
-        const auto first = code.find_first_not_of(" \t");
-        if (first == std::string::npos) continue;
+        const std::string code = kb::CodeOf(line);
+        if (first) before += line + "\n";
+        if (code.empty()) continue;
+        if (first && code.starts_with("kanaburst-replay")) {
+            const std::string text =
+                before + std::string(std::istreambuf_iterator<char>(script), {});
+            return kb::PlayReplayScript(machine, text, frameStates);
+        }
+        first = false;
         try {
-            sim.Exec(code.substr(first, code.find_last_not_of(" \t") + 1 - first));
+            sim.Exec(code);
         } catch (const kb::ScriptError& e) {
             std::cerr << "kanaburst-sim: line " << lineNo << ": " << e.what << ": " << line << "\n";
             return 2;
         }
     }
+    recorder.Finish();
     return 0;
 }

@@ -50,6 +50,7 @@ void SndTxt_KeyDown(Game& g, int KeyCode, int /*Shift*/) {
     DebugConsole& win = DebugWin(g);
     const std::u16string box = win.CommandText();
     if (box.empty()) return;
+    if (g.recorder) g.recorder->ConsoleCommand(box);
     try {
         // The message's code is the number its first two characters make, rounded as BASIC
         // stores a number in an integer: halves go to the even neighbour.

@@ -95,6 +95,7 @@ bool AddressWindowVisible(const Game& g) {
 }
 
 void WinsockL_ConnectionRequest(Game& g, int32_t requestID) {
+    if (g.recorder) g.recorder->ConnectionRequest();
     // Only a server still waiting for its match takes one. A request during the match is left
     // alone: the listener closes it and the running match goes on. Before the match, a newer
     // client replaces one that has not answered the greeting, so that a connection that stays

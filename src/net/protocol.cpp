@@ -69,7 +69,10 @@ size_t ParamLength(int code) {
 
 // Text goes on the wire in code page 932, as the system's ANSI code page writes it.
 bool HandToConnection(Game& g, const std::u16string& message) {
-    if (!g.sv.winsock->SendData(ToCp932(message))) return false;
+    if (!g.sv.winsock->SendData(ToCp932(message))) {
+        if (g.recorder) g.recorder->SendRefused();
+        return false;
+    }
     DebugAdd(g, 0, message);
     g.Trace("send " + ToUtf8(message));
     return true;
@@ -102,6 +105,7 @@ void SendDataAdd(Game& g, int sDo, const std::u16string& Parameter) {
 }
 
 void SendEND(Game& g) {
+    if (g.recorder) g.recorder->SendComplete();
     auto& list = g.s.SendList;
     const int sent = LeadingNumber(list[0]);
     Del_List(g);
@@ -133,7 +137,9 @@ void Del_List(Game& g) {
 }
 
 void Winsock_DataArrival(Game& g, int32_t) {
-    const std::u16string data = FromCp932(g.sv.winsock->GetData());
+    const std::string bytes = g.sv.winsock->GetData();
+    if (g.recorder) g.recorder->Arrival(bytes);
+    const std::u16string data = FromCp932(bytes);
     DebugAdd(g, 1, data);
     g.Trace("recv " + ToUtf8(data));
     GetDataDo(g, data);

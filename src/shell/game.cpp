@@ -32,7 +32,11 @@ Game::Game(Services services) : sv(WithDefaults(std::move(services), defaults)) 
 }
 
 int RandomIndex(Game& g, int n) {
-    return static_cast<int>(std::floor(static_cast<double>(g.Rnd()) * n + 1.0)) - 1;
+    return RandomIndex(g.rng, n);
+}
+
+int RandomIndex(Random& rng, int n) {
+    return static_cast<int>(std::floor(static_cast<double>(rng.Rnd()) * n + 1.0)) - 1;
 }
 
 int WallSecond(Game& g) {

@@ -7,6 +7,7 @@
 #include "record/keeping.h"
 #include "screens/surface.h"
 #include "shell/game_state.h"
+#include "shell/match_recorder.h"
 #include "shell/random.h"
 #include "shell/services.h"
 
@@ -44,6 +45,7 @@ struct Game {
     std::u16string listenError;  // why the server could not listen; empty when it listens
     bool ownWords = false;       // the word list was read from the player's own folder
     bool ended = false;          // the program has ended itself
+    MatchRecorder* recorder = nullptr;  // told of every input, so that matches can be replayed
     // The debug window when none is handed in: one per game, since it holds a log.
     HeadlessDebugConsole headlessDebugWin;
 
@@ -57,6 +59,8 @@ struct Game {
 
 // A random integer 0..n-1 drawn as floor(r * n + 1) - 1.
 int RandomIndex(Game& g, int n);
+// The same drawn from a generator of one's own (a copy, to see what the game will draw).
+int RandomIndex(Random& rng, int n);
 
 // The second of the wall clock, as the game compares it.
 int WallSecond(Game& g);

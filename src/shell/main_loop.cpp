@@ -21,6 +21,7 @@ int32_t SinceLastFrame(const Game& g, uint32_t now) {
 }  // namespace
 
 void Main_Loop(Game& g) {
+    if (g.recorder) g.recorder->Frame();
     g.Display.Cls();
     // The scene is read once: a routine that changes it lets the old scene finish this frame.
     switch (g.s.SceneNo) {

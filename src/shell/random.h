@@ -16,6 +16,7 @@ class Random {
         return static_cast<float>(x_) / 16777216.0f;
     }
     uint64_t Draws() const { return draws_; }  // how many numbers were drawn
+    uint32_t State() const { return x_; }      // the sequence's place: Seed(State()) returns there
 
   private:
     uint32_t x_ = 0x50000;

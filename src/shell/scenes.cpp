@@ -15,6 +15,7 @@
 namespace kb {
 
 void Start_Init(Game& g) {
+    if (g.recorder) g.recorder->BackToTitle();
     GameState& s = g.s;
     s.SceneNo = kSceneTitle;
     s.InputOn = 1;
@@ -39,6 +40,7 @@ void Start_Init(Game& g) {
 }
 
 void GameStartInit(Game& g) {
+    if (g.recorder) g.recorder->MatchStart();
     GameState& s = g.s;
     s.SceneNo = kSceneMatch;
     s.InputOn = 0;

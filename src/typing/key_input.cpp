@@ -131,6 +131,7 @@ void Judge(Game& g) {
 }  // namespace
 
 void Display_KeyDown(Game& g, int keyCode, int /*shift: Shift is followed through its own key*/) {
+    if (g.recorder) g.recorder->KeyDown(keyCode);
     GameState& s = g.s;
     s.LastKeyStr = Num(keyCode);
     if (keyCode == kVkShift) s.ShiftDown = 1;
@@ -148,6 +149,7 @@ void Display_KeyDown(Game& g, int keyCode, int /*shift: Shift is followed throug
 }
 
 void Display_KeyUp(Game& g, int keyCode, int /*shift*/) {
+    if (g.recorder) g.recorder->KeyUp(keyCode);
     GameState& s = g.s;
     if (s.KeyState == 1 && s.KeyHold == 0) s.KeyState = 2;
     if (s.KeyHold != 0) s.KeyHold = 0;

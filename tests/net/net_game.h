@@ -15,6 +15,9 @@
 #include <thread>
 
 #include "net/connection.h"
+#include "platform/address_window.h"
+#include "platform/tcp/posix_socket.h"
+#include "platform/tcp/socket_watcher.h"
 #include "shell/game.h"
 
 namespace kb::test {
@@ -106,6 +109,21 @@ inline int UnusedPort() {
     RawListener l;
     return l.Port();
 }
+
+// A game's own TCP sockets and address window, on a port the system picks (tests read it back).
+struct RealSockets {
+    SocketWatcher watcher;
+    PosixSocket winsock{watcher}, winsockL{watcher};
+    HeadlessAddressWindow form2;
+    Services Make() {
+        Services sv;
+        sv.winsock = &winsock;
+        sv.winsockL = &winsockL;
+        sv.form2 = &form2;
+        sv.gamePort = 0;
+        return sv;
+    }
+};
 
 // Delivers the games' socket events (no frames) until done() holds; false after ms.
 inline bool PollGames(std::initializer_list<Game*> games, const std::function<bool()>& done,

@@ -33,20 +33,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-struct RealSockets {
-    SocketWatcher watcher;
-    PosixSocket winsock{watcher}, winsockL{watcher};
-    HeadlessAddressWindow form2;
-    Services Make() {
-        Services sv;
-        sv.winsock = &winsock;
-        sv.winsockL = &winsockL;
-        sv.form2 = &form2;
-        sv.gamePort = 0;  // the system picks; tests read it back
-        return sv;
-    }
-};
-
 class NetGame : public RealSockets, public TestGame {
   public:
     NetGame() : TestGame(Make()) {}
