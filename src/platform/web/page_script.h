@@ -49,8 +49,8 @@ void kb_load_face(const char* file, const char* path);
 // Tells the page the code of the room its server keeps open ("" for none), for the link it offers.
 void kb_room_changed(const char* code);
 
-// Opens a link to the relay at url (ws:// or wss://) as user with this client id and will;
-// returns its handle.
+// Opens a link to the relay at url (ws:// or wss://) as user with this client id and will (none
+// when its topic is empty); returns its handle.
 int kb_relay_open(const char* url, const char* user, const char* id, const char* will,
                   int willRetained);
 // The link's state: 0 connecting, 1 up, 2 down.
