@@ -6,7 +6,8 @@
 # that build's branch below.
 #
 # Before including this, a build defines kb_sdl2, an interface target with SDL and its
-# companion libraries (fonts, pictures, sound), and kb_json, one with nlohmann's JSON headers.
+# companion libraries (fonts, pictures, sound), kb_sodium, libsodium (the rooms' keys and sealed
+# messages), and kb_json, one with nlohmann's JSON headers.
 include(${CMAKE_CURRENT_LIST_DIR}/cp932_table.cmake)
 get_filename_component(KB_SRC ${CMAKE_CURRENT_LIST_DIR}/../src ABSOLUTE)
 
@@ -42,7 +43,7 @@ kb_library(kanaburst_replay replay PUBLIC kanaburst_core)
 kb_library(kanaburst_posix platform/posix PUBLIC kanaburst_platform)
 kb_library(kanaburst_sdl platform/sdl PUBLIC kanaburst_platform kb_sdl2)
 # Ways to meet in both builds.
-kb_library(kanaburst_room platform/room PUBLIC kanaburst_platform)
+kb_library(kanaburst_room platform/room PUBLIC kanaburst_platform PRIVATE kb_sodium)
 kb_library(kanaburst_script_peer platform/script_peer PUBLIC kanaburst_platform)
 
 if(EMSCRIPTEN)

@@ -64,8 +64,8 @@ void kb_record_hide();
 // Offers the file at path to the player as a download named name, then removes it.
 void kb_record_download(const char* path, const char* name);
 
-// Opens a link to the relay at url (ws:// or wss://) as user with this client id and will;
-// returns its handle.
+// Opens a link to the relay at url (ws:// or wss://) as user with this client id and will (none
+// when its topic is empty); returns its handle.
 int kb_relay_open(const char* url, const char* user, const char* id, const char* will,
                   int willRetained);
 // The link's state: 0 connecting, 1 up, 2 down.
