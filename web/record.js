@@ -13,6 +13,7 @@
   // A record file is at most 64 MB (record/record_json.h): one byte more is enough for the game
   // to refuse a larger one, which is never read whole.
   const kLargestFile = 64 * 1024 * 1024;
+  const kSliceMs = 8;  // of a 67 ms frame, for handing the entries read to the game
   const kLastsTheTab = 'this tab\'s matches last as long as it is open.';
   const $ = (id) => document.getElementById(id);
   const others = window.BroadcastChannel ? new BroadcastChannel(kDatabase) : null;
@@ -84,26 +85,37 @@
       return { keys: store.getAllKeys(), values: store.getAll() };
     });
     tx.oncomplete = () => {
+      const entries = [];
       found.forEach(({ keys, values }, kind) => {
-        keys.result.forEach((key, i) => {
-          const k = Text(String(key)), v = Text(JSON.stringify(values.result[i]) ?? '');
-          game._kanaburst_record_stored(kind, k, v);
-          game._free(k);
-          game._free(v);
-        });
+        keys.result.forEach((key, i) => entries.push([kind, key, values.result[i]]));
       });
-      const problem = game.UTF8ToString(game._kanaburst_record_read());
-      if (problem) $('status').textContent = 'Your record: ' + problem;
-      reading = false;
-      if (readAgain) {
-        readAgain = false;
-        Read();
-      }
+      HandOver(entries, 0);
     };
     tx.onabort = () => {
       reading = false;
       Fail('The record in this browser cannot be read', tx.error);
     };
+  }
+
+  // The entries read, to the game from the one at `next`, a few milliseconds' worth at a time so
+  // that a long record never holds up the game's frames; then the reading is done.
+  function HandOver(entries, next) {
+    const until = performance.now() + kSliceMs;
+    for (; next < entries.length && performance.now() < until; ++next) {
+      const [kind, key, value] = entries[next];
+      const k = Text(String(key)), v = Text(JSON.stringify(value) ?? '');
+      game._kanaburst_record_stored(kind, k, v);
+      game._free(k);
+      game._free(v);
+    }
+    if (next < entries.length) return setTimeout(() => HandOver(entries, next));
+    const problem = game.UTF8ToString(game._kanaburst_record_read());
+    if (problem) $('status').textContent = 'Your record: ' + problem;
+    reading = false;
+    if (readAgain) {
+      readAgain = false;
+      Read();
+    }
   }
 
   // The writes waiting, in one transaction; the next ones wait for it to end.
