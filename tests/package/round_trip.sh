@@ -54,7 +54,7 @@ lintian --fail-on error --display-info "$changes"
 dpkg -L kanaburst kanaburst-relay | grep -vxF -e /. -e '' >"$work/files"
 appstreamcli validate --no-net $(grep '^/usr/share/metainfo/.*\.xml$' "$work/files")
 desktop-file-validate /usr/share/applications/kanaburst.desktop
-grep -qx Exec=/usr/games/kanaburst /usr/share/applications/kanaburst.desktop || fail "menu entry Exec"
+grep -qx "Exec=/usr/games/kanaburst %f" /usr/share/applications/kanaburst.desktop || fail "menu entry Exec"
 getcap "$program" | grep -q 'cap_net_bind_service=ep' || fail "no capability: $(getcap "$program")"
 
 # Three seconds from another directory: frames start only once start-up has reached the title.
