@@ -18,7 +18,7 @@ TEST(HostAddress, HostsAndAddressesButNoRoomCodes) {
           "01.2.3.4", "1.2.3.4:1001", "-pc", "pc-", "a..b", ".", "my pc", "http://example.org"})
         EXPECT_FALSE(IsHostAddress(none)) << none;
     for (const char* none :
-         {"1:2:3:4:5:6:7:8:9", "1::2::3", "12345::1", "fe80::1%", "ゲーム.jp", "12.34"})
+         {"1:2:3:4:5:6:7:8:9", "1::2::3", "12345::1", "fe80::1%", "fe80::g1", "ゲーム.jp", "12.34"})
         EXPECT_FALSE(IsHostAddress(none)) << none;
 }
 
