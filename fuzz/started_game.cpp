@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "shell/form.h"
 #include "shell/main_loop.h"
@@ -60,30 +61,17 @@ StartedGame& StartedGame::Fresh(SocketControl* winsock) {
 
 void StartedGame::Save() {
     Game& g = *game_;
-    saved_.now = clock_.TimeGetTime();
-    saved_.s = g.s;
-    saved_.loop = g.loop;
-    saved_.rng = g.rng;
-    saved_.surfaces.clear();
+    saved_ = {clock_.TimeGetTime(), g.s, g.loop, g.rng, {}, g.Goku, g.Yomi, g.Wrong, g.SortW};
     for (Surface* s : Surfaces(g)) saved_.surfaces.push_back(*s);
-    saved_.Goku = g.Goku;
-    saved_.Yomi = g.Yomi;
-    saved_.Wrong = g.Wrong;
-    saved_.SortW = g.SortW;
 }
 
 void StartedGame::Restore() {
     Game& g = *game_;
     clock_.Set(saved_.now);
-    g.s = saved_.s;
-    g.loop = saved_.loop;
-    g.rng = saved_.rng;
+    std::tie(g.s, g.loop, g.rng, g.Goku, g.Yomi, g.Wrong, g.SortW) = std::tie(
+        saved_.s, saved_.loop, saved_.rng, saved_.Goku, saved_.Yomi, saved_.Wrong, saved_.SortW);
     const std::vector<Surface*> surfaces = Surfaces(g);
     for (size_t i = 0; i < surfaces.size(); ++i) *surfaces[i] = saved_.surfaces[i];
-    g.Goku = saved_.Goku;
-    g.Yomi = saved_.Yomi;
-    g.Wrong = saved_.Wrong;
-    g.SortW = saved_.SortW;
     g.recvBuf.clear();
     g.ended = false;
 }

@@ -162,34 +162,26 @@ TEST(CommandLine, VersionIsTheProjectVersion) {
 }
 
 TEST(CommandLine, ACommandLineNotTakenGetsOneUsageLineAndStatusTwo) {
-    const struct {
-        std::string program, args;
-    } cases[] = {
-        {"kanaburst", "--bogus"},
-        {"kanaburst", "--relay"},
-        {"kanaburst", "-h"},
-        {"kanaburst", "words.dat"},
-        {"kanaburst", "--relay x --helpx"},
-        {"kanaburst-sim", "--bogus"},
-        {"kanaburst-sim", "--seed"},
-        {"kanaburst-sim", "--seed 12x"},
-        {"kanaburst-sim", "--seed -1"},
-        {"kanaburst-sim", "--seed 4294967296"},
-        {"kanaburst-sim", "--dir"},
-        {"kanaburst-sim", "--version=1"},
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        {"kanaburst", {"--bogus", "--relay", "-h", "words.dat", "--relay x --helpx"}},
+        {"kanaburst-sim",
+         {"--bogus", "--seed", "--seed 12x", "--seed -1", "--seed 4294967296", "--dir",
+          "--version=1"}},
     };
-    for (const auto& c : cases) {
-        const CommandRun r =
-            RunCommand(std::string(KB_BINARY_DIR) + "/" + c.program + " " + c.args + " </dev/null");
-        EXPECT_EQ(r.status, 2) << c.program << " " << c.args;
-        EXPECT_EQ(r.out, "") << c.program << " " << c.args;
-        EXPECT_TRUE(r.err.starts_with("usage: " + c.program + " ")) << r.err;
-        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    for (const auto& [program, lines] : cases) {
+        for (const std::string& args : lines) {
+            const CommandRun r =
+                RunCommand(std::string(KB_BINARY_DIR) + "/" + program + " " + args + " </dev/null");
+            EXPECT_EQ(r.status, 2) << program << " " << args;
+            EXPECT_EQ(r.out, "") << program << " " << args;
+            EXPECT_TRUE(r.err.starts_with("usage: " + program + " ")) << r.err;
+            EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        }
     }
 }
 
 TEST(CommandLine, TheWindowProgramsHelpSaysWhereThisCopyReadsItsFiles) {
-    const std::string help = RunCommand(std::string(KB_BINARY_DIR) + "/kanaburst --help").out;
+    const std::string help = RunCommand(Command(Programs()[0], "--help")).out;
     // The build's copy is not installed: its own directory, and no player's folder.
     EXPECT_NE(help.find("    " + std::string(KB_BINARY_DIR) + "/\n"), std::string::npos) << help;
     EXPECT_NE(help.find("This copy is not installed"), std::string::npos) << help;

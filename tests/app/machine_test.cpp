@@ -4,7 +4,6 @@
 #include "app/machine.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <optional>
 #include <string>
@@ -43,25 +42,6 @@ class Started {
         return options;
     }
     Machine machine_;
-};
-
-// Sets an environment variable for as long as it lives.
-class Environment {
-  public:
-    Environment(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        setenv(name, value.c_str(), 1);
-    }
-    ~Environment() {
-        if (old_)
-            setenv(name_, old_->c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-
-  private:
-    const char* name_;
-    std::optional<std::string> old_;
 };
 
 TEST(Machine, TheClockAsAsked) {
@@ -146,7 +126,7 @@ TEST(Machine, TheWaysToMeetAsAsked) {
 // KB_RELAY names the relay when the program gives none: the server item then opens a room.
 TEST(Machine, TheRelayFromTheEnvironmentWhenNoneIsGiven) {
     const std::string fromEnvironment = DeadRelay(), given = DeadRelay();
-    const Environment relay("KB_RELAY", fromEnvironment);
+    const ScopedEnv relay("KB_RELAY", fromEnvironment.c_str());
     const struct {
         std::string relay;
         std::string used;
@@ -199,7 +179,7 @@ TEST(Machine, ThePlayersFolder) {
     const std::filesystem::path installed = prefix.Path() / "lib" / "kanaburst";
     std::filesystem::create_directories(installed);
     std::filesystem::copy_file(std::string(KB_BINARY_DIR) + "/str.dat", installed / "str.dat");
-    const Environment xdg("XDG_DATA_HOME", data.Path().string());
+    const ScopedEnv xdg("XDG_DATA_HOME", data.Path().c_str());
     const struct {
         std::string programDir, installDir, userDir, expected;
     } rows[] = {

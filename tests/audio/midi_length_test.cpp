@@ -15,20 +15,9 @@ using Bytes = std::vector<uint8_t>;
 
 // A standard MIDI file of these tracks, each closed by an end-of-track event.
 Bytes Smf(uint16_t division, const std::vector<Bytes>& tracks) {
-    Bytes b = {'M',
-               'T',
-               'h',
-               'd',
-               0,
-               0,
-               0,
-               6,
-               0,
-               1,
-               0,
-               static_cast<uint8_t>(tracks.size()),
-               static_cast<uint8_t>(division >> 8),
-               static_cast<uint8_t>(division)};
+    Bytes b = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0};
+    for (const size_t n : {tracks.size(), size_t{division} >> 8, size_t{division}})
+        b.push_back(static_cast<uint8_t>(n));
     for (Bytes t : tracks) {
         t.insert(t.end(), {0x00, 0xFF, 0x2F, 0x00});
         const size_t n = t.size();

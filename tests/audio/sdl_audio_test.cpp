@@ -24,17 +24,6 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 constexpr double kFrameMs = 67;
 
-// Chooses SDL's audio driver for the devices a test opens, and puts the old one back after.
-struct AudioDriver {
-    explicit AudioDriver(const char* name) {
-        const char* old = std::getenv("SDL_AUDIODRIVER");
-        old_ = old ? old : "";
-        setenv("SDL_AUDIODRIVER", name, 1);
-    }
-    ~AudioDriver() { setenv("SDL_AUDIODRIVER", old_.c_str(), 1); }
-    std::string old_;
-};
-
 // A bundled effect: a mono wave of 16-bit samples at 22050 Hz.
 std::string Effect(const char* name) {
     return ReadFileBytes(std::string(KB_BINARY_DIR) + "/" + name).bytes;
@@ -42,7 +31,7 @@ std::string Effect(const char* name) {
 
 // Of what is no wave nothing is made, nor of a good one for a device not open.
 TEST(MixerSound, RejectsWhatIsNoWave) {
-    AudioDriver driver("dummy");
+    test::ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
     MixerSoundDevice device;
     const int32_t d = device.Initialize();
     ASSERT_NE(d, 0) << SDL_GetError();
@@ -68,7 +57,7 @@ TEST(MixerSound, RejectsWhatIsNoWave) {
 TEST(MixerSound, GameLoadsEveryBundledEffectOrGoesOnSilent) {
     for (const char* name : {"dummy", "no-such-driver"}) {
         SCOPED_TRACE(name);
-        AudioDriver driver(name);
+        test::ScopedEnv driver("SDL_AUDIODRIVER", name);
         MixerSoundDevice device;
         Services sv;
         sv.sound = &device;
@@ -89,8 +78,7 @@ TEST(MixerSound, GameLoadsEveryBundledEffectOrGoesOnSilent) {
 // in place of a sound card, filled at the real pace): left and right samples, interleaved.
 std::vector<int16_t> Rendered(int32_t pan, int32_t frequency) {
     const fs::path file = fs::temp_directory_path() / ("kb-disk-" + std::to_string(::getpid()));
-    AudioDriver driver("disk");
-    setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
+    test::ScopedEnv driver("SDL_AUDIODRIVER", "disk"), disk("SDL_DISKAUDIOFILE", file.c_str());
     {
         MixerSoundDevice device;
         const int32_t d = device.Initialize();
@@ -153,7 +141,7 @@ std::string Send(MusicDevice& music, const std::string& command, int32_t result 
 
 TEST(MidiMusic, StopsAtItsWrittenEndAndStartsAgainOnTheSameSynthesiser) {
     if (!fs::exists(kMidiSoundFont)) GTEST_SKIP() << "no General MIDI bank installed";
-    AudioDriver driver("dummy");
+    test::ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
     MixerSoundDevice sound;
     ASSERT_NE(sound.Initialize(), 0) << SDL_GetError();  // the effects open the output first
     test::TempDir dir;

@@ -3,10 +3,7 @@
 // game are checked on the Debian package (tests/package/round_trip.sh), made by the same rules.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "run_command.h"
@@ -17,31 +14,23 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The build installed under PREFIX; the status of `cmake --install`.
-int InstallInto(const TempDir& prefix) {
-    const std::string install = "cmake --install " + std::string(KB_BINARY_DIR) + " --prefix " +
-                                prefix.Path().string() + " >/dev/null";
-    return std::system(install.c_str());
-}
-
-TEST(InstalledGame, LinksToTheProgramBesideItsFiles) {
+// Installed into a fresh prefix, the program sits in lib/kanaburst beside its files, linked from
+// bin (or where the build was told to put them: the Debian package's). Its --help names where it
+// reads: its directory under the prefix (found through the link), and the player's own folder as
+// the environment places it.
+TEST(InstalledGame, LinksToTheProgramBesideItsFilesAndItsHelpSaysWhere) {
     TempDir prefix;
-    ASSERT_EQ(InstallInto(prefix), 0);
-
-    // lib/kanaburst and bin, or where the build was told to put them (the Debian package's).
+    ASSERT_EQ(RunCommand("cmake --install " + std::string(KB_BINARY_DIR) + " --prefix " +
+                         prefix.Path().string())
+                  .status,
+              0);
     const fs::path link = prefix.Path() / KB_BIN_DIR / "kanaburst";
     ASSERT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(fs::read_symlink(link), fs::path("..") / KB_INSTALL_DIR / "kanaburst");
     for (const char* file : {"str.dat", "fire.wav", "title.mid", "back.jpg"})
         EXPECT_TRUE(fs::is_regular_file(prefix.Path() / KB_INSTALL_DIR / file)) << file;
-}
 
-// The installed game's --help names where it reads: its directory under the prefix (found through
-// the link), and the player's own folder as the environment places it.
-TEST(InstalledGame, HelpNamesItsDirectoryAndThePlayersFolder) {
-    TempDir prefix;
-    ASSERT_EQ(InstallInto(prefix), 0);
-    const std::string command = (prefix.Path() / KB_BIN_DIR / "kanaburst").string() + " --help";
+    const std::string command = link.string() + " --help";
     const struct {
         std::string environment, folder;
     } cases[] = {
@@ -59,8 +48,8 @@ TEST(InstalledGame, HelpNamesItsDirectoryAndThePlayersFolder) {
     }
 
     // The manual page as installed: the project's version, every placeholder filled in.
-    std::ifstream man(prefix.Path() / "share/man/man6/kanaburst.6");
-    const std::string page{std::istreambuf_iterator<char>(man), {}};
+    const std::string page =
+        ReadFileBytes((prefix.Path() / "share/man/man6/kanaburst.6").string()).bytes;
     EXPECT_NE(page.find("\"Kanaburst " KB_PROJECT_VERSION "\""), std::string::npos);
     EXPECT_EQ(page.find('@'), std::string::npos) << "a placeholder left in the manual page";
 }

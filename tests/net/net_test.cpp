@@ -1,11 +1,6 @@
 // The network over real loopback TCP: the send queue and the dispatcher against a peer played
 // by hand, two games joining, the cancel key, the loop's replies and the client's time-out.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>

@@ -24,6 +24,8 @@ class Client {
   public:
     Client(int port, const std::string& user, const std::string& id,
            const std::string& from = "127.0.0.1", const std::string& trust = "") {
+        static const int kInit = mosquitto_lib_init();
+        (void)kInit;
         mosq_ = mosquitto_new(id.c_str(), true, this);
         mosquitto_username_pw_set(mosq_, user.c_str(), nullptr);
         if (!trust.empty())
@@ -81,7 +83,6 @@ const std::string kRoom = "123456789012";
 // Up to three at once from one address; another address has places of its own, and a place
 // is free again when its client leaves.
 TEST(RelayLimits, ConnectionsFromOneAddress) {
-    mosquitto_lib_init();
     const Broker broker({.settings = {{"plugin_opt_connections_per_address", "3"}}});
     std::vector<std::unique_ptr<Client>> clients;
     for (int i = 0; i < 4; ++i)
@@ -101,7 +102,6 @@ TEST(RelayLimits, ConnectionsFromOneAddress) {
 // So many at once in all, on every listener together, counted right however often clients
 // come and go (mosquitto's own count of a listener's clients loses one each time one leaves).
 TEST(RelayLimits, ConnectionsInAll) {
-    mosquitto_lib_init();
     TestAuthority authority;
     const Broker broker({.settings = {{"plugin_opt_connections", "3"}},
                          .tls = authority.Issue("relay", "DNS:localhost")});
@@ -133,7 +133,6 @@ TEST(RelayLimits, ConnectionsInAll) {
 // A flood from one client is cut to its allowance (ten at once, then five a second) while its
 // room's other player sends all it sends.
 TEST(RelayLimits, MessagesFromEachClient) {
-    mosquitto_lib_init();
     const Broker broker({.settings = {{"plugin_opt_messages_per_second", "5"},
                                       {"plugin_opt_message_burst", "10"}}});
     const std::string room = "kb/" + kRoom + "/";
@@ -164,7 +163,6 @@ TEST(RelayLimits, MessagesFromEachClient) {
 
 // Subscriptions, a lobby's listing among them, come three at once and then one a second.
 TEST(RelayLimits, SubscriptionsFromEachClient) {
-    mosquitto_lib_init();
     const Broker broker({.settings = {{"plugin_opt_subscriptions_per_minute", "60"},
                                       {"plugin_opt_subscription_burst", "3"}}});
     const std::string room = "kb/" + kRoom + "/";

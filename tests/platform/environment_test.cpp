@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "test_game.h"
@@ -60,9 +58,7 @@ TEST(TraceFromEnvironment, WritesLinesOnlyWhereAFileIsNamed) {
     ASSERT_TRUE(write);
     write("words 3 /home/p/str.dat");
     write("sound play 2");
-    std::ifstream in(file);
-    const std::string written((std::istreambuf_iterator<char>(in)), {});
-    EXPECT_EQ(written, "words 3 /home/p/str.dat\nsound play 2\n");
+    EXPECT_EQ(ReadFileBytes(file).bytes, "words 3 /home/p/str.dat\nsound play 2\n");
 }
 
 }  // namespace

@@ -45,7 +45,7 @@ class BadWordList : public ::testing::TestWithParam<WordListCase> {};
 TEST_P(BadWordList, GivesItsOutcomeAndTheGameGoesOn) {
     const WordListCase& c = GetParam();
     WholeGame w;
-    w.Spoil("str.dat", c.bytes);
+    w.dir.WriteFile("str.dat", c.bytes);
     ASSERT_TRUE(w.Start());
     EXPECT_EQ(w.g->Goku.size(), c.words);
     const std::vector<std::string> boxes = w.Boxes();

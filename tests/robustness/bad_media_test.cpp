@@ -3,14 +3,13 @@
 // drawing every frame.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "robustness/whole_game.h"
+#include "run_command.h"
 
 namespace kb::test {
 namespace {
@@ -39,9 +38,9 @@ TEST_P(BadMedia, GivesItsOutcome) {
     const MediaCase& c = GetParam();
     WholeGame w(c.synthesise);
     if (c.bytes)
-        w.Spoil(c.file, c.bytes);
+        w.dir.WriteFile(c.file, c.bytes);
     else
-        w.Remove(c.file);
+        fs::remove(w.dir.Path() / c.file);
     const bool started = w.Start();
     const std::vector<std::string> boxes = w.Boxes();
     switch (c.outcome) {
@@ -82,33 +81,12 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(NoAudioDevice, OneBoxThenTheGamePlaysSilently) {
-    const char* old = std::getenv("SDL_AUDIODRIVER");
-    const std::string saved = old ? old : "";
-    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    const ScopedEnv driver("SDL_AUDIODRIVER", "no-such-driver");
     WholeGame w;
-    const bool started = w.Start();
-    const std::vector<std::string> boxes = w.Boxes();
-    EXPECT_TRUE(started);
-    EXPECT_EQ(boxes, std::vector<std::string>{
-                         "VbDSnd.Dll|Direct Soundインターフェースが作成できません。"});
+    EXPECT_TRUE(w.Start());
+    EXPECT_EQ(w.Boxes(), std::vector<std::string>{
+                             "VbDSnd.Dll|Direct Soundインターフェースが作成できません。"});
     EXPECT_TRUE(w.PlayAMatch());
-    setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
-}
-
-// Runs a program and returns its exit status, with its standard error in `err`.
-int RunProgram(const std::string& command, std::string& err) {
-    const TempDir out;  // a file of its own: tests run side by side, and other checkouts' too
-    const std::string errFile = (out.Path() / "stderr.txt").string();
-    const int status = std::system((command + " 2>" + errFile + " >/dev/null").c_str());
-    std::FILE* f = std::fopen(errFile.c_str(), "r");
-    err.clear();
-    if (f) {
-        char buf[4096];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) err.append(buf, n);
-        std::fclose(f);
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 // A program directory whose typeface file is not a font: the game's own ipag.ttf wins over the
@@ -116,11 +94,10 @@ int RunProgram(const std::string& command, std::string& err) {
 TEST(NoFont, DriverSaysWhichFileAndWhatToInstall) {
     TempDir dir;
     dir.WriteFile("ipag.ttf", "not a font");
-    std::string err;
-    const int code = RunProgram("echo 'frames 1' | " + std::string(KB_BINARY_DIR) +
-                                    "/kanaburst-sim --dir " + dir.Path().string(),
-                                err);
-    EXPECT_EQ(code, 1);
+    const CommandRun r = RunCommand("echo 'frames 1' | " + std::string(KB_BINARY_DIR) +
+                                    "/kanaburst-sim --dir " + dir.Path().string() + " >/dev/null");
+    const std::string& err = r.err;
+    EXPECT_EQ(r.status, 1);
     EXPECT_NE(err.find("cannot open the font " + (dir.Path() / "ipag.ttf").string()),
               std::string::npos)
         << err;
@@ -131,10 +108,10 @@ TEST(NoFont, GameShowsTheStartUpFailureAndEnds) {
     TempDir dir;
     dir.WriteFile("ipag.ttf", "");
     fs::copy_file(fs::path(KB_BINARY_DIR) / "kanaburst", dir.Path() / "kanaburst");
-    std::string err;
-    const int code =
-        RunProgram("SDL_VIDEODRIVER=dummy timeout 30 " + (dir.Path() / "kanaburst").string(), err);
-    EXPECT_EQ(code, 1);
+    const CommandRun r = RunCommand("SDL_VIDEODRIVER=dummy timeout 30 " +
+                                    (dir.Path() / "kanaburst").string() + " >/dev/null");
+    const std::string& err = r.err;
+    EXPECT_EQ(r.status, 1);
     EXPECT_NE(err.find("ゲーム起動に失敗しました"), std::string::npos) << err;
     EXPECT_NE(err.find("ipag.ttf"), std::string::npos) << err;
 }

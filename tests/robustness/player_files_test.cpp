@@ -5,8 +5,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -20,11 +18,6 @@ namespace fs = std::filesystem;
 
 constexpr const char* kDirectory = "<a directory>";
 constexpr const char* kDanglingLink = "<a link to nowhere>";
-
-std::string Bytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 struct OwnFileCase {
     const char* name;
@@ -97,8 +90,6 @@ TEST_P(PlayerFiles, TakenFirstWithTheOutcomeOfTheSameFileInTheProgramsDirectory)
     EXPECT_EQ(own.namingProgram, 0);
 }
 
-const fs::path kAssets = fs::path(KB_SOURCE_DIR) / "assets";
-
 INSTANTIATE_TEST_SUITE_P(
     Robustness, PlayerFiles,
     ::testing::Values(
@@ -109,10 +100,11 @@ INSTANTIATE_TEST_SUITE_P(
         OwnFileCase{"WordListDirectory", "str.dat", kDirectory},
         OwnFileCase{"WordListDanglingLink", "str.dat", kDanglingLink},
         OwnFileCase{"Background", "back.jpg",
-                    Bytes(fs::path(KB_SOURCE_DIR) / "tests/golden/match.png")},
+                    ReadFileBytes(KB_SOURCE_DIR "/tests/golden/match.png").bytes},
         OwnFileCase{"CorruptBackground", "back.jpg", "no picture"},
         OwnFileCase{"EmptySound", "fire.wav", ""},
-        OwnFileCase{"TitleMusic", "title.mid", Bytes(kAssets / "music02.mid")}),
+        OwnFileCase{"TitleMusic", "title.mid",
+                    ReadFileBytes(KB_SOURCE_DIR "/assets/music02.mid").bytes}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

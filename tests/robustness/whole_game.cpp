@@ -24,25 +24,16 @@ WholeGame::WholeGame(bool synthesiseMusic) : clock(3600000, 5) {
         throw std::runtime_error(error);
 }
 
-void WholeGame::Spoil(const std::string& name, std::string_view bytes) const {
-    dir.WriteFile(name, bytes);
-}
-
-void WholeGame::Remove(const std::string& name) const {
-    fs::remove(dir.Path() / name);
-}
-
 bool WholeGame::Start() {
-    Services sv;
-    sv.clock = &clock;
-    sv.fonts = &fonts_;
-    sv.images = &images_;
-    sv.sound = &sound_;
-    sv.music = music_.get();
-    sv.programDir = dir.Path().string();
-    sv.userDir = own.Path().string();
-    sv.trace = [this](std::string_view line) { trace.emplace_back(line); };
-    g = std::make_unique<Game>(sv);
+    g = std::make_unique<Game>(
+        Services{.clock = &clock,
+                 .fonts = &fonts_,
+                 .images = &images_,
+                 .sound = &sound_,
+                 .music = music_.get(),
+                 .programDir = dir.Path().string(),
+                 .userDir = own.Path().string(),
+                 .trace = [this](std::string_view line) { trace.emplace_back(line); }});
     g->Display.onRefresh = [this](const Surface&) { ++refreshes_; };
     return Form_Load(*g);
 }

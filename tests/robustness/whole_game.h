@@ -3,7 +3,7 @@
 // mixer's sound effects and the music commands, in a program directory of the test's own that
 // starts as a copy of the bundled files. Music is synthesised only when a test asks for it
 // (loading the sound bank costs seconds under the sanitizers); otherwise pieces are read and
-// checked but not played. Tests spoil one file, start, play, and check that every
+// checked but not played. Tests spoil one file of `dir`, start, play, and check that every
 // frame still reached the screen.
 #include <filesystem>
 #include <memory>
@@ -25,10 +25,6 @@ namespace kb::test {
 class WholeGame {
   public:
     explicit WholeGame(bool synthesiseMusic = false);
-    // Replaces (or with remove, deletes) one file of the program directory.
-    void Spoil(const std::string& name, std::string_view bytes) const;
-    void Remove(const std::string& name) const;
-
     bool Start();  // Form_Load
     // Runs n frames 67 ms apart; false when one of them did not reach the screen.
     bool Frames(int n);

@@ -3,9 +3,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
-#include <map>
-#include <regex>
-#include <set>
 #include <sstream>
 #include <stdexcept>
 #include <utility>
@@ -96,86 +93,19 @@ std::string Replaced(std::string line, const std::string& from, const std::strin
     return line;
 }
 
-// A transcript's lines by where they stand: a frame's line by its frame, an effect line by the
-// frame before it and its place among that frame's effects, so that one line more or less does
-// not make every later line differ.
-std::map<std::string, std::string> Keyed(const std::string& transcript) {
-    std::map<std::string, std::string> out;
-    std::istringstream in(transcript);
-    std::string frame = "start";
-    int effect = 0;
-    for (std::string line; std::getline(in, line);) {
-        const auto colon = line.find(':');
-        if ((line.starts_with("frame ") || line.starts_with("state after frame ")) &&
-            colon != std::string::npos) {
-            // A replay without traced frames has many states after one frame: number them.
-            frame = line.substr(0, colon);
-            for (int n = 2; out.contains(frame); ++n)
-                frame = line.substr(0, colon) + " #" + std::to_string(n);
-            effect = 0;
-            out[frame] = line.substr(colon + 1);
-        } else {
-            out[frame + " effect " + std::to_string(++effect)] = line;
-        }
-    }
-    return out;
-}
-
-// The fields of a frame's line: " Name=value" or " Name#digest" each.
-std::map<std::string, std::string> FieldsOf(const std::string& changes) {
-    static const std::regex field(R"( ([A-Za-z]\w*(\[\d+\])?)([=#]))");
-    std::map<std::string, std::string> out;
-    std::vector<std::pair<std::string, size_t>> starts;
-    for (auto m = std::sregex_iterator(changes.begin(), changes.end(), field);
-         m != std::sregex_iterator(); ++m)
-        starts.emplace_back((*m)[1].str(), static_cast<size_t>(m->position(3)));
-    for (size_t i = 0; i < starts.size(); ++i) {
-        const size_t end = i + 1 < starts.size()
-                               ? starts[i + 1].second - starts[i + 1].first.size() - 1
-                               : changes.size();
-        out[starts[i].first] = changes.substr(starts[i].second, end - starts[i].second);
-    }
-    return out;
-}
-
 }  // namespace
 
 std::string DescribeChanges(const std::string& expected, const std::string& actual) {
-    if (expected == actual) return "";
-    const auto was = Keyed(expected), now = Keyed(actual);
-    std::set<std::string> keys;
-    for (const auto& [k, v] : was) keys.insert(k);
-    for (const auto& [k, v] : now) keys.insert(k);
-    int frames = 0, effects = 0, fields = 0;
-    std::string first;
-    int shown = 0;
-    for (const std::string& key : keys) {
-        const auto a = was.find(key), b = now.find(key);
-        const std::string before = a == was.end() ? "(none)" : a->second;
-        const std::string after = b == now.end() ? "(none)" : b->second;
-        if (before == after) continue;
-        std::string what;
-        if (key.find(" effect ") != std::string::npos) {
-            ++effects;
-            what = "\n    expected: " + before + "\n    actual:   " + after;
-        } else {
-            ++frames;
-            const auto f1 = FieldsOf(before), f2 = FieldsOf(after);
-            std::set<std::string> names;
-            for (const auto& [n, v] : f1) names.insert(n);
-            for (const auto& [n, v] : f2) names.insert(n);
-            for (const std::string& n : names) {
-                const std::string v1 = f1.contains(n) ? f1.at(n) : "(unchanged)";
-                const std::string v2 = f2.contains(n) ? f2.at(n) : "(unchanged)";
-                if (v1 == v2) continue;
-                ++fields;
-                what += "\n    " + n + ": " + v1 + " -> " + v2;
-            }
-        }
-        if (shown++ < 3) first += "\n  " + key + what;
+    std::istringstream was(expected), now(actual);
+    for (int line = 1; was || now; ++line) {
+        std::string a, b;
+        std::getline(was, a);
+        std::getline(now, b);
+        if (a != b)
+            return "line " + std::to_string(line) + " is the first to differ\n  expected: " + a +
+                   "\n  actual:   " + b;
     }
-    return std::to_string(frames) + " frames differ (" + std::to_string(fields) +
-           " fields changed), " + std::to_string(effects) + " effect lines differ; first:" + first;
+    return "";
 }
 
 Replay ParseReplay(const fs::path& path) {

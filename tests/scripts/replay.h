@@ -43,9 +43,7 @@ struct ReplayRun {
     std::string transcript;
 };
 
-// What differs between two transcripts, for a reader: how many frames and effect lines differ,
-// how many fields changed in them, and the first few differences side by side. Empty when
-// they are the same.
+// Where two transcripts first differ, the two lines side by side; empty when they are the same.
 std::string DescribeChanges(const std::string& expected, const std::string& actual);
 
 // Plays a replay: its word list is installed in `programDir` (unless it runs on the bundled
