@@ -78,6 +78,14 @@ mergeInto(LibraryManager.library, {
   kb_room_changed: function (code) {
     if (window.kanaburstPage) kanaburstPage.roomChanged(UTF8ToString(code));
   },
+  // What a look at the lobby found: lines of tab-separated fields, or why it failed.
+  kb_lobby_rooms: function (rooms, problem) {
+    if (window.kanaburstPage) kanaburstPage.lobbyRooms(UTF8ToString(rooms), UTF8ToString(problem));
+  },
+  // The game has ended: the page offers to start it again.
+  kb_game_ended: function () {
+    if (window.kanaburstPage) kanaburstPage.gameEnded();
+  },
 
   // The links to the relay, through the page's MQTT client (paho-mqtt, fetched the first time a
   // room is used, so that the title does not wait for it). Each link, by its handle, keeps its
@@ -85,10 +93,26 @@ mergeInto(LibraryManager.library, {
   // connection.
   kb_relay_open: function (url, user, id, will, willRetained) {
     const relays = Module.kbRelays || (Module.kbRelays = { next: 1 });
-    const r = { state: 0, why: '', inbox: [], waiting: [], client: null };
+    const address = UTF8ToString(url), userName = UTF8ToString(user);
+    // sent: when it last sent anything (Date.now()), for KeepRelaysAlive.
+    const r = { state: 0, why: '', inbox: [], waiting: [], client: null, user: userName, sent: 0 };
     const handle = relays.next++;
     relays[handle] = r;
-    const address = UTF8ToString(url), userName = UTF8ToString(user);
+    // A hidden page's timers run late, the MQTT client's keep-alive among them (once a minute
+    // after five minutes hidden), and the relay drops a client it has not heard from in one and
+    // a half keep-alive periods: the hidden page's passes call this instead. After two seconds
+    // of quiet a room's link sends an empty message to a topic of its room that no one reads.
+    Module.kbKeepRelaysAlive = function () {
+      const now = Date.now();
+      for (const key in relays) {
+        const link = relays[key];
+        if (!link || link.state !== 1 || link.user === '' || now - link.sent < 2000) continue;
+        const keep = new Paho.Message(new Uint8Array(0));
+        keep.destinationName = 'kb/' + link.user + '/in/keep';
+        try { link.client.send(keep); } catch (e) { /* its loss is told as it comes */ }
+        link.sent = now;
+      }
+    };
     const clientId = UTF8ToString(id), willTopic = UTF8ToString(will);
     const down = function (why) {
       if (r.state === 2) return;
@@ -103,12 +127,17 @@ mergeInto(LibraryManager.library, {
       } catch (e) {
         return down('Cannot reach the relay ' + address + ': ' + e.message);
       }
-      r.client.onMessageArrived = function (m) { r.inbox.push([m.destinationName, m.payloadBytes]); };
+      r.client.onMessageArrived = function (m) {
+        r.inbox.push([m.destinationName, m.payloadBytes]);
+        // A hidden page's loop runs late: the message wakes it, so that the peer gets its answer.
+        if (window.kanaburstPage) kanaburstPage.relayBrought();
+      };
       r.client.onConnectionLost = function () { down('Lost the relay ' + address); };
       const options = {
         userName: userName, keepAliveInterval: 5, cleanSession: true, timeout: 10,
         onSuccess: function () {
           r.state = 1;
+          r.sent = Date.now();
           r.waiting.forEach(function (send) { send(); });
           r.waiting = [];
         },
@@ -155,6 +184,7 @@ mergeInto(LibraryManager.library, {
     const name = UTF8ToString(topic);
     const bytes = HEAPU8.slice(data, data + len);
     const send = function () {
+      r.sent = Date.now();
       try {
         if (op === 0) {
           r.client.subscribe(name, { qos: 0 });
