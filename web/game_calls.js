@@ -93,26 +93,10 @@ mergeInto(LibraryManager.library, {
   // connection.
   kb_relay_open: function (url, user, id, will, willRetained) {
     const relays = Module.kbRelays || (Module.kbRelays = { next: 1 });
-    const address = UTF8ToString(url), userName = UTF8ToString(user);
-    // sent: when it last sent anything (Date.now()), for KeepRelaysAlive.
-    const r = { state: 0, why: '', inbox: [], waiting: [], client: null, user: userName, sent: 0 };
+    const r = { state: 0, why: '', inbox: [], waiting: [], client: null };
     const handle = relays.next++;
     relays[handle] = r;
-    // A hidden page's timers run late, the MQTT client's keep-alive among them (once a minute
-    // after five minutes hidden), and the relay drops a client it has not heard from in one and
-    // a half keep-alive periods: the hidden page's passes call this instead. After two seconds
-    // of quiet a room's link sends an empty message to a topic of its room that no one reads.
-    Module.kbKeepRelaysAlive = function () {
-      const now = Date.now();
-      for (const key in relays) {
-        const link = relays[key];
-        if (!link || link.state !== 1 || link.user === '' || now - link.sent < 2000) continue;
-        const keep = new Paho.Message(new Uint8Array(0));
-        keep.destinationName = 'kb/' + link.user + '/in/keep';
-        try { link.client.send(keep); } catch (e) { /* its loss is told as it comes */ }
-        link.sent = now;
-      }
-    };
+    const address = UTF8ToString(url), userName = UTF8ToString(user);
     const clientId = UTF8ToString(id), willTopic = UTF8ToString(will);
     const down = function (why) {
       if (r.state === 2) return;
@@ -133,11 +117,13 @@ mergeInto(LibraryManager.library, {
         if (window.kanaburstPage) kanaburstPage.relayBrought();
       };
       r.client.onConnectionLost = function () { down('Lost the relay ' + address); };
+      // A hidden page's timers fire once a second at most, and chains of them (a timer set by a
+      // timer) once a minute after five minutes hidden; the client's keep-alive (5 s) holds all
+      // the same, since each PINGRESP sets its next ping from the socket's event, not a timer.
       const options = {
         userName: userName, keepAliveInterval: 5, cleanSession: true, timeout: 10,
         onSuccess: function () {
           r.state = 1;
-          r.sent = Date.now();
           r.waiting.forEach(function (send) { send(); });
           r.waiting = [];
         },
@@ -184,7 +170,6 @@ mergeInto(LibraryManager.library, {
     const name = UTF8ToString(topic);
     const bytes = HEAPU8.slice(data, data + len);
     const send = function () {
-      r.sent = Date.now();
       try {
         if (op === 0) {
           r.client.subscribe(name, { qos: 0 });

@@ -305,16 +305,13 @@
 
   // While the page is hidden the browser gives it no animation frames, and its timers slow to
   // one a second and later to one a minute; a worker's timers it leaves alone. So a worker's
-  // ticks run the game's passes then, each catching up on every frame that came due, and keep
-  // its links to the relay alive; a message from the relay runs one at once, so that the other
-  // player gets its answer in time.
+  // ticks run the game's passes then, each catching up on every frame that came due, and a
+  // message from the relay runs one at once, so that the other player gets its answer in time.
   let passQueued = false;
   const passes = new MessageChannel();
   function HiddenPass() {
     passQueued = false;
-    if (!game || !document.hidden) return;
-    game._kanaburst_hidden_pass();
-    if (game.kbKeepRelaysAlive) game.kbKeepRelaysAlive();
+    if (game && document.hidden) game._kanaburst_hidden_pass();
   }
   function HiddenTicks() {
     const ticker = 'let t = 0; onmessage = (e) => { clearInterval(t); ' +
