@@ -1,11 +1,12 @@
 // A host that runs the loop late (a hidden page): the clock it reads as of a while ago, and the
 // late passes that run every frame that came due, each seeing the time it was due at.
+#include "app/late_frames.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <vector>
 
-#include "app/late_frames.h"
 #include "platform/lagging_clock.h"
 #include "shell/event_loop.h"
 #include "shell/form.h"
@@ -82,8 +83,8 @@ TEST(LateFrames, EveryFrameThatCameDueRunsOnItsOwnTime) {
         uint32_t late;  // since the last frame
         int most;
         int frames;
-    } rows[] = {{0, 100, 0},    {66, 100, 0},       {67, 100, 1},     {133, 100, 1},
-                {134, 100, 2},  {1000, 100, 14},    {60000, 2000, 895}, {60000, 100, 100}};
+    } rows[] = {{0, 100, 0},   {66, 100, 0},    {67, 100, 1},       {133, 100, 1},
+                {134, 100, 2}, {1000, 100, 14}, {60000, 2000, 895}, {60000, 100, 100}};
     for (const auto& r : rows) {
         SCOPED_TRACE(testing::Message() << r.late << " ms late, at most " << r.most);
         LateGame late;
