@@ -18,8 +18,9 @@
 // page and the relay hosted over TLS as `make host` does: the page over https finds its relay
 // through caddy and plays a native driver's room, the driver on mqtts://. Beside all that, in a
 // browser that throttles hidden pages as Chromium does by default, a page hosts a room and stays
-// hidden for six minutes while the native guest plays it to its end. Prints the time to the
-// title and the frame rate the game measured in the page.
+// hidden for six minutes while the native guest plays it to its end. The player's record has its
+// own part (page-record.js). Prints the time to the title and the frame rate the game measured
+// in the page.
 //   node page-test.js PAGE_DIR NATIVE_BUILD_DIR GOLDEN_DIR
 'use strict';
 const fs = require('fs');
@@ -28,6 +29,7 @@ const path = require('path');
 const { execFileSync, spawn } = require('child_process');
 const puppeteer = require('puppeteer-core');
 const { Serve } = require('./serve');
+const { PlayerRecord } = require('./page-record');
 
 const [pageDir, nativeBuild, goldenDir] = process.argv.slice(2);
 const kCaptures = Number(process.env.KB_CAPTURES || 3);
@@ -734,10 +736,12 @@ async function Credits(browser, base) {
   }
 }
 
-function Launch() {
+// Chromium as every test here runs it, with these options of puppeteer's launch besides.
+function Launch(options = {}) {
   return puppeteer.launch({
     executablePath: '/usr/bin/chromium', headless: 'new',
     args: ['--no-sandbox', '--use-angle=swiftshader', '--autoplay-policy=no-user-gesture-required'],
+    ...options,
   });
 }
 
@@ -849,6 +853,12 @@ async function main() {
     // rate has been measured).
     hidden = HiddenHost(url, seed, keys).then(() => null, (e) => e);
     await AddressEscape(browser, url);
+    const recordDir = fs.mkdtempSync(path.join(os.tmpdir(), 'kb-record-'));
+    try {
+      await PlayerRecord(Launch, url, nativeBuild, recordDir);
+    } finally {
+      fs.rmSync(recordDir, { recursive: true, force: true });
+    }
     await OwnWords(browser, url);
     await Phone(browser, url, word, keys);
     await ShortWindows(browser, url);

@@ -3,9 +3,10 @@
 // gives it no animation frames, passes that catch up on every frame that came due. The page
 // meets other games in rooms on a relay (hosting or joining, by code or through the lobby) and
 // reaches a desktop game's server through a WebSocket bridge. The address box and the debug
-// console are page elements under the canvas. The page's settings come from its address bar,
-// which web/page.js reads and hands over as arguments. When the game ends (after "Connect
-// Lost", say) the page says so and offers to start again.
+// console are page elements under the canvas, and the player's record has a canvas of its own
+// over the game's. The page's settings come from its address bar, which web/page.js reads and
+// hands over as arguments. When the game ends (after "Connect Lost", say) the page says so and
+// offers to start again.
 #include <SDL.h>
 #include <emscripten.h>
 
@@ -19,6 +20,7 @@
 #include "app/page/page_calls.h"
 #include "app/page/page_features.h"
 #include "app/page/page_lobby.h"
+#include "app/page/page_record.h"
 #include "app/sim_state.h"
 #include "app/window_events.h"
 #include "debug/debug_log.h"
@@ -44,10 +46,12 @@ class PageLoopHost : public kb::LoopHost {
     void Wake() override {}
     void PumpEvents(kb::Game& g) override {
         SDL_Event ev;
-        while (!g.ended && SDL_PollEvent(&ev)) kb::HandleMainWindowEvent(g, window_, ev);
+        while (!g.ended && SDL_PollEvent(&ev))
+            if (!kb::TakeRecordKey(ev)) kb::HandleMainWindowEvent(g, window_, ev);
     }
     void PassDone(kb::Game& g, bool) override {
         kb::TellRoomChanges(g);
+        kb::UpdatePageRecord();
         kb::PumpPageLobby();
     }
 
@@ -121,10 +125,12 @@ void Pass(void* arg) {
     Page& page = *static_cast<Page*>(arg);
     page.loop->Pass(0, kHalfAnimationFrame);
     if (page.game->ended) return TellEnd(page);
-    // The synthesiser loads once the title is up, so that it never holds up its first frame.
+    // The synthesiser loads, and the record is read back, once the title is up, so that
+    // neither holds up its first frame.
     if (!page.titleUp && page.game->loop.FpsCount + page.game->loop.Fps > 0) {
         page.titleUp = true;
         kb_music_begin();
+        kb_record_begin();
     }
 }
 
@@ -135,10 +141,13 @@ bool Start(Page& page, int argc, char** argv) {
     page.relay = options.relay;
     page.machine = std::make_unique<kb::Machine>(std::move(options));
     if (!page.machine->Open(nullptr)) return false;
-    page.game = page.machine->StartGame(
-        {.midi = &page.midi, .form2 = &page.form2, .debugWin = &page.debugWin});
+    page.game = page.machine->StartGame({.midi = &page.midi,
+                                         .form2 = &page.form2,
+                                         .debugWin = &page.debugWin,
+                                         .record = &kb::PageRecord()});
     if (!page.game) return false;
     kb::StartPageFeatures(*page.game, page.machine->Fonts());
+    kb::StartPageRecord(*page.game);
     page.host = std::make_unique<PageLoopHost>(page.machine->Window());
     page.loop = std::make_unique<kb::EventLoop>(*page.game, *page.host);
     return true;

@@ -55,6 +55,21 @@ void kb_lobby_rooms(const char* rooms, const char* problem);
 // Tells the page that the game has ended (after "Connect Lost", say): nothing of it runs now.
 void kb_game_ended();
 
+// The title is up: the page opens the record's storage and reads it back, each entry through
+// kanaburst_record_stored and then kanaburst_record_read (app/page/page_calls.h).
+void kb_record_begin();
+// Keeps one entry of the record (kind 0 a match, 1 a practice run) under key in the browser's
+// storage, as its text; an entry already kept under that key stays as it is.
+void kb_record_write(int kind, const char* key, const char* text);
+// Forgets every entry of the record in the browser's storage.
+void kb_record_wipe();
+// Shows the record's picture, w x h pixels of 4 bytes (red, green, blue, alpha), in its canvas.
+void kb_record_show(const uint8_t* rgba, int w, int h);
+// Hides the record's canvas and gives the keys back to the game.
+void kb_record_hide();
+// Offers the file at path to the player as a download named name, then removes it.
+void kb_record_download(const char* path, const char* name);
+
 // Opens a link to the relay at url (ws:// or wss://) as user with this client id and will (none
 // when its topic is empty); returns its handle.
 int kb_relay_open(const char* url, const char* user, const char* id, const char* will,
