@@ -243,7 +243,9 @@ web-measure: web
 # native driver's transcript and screenshots. The page's cut-down bank must render every piece
 # as the full bank does. Then the page itself in headless Chromium (tools/web/page-test.js): the
 # title through resizes, a match started with Enter, a word typed and fired, the result screen,
-# the player's own words, a phone, the credits, a broken music bank and network matches.
+# the player's own words, a phone, short windows, the credits, a broken music bank, network
+# matches, rooms (the lobby, Connect Lost, two relays) and, beside them, a host hidden for six
+# minutes.
 WEB_TEST_PACKAGES := chromium websockify fluidsynth
 web-test: build web
 	@$(MAKE) --no-print-directory deps EXTRA="$(WEB_TEST_PACKAGES)"

@@ -78,6 +78,14 @@ mergeInto(LibraryManager.library, {
   kb_room_changed: function (code) {
     if (window.kanaburstPage) kanaburstPage.roomChanged(UTF8ToString(code));
   },
+  // What a look at the lobby found: lines of tab-separated fields, or why it failed.
+  kb_lobby_rooms: function (rooms, problem) {
+    if (window.kanaburstPage) kanaburstPage.lobbyRooms(UTF8ToString(rooms), UTF8ToString(problem));
+  },
+  // The game has ended: the page offers to start it again.
+  kb_game_ended: function () {
+    if (window.kanaburstPage) kanaburstPage.gameEnded();
+  },
 
   // The player's record (record.js): its storage in the browser and its canvas.
   kb_record_begin: function () {
@@ -127,8 +135,15 @@ mergeInto(LibraryManager.library, {
       } catch (e) {
         return down('Cannot reach the relay ' + address + ': ' + e.message);
       }
-      r.client.onMessageArrived = function (m) { r.inbox.push([m.destinationName, m.payloadBytes]); };
+      r.client.onMessageArrived = function (m) {
+        r.inbox.push([m.destinationName, m.payloadBytes]);
+        // A hidden page's loop runs late: the message wakes it, so that the peer gets its answer.
+        if (window.kanaburstPage) kanaburstPage.relayBrought();
+      };
       r.client.onConnectionLost = function () { down('Lost the relay ' + address); };
+      // A hidden page's timers fire once a second at most, and chains of them (a timer set by a
+      // timer) once a minute after five minutes hidden; the client's keep-alive (5 s) holds all
+      // the same, since each PINGRESP sets its next ping from the socket's event, not a timer.
       const options = {
         userName: userName, keepAliveInterval: 5, cleanSession: true, timeout: 10,
         onSuccess: function () {

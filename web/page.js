@@ -1,7 +1,8 @@
 // The page around the game's canvas (web/shell.html): the progress line while loading, the
 // canvas scaled to the window, the on-screen keyboard of a touch screen, the player's own word
-// list, the address box and the debug console. window.kanaburst is the running game,
-// window.kanaburstPage what the game calls back.
+// list, the address box, the debug console, the lobby of public rooms, the game's passes while
+// the page is hidden, and the offer to start again once the game has ended. window.kanaburst is
+// the running game, window.kanaburstPage what the game calls back.
 (function () {
   'use strict';
   // The player's own files, kept in the browser's storage (IndexedDB) between visits; the game
@@ -238,6 +239,91 @@
     });
   }
 
+  // The lobby: host a room listed under the player's name, join the longest-waiting public room,
+  // or pick one from the list of those waiting. The name is kept for the next visit.
+  const kNameKey = 'kanaburst-lobby-name';
+  function Lobby() {
+    const name = $('lobby-name');
+    try { name.value = localStorage.getItem(kNameKey) || ''; } catch (e) { /* no storage */ }
+    const say = (text) => { $('lobby-status').textContent = text; };
+    const started = (done) => {
+      if (done === 0) say('The lobby starts a match from the title: finish or leave this one first.');
+      if (done === 1) $('canvas').focus();
+    };
+    $('lobby-host').addEventListener('click', () => {
+      if (!game) return;
+      try { localStorage.setItem(kNameKey, name.value); } catch (e) { /* no storage */ }
+      const done = game.ccall('kanaburst_host_public', 'number', ['string'], [name.value]);
+      if (done === -1) say('Give the name other players see in the lobby first.');
+      else say(done === 1 ? `Your room is listed in the lobby as ${name.value.trim()}.` : '');
+      started(done);
+    });
+    $('lobby-quick').addEventListener('click', () => {
+      if (game) started(game.ccall('kanaburst_join', 'number', ['string'], ['quick']));
+    });
+    $('lobby-look').addEventListener('click', () => {
+      if (!game) return;
+      say('Looking at the lobby…');
+      game._kanaburst_look_at_lobby();
+    });
+  }
+
+  // Text of a number of seconds, as the desktop's --lobby shows it: 0:42, 12:05, 1:02:10.
+  function Waited(seconds) {
+    const two = (n) => String(n).padStart(2, '0');
+    const h = Math.floor(seconds / 3600), m = Math.floor(seconds / 60) % 60, s = seconds % 60;
+    return h > 0 ? `${h}:${two(m)}:${two(s)}` : `${m}:${two(s)}`;
+  }
+
+  // The rooms a look at the lobby found, each with the button that joins it; at most ten.
+  function ShowRooms(lines, problem) {
+    const list = $('lobby-rooms');
+    const rows = list.tBodies[0];
+    rows.textContent = '';
+    const rooms = lines.split('\n').filter((l) => l).map((l) => l.split('\t')).slice(0, 10);
+    for (const [code, seconds, name, words] of rooms) {
+      const row = rows.insertRow();
+      for (const text of [Waited(Number(seconds)), name, words])
+        row.insertCell().textContent = text;
+      const join = document.createElement('button');
+      join.textContent = 'Join';
+      join.dataset.code = code;
+      join.addEventListener('click', () => {
+        if (game) {
+          const done = game.ccall('kanaburst_join', 'number', ['string'], [code]);
+          if (done === 0) $('lobby-status').textContent =
+              'The lobby starts a match from the title: finish or leave this one first.';
+          else $('canvas').focus();
+        }
+      });
+      row.insertCell().appendChild(join);
+    }
+    list.hidden = rooms.length === 0;
+    $('lobby-status').textContent = problem ? `The lobby could not be reached: ${problem}`
+        : rooms.length ? 'Public rooms waiting, the longest first:' : 'No public room is waiting.';
+  }
+
+  // While the page is hidden the browser gives it no animation frames, and its timers slow to
+  // one a second and later to one a minute; a worker's timers it leaves alone. So a worker's
+  // ticks run the game's passes then, each catching up on every frame that came due, and a
+  // message from the relay runs one at once, so that the other player gets its answer in time.
+  let passQueued = false;
+  const passes = new MessageChannel();
+  function HiddenPass() {
+    passQueued = false;
+    if (game && document.hidden) game._kanaburst_hidden_pass();
+  }
+  function HiddenTicks() {
+    const ticker = 'let t = 0; onmessage = (e) => { clearInterval(t); ' +
+        'if (e.data) t = setInterval(() => postMessage(0), 16); };';
+    const worker = new Worker(URL.createObjectURL(new Blob([ticker], { type: 'text/javascript' })));
+    worker.onmessage = HiddenPass;
+    passes.port1.onmessage = HiddenPass;
+    const follow = () => worker.postMessage(document.hidden);
+    document.addEventListener('visibilitychange', follow);
+    follow();
+  }
+
   // The page's settings from its address bar, read once here and handed to the game as its
   // arguments: ?relay=URL (or several, separated by commas; by default the relay beside the
   // page on the host that served it: over https through the web server in front of both, at
@@ -286,6 +372,20 @@
       });
     },
     faces: [],  // the faces loaded so far
+    // What a look at the lobby found (lines of tab-separated fields), or why it failed.
+    lobbyRooms(lines, problem) { ShowRooms(lines, problem); },
+    // A message from the relay came in: a hidden page runs a pass for it.
+    relayBrought() {
+      if (!document.hidden || passQueued) return;
+      passQueued = true;
+      passes.port2.postMessage(0);
+    },
+    // The game has ended: the page says so, and starts it again at the title on request (not
+    // in the room a link named, which is gone).
+    gameEnded() {
+      $('ended').hidden = false;
+      $('restart').focus();
+    },
   };
 
   // Once the page is read and the game's script (loaded async) has run, not when every file
@@ -306,6 +406,13 @@
     AddressBox();
     DebugConsole();
     RoomShare();
+    Lobby();
+    HiddenTicks();
+    $('restart').addEventListener('click', () => {
+      const again = new URL(location.href);
+      again.searchParams.delete('room');
+      location.replace(again.href);
+    });
     KanaburstGame({
       canvas,
       arguments: GameArguments(),

@@ -32,14 +32,9 @@ class SeededSystemClock : public SystemClock {
     uint32_t seed_;
 };
 
-// A link to a room joins it at once, as a player would: the client item, the code (or the quick
-// match's word) typed, Enter. Text that is neither is let be.
-void JoinRoom(Game& g, const std::string& code) {
-    if (RoomCodeIn(code).empty() && !IsQuickMatch(code)) return;
-    g.s.GameMode = kModeClient;
-    ShowAddressWindow(g);
-    g.sv.form2->SetText(FromUtf8(code));
-    Text1_KeyDown(g, kVkReturn, 0);
+// On the title, with no menu item under way: where a player may host or join.
+bool Choosing(const Game& g) {
+    return g.s.SceneNo == kSceneTitle && g.s.GameMode == kModeNone;
 }
 
 }  // namespace
@@ -48,7 +43,8 @@ Machine::SdlSession::~SdlSession() {
     if (started) SDL_Quit();
 }
 
-Machine::Machine(MachineOptions options) : options_(std::move(options)) {
+Machine::Machine(MachineOptions options)
+    : options_(std::move(options)), listedAs_(options_.publicRoom) {
     if (options_.virtualClock) {
         auto clock = std::make_unique<VirtualClock>(3600000, options_.seed.value_or(1));
         virtual_ = clock.get();
@@ -57,6 +53,14 @@ Machine::Machine(MachineOptions options) : options_(std::move(options)) {
         clock_ = std::make_unique<SeededSystemClock>(*options_.seed);
     } else {
         clock_ = std::make_unique<SystemClock>();
+    }
+    if (options_.laggingClock) {
+        // A virtual clock is its own wall clock.
+        std::function<int64_t()> wallMs = WallMilliseconds;
+        if (virtual_) wallMs = [clock = virtual_] { return int64_t{clock->TimeGetTime()}; };
+        auto lagging = std::make_unique<LaggingClock>(std::move(clock_), std::move(wallMs));
+        lagging_ = lagging.get();
+        clock_ = std::move(lagging);
     }
 }
 
@@ -106,8 +110,8 @@ bool Machine::Open(const char* argv0) {
         return false;
     }
     ChooseTransports(board_, options_, [this]() -> std::optional<RoomListing> {
-        if (options_.publicRoom.empty()) return std::nullopt;
-        return RoomListing{options_.publicRoom, WordListName()};
+        if (listedAs_.empty()) return std::nullopt;
+        return RoomListing{listedAs_, WordListName()};
     });
     return true;
 }
@@ -155,10 +159,28 @@ Game* Machine::StartGame(const ProgramParts& parts) {
     if (sv.record && !sv.record->Problem().empty())
         MsgBox(*game_, FromUtf8(sv.record->Problem()), u"Kanaburst", Dialogs::Icon::kWarning);
     if (!options_.publicRoom.empty())
-        ChooseMenuItem(*game_, kMenuServer);
+        HostRoom(options_.publicRoom);
     else if (!options_.room.empty())
-        JoinRoom(*game_, options_.room);
+        JoinRoom(options_.room);
     return game_.get();
+}
+
+bool Machine::HostRoom(const std::string& publicName) {
+    if (!game_ || !Choosing(*game_)) return false;
+    // The item opens the room at once, and the listing is read as it opens.
+    listedAs_ = publicName;
+    ChooseMenuItem(*game_, kMenuServer);
+    listedAs_ = options_.publicRoom;
+    return true;
+}
+
+bool Machine::JoinRoom(const std::string& address) {
+    if (!game_ || !Choosing(*game_)) return false;
+    if (RoomCodeIn(address).empty() && !IsQuickMatch(address)) return false;
+    ChooseMenuItem(*game_, kMenuClient);
+    game_->sv.form2->SetText(FromUtf8(address));
+    Text1_KeyDown(*game_, kVkReturn, 0);
+    return true;
 }
 
 std::string Machine::WordListName() const {

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/lagging_clock.h"
 #include "platform/mci_commands.h"
 #include "platform/midi_player.h"
 #include "platform/room/room_lobby.h"
@@ -35,6 +36,8 @@ struct MachineOptions {
     bool network = true;                // real transports; without, stand-ins that never connect
     bool virtualClock = false;          // time moves only as the loop sleeps
     std::optional<uint32_t> seed = {};  // a fixed random sequence; none: seeded from the clock
+    // The machine's clock read through a LaggingClock, for a host that runs frames late.
+    bool laggingClock = false;
     // The relay that rooms meet on (one address, or several separated by commas: a room's code
     // picks one); empty: KB_RELAY, and without it no rooms.
     std::string relay = {};
@@ -93,6 +96,13 @@ class Machine {
     Services Lend() const;
     // The recording of the game's matches as replays; null unless asked for.
     Recorder* Replays() { return recorder_.get(); }
+    // Hosts a room as the server item does, listed in the relay's lobby under publicName (empty:
+    // private, as the item's are); false unless the game is on its title, choosing nothing.
+    bool HostRoom(const std::string& publicName);
+    // Joins the room with this code, or a quick match ("quick"), as the client item with the
+    // address typed does; false unless the game is on its title, choosing nothing, and the
+    // address is one of those.
+    bool JoinRoom(const std::string& address);
 
     // The typeface the game draws with: the game's own copy, or the system's.
     std::string FontFile() const;
@@ -102,6 +112,8 @@ class Machine {
     VirtualClock* Virtual() { return virtual_; }
     // The player's record, or null when the game keeps it in memory.
     RecordStore* Record() { return record_.get(); }
+    // The clock that can be read as of a while ago, when the options asked for one; else null.
+    LaggingClock* Lagging() { return lagging_; }
 
   private:
     // The word list in play, as a public room's listing names it.
@@ -117,12 +129,14 @@ class Machine {
 
     SdlSession sdl_;
     MachineOptions options_;
+    std::string listedAs_;  // the name the room opening now is listed under; empty: private
     SdlDialogs dialogs_;
     TtfFontEngine fonts_;
     MainWindow window_;
     SdlImageLoader images_;
     std::unique_ptr<Clock> clock_;
     VirtualClock* virtual_ = nullptr;
+    LaggingClock* lagging_ = nullptr;
     std::optional<MixerSoundDevice> sound_;
     std::optional<MciMusicDevice> music_;
     Switchboard board_;

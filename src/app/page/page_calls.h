@@ -21,6 +21,18 @@ void kanaburst_console_close();
 void kanaburst_face_loaded();
 // The player chose a word list, or the bundled one again.
 void kanaburst_words_changed();
+// A pass of the game's loop while the page is hidden and its animation frames have stopped
+// (web/page.js calls it on a worker's ticks and when the relay brings a message): every frame
+// that came due runs, in order, each timed as if on time.
+void kanaburst_hidden_pass();
+// The lobby's "host a public room": a room opens, listed under name. 1 when it did, 0 when the
+// game is not on its title, -1 when the name shows nothing.
+int kanaburst_host_public(const char* name);
+// Joins the room with this code, or a quick match ("quick"): 1 when the game set out to, 0 when
+// it is not on its title.
+int kanaburst_join(const char* address);
+// Looks at the relay's lobby: kb_lobby_rooms follows with what it found.
+void kanaburst_look_at_lobby();
 
 // Opens the player's record where it may open (on the title or after a match): 1 when it did.
 int kanaburst_record_open();

@@ -1,24 +1,31 @@
 // The game in a browser page: the window program's loop and routines, with the page's animation
-// frames in place of the sleep between passes. The page meets other games in rooms on a relay
-// (hosting or joining) and reaches a desktop game's server through a WebSocket bridge. The
-// address box and the debug console are page elements under the canvas, and the player's record
-// has a canvas of its own over the game's. The page's settings come from its address bar, which
-// web/page.js reads and hands over as arguments.
+// frames in place of the sleep between passes, and, while the page is hidden and the browser
+// gives it no animation frames, passes that catch up on every frame that came due. The page
+// meets other games in rooms on a relay (hosting or joining, by code or through the lobby) and
+// reaches a desktop game's server through a WebSocket bridge. The address box and the debug
+// console are page elements under the canvas, and the player's record has a canvas of its own
+// over the game's. The page's settings come from its address bar, which web/page.js reads and
+// hands over as arguments. When the game ends (after "Connect Lost", say) the page says so and
+// offers to start again.
 #include <SDL.h>
 #include <emscripten.h>
 
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
 
+#include "app/late_frames.h"
 #include "app/machine.h"
 #include "app/page/page_calls.h"
 #include "app/page/page_features.h"
+#include "app/page/page_lobby.h"
 #include "app/page/page_record.h"
 #include "app/sim_state.h"
 #include "app/window_events.h"
 #include "debug/debug_log.h"
 #include "net/connection.h"
+#include "platform/room/room_lobby.h"
 #include "platform/sdl/mixer_audio.h"
 #include "platform/web/page_script.h"
 #include "platform/web/web_address_window.h"
@@ -45,6 +52,7 @@ class PageLoopHost : public kb::LoopHost {
     void PassDone(kb::Game& g, bool) override {
         kb::TellRoomChanges(g);
         kb::UpdatePageRecord();
+        kb::PumpPageLobby();
     }
 
   private:
@@ -63,7 +71,9 @@ long Whole(const std::string& text) {
 // room to join at once; --seed, a fixed random sequence, so that a test knows the order of the
 // words. A setting the page cannot use is left at its default.
 kb::MachineOptions PageOptions(int argc, char** argv) {
-    kb::MachineOptions options{.programDir = kProgramDir, .userDir = kb::kPlayerDir};
+    // The clock a hidden page's passes read as of when each frame was due.
+    kb::MachineOptions options{
+        .programDir = kProgramDir, .userDir = kb::kPlayerDir, .laggingClock = true};
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string name = argv[i], value = argv[i + 1];
         if (name == "--relay") {
@@ -90,18 +100,31 @@ struct Page {
     kb::Game* game = nullptr;
     std::unique_ptr<PageLoopHost> host;
     std::unique_ptr<kb::EventLoop> loop;
+    std::string relay;     // the relays rooms meet on, as the page gave them
     bool titleUp = false;  // the first frame has been drawn
+    bool endTold = false;  // the page knows the game has ended
 };
 
 Page page;
 
 // The page's frames come every 16.7 ms: a game frame due within half of that runs in this one.
 constexpr uint32_t kHalfAnimationFrame = 8;
+// The most frames one hidden pass catches up on, two minutes' worth: a page far behind hands the
+// browser back its thread now and then.
+constexpr int kMostLateFrames = 15 * 120;
+
+// The loop stops with the game; the page offers to start it again.
+void TellEnd(Page& page) {
+    if (page.endTold) return;
+    page.endTold = true;
+    emscripten_cancel_main_loop();
+    kb_game_ended();
+}
 
 void Pass(void* arg) {
     Page& page = *static_cast<Page*>(arg);
     page.loop->Pass(0, kHalfAnimationFrame);
-    if (page.game->ended) return emscripten_cancel_main_loop();
+    if (page.game->ended) return TellEnd(page);
     // The synthesiser loads, and the record is read back, once the title is up, so that
     // neither holds up its first frame.
     if (!page.titleUp && page.game->loop.FpsCount + page.game->loop.Fps > 0) {
@@ -114,7 +137,9 @@ void Pass(void* arg) {
 bool Start(Page& page, int argc, char** argv) {
     // The effects' output the page opened (page.js), at the rate the sounds are made at.
     if (const int rate = kb_effects_rate(); rate > 0) kb::SetMixerRate(rate);
-    page.machine = std::make_unique<kb::Machine>(PageOptions(argc, argv));
+    kb::MachineOptions options = PageOptions(argc, argv);
+    page.relay = options.relay;
+    page.machine = std::make_unique<kb::Machine>(std::move(options));
     if (!page.machine->Open(nullptr)) return false;
     page.game = page.machine->StartGame({.midi = &page.midi,
                                          .form2 = &page.form2,
@@ -150,6 +175,25 @@ extern "C" void kanaburst_console_copy() {
 
 extern "C" void kanaburst_console_close() {
     page.debugWin.Unload();
+}
+
+extern "C" void kanaburst_hidden_pass() {
+    if (!page.loop || page.game->ended) return;
+    kb::RunLateFrames(*page.loop, *page.game, *page.machine->Lagging(), kMostLateFrames);
+    if (page.game->ended) TellEnd(page);
+}
+
+extern "C" int kanaburst_host_public(const char* name) {
+    if (kb::ListableText(name).empty()) return -1;
+    return page.game && !page.game->ended && page.machine->HostRoom(name) ? 1 : 0;
+}
+
+extern "C" int kanaburst_join(const char* address) {
+    return page.game && !page.game->ended && page.machine->JoinRoom(address) ? 1 : 0;
+}
+
+extern "C" void kanaburst_look_at_lobby() {
+    kb::LookAtPageLobby(page.relay);
 }
 
 int main(int argc, char** argv) {

@@ -48,6 +48,12 @@ int kb_effects_rate();
 void kb_load_face(const char* file, const char* path);
 // Tells the page the code of the room its server keeps open ("" for none), for the link it offers.
 void kb_room_changed(const char* code);
+// Tells the page what a look at the lobby found: the public rooms waiting, longest first, one a
+// line of code, seconds waited, the host's name and the word list's, separated by tabs; or why
+// the look failed (problem, otherwise empty).
+void kb_lobby_rooms(const char* rooms, const char* problem);
+// Tells the page that the game has ended (after "Connect Lost", say): nothing of it runs now.
+void kb_game_ended();
 
 // The title is up: the page opens the record's storage and reads it back, each entry through
 // kanaburst_record_stored and then kanaburst_record_read (app/page/page_calls.h).
