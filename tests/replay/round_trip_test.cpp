@@ -90,6 +90,20 @@ INSTANTIATE_TEST_SUITE_P(Scripts, RoundTrip,
                                            "player_wins_typing_every_word", "match_over_shots",
                                            "bundled_com_wins_typing_nothing"));
 
+// The script peer's first match, the game the server: the peer's launches and power-ups arrive
+// in the frames they arrived in, the collision and the end are the server's own decisions.
+TEST(Recording, TheServersSideOfANetworkMatchComesBack) {
+    Replay r = ParseReplay(fs::path(KB_SOURCE_DIR) / "tests" / "scripts" /
+                           "network_matches_with_the_script_peer.txt");
+    std::string script = Played(r);
+    script = script.substr(0, script.find("key 40               # the client item"));
+    TempDir dir;
+    const Recorded rec = RecordAndPlay(script, r.words, dir);
+    ASSERT_EQ(rec.played.status, 0) << rec.played.out;
+    EXPECT_NE(rec.replay.find("\n# VS. Player [Server]"), std::string::npos) << rec.replay;
+    ExpectSameFrames(FrameStates(rec.live), FrameStates(rec.played), 300);
+}
+
 // A session with no match in it leaves no replay.
 TEST(Recording, TitleAndConnectionScreensRecordNothing) {
     TempDir dir;
