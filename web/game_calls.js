@@ -79,6 +79,16 @@ mergeInto(LibraryManager.library, {
     if (window.kanaburstPage) kanaburstPage.roomChanged(UTF8ToString(code));
   },
 
+  // Replays (replays.js): a match's, as text and as a link's deflated bytes (none when too long
+  // for a link), and the end of watching one.
+  kb_replay_recorded: function (text, packed, len) {
+    if (window.kanaburstReplays)
+      kanaburstReplays.recorded(UTF8ToString(text), HEAPU8.slice(packed, packed + len));
+  },
+  kb_replay_closed: function () {
+    if (window.kanaburstReplays) kanaburstReplays.closed();
+  },
+
   // The links to the relay, through the page's MQTT client (paho-mqtt, fetched the first time a
   // room is used, so that the title does not wait for it). Each link, by its handle, keeps its
   // state (0 connecting, 1 up, 2 down), why it is down, what came in, and what waits for the

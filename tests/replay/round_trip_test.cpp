@@ -1,5 +1,6 @@
-// Every script of tests/scripts/ played live in kanaburst-sim, its match recorded, and the
-// recording played back in kanaburst-sim: every frame of the match comes back the same.
+// Every script of tests/scripts/ played live in the native kanaburst-sim, its match recorded, and
+// the recording played back in kanaburst-sim (under `make web-test`, the page's build of it under
+// node): every frame of the match comes back the same.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -40,21 +41,22 @@ struct Recorded {
     std::string replay;
 };
 
-// Plays a script live on a word list of tests/scripts/ (or the bundled one), recording, and
-// plays its recording back on the same.
+// Plays a script live in the native driver on a word list of tests/scripts/ (or the bundled
+// one), recording, and plays its recording back on the same.
 Recorded RecordAndPlay(const std::string& script, const std::string& words, const TempDir& dir) {
     const fs::path scripts = fs::path(KB_SOURCE_DIR) / "tests" / "scripts";
-    std::string where = SimDir();
+    std::string live = KB_BINARY_DIR, played = SimDir();
     if (words != "bundled") {
         dir.WriteFile("str.dat", ReadAll(scripts / words));
-        where = dir.Path().string();
+        live = played = dir.Path().string();
     }
     const std::string file = (dir.Path() / "match.kbreplay").string();
     Recorded out;
-    out.live = RunSim(script, "--dir '" + where + "' --frame-states --save-replay '" + file + "'");
+    out.live =
+        RunSim(script, "--dir '" + live + "' --frame-states --save-replay '" + file + "'", true);
     out.replay = ReadAll(file);
     if (!out.replay.empty())
-        out.played = RunSim(out.replay, "--dir '" + where + "' --frame-states");
+        out.played = RunSim(out.replay, "--dir '" + played + "' --frame-states");
     return out;
 }
 

@@ -19,4 +19,9 @@ void kanaburst_console_close();
 void kanaburst_face_loaded();
 // The player chose a word list, or the bundled one again.
 void kanaburst_words_changed();
+// Watches the replay in the file at path (packed 1: a link's deflated bytes, 0: a replay file)
+// in the canvas. "" when it plays, else why it cannot.
+const char* kanaburst_replay_watch(const char* path, int packed);
+// The state record of the replay being watched (JSON), "" when none is.
+const char* kanaburst_replay_state();
 }

@@ -13,6 +13,7 @@
 #include "app/machine.h"
 #include "app/page/page_calls.h"
 #include "app/page/page_features.h"
+#include "app/page/page_replays.h"
 #include "app/sim_state.h"
 #include "app/window_events.h"
 #include "debug/debug_log.h"
@@ -55,9 +56,10 @@ long Whole(const std::string& text) {
 // The page's settings, each as "--NAME VALUE" (web/page.js): --relay, the relay or relays that
 // rooms meet on; --bridge, the port of the WebSocket bridge on a desktop game's host; --room, a
 // room to join at once; --seed, a fixed random sequence, so that a test knows the order of the
-// words. A setting the page cannot use is left at its default.
+// words. A setting the page cannot use is left at its default. Every match is recorded.
 kb::MachineOptions PageOptions(int argc, char** argv) {
-    kb::MachineOptions options{.programDir = kProgramDir, .userDir = kb::kPlayerDir};
+    kb::MachineOptions options{
+        .programDir = kProgramDir, .userDir = kb::kPlayerDir, .replays = true};
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string name = argv[i], value = argv[i + 1];
         if (name == "--relay") {
@@ -94,6 +96,7 @@ constexpr uint32_t kHalfAnimationFrame = 8;
 
 void Pass(void* arg) {
     Page& page = *static_cast<Page*>(arg);
+    if (kb::WatchingPass()) return;  // the game waits while a replay is watched
     page.loop->Pass(0, kHalfAnimationFrame);
     if (page.game->ended) return emscripten_cancel_main_loop();
     // The synthesiser loads once the title is up, so that it never holds up its first frame.
@@ -112,6 +115,7 @@ bool Start(Page& page, int argc, char** argv) {
         {.midi = &page.midi, .form2 = &page.form2, .debugWin = &page.debugWin});
     if (!page.game) return false;
     kb::StartPageFeatures(*page.game, page.machine->Fonts());
+    kb::HandReplaysToPage(*page.machine, *page.game);
     page.host = std::make_unique<PageLoopHost>(page.machine->Window());
     page.loop = std::make_unique<kb::EventLoop>(*page.game, *page.host);
     return true;

@@ -49,6 +49,12 @@ void kb_load_face(const char* file, const char* path);
 // Tells the page the code of the room its server keeps open ("" for none), for the link it offers.
 void kb_room_changed(const char* code);
 
+// A match's replay as text, and deflated for a link in len bytes at packed (len 0: too long for
+// a link).
+void kb_replay_recorded(const char* text, const uint8_t* packed, size_t len);
+// The replay watched in the canvas has been left: the game's own picture is back.
+void kb_replay_closed();
+
 // Opens a link to the relay at url (ws:// or wss://) as user with this client id and will;
 // returns its handle.
 int kb_relay_open(const char* url, const char* user, const char* id, const char* will,
