@@ -162,6 +162,7 @@
       Say('');
       $('canvas').focus();
     },
+    // The last match's replay ({ name, text, link }), for the page's tests.
     last: () => last,
   };
 })();

@@ -96,11 +96,13 @@ constexpr uint32_t kHalfAnimationFrame = 8;
 
 void Pass(void* arg) {
     Page& page = *static_cast<Page*>(arg);
-    if (kb::WatchingPass()) return;  // the game waits while a replay is watched
-    page.loop->Pass(0, kHalfAnimationFrame);
+    // The game waits while a replay is watched (a link's, from the first pass on).
+    const bool watching = kb::WatchingPass();
+    if (!watching) page.loop->Pass(0, kHalfAnimationFrame);
     if (page.game->ended) return emscripten_cancel_main_loop();
-    // The synthesiser loads once the title is up, so that it never holds up its first frame.
-    if (!page.titleUp && page.game->loop.FpsCount + page.game->loop.Fps > 0) {
+    // The synthesiser loads once the title or a replay is up, so that it never holds up the
+    // first frame.
+    if (!page.titleUp && (watching || page.game->loop.FpsCount + page.game->loop.Fps > 0)) {
         page.titleUp = true;
         kb_music_begin();
     }
