@@ -9,8 +9,8 @@ WERROR     ?= ON
 PACKAGES := g++ cmake ninja-build pkg-config \
 	libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libsdl2-mixer-dev \
 	fonts-ipafont-gothic timgm6mb-soundfont libgtest-dev libbenchmark-dev \
-	libimgui-dev libmosquitto-dev libsqlite3-dev nlohmann-json3-dev libssl-dev mosquitto-dev \
-	zlib1g-dev
+	libimgui-dev libmosquitto-dev libsodium-dev libsqlite3-dev nlohmann-json3-dev libssl-dev \
+	mosquitto-dev zlib1g-dev
 # The room tests start a broker of their own (the game itself needs only the client library),
 # make certificates for it and host the relay behind caddy; the firewall's test loads the
 # example rules in a network namespace of its own. The replay test plays a file in the window
@@ -19,7 +19,7 @@ TEST_PACKAGES := mosquitto openssl caddy brotli nftables iproute2 python3 \
 	xvfb xauth xdotool imagemagick
 WORD_CHECK_PACKAGES := mecab mecab-ipadic-utf8 python3
 FUZZ_PACKAGES := clang libclang-rt-14-dev
-BENCH_PACKAGES := xvfb xauth xdotool time python3 python3-paho-mqtt mosquitto
+BENCH_PACKAGES := xvfb xauth xdotool time python3 python3-paho-mqtt python3-nacl mosquitto
 PACKAGE_TOOLS := build-essential debhelper dpkg-dev lintian appstream desktop-file-utils
 # The round trip starts the installed game in a virtual display and chooses the server item,
 # and hosts the page and the relay over TLS with caddy.
@@ -187,7 +187,8 @@ package-test: package build
 # $(WEB_BUILD)/deps/prefix; once built, a second run does nothing. `web-smoke` links a small
 # program against them and runs it under node.
 WEB_BUILD ?= build-web
-WEB_PACKAGES := emscripten nodejs dpkg-dev python3-fonttools python3-mido brotli
+WEB_PACKAGES := emscripten nodejs dpkg-dev python3-fonttools python3-mido brotli \
+	autoconf automake libtool
 web-deps:
 	@$(MAKE) --no-print-directory deps EXTRA="$(WEB_PACKAGES)"
 	@tools/web/build-deps.sh $(WEB_BUILD)/deps $(JOBS)

@@ -3,10 +3,10 @@
 
 The game is made server from its title menu with xdotool; this script plays the client, once
 with a raw TCP socket and once through a room on a relay (a mosquitto started here with the
-project's configuration, the client speaking MQTT with Debian's python3-paho-mqtt). A "00" makes
-the game queue "01". Twelve single "00"s go out at different points of the frame (a random delay
-before each) and the time until "01" is back is taken; then five "00" in one write, and the time
-until all five replies are back.
+project's configuration, the client speaking MQTT and the room's sealed frames with Debian's
+python3-paho-mqtt and python3-nacl). A "00" makes the game queue "01". Twelve single "00"s go
+out at different points of the frame (a random delay before each) and the time until "01" is
+back is taken; then five "00" in one write, and the time until all five replies are back.
 """
 import os
 import queue
@@ -75,44 +75,70 @@ class TcpPeer:
 
 
 class RoomPeer:
-    """A guest in the game's room, speaking the room protocol by hand."""
+    """A guest in the game's room, speaking the room protocol by hand on PyNaCl's libsodium.
+
+    It trusts the room it finds: a measurement needs no check of the host's key against the
+    code."""
 
     def __init__(self, port, code):
         import paho.mqtt.client as mqtt
-        self.code, self.me, self.host = code, "kbmeasure", None
-        self.inbox, self.events = b"", queue.Queue()
-        self.client = mqtt.Client(client_id=self.me, protocol=mqtt.MQTTv311)
+        from nacl.bindings import crypto_kx_client_session_keys, crypto_kx_keypair
+        public, secret = crypto_kx_keypair()
+        me, seat = os.urandom(16).hex(), public[:8].hex()
+        self.inbox_topic = f"kb/{code}/in/{me}/"
+        self.inbox, self.events, self.sent, self.opened = b"", queue.Queue(), 0, 0
+        self.client = mqtt.Client(client_id=me, protocol=mqtt.MQTTv311)
         self.client.username_pw_set(code)
         self.client.on_message = lambda c, u, m: self.events.put((m.topic, m.payload))
         self.client.connect("127.0.0.1", port)
         self.client.socket().setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
-        self.client.subscribe(f"kb/{code}/#")
+        self.client.subscribe(f"kb/{code}/room")
+        self.client.subscribe(self.inbox_topic + "+")
         self.client.loop_start()
-        self.client.publish(self.topic("ping"), b"")
-        seen_ping = False
-        while not (seen_ping and self.host):
+        self.client.publish(self.inbox_topic + "ping", b"")
+        host, synced = None, False
+        while not (synced and host):
             topic, payload = self.events.get(timeout=10)
-            who, kind = topic.split("/")[2:4]
-            seen_ping |= who == self.me and kind == "ping"
-            if kind == "room" and payload:
-                self.host = who
-        self.client.publish(self.topic("knock"), b"")
+            synced |= topic == self.inbox_topic + "ping"
+            if topic.endswith("/room") and payload.startswith(b"kb1"):
+                host = payload[3:]
+        self.rx, self.tx = crypto_kx_client_session_keys(public, secret, host)
+        self.client.publish(f"kb/{code}/knock/{seat}", public + self.seal(b"i", me.encode()))
+        taken = self.frame()
+        if taken[:1] != b"a":
+            raise RuntimeError("the host did not take the knock")
+        self.host_topic = f"kb/{code}/in/{taken[1:].decode()}/{seat}"
+
+    @staticmethod
+    def nonce(n):
+        return n.to_bytes(8, "little") + bytes(16)
+
+    def seal(self, kind, body):
+        from nacl.bindings import crypto_secretbox
+        frame = crypto_secretbox(kind + body, self.nonce(self.sent), self.tx)
+        self.sent += 1
+        return frame
+
+    def frame(self):
+        """The host's next frame, opened: its kind byte and body."""
+        from nacl.bindings import crypto_secretbox_open
         while True:
             topic, payload = self.events.get(timeout=10)
-            if topic == f"kb/{code}/{self.host}/accept" and payload == self.me.encode():
-                break
+            if topic == self.inbox_topic + "host":
+                plain = crypto_secretbox_open(payload, self.nonce(self.opened), self.rx)
+                self.opened += 1
+                return plain
 
-    def topic(self, kind):
-        return f"kb/{self.code}/{self.me}/{kind}"
-
-    def send(self, data):
-        self.client.publish(self.topic("d"), data)
+    def send(self, data, kind=b"d"):
+        self.client.publish(self.host_topic, self.seal(kind, data))
 
     def receive(self, count):
         while len(self.inbox) < count:
-            topic, payload = self.events.get(timeout=10)
-            if topic == f"kb/{self.code}/{self.host}/d":
-                self.inbox += payload
+            plain = self.frame()
+            if plain[:1] == b"d":
+                self.inbox += plain[1:]
+            elif plain[:1] == b"p":
+                self.send(b"", b"k")
         got, self.inbox = self.inbox[:count], self.inbox[count:]
         return got
 

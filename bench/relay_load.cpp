@@ -1,10 +1,11 @@
 // Many rooms at once through one relay on this machine's loopback: each room's host and guest
-// connect as the game does (the code as user name, the room's topics, Nagle off), each from a
-// loopback address of its own as players on the network would, and each sends a few bytes five
-// times a second, stamped with the time they left. Prints, for each number of rooms, the one-way
-// delay (p50, p99), what was lost, and the broker's processor use and memory. The broker is
-// started here with the project's configuration and plugin on free ports of 127.0.0.1 and
-// stopped at the end; every run is bounded in rooms and seconds.
+// connect as the game does (the code as user name, a client id of its own, each writing to the
+// other's inbox, Nagle off), each from a loopback address of its own as players on the network
+// would, and each sends a sealed launch's worth of bytes (20) five times a second, stamped with
+// the time they left. Prints, for each number of rooms, the one-way delay (p50, p99), what was
+// lost, and the broker's processor use and memory. The broker is started here with the project's
+// configuration and plugin on free ports of 127.0.0.1 and stopped at the end; every run is bounded
+// in rooms and seconds.
 //
 // With --flood N, one address (127.255.0.1) opens N connections as fast as it can once the
 // measuring starts, each asking in as a client (at most 256 open at once, the oldest closed for
@@ -131,6 +132,9 @@ struct Broker {
     }
 };
 
+// A sealed frame holding a launch: 16 bytes of tag, the kind and three digits.
+constexpr size_t kFrameBytes = 20;
+
 // A message's one-way delay, and when it arrived.
 struct Delay {
     int64_t at, ns;
@@ -138,16 +142,17 @@ struct Delay {
 
 struct Client {
     mosquitto* mosq = nullptr;
-    std::string topic;     // where it writes
-    std::string from;      // the address it connects from
-    int64_t nextSend = 0;  // ns
+    std::string code, id;
+    std::string topic, peer;  // where it writes (its peer's inbox), and its own inbox
+    std::string from;         // the address it connects from
+    int64_t nextSend = 0;     // ns
     std::vector<Delay>* delays = nullptr;
     std::atomic<long>* received = nullptr;
 };
 
 void OnMessage(mosquitto*, void* obj, const mosquitto_message* m) {
     auto& c = *static_cast<Client*>(obj);
-    if (m->payloadlen != sizeof(int64_t)) return;
+    if (m->payloadlen != kFrameBytes) return;
     int64_t sent = 0;
     std::memcpy(&sent, m->payload, sizeof sent);
     const int64_t now = NowNs();
@@ -288,8 +293,10 @@ void Run(std::vector<Client>& clients, int64_t measureFrom, int64_t until,
         for (int64_t now = NowNs(); !due.empty() && due.top().first <= now; now = NowNs()) {
             Client& c = clients[due.top().second];
             due.pop();
+            char frame[kFrameBytes] = {};
             const int64_t stamp = NowNs();
-            mosquitto_publish(c.mosq, nullptr, c.topic.c_str(), sizeof stamp, &stamp, 0, false);
+            std::memcpy(frame, &stamp, sizeof stamp);
+            mosquitto_publish(c.mosq, nullptr, c.topic.c_str(), sizeof frame, frame, 0, false);
             mosquitto_loop_write(c.mosq, 1);
             c.nextSend += period;
             due.push({c.nextSend, static_cast<size_t>(&c - clients.data())});
@@ -332,11 +339,19 @@ Result Measure(int rooms, int seconds, int flood) {
     for (int room = 0; room < rooms; ++room) {
         char code[16];
         std::snprintf(code, sizeof code, "%012d", room * 7919 + 11);
+        // Each writes to the other's inbox (its client id), as the host and its guest do.
+        char seat[24];
+        std::snprintf(seat, sizeof seat, "%016x", room);
+        const std::string ids[2] = {"load" + std::to_string(room) + "x0",
+                                    "load" + std::to_string(room) + "x1"};
         for (int side = 0; side < 2; ++side) {
             const int group = (room * 2 + side) % kThreads;
-            const std::string id = "load" + std::to_string(room) + "x" + std::to_string(side);
+            const std::string from = side == 0 ? "host" : seat;
             Client c;
-            c.topic = std::string("kb/") + code + "/" + id + "/d";
+            c.code = code;
+            c.id = ids[side];
+            c.topic = std::string("kb/") + code + "/in/" + ids[1 - side] + "/" + from;
+            c.peer = std::string("kb/") + code + "/in/" + ids[side] + "/+";
             c.from = "127." + std::to_string(1 + side) + "." + std::to_string(room / 250) + "." +
                      std::to_string(room % 250 + 1);
             c.nextSend = static_cast<int64_t>(rng() % 200'000'000);  // the phase; start added below
@@ -348,21 +363,17 @@ Result Measure(int rooms, int seconds, int flood) {
     for (int g = 0; g < kThreads; ++g) {
         for (size_t i = 0; i < groups[g].size(); ++i) {
             Client& c = groups[g][i];
-            const std::string code = c.topic.substr(3, 12);
-            const std::string id = c.topic.substr(16, c.topic.size() - 18);
-            c.mosq = mosquitto_new(id.c_str(), true, &c);
+            c.mosq = mosquitto_new(c.id.c_str(), true, &c);
             mosquitto_int_option(c.mosq, MOSQ_OPT_TCP_NODELAY, 1);
-            mosquitto_username_pw_set(c.mosq, code.c_str(), nullptr);
+            mosquitto_username_pw_set(c.mosq, c.code.c_str(), nullptr);
             mosquitto_message_callback_set(c.mosq, OnMessage);
             if (mosquitto_connect_bind(c.mosq, "127.0.0.1", broker.port, 30, c.from.c_str()) !=
                 MOSQ_ERR_SUCCESS) {
                 ++r.failed;
                 continue;
             }
-            // Its peer's messages only: the room, less its own topic.
-            const std::string peer = "kb/" + code + "/" + id.substr(0, id.size() - 1) +
-                                     (id.back() == '0' ? "1" : "0") + "/d";
-            mosquitto_subscribe(c.mosq, nullptr, peer.c_str(), 0);
+            // Its inbox: its peer's frames only.
+            mosquitto_subscribe(c.mosq, nullptr, c.peer.c_str(), 0);
         }
     }
     // Sending starts once everyone is connected, and two seconds of it settle the broker.

@@ -6,8 +6,8 @@
 # that build's branch below.
 #
 # Before including this, a build defines kb_sdl2, an interface target with SDL and its
-# companion libraries (fonts, pictures, sound), kb_json, one with nlohmann's JSON headers, and
-# kb_zlib, one with zlib.
+# companion libraries (fonts, pictures, sound), kb_sodium, libsodium (the rooms' keys and sealed
+# messages), kb_json, one with nlohmann's JSON headers, and kb_zlib, one with zlib.
 include(${CMAKE_CURRENT_LIST_DIR}/cp932_table.cmake)
 get_filename_component(KB_SRC ${CMAKE_CURRENT_LIST_DIR}/../src ABSOLUTE)
 
@@ -44,7 +44,7 @@ kb_library(kanaburst_replay replay PUBLIC kanaburst_core PRIVATE kb_zlib)
 kb_library(kanaburst_posix platform/posix PUBLIC kanaburst_platform)
 kb_library(kanaburst_sdl platform/sdl PUBLIC kanaburst_platform kb_sdl2)
 # Ways to meet in both builds.
-kb_library(kanaburst_room platform/room PUBLIC kanaburst_platform)
+kb_library(kanaburst_room platform/room PUBLIC kanaburst_platform PRIVATE kb_sodium)
 kb_library(kanaburst_script_peer platform/script_peer PUBLIC kanaburst_platform)
 
 if(EMSCRIPTEN)

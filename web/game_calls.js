@@ -115,19 +115,23 @@ mergeInto(LibraryManager.library, {
       }
       r.client.onMessageArrived = function (m) { r.inbox.push([m.destinationName, m.payloadBytes]); };
       r.client.onConnectionLost = function () { down('Lost the relay ' + address); };
-      const farewell = new Paho.Message(new Uint8Array(0));
-      farewell.destinationName = willTopic;
-      farewell.retained = willRetained !== 0;
-      r.client.connect({
-        userName: userName, willMessage: farewell, keepAliveInterval: 5, cleanSession: true,
-        timeout: 10,
+      const options = {
+        userName: userName, keepAliveInterval: 5, cleanSession: true, timeout: 10,
         onSuccess: function () {
           r.state = 1;
           r.waiting.forEach(function (send) { send(); });
           r.waiting = [];
         },
         onFailure: function (e) { down('Cannot reach the relay ' + address + ': ' + e.errorMessage); },
-      });
+      };
+      // An empty will topic: no will (a look at the lobby leaves nothing behind).
+      if (willTopic !== '') {
+        const farewell = new Paho.Message(new Uint8Array(0));
+        farewell.destinationName = willTopic;
+        farewell.retained = willRetained !== 0;
+        options.willMessage = farewell;
+      }
+      r.client.connect(options);
     };
     if (typeof Paho !== 'undefined') {
       start();

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "app/command_line.h"
 #include "app/machine.h"
@@ -15,8 +16,10 @@
 #include "platform/desktop/mixer_midi_player.h"
 #include "platform/desktop/sdl_address_window.h"
 #include "platform/desktop/sdl_debug_console.h"
+#include "platform/mosquitto/lobby_look.h"
 #include "platform/posix/environment.h"
 #include "platform/posix/system_clock.h"
+#include "platform/room/room_code.h"
 #include "platform/sdl/keymap.h"
 #include "platform/sqlite/sqlite_record_store.h"
 #include "record/record_actions.h"
@@ -87,9 +90,37 @@ class WindowLoopHost : public kb::LoopHost {
     const uint32_t wakeEvent_;
 };
 
+// --lobby: the public rooms waiting on the relay, printed for the player to pick one.
+int PrintLobby(std::string relay) {
+    if (relay.empty())
+        if (const char* given = std::getenv("KB_RELAY")) relay = given;
+    if (relay.empty()) {
+        std::fprintf(stderr, "kanaburst: --lobby needs a relay: --relay URL or KB_RELAY\n");
+        return kb::kBadUsage;
+    }
+    std::string problem;
+    const std::vector<kb::LobbyEntry> rooms = kb::LookAtLobby(relay, problem);
+    if (!problem.empty()) {
+        std::fprintf(stderr, "kanaburst: %s\n", problem.c_str());
+        return 1;
+    }
+    if (rooms.empty()) {
+        std::printf("No public room is waiting on %s.\n", relay.c_str());
+        return 0;
+    }
+    std::printf("Public rooms on %s, longest waiting first:\n", relay.c_str());
+    for (const kb::LobbyEntry& room : rooms)
+        std::printf("  %s  waiting %7s  %s  (%s)\n", kb::ShownRoomCode(room.code).c_str(),
+                    kb::WaitedText(room.waited).c_str(), room.name.c_str(), room.words.c_str());
+    std::printf(
+        "To join one, choose the client item and type its code (or quick, for the "
+        "first).\n");
+    return 0;
+}
+
 constexpr char kUsage[] =
-    "usage: kanaburst [--relay URL] [--record] [--export FILE] [--import FILE] [--help] "
-    "[--version] [[--replay] FILE]";
+    "usage: kanaburst [--relay URL] [--quick] [--host-public NAME] [--lobby] [--record] "
+    "[--export FILE] [--import FILE] [--help] [--version] [[--replay] FILE]";
 
 // --help: the options, the environment, and where this copy reads its files.
 std::string Help(const char* argv0) {
@@ -106,6 +137,12 @@ Options:
                on port 1883 unless given, or over TLS mqtts://HOST[:PORT], on 8883; several,
                separated by commas, spread the rooms over relays (both players give the same
                list)
+  --quick      join at once the public room that has waited longest on the relay (the
+               address window takes "quick" for the same)
+  --host-public NAME  host at once, and list every room this game opens in the relay's
+               lobby under NAME (at most 24 characters are shown); otherwise rooms are private
+  --lobby      print the public rooms waiting on the relay (code, time waited, host's name,
+               word list) and exit
   --record     open your record beside the game as it starts, as F2 does on the title
   --export FILE
                write your record to FILE (a record file) and exit, without the game
@@ -180,12 +217,23 @@ int RecordFileCommand(const std::string& recordDir, bool exporting, const std::s
 }
 
 int main(int argc, char** argv) {
-    std::string relay, exportFile, importFile, replayPath;
-    bool openRecord = false;
+    kb::MachineOptions options{.installDir = KB_INSTALL_DIR, .replays = true};
+    std::string exportFile, importFile, replayPath;
+    bool lobby = false, openRecord = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--relay" && i + 1 < argc) {
-            relay = argv[++i];
+            options.relay = argv[++i];
+        } else if (a == "--quick" && options.publicRoom.empty()) {
+            options.room = "quick";
+        } else if (a == "--host-public" && i + 1 < argc && options.room.empty()) {
+            options.publicRoom = argv[++i];
+            if (kb::ListableText(options.publicRoom).empty()) {
+                std::fprintf(stderr, "kanaburst: the name for --host-public shows nothing\n");
+                return kb::kBadUsage;
+            }
+        } else if (a == "--lobby") {
+            lobby = true;
         } else if (a == "--record") {
             openRecord = true;
         } else if (a == "--export" && i + 1 < argc) {
@@ -203,14 +251,14 @@ int main(int argc, char** argv) {
             return kb::BadUsage(kUsage);
         }
     }
+    if (lobby) return PrintLobby(options.relay);
     // Every match is kept in the player's data folder, wherever the game runs from.
-    const std::string recordDir = kb::DataHomeDir();
+    options.recordDir = kb::DataHomeDir();
     if (!exportFile.empty() || !importFile.empty())
-        return RecordFileCommand(recordDir, !exportFile.empty(),
+        return RecordFileCommand(options.recordDir, !exportFile.empty(),
                                  exportFile.empty() ? importFile : exportFile);
     // Installed, the game reads the player's own folder before its own directory.
-    kb::Machine machine(
-        {.installDir = KB_INSTALL_DIR, .relay = relay, .recordDir = recordDir, .replays = true});
+    kb::Machine machine(options);
     if (!machine.Open(argv[0])) return 1;
     std::string error;
     kb::SdlAddressWindow form2(machine.Fonts());

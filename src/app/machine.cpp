@@ -10,6 +10,9 @@
 #include "platform/posix/environment.h"
 #include "platform/posix/system_clock.h"
 #include "platform/room/room_code.h"
+#include "platform/room/room_transport.h"
+#include "screens/title.h"
+#include "screens/title_menu.h"
 #include "shell/form.h"
 #include "shell/scenes.h"
 #include "text/ustr.h"
@@ -29,10 +32,10 @@ class SeededSystemClock : public SystemClock {
     uint32_t seed_;
 };
 
-// A link to a room joins it at once, as a player would: the client item, the code typed, Enter.
-// Text that is no room code is let be.
+// A link to a room joins it at once, as a player would: the client item, the code (or the quick
+// match's word) typed, Enter. Text that is neither is let be.
 void JoinRoom(Game& g, const std::string& code) {
-    if (RoomCodeIn(code).empty()) return;
+    if (RoomCodeIn(code).empty() && !IsQuickMatch(code)) return;
     g.s.GameMode = kModeClient;
     ShowAddressWindow(g);
     g.sv.form2->SetText(FromUtf8(code));
@@ -96,7 +99,16 @@ bool Machine::Open(const char* argv0) {
     }
     if (options_.relay.empty())
         if (const char* relay = std::getenv("KB_RELAY")) options_.relay = relay;
-    ChooseTransports(board_, options_);
+    if ((!options_.publicRoom.empty() || IsQuickMatch(options_.room)) &&
+        (options_.relay.empty() || !options_.network)) {
+        Fail("hosting or joining at once needs a relay (--relay URL or KB_RELAY)" +
+             std::string(options_.network ? "" : " and real sockets"));
+        return false;
+    }
+    ChooseTransports(board_, options_, [this]() -> std::optional<RoomListing> {
+        if (options_.publicRoom.empty()) return std::nullopt;
+        return RoomListing{options_.publicRoom, WordListName()};
+    });
     return true;
 }
 
@@ -142,8 +154,17 @@ Game* Machine::StartGame(const ProgramParts& parts) {
     // A record that cannot be kept is told once; the game plays on.
     if (record_ && !record_->Problem().empty())
         MsgBox(*game_, FromUtf8(record_->Problem()), u"Kanaburst", Dialogs::Icon::kWarning);
-    if (!options_.room.empty()) JoinRoom(*game_, options_.room);
+    if (!options_.publicRoom.empty())
+        ChooseMenuItem(*game_, kMenuServer);
+    else if (!options_.room.empty())
+        JoinRoom(*game_, options_.room);
     return game_.get();
+}
+
+std::string Machine::WordListName() const {
+    if (!game_) return "";
+    return std::string(game_->ownWords ? "own list, " : "standard, ") +
+           std::to_string(game_->Goku.size()) + " words";
 }
 
 Services Machine::Lend() const {

@@ -11,6 +11,7 @@
 
 #include "platform/mci_commands.h"
 #include "platform/midi_player.h"
+#include "platform/room/room_lobby.h"
 #include "platform/script_peer/script_peer.h"
 #include "platform/sdl/main_window.h"
 #include "platform/sdl/mixer_sound.h"
@@ -42,8 +43,12 @@ struct MachineOptions {
     // Where the WebSocket bridge in front of a desktop game listens, on the host the player
     // types: how a page reaches a desktop game.
     int bridgePort = 1002;
-    // A room to join as soon as the game has started (a link to it); empty: none.
+    // A room to join as soon as the game has started (a link to it), or "quick" for the public
+    // room that has waited longest; empty: none.
     std::string room = {};
+    // Host a room as soon as the game has started, and list every room this game opens in the
+    // relay's lobby under this name; empty: rooms are private, known by their codes alone.
+    std::string publicRoom = {};
     // A peer the headless driver's script plays (its `peer` lines); null: none.
     ScriptPeer* scriptPeer = nullptr;
     bool replays = false;  // every match is recorded as a replay (Replays() hands them out)
@@ -57,9 +62,13 @@ struct ProgramParts {
     std::function<void(std::string_view)> trace = {};  // the game's effect lines, one a call
 };
 
+// How a room opening now is listed in the relay's lobby; none: it is private.
+using ListingSource = std::function<std::optional<RoomListing>()>;
+
 // Adds the ways to meet that the options ask for to the switchboard: the one place, for both
-// builds, where they are chosen.
-void ChooseTransports(Switchboard& board, const MachineOptions& options);
+// builds, where they are chosen. listing says how the rooms this game opens are listed.
+void ChooseTransports(Switchboard& board, const MachineOptions& options,
+                      ListingSource listing = {});
 // The platform's store for the player's record in dir; null where it has none yet.
 std::unique_ptr<RecordStore> MakeRecordStore(const std::string& dir);
 
@@ -92,6 +101,8 @@ class Machine {
     RecordStore* Record() { return record_.get(); }
 
   private:
+    // The word list in play, as a public room's listing names it.
+    std::string WordListName() const;
     // Quits SDL after everything else is gone: declared first, so destroyed last.
     struct SdlSession {
         bool started = false;

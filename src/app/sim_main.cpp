@@ -2,7 +2,7 @@
 // is any bug report worth reproducing.
 //
 //   kanaburst-sim [--dir DIR] [--seed N] [--realtime] [--relay URL] [--record-dir DIR]
-//                 [--save-replay FILE] [--frame-states] [SCRIPT]
+//                 [--quick | --host-public NAME] [--save-replay FILE] [--frame-states] [SCRIPT]
 //
 // --help lists the script's lines, the player's record's among them. A replay (a file that
 // begins "kanaburst-replay") is a script too: it plays the match it holds, and the driver's own
@@ -19,6 +19,8 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/command_line.h"
 #include "app/machine.h"
@@ -28,6 +30,9 @@
 #include "net/connection.h"
 #include "platform/address_window.h"
 #include "platform/midi_player.h"
+#ifndef __EMSCRIPTEN__
+#include "platform/mosquitto/lobby_look.h"
+#endif
 #include "platform/sdl/sdl_images.h"
 #include "replay/playback.h"
 #include "replay/replay_text.h"
@@ -82,14 +87,21 @@ void PrintState(const Game& g) {
 
 class Sim {
   public:
-    Sim(Game& g, LoopHost& host, SilentMidiPlayer& midi, ScriptPeer* peer, bool frameStates)
-        : g_(g), loop_(g, host), midi_(midi), peer_(peer), frameStates_(frameStates) {}
+    Sim(Game& g, LoopHost& host, SilentMidiPlayer& midi, ScriptPeer* peer, bool frameStates,
+        std::string relay)
+        : g_(g),
+          loop_(g, host),
+          midi_(midi),
+          peer_(peer),
+          frameStates_(frameStates),
+          relay_(std::move(relay)) {}
 
     void Exec(const std::string& line);
 
   private:
     void RunFrames(long n);
     void Wait(long ms);
+    void PrintLobby();
     // One pass of the loop; after a frame, the state when every frame's is asked for.
     bool Pass(uint32_t maxSleep = std::numeric_limits<uint32_t>::max());
 
@@ -99,6 +111,7 @@ class Sim {
     std::optional<RecordScreen> record_;  // the player's record, made when first used
     ScriptPeer* peer_;                    // none on the machine's clock
     bool frameStates_;                    // a state line after every frame
+    std::string relay_;                   // where `lobby` looks; empty without real sockets
 };
 
 bool Sim::Pass(uint32_t maxSleep) {
@@ -121,6 +134,21 @@ void Sim::Wait(long ms) {
     const uint32_t total = static_cast<uint32_t>(ms);
     while (!g_.ended && clock.TimeGetTime() - start < total)
         Pass(total - (clock.TimeGetTime() - start));
+}
+
+// The public rooms waiting on the relay, one line each: code, seconds, name|words. The
+// WebAssembly driver has no sockets, so it never has a relay to ask.
+void Sim::PrintLobby() {
+    if (relay_.empty()) throw ScriptError{"lobby needs --realtime and a relay"};
+#ifndef __EMSCRIPTEN__
+    std::string problem;
+    const std::vector<LobbyEntry> rooms = LookAtLobby(relay_, problem);
+    if (!problem.empty()) std::cout << "lobby: " << problem << std::endl;
+    for (const LobbyEntry& r : rooms)
+        std::cout << "lobby " << r.code << " " << r.waited << " " << r.name << "|" << r.words
+                  << std::endl;
+    if (problem.empty() && rooms.empty()) std::cout << "lobby none" << std::endl;
+#endif
 }
 
 void Sim::Exec(const std::string& line) {
@@ -188,6 +216,8 @@ void Sim::Exec(const std::string& line) {
         }
     } else if (cmd == "musicend") {
         midi_.EndPiece();
+    } else if (cmd == "lobby") {
+        PrintLobby();
     } else if (cmd == "record") {
         const std::string error = SimRecord(g_, record_, rest(), std::cout);
         if (!error.empty()) throw ScriptError{error};
@@ -205,7 +235,8 @@ void Sim::Exec(const std::string& line) {
 
 constexpr char kUsage[] =
     "usage: kanaburst-sim [--dir DIR] [--seed N] [--realtime] [--relay URL] [--record-dir DIR] "
-    "[--save-replay FILE] [--frame-states] [--help] [--version] [SCRIPT]";
+    "[--quick] [--host-public NAME] [--save-replay FILE] [--frame-states] [--help] [--version] "
+    "[SCRIPT]";
 
 // --help: the options, the script's lines, the environment and the files.
 std::string Help(const char* argv0) {
@@ -223,6 +254,9 @@ Options:
                 virtual, moving on only as the loop sleeps, and the only one to meet is the
                 peer the script plays
   --relay URL   the relay rooms meet on, as for kanaburst --relay (with --realtime)
+  --quick       join the longest-waiting public room at once, as kanaburst does (with
+                --realtime and a relay)
+  --host-public NAME  host a room listed in the lobby as NAME at once, as kanaburst does
   --record-dir DIR
                 keep the player's record in DIR/record.sqlite3, as the game keeps it in its
                 data folder; without it the record lasts as long as the run
@@ -258,6 +292,9 @@ Script lines (a '#' at the start of a line or after a blank starts a comment):
                                  listener; the game reaches it at the address "script peer"
   peer say BYTES                 the peer sends the game BYTES, arriving at the next pass
   peer hangup                    the peer leaves: the game's next send fails
+  lobby                          print the public rooms waiting on the relay, one a line:
+                                 "lobby CODE SECONDS NAME|WORDS", or "lobby none" (with
+                                 --realtime and a relay)
   In a replay, besides its own lines:
   state, shot FILE               as above, where they stand among the replay's steps
   skip, skip end                 run on unseen to the match's end, or the replay's
@@ -353,7 +390,7 @@ int PlayReplayScript(Machine& machine, const std::string& text, bool frameStates
 }  // namespace kb
 
 int main(int argc, char** argv) {
-    std::string dir, scriptPath, relay, recordDir, replayPath;
+    std::string dir, scriptPath, relay, recordDir, room, publicRoom, replayPath;
     uint32_t seed = 1;
     bool realtime = false, frameStates = false;
     for (int i = 1; i < argc; ++i) {
@@ -366,6 +403,10 @@ int main(int argc, char** argv) {
             seed = *parsed;
         } else if (a == "--relay" && i + 1 < argc) {
             relay = argv[++i];
+        } else if (a == "--quick") {
+            room = "quick";
+        } else if (a == "--host-public" && i + 1 < argc) {
+            publicRoom = argv[++i];
         } else if (a == "--record-dir" && i + 1 < argc) {
             recordDir = argv[++i];
         } else if (a == "--save-replay" && i + 1 < argc) {
@@ -410,6 +451,8 @@ int main(int argc, char** argv) {
                          .seed = seed,
                          .relay = relay,
                          .recordDir = recordDir,
+                         .room = room,
+                         .publicRoom = publicRoom,
                          .scriptPeer = realtime ? nullptr : &peer,
                          .replays = true});
     if (!machine.Open(argv[0])) return 1;
@@ -432,8 +475,10 @@ int main(int argc, char** argv) {
     kb::QuietLoopHost realHost;
     std::optional<kb::VirtualLoopHost> virtualHost;
     if (machine.Virtual()) virtualHost.emplace(*machine.Virtual());
+    const char* envRelay = std::getenv("KB_RELAY");
+    if (relay.empty() && envRelay) relay = envRelay;
     kb::Sim sim(*g, virtualHost ? static_cast<kb::LoopHost&>(*virtualHost) : realHost, midi,
-                realtime ? nullptr : &peer, frameStates);
+                realtime ? nullptr : &peer, frameStates, realtime ? relay : "");
     std::string line, before;
     int lineNo = 0;
     bool first = true;

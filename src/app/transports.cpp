@@ -12,9 +12,10 @@
 namespace kb {
 
 // An address goes the way of the first transport whose Reaches takes it. Each of these knows its
-// own addresses by their form (a room code is never a host name, platform/host_address.h), so
-// none of them takes another's, whatever their order.
-void ChooseTransports(Switchboard& board, const MachineOptions& options) {
+// own addresses by their form (a room code is never a host name, platform/host_address.h), but
+// for the quick match's word, which could name a host too: rooms come first, so that with a relay
+// given it means a quick match.
+void ChooseTransports(Switchboard& board, const MachineOptions& options, ListingSource listing) {
     if (options.scriptPeer) board.Add(std::make_unique<ScriptPeerTransport>(*options.scriptPeer));
     if (!options.network) return;
 #ifdef __EMSCRIPTEN__
@@ -28,7 +29,8 @@ void ChooseTransports(Switchboard& board, const MachineOptions& options) {
     auto byHost = std::make_unique<TcpTransport>();
 #endif
     if (!options.relay.empty())
-        board.Add(std::make_unique<RoomTransport>(std::make_unique<RelayLinkMaker>(options.relay)));
+        board.Add(std::make_unique<RoomTransport>(std::make_unique<RelayLinkMaker>(options.relay),
+                                                  RoomOptions{.listing = std::move(listing)}));
     board.Add(std::move(byHost));
 }
 

@@ -155,4 +155,12 @@ void Dis_Title(Game& g) {
     if ((s.LastKeyUp == kVkReturn || s.LastKeyUp == kVkSpace) && s.KeyState == 2) Choose(g);
 }
 
+void ChooseMenuItem(Game& g, int item) {
+    GameState& s = g.s;
+    s.MenuNo = item;
+    s.LastKeyUp = kVkReturn;
+    s.KeyState = 2;
+    Choose(g);
+}
+
 }  // namespace kb

@@ -109,8 +109,11 @@ TEST(CommandLine, HelpAndManualNameEveryOptionTheParserTakes) {
 }
 
 TEST(CommandLine, EveryOptionTheHelpListsIsTaken) {
-    const std::map<std::string, std::string> examples = {
-        {"URL", "mqtt://127.0.0.1:1"}, {"DIR", KB_BINARY_DIR}, {"N", "7"}, {"FILE", "/dev/null"}};
+    const std::map<std::string, std::string> examples = {{"URL", "mqtt://127.0.0.1:1"},
+                                                         {"DIR", KB_BINARY_DIR},
+                                                         {"N", "7"},
+                                                         {"NAME", "Taro"},
+                                                         {"FILE", "/dev/null"}};
     for (const Program& p : Programs()) {
         const std::string help = RunCommand(Command(p, "--help")).out;
         for (const auto& [option, arg] : ListedOptions(help)) {

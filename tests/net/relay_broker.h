@@ -149,16 +149,13 @@ class Broker {
                 access("/usr/sbin/mosquitto", X_OK) == 0 ? "/usr/sbin/mosquitto" : "mosquitto",
                 "-c", (dir_.Path() / "relay.conf").string()},
             "", (dir_.Path() / "relay.log").string());
-        // Ready once every listener accepts connections: it opens them one after another.
-        for (const int port : {port_, tlsPort_}) {
-            for (int i = 0; port && i < 500; ++i) {
-                if (!process_->Running()) return false;
-                RawPeer probe;
-                if (probe.ConnectTo(port)) break;
-                usleep(10000);
-            }
+        // Ready once it says so, every listener open: a port that answers before then may be
+        // another program's (another checkout's broker, with other access rules).
+        for (int i = 0; i < 1000 && process_->Running(); ++i) {
+            if (Log().find(" running\n") != std::string::npos) return true;
+            usleep(10000);
         }
-        return process_->Running();
+        return false;
     }
 
     TempDir dir_;
@@ -166,51 +163,63 @@ class Broker {
     std::unique_ptr<Process> process_;
 };
 
-// An MQTT client run on libmosquitto's own thread, keeping what it receives.
+// An MQTT client run on libmosquitto's own thread, keeping what it receives: a stranger, an
+// attacker or a peer played by hand.
 class RawMqtt {
   public:
+    struct Message {
+        std::string topic, payload;
+        bool retained;
+    };
+    // user: the MQTT user name (null: none); id: the client id.
     RawMqtt(const Broker& broker, const char* user, const std::string& id)
         : RawMqtt(broker.Port(), user, id) {}
     RawMqtt(int port, const char* user, const std::string& id) {
         static const int kInit = mosquitto_lib_init();
         (void)kInit;
         mosq_ = mosquitto_new(id.c_str(), true, this);
+        if (!mosq_) return;  // an id the library refuses (not UTF-8, say)
         if (user) mosquitto_username_pw_set(mosq_, user, nullptr);
         mosquitto_message_callback_set(
             mosq_, [](mosquitto*, void* self, const mosquitto_message* m) {
                 auto& raw = *static_cast<RawMqtt*>(self);
                 std::lock_guard lock(raw.mutex_);
-                raw.got_.push_back(std::string(m->topic) + " " +
-                                   std::string(static_cast<const char*>(m->payload),
-                                               static_cast<size_t>(m->payloadlen)));
+                raw.got_.push_back({m->topic,
+                                    std::string(static_cast<const char*>(m->payload),
+                                                static_cast<size_t>(m->payloadlen)),
+                                    m->retain});
             });
         connected_ = mosquitto_connect(mosq_, "127.0.0.1", port, 30) == MOSQ_ERR_SUCCESS;
+        // Never reconnects: a connection the broker drops stays dropped.
+        mosquitto_reconnect_delay_set(mosq_, 3600, 3600, false);
         mosquitto_loop_start(mosq_);
     }
     ~RawMqtt() {
+        if (!mosq_) return;
         mosquitto_disconnect(mosq_);
         mosquitto_loop_stop(mosq_, true);
         mosquitto_destroy(mosq_);
     }
     bool Connected() const { return connected_; }
     void Subscribe(const std::string& filter) {
-        mosquitto_subscribe(mosq_, nullptr, filter.c_str(), 0);
+        if (mosq_) mosquitto_subscribe(mosq_, nullptr, filter.c_str(), 0);
     }
     void Publish(const std::string& topic, const std::string& payload, bool retain = false) {
-        mosquitto_publish(mosq_, nullptr, topic.c_str(), static_cast<int>(payload.size()),
-                          payload.data(), 0, retain);
+        if (mosq_)
+            mosquitto_publish(mosq_, nullptr, topic.c_str(), static_cast<int>(payload.size()),
+                              payload.data(), 0, retain);
     }
-    // "TOPIC PAYLOAD" of every message received so far.
-    std::vector<std::string> Got() {
+    // Every message received so far.
+    std::vector<Message> Got() {
         std::lock_guard lock(mutex_);
         return got_;
     }
 
   private:
-    mosquitto* mosq_;
+    mosquitto* mosq_ = nullptr;
     bool connected_ = false;
     std::mutex mutex_;
-    std::vector<std::string> got_;
+    std::vector<Message> got_;
 };
 
 }  // namespace kb::test

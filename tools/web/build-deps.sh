@@ -1,8 +1,9 @@
 #!/bin/sh
 # Builds the browser build's libraries with emscripten into DIR/prefix (include/, lib/*.a): zlib,
 # libpng, libjpeg-turbo (no SIMD), freetype, harfbuzz, SDL2, SDL2_ttf (with harfbuzz, as Debian
-# builds it), SDL2_image (JPEG and PNG through those libraries) and SDL2_mixer (WAV only: the
-# page plays its music with FluidSynth in the browser). Sources are Debian's, unpacked by
+# builds it), SDL2_image (JPEG and PNG through those libraries), SDL2_mixer (WAV only: the
+# page plays its music with FluidSynth in the browser) and libsodium (the rooms' keys and
+# sealed messages). Sources are Debian's, unpacked by
 # fetch-sources.sh. Each library is rebuilt only when its build options change, so a second run
 # does nothing.
 # Usage: build-deps.sh DIR [JOBS]
@@ -128,6 +129,22 @@ cmake_lib sdl2_mixer libsdl2-mixer-2.6.2 "$sdl2" -DSDL2MIXER_VENDORED=OFF \
 	-DSDL2MIXER_WAVE=ON -DSDL2MIXER_MIDI=OFF \
 	-DSDL2MIXER_MIDI_FLUIDSYNTH=OFF -DSDL2MIXER_MIDI_NATIVE=OFF -DSDL2MIXER_FLAC=OFF \
 	-DSDL2MIXER_MOD=OFF -DSDL2MIXER_MP3=OFF -DSDL2MIXER_OPUS=OFF -DSDL2MIXER_VORBIS=OFF
+
+# libsodium's own configure (made by autoreconf, as Debian's build makes it), with the options
+# its dist-build/emscripten.sh gives: no threads, no assembly, no stack protector; its random
+# numbers come from the browser's (or node's) crypto.
+if ! built libsodium libsodium-1.0.18 --disable-shared; then
+	sources
+	rm -rf "$dir/build/libsodium"
+	cp -a "$src/libsodium-1.0.18" "$dir/build/libsodium"
+	(cd "$dir/build/libsodium" && autoreconf -fi &&
+		CFLAGS="$cflags" emconfigure ./configure --disable-shared \
+		--prefix="$prefix" --without-pthreads --disable-ssp --disable-asm --disable-pie \
+		--host=wasm32-unknown-emscripten &&
+		emmake make -j "$jobs" install) >"$dir/build/libsodium.log" 2>&1 ||
+		{ tail -n 40 "$dir/build/libsodium.log"; exit 1; }
+	done_with libsodium libsodium-1.0.18 --disable-shared
+fi
 
 if [ -n "$built_any" ]; then
 	echo "build-deps: libraries in $prefix/lib"

@@ -18,7 +18,8 @@ harfbuzz 6.0.0
 libsdl2 2.26.5
 libsdl2-ttf 2.20.1
 libsdl2-image 2.6.3
-libsdl2-mixer 2.6.2"
+libsdl2-mixer 2.6.2
+libsodium 1.0.18"
 
 mkdir -p "$apt_dir/sources.list.d" "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial" \
 	"$src_dir"

@@ -37,6 +37,7 @@ def sources(deps, node_modules):
         'libjpeg-turbo-IJG.txt': dep('libjpeg-turbo-*/README.ijg'),
         'libpng.txt': dep('libpng1.6-*/LICENSE'),
         'zlib.txt': dep('zlib-*/LICENSE'),
+        'libsodium.txt': dep('libsodium-*/LICENSE'),
         'emscripten.txt': '/usr/share/doc/emscripten/copyright',
         'nlohmann-json.txt': '/usr/share/doc/nlohmann-json3-dev/copyright',
         'js-synthesizer.txt': os.path.join(node_modules, 'js-synthesizer/LICENSE'),

@@ -73,7 +73,8 @@ void MosquittoLink::Open(const std::string& user, const std::string& clientId,
     mosquitto_int_option(mosq_, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
     mosquitto_int_option(mosq_, MOSQ_OPT_TCP_NODELAY, 1);  // each message is a few bytes
     mosquitto_username_pw_set(mosq_, user.c_str(), nullptr);
-    mosquitto_will_set(mosq_, willTopic.c_str(), 0, nullptr, 0, willRetained);
+    if (!willTopic.empty())
+        mosquitto_will_set(mosq_, willTopic.c_str(), 0, nullptr, 0, willRetained);
     if (relay_.tls) {
         tls_ = std::make_unique<RelayTls>(relay_.host);
         // The context as made, without libmosquitto's own settings and name check.

@@ -19,7 +19,8 @@ class MqttLink {
     virtual ~MqttLink() = default;
 
     // Starts connecting as user with this client id; returns at once. The broker publishes the
-    // will (retained or not) when the link dies without saying goodbye.
+    // will (an empty message, retained or not) when the link dies without saying goodbye; an
+    // empty will topic: no will.
     virtual void Open(const std::string& user, const std::string& clientId,
                       const std::string& willTopic, bool willRetained) = 0;
     virtual State LinkState() const = 0;
@@ -41,7 +42,8 @@ class MqttLink {
 class MqttLinkMaker {
   public:
     virtual ~MqttLinkMaker() = default;
-    // A link to the relay that serves this room: rooms may be spread over several brokers.
+    // A link to the relay that serves this room: rooms may be spread over several brokers. An
+    // empty code: the relay that holds the lobby (the first).
     virtual std::unique_ptr<MqttLink> NewLink(const std::string& roomCode) = 0;
 };
 

@@ -1,16 +1,6 @@
 #include "platform/room/room_code.h"
 
-#include <random>
-
 namespace kb {
-
-std::string NewRoomCode() {
-    std::random_device secure;  // the system's secure source: /dev/urandom, or the browser's
-    std::uniform_int_distribution<int> digit(0, 9);
-    std::string code;
-    while (code.size() < kRoomCodeDigits) code += static_cast<char>('0' + digit(secure));
-    return code;
-}
 
 std::string RoomCodeIn(std::string_view typed) {
     std::string digits;

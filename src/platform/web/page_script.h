@@ -55,8 +55,8 @@ void kb_replay_recorded(const char* text, const uint8_t* packed, size_t len);
 // The replay watched in the canvas has been left: the game's own picture is back.
 void kb_replay_closed();
 
-// Opens a link to the relay at url (ws:// or wss://) as user with this client id and will;
-// returns its handle.
+// Opens a link to the relay at url (ws:// or wss://) as user with this client id and will (none
+// when its topic is empty); returns its handle.
 int kb_relay_open(const char* url, const char* user, const char* id, const char* will,
                   int willRetained);
 // The link's state: 0 connecting, 1 up, 2 down.
