@@ -170,11 +170,12 @@ async function Files(browser, base, native) {
   }, native.replay);
   await WaitWatching(page, 'a replay dropped on the page plays');
   await page.keyboard.press('Escape');
+  await page.waitForFunction(`${kWatched} === ''`, { timeout: 5000 });
   const cut = path.join(native.dir, 'cut.kbreplay');
   fs.writeFileSync(cut, native.replay.slice(0, native.replay.length / 2));
   await (await page.$('#replay-file')).uploadFile(cut);
-  await page.waitForFunction(() => document.getElementById('replay-status').textContent !== '',
-                             { timeout: 5000 });
+  await page.waitForFunction(() => document.getElementById('replay-status').textContent
+      .startsWith('cut.kbreplay'), { timeout: 5000 }).catch(() => {});
   const said = await page.$eval('#replay-status', (e) => e.textContent);
   Check(said.startsWith('cut.kbreplay cannot be played') && await page.evaluate(kWatched) === '',
         `a replay file cut in half: "${said}"`);
@@ -228,6 +229,7 @@ async function RecordedInThePage(browser, base) {
     await page.click('#replay-watch-kept');
     await WaitWatching(page, 'and plays from there');
     await page.keyboard.press('Escape');
+    await page.waitForFunction(`${kWatched} === ''`, { timeout: 5000 });
     // A replay longer than a link holds comes without its deflated bytes (ReplayLink.*).
     await page.evaluate((text) => kanaburstReplays.recorded(text, new Uint8Array(0)), last.text);
     await page.click('#replay-copy');
