@@ -89,6 +89,30 @@ mergeInto(LibraryManager.library, {
     if (window.kanaburstReplays) kanaburstReplays.closed();
   },
 
+  // The player's record (record.js): its storage in the browser and its canvas.
+  kb_record_begin: function () {
+    if (window.kanaburstRecord) kanaburstRecord.begin(Module);
+  },
+  kb_record_write: function (kind, key, text) {
+    if (window.kanaburstRecord) kanaburstRecord.write(kind, UTF8ToString(key), UTF8ToString(text));
+  },
+  kb_record_wipe: function () {
+    if (window.kanaburstRecord) kanaburstRecord.wipe();
+  },
+  kb_record_show: function (rgba, w, h) {
+    if (window.kanaburstRecord) kanaburstRecord.show(HEAPU8.slice(rgba, rgba + w * h * 4), w, h);
+  },
+  kb_record_hide: function () {
+    if (window.kanaburstRecord) kanaburstRecord.hide();
+  },
+  kb_record_download__deps: ['$FS'],
+  kb_record_download: function (path, name) {
+    const file = UTF8ToString(path);
+    const bytes = FS.readFile(file);
+    FS.unlink(file);
+    if (window.kanaburstRecord) kanaburstRecord.download(bytes, UTF8ToString(name));
+  },
+
   // The links to the relay, through the page's MQTT client (paho-mqtt, fetched the first time a
   // room is used, so that the title does not wait for it). Each link, by its handle, keeps its
   // state (0 connecting, 1 up, 2 down), why it is down, what came in, and what waits for the

@@ -145,15 +145,15 @@ Game* Machine::StartGame(const ProgramParts& parts) {
     // root.
     if (const char* port = std::getenv("KB_PORT")) sv.gamePort = std::atoi(port);
     if (!options_.recordDir.empty()) record_ = MakeRecordStore(options_.recordDir);
-    sv.record = record_.get();
+    sv.record = parts.record ? parts.record : record_.get();
     game_ = std::make_unique<Game>(sv);
     if (recorder_) recorder_->Attach(*game_);
     if (options_.window)
         game_->Display.onRefresh = [this](const Surface& s) { window_.Present(s.View()); };
     if (!Form_Load(*game_)) return nullptr;
     // A record that cannot be kept is told once; the game plays on.
-    if (record_ && !record_->Problem().empty())
-        MsgBox(*game_, FromUtf8(record_->Problem()), u"Kanaburst", Dialogs::Icon::kWarning);
+    if (sv.record && !sv.record->Problem().empty())
+        MsgBox(*game_, FromUtf8(sv.record->Problem()), u"Kanaburst", Dialogs::Icon::kWarning);
     if (!options_.publicRoom.empty())
         ChooseMenuItem(*game_, kMenuServer);
     else if (!options_.room.empty())

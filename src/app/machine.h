@@ -60,6 +60,9 @@ struct ProgramParts {
     AddressWindow* form2 = nullptr;
     DebugConsole* debugWin = nullptr;
     std::function<void(std::string_view)> trace = {};  // the game's effect lines, one a call
+    // The program's own store for the player's record (the page's); none: the one that
+    // options.recordDir asks for, or memory.
+    RecordStore* record = nullptr;
 };
 
 // How a room opening now is listed in the relay's lobby; none: it is private.

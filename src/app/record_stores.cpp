@@ -8,7 +8,7 @@ namespace kb {
 
 std::unique_ptr<RecordStore> MakeRecordStore(const std::string& dir) {
 #ifdef __EMSCRIPTEN__
-    // The page has no store of its own yet: its record lasts as long as the tab.
+    // No folder holds the page's record: the page hands in its own store (app/page/page_record.h).
     (void)dir;
     return nullptr;
 #else

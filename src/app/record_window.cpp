@@ -6,18 +6,15 @@
 
 #include "app/window_events.h"
 #include "platform/sdl/keymap.h"
-#include "record/figures.h"
+#include "record/record_actions.h"
 #include "text/ustr.h"
 
 namespace kb {
 
 std::string ExportFileName(const WallTime& now) {
-    std::string stamp = ToUtf8(LocalTimeText(now.unixSeconds, now.utcOffsetMinutes));
-    for (char& c : stamp)
-        if (c == ' ' || c == ':') c = c == ' ' ? '-' : 'h';
     const char* home = std::getenv("HOME");
     const std::filesystem::path dir = home && *home ? home : ".";
-    return (dir / ("kanaburst-record-" + stamp + ".json")).string();
+    return (dir / RecordFileName(now)).string();
 }
 
 bool RecordWindow::HandleEvent(const SDL_Event& ev) {

@@ -66,6 +66,13 @@ void StopPractice(Game& g, std::u16string& message) {
     message = u"Practice off: your matches use the whole word list again.";
 }
 
+std::string RecordFileName(const WallTime& now) {
+    std::string stamp = ToUtf8(LocalTimeText(now.unixSeconds, now.utcOffsetMinutes));
+    for (char& c : stamp)
+        if (c == ' ' || c == ':') c = c == ' ' ? '-' : 'h';
+    return "kanaburst-record-" + stamp + ".json";
+}
+
 bool ExportRecord(RecordStore& store, int64_t now, const std::string& path,
                   std::u16string& message) {
     const PlayerRecord record = store.Load(true);

@@ -15,6 +15,8 @@ bool StartPractice(Game& g, std::u16string& message);
 // Brings back the whole list of words.
 void StopPractice(Game& g, std::u16string& message);
 
+// The name an export takes, with the local date and time: kanaburst-record-2026-01-01-09h00.json.
+std::string RecordFileName(const WallTime& now);
 // Writes the whole record to path as a record file, stamped with the time now.
 bool ExportRecord(RecordStore& store, int64_t now, const std::string& path,
                   std::u16string& message);

@@ -226,8 +226,9 @@ PracticeRun PracticeOf(const Json& o, const std::string& where) {
     return p;
 }
 
-// Parses text that is small enough and nested no deeper than the format, or refuses.
-Json Parse(std::string_view text) {
+// Parses text that is small enough and nested no deeper than the format, or refuses, saying
+// that it is not `what`.
+Json Parse(std::string_view text, const char* what = "a record file") {
     if (text.size() > kMaxRecordFileBytes)
         Refuse("", "larger than " + std::to_string(kMaxRecordFileBytes >> 20) + " MB");
     CheckDepth(text);
@@ -236,14 +237,44 @@ Json Parse(std::string_view text) {
     } catch (const Json::exception& e) {
         // "[json.exception.parse_error.101] parse error at line 1, column 3: ...": the reader
         // needs what follows the bracket.
-        std::string what = e.what();
-        const auto close = what.find("] ");
-        Refuse("", "not a record file: " +
-                       (close == std::string::npos ? what : what.substr(close + 2)));
+        const std::string error = e.what();
+        const auto close = error.find("] ");
+        Refuse("", std::string("not ") + what + ": " +
+                       (close == std::string::npos ? error : error.substr(close + 2)));
     }
 }
 
+// One entry read by `read`, or false with why.
+template <typename Entry, typename Read>
+bool EntryFromJson(std::string_view text, Entry& entry, std::string& why, Read read) {
+    try {
+        entry = read(Parse(text, "a record entry"), "");
+        return true;
+    } catch (const Refusal& r) {
+        why = r.why;
+    } catch (const Json::exception& e) {
+        why = std::string("not a record entry: ") + e.what();
+    }
+    return false;
+}
+
 }  // namespace
+
+std::string MatchToJson(const MatchRecord& match) {
+    return MatchJson(match).dump();
+}
+
+std::string PracticeToJson(const PracticeRun& run) {
+    return PracticeJson(run).dump();
+}
+
+bool MatchFromJson(std::string_view text, MatchRecord& match, std::string& why) {
+    return EntryFromJson(text, match, why, MatchOf);
+}
+
+bool PracticeFromJson(std::string_view text, PracticeRun& run, std::string& why) {
+    return EntryFromJson(text, run, why, PracticeOf);
+}
 
 std::string RecordToJson(const PlayerRecord& record, int64_t exportedAt) {
     Json matches = Json::array(), practice = Json::array();

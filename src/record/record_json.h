@@ -31,6 +31,13 @@ std::string RecordToJson(const PlayerRecord& record, int64_t exportedAt);
 // player ("match 3: level 7 is not 0, 1 or 2").
 bool RecordFromJson(std::string_view text, PlayerRecord& record, std::string& why);
 
+// One match, or one practice run, as the file writes it (one JSON object), for stores that keep
+// each entry on its own; and read back, refused with why on any fault as a whole file is.
+std::string MatchToJson(const MatchRecord& match);
+std::string PracticeToJson(const PracticeRun& run);
+bool MatchFromJson(std::string_view text, MatchRecord& match, std::string& why);
+bool PracticeFromJson(std::string_view text, PracticeRun& run, std::string& why);
+
 // One match's kana as the file writes them, for stores that keep them as text.
 std::string KanaToJson(const std::vector<KanaCount>& kana);
 bool KanaFromJson(std::string_view text, std::vector<KanaCount>& kana, std::string& why);

@@ -10,12 +10,14 @@ namespace kb {
 namespace {
 
 template <typename T>
-void MergeById(std::vector<T>& into, const std::vector<T>& from, AddOutcome& outcome) {
+void MergeById(std::vector<T>& into, const std::vector<T>& from, AddOutcome& outcome,
+               std::vector<T>* added) {
     std::set<std::string> ids;
     for (const T& t : into) ids.insert(t.id);
     for (const T& t : from) {
         if (ids.insert(t.id).second) {
             into.push_back(t);
+            if (added) added->push_back(t);
             ++outcome.added;
         } else {
             ++outcome.known;
@@ -25,10 +27,10 @@ void MergeById(std::vector<T>& into, const std::vector<T>& from, AddOutcome& out
 
 }  // namespace
 
-AddOutcome MergeRecord(PlayerRecord& into, const PlayerRecord& from) {
+AddOutcome MergeRecord(PlayerRecord& into, const PlayerRecord& from, PlayerRecord* added) {
     AddOutcome outcome;
-    MergeById(into.matches, from.matches, outcome);
-    MergeById(into.practice, from.practice, outcome);
+    MergeById(into.matches, from.matches, outcome, added ? &added->matches : nullptr);
+    MergeById(into.practice, from.practice, outcome, added ? &added->practice : nullptr);
     SortRecord(into);
     return outcome;
 }
@@ -56,9 +58,14 @@ PlayerRecord MemoryRecordStore::Load(bool allKana) {
 }
 
 bool MemoryRecordStore::Add(const PlayerRecord& record, AddOutcome& outcome, std::string&) {
-    outcome = MergeRecord(record_, record);
-    ++version_;
+    outcome = Merge(record, nullptr);
     return true;
+}
+
+AddOutcome MemoryRecordStore::Merge(const PlayerRecord& record, PlayerRecord* added) {
+    const AddOutcome outcome = MergeRecord(record_, record, added);
+    ++version_;
+    return outcome;
 }
 
 bool MemoryRecordStore::Wipe(std::string&) {

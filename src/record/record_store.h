@@ -48,13 +48,16 @@ class MemoryRecordStore : public RecordStore {
     std::string Where() const override { return "memory for this run (nothing is written)"; }
     std::string Problem() const override { return {}; }
     uint64_t Version() const override { return version_; }
+    // Adds what Add adds, and puts in `added` (when given) the entries that were new.
+    AddOutcome Merge(const PlayerRecord& record, PlayerRecord* added);
 
   private:
     PlayerRecord record_;
     uint64_t version_ = 0;
 };
 
-// Adds to `into` the entries of `from` whose ids it does not hold yet, and keeps it in order.
-AddOutcome MergeRecord(PlayerRecord& into, const PlayerRecord& from);
+// Adds to `into` the entries of `from` whose ids it does not hold yet, and keeps it in order;
+// those entries also go to `added` when it is given.
+AddOutcome MergeRecord(PlayerRecord& into, const PlayerRecord& from, PlayerRecord* added = nullptr);
 
 }  // namespace kb

@@ -98,9 +98,11 @@ void RecordScreen::TogglePractice() {
     Reload();
 }
 
-void RecordScreen::Export(const std::string& path) {
-    ExportRecord(*g_.sv.record, g_.sv.clock->Now().unixSeconds, path, info_.status);
+bool RecordScreen::Export(const std::string& path) {
+    const bool written =
+        ExportRecord(*g_.sv.record, g_.sv.clock->Now().unixSeconds, path, info_.status);
     Redraw();
+    return written;
 }
 
 void RecordScreen::Import(const std::string& path) {

@@ -47,7 +47,7 @@ class RecordScreen {
 
     // The player's actions; each says on the foot what it did.
     void TogglePractice();
-    void Export(const std::string& path);
+    bool Export(const std::string& path);  // true when written
     void Import(const std::string& path);
     void Wipe();
 

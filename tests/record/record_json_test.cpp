@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <string>
 
 #include "record_samples.h"
@@ -99,6 +100,47 @@ TEST(RecordFile, RefusesWhatIsNotAGoodRecordFileAndSaysWhy) {
         EXPECT_NE(why.find(c.why), std::string::npos) << "why: " << why << "\nwanted: " << c.why;
         EXPECT_EQ(r, Sample()) << "a refused file changed the record: " << c.why;
     }
+}
+
+// A store that keeps each entry on its own writes and reads the objects of the file.
+TEST(RecordFile, EachEntryAloneIsTheFilesObjectAndIsRefusedAsTheFileIs) {
+    const PlayerRecord r = Sample();
+    const std::string file = RecordToJson(r, 0);
+    for (const MatchRecord& m : r.matches) {
+        const std::string text = MatchToJson(m);
+        EXPECT_NE(file.find("\n" + text), std::string::npos) << text;
+        MatchRecord back;
+        std::string why;
+        ASSERT_TRUE(MatchFromJson(text, back, why)) << why;
+        EXPECT_EQ(back, m);
+    }
+    const std::string run = PracticeToJson(r.practice[0]);
+    EXPECT_NE(file.find("\n" + run), std::string::npos) << run;
+    PracticeRun back;
+    std::string why;
+    ASSERT_TRUE(PracticeFromJson(run, back, why)) << why;
+    EXPECT_EQ(back, r.practice[0]);
+
+    const std::string match = MatchToJson(r.matches[0]);
+    const struct {
+        std::string text;
+        std::string why;  // how the reason given starts
+    } cases[] = {
+        {"", "not a record entry: parse error"},
+        {"[]", "not an object"},
+        {run, "\"opponent\" is missing"},
+        {std::regex_replace(match, std::regex("\"level\":1"), "\"level\":3"),
+         "\"level\" is 3, not 0 to 2"},
+    };
+    for (const auto& c : cases) {
+        MatchRecord m = r.matches[1];
+        why.clear();
+        EXPECT_FALSE(MatchFromJson(c.text, m, why)) << c.text;
+        EXPECT_EQ(why.substr(0, c.why.size()), c.why) << why;
+        EXPECT_EQ(m, r.matches[1]) << "a refused entry changed the match";
+    }
+    EXPECT_FALSE(PracticeFromJson(match, back, why));
+    EXPECT_EQ(why, "a kana is not text");
 }
 
 TEST(RecordFile, SkipsFieldsItDoesNotKnow) {

@@ -45,10 +45,12 @@ async function OpenTitle(page, url) {
           { polling: 100, timeout: 60000 });
 }
 
-function Launch() {
+// Chromium as every test here runs it, with these options of puppeteer's launch besides.
+function Launch(options = {}) {
   return puppeteer.launch({
     executablePath: '/usr/bin/chromium', headless: 'new',
     args: ['--no-sandbox', '--use-angle=swiftshader', '--autoplay-policy=no-user-gesture-required'],
+    ...options,
   });
 }
 

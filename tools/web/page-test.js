@@ -13,8 +13,8 @@
 // and a second page joins by the link the first offers, then a page joins the native driver's
 // room; each match is played to its end on both sides. Then the page and the relay hosted over
 // TLS as `make host` does: the page over https finds its relay through caddy and plays a native
-// driver's room, the driver on mqtts://. Prints the time to the title and the frame rate the
-// game measured in the page.
+// driver's room, the driver on mqtts://. The player's record has its own part (page-record.js).
+// Prints the time to the title and the frame rate the game measured in the page.
 //   node page-test.js PAGE_DIR NATIVE_BUILD_DIR GOLDEN_DIR
 'use strict';
 const fs = require('fs');
@@ -24,6 +24,7 @@ const { execFileSync, spawn } = require('child_process');
 const puppeteer = require('puppeteer-core');
 const { Serve } = require('./serve');
 const { Check, Differing, Launch, OpenTitle } = require('./page-helpers');
+const { PlayerRecord } = require('./page-record');
 
 const [pageDir, nativeBuild, goldenDir] = process.argv.slice(2);
 const kCaptures = Number(process.env.KB_CAPTURES || 3);
@@ -544,6 +545,12 @@ async function main() {
           `(${resultDiffering} pixels differ)`);
     await page.close();
     await AddressEscape(browser, url);
+    const recordDir = fs.mkdtempSync(path.join(os.tmpdir(), 'kb-record-'));
+    try {
+      await PlayerRecord(Launch, url, nativeBuild, recordDir);
+    } finally {
+      fs.rmSync(recordDir, { recursive: true, force: true });
+    }
     await OwnWords(browser, url);
     await Phone(browser, url, word, keys);
     await Credits(browser, base);

@@ -3,6 +3,8 @@
 // The page's build exports exactly the functions declared here (web/CMakeLists.txt reads this
 // list), so a call the page makes and a function the game has cannot drift apart.
 
+#include <cstdint>
+
 extern "C" {
 
 // The state record as the headless driver prints it (JSON), for the page's tests to read.
@@ -24,4 +26,26 @@ void kanaburst_words_changed();
 const char* kanaburst_replay_watch(const char* path, int packed);
 // The state record of the replay being watched (JSON), "" when none is.
 const char* kanaburst_replay_state();
+
+// Opens the player's record where it may open (on the title or after a match): 1 when it did.
+int kanaburst_record_open();
+// The record's close button: it hides, and the keys go back to the game.
+void kanaburst_record_close();
+// A key pressed on the record's canvas (its code, as the desktop record window takes it).
+void kanaburst_record_key(int keyCode);
+// The record's export button: the record file is offered as a download.
+void kanaburst_record_export();
+// A record file the player chose or dropped on the record, named name, of length bytes: imported.
+void kanaburst_record_import(const char* name, const uint8_t* bytes, int length);
+// An entry of the browser's storage read back (kind 0 a match, 1 a practice run): its key and
+// its text.
+void kanaburst_record_stored(int kind, const char* key, const char* text);
+// The storage has been read to its end; returns what is wrong with the record, "" when well.
+const char* kanaburst_record_read();
+// What is wrong with the browser's storage ("" when well), to show on the record.
+void kanaburst_record_problem(const char* problem);
+// Another tab of the page forgot every match; the storage is read again next.
+void kanaburst_record_forget();
+// The whole record as a record file's text, for the page's tests to read.
+const char* kanaburst_record_file();
 }

@@ -1,8 +1,9 @@
 // The game in a browser page: the window program's loop and routines, with the page's animation
 // frames in place of the sleep between passes. The page meets other games in rooms on a relay
 // (hosting or joining) and reaches a desktop game's server through a WebSocket bridge. The
-// address box and the debug console are page elements under the canvas. The page's settings
-// come from its address bar, which web/page.js reads and hands over as arguments.
+// address box and the debug console are page elements under the canvas, and the player's record
+// has a canvas of its own over the game's. The page's settings come from its address bar, which
+// web/page.js reads and hands over as arguments.
 #include <SDL.h>
 #include <emscripten.h>
 
@@ -13,6 +14,7 @@
 #include "app/machine.h"
 #include "app/page/page_calls.h"
 #include "app/page/page_features.h"
+#include "app/page/page_record.h"
 #include "app/page/page_replays.h"
 #include "app/sim_state.h"
 #include "app/window_events.h"
@@ -38,9 +40,13 @@ class PageLoopHost : public kb::LoopHost {
     void Wake() override {}
     void PumpEvents(kb::Game& g) override {
         SDL_Event ev;
-        while (!g.ended && SDL_PollEvent(&ev)) kb::HandleMainWindowEvent(g, window_, ev);
+        while (!g.ended && SDL_PollEvent(&ev))
+            if (!kb::TakeRecordKey(ev)) kb::HandleMainWindowEvent(g, window_, ev);
     }
-    void PassDone(kb::Game& g, bool) override { kb::TellRoomChanges(g); }
+    void PassDone(kb::Game& g, bool) override {
+        kb::TellRoomChanges(g);
+        kb::UpdatePageRecord();
+    }
 
   private:
     kb::MainWindow& window_;
@@ -100,11 +106,12 @@ void Pass(void* arg) {
     const bool watching = kb::WatchingPass();
     if (!watching) page.loop->Pass(0, kHalfAnimationFrame);
     if (page.game->ended) return emscripten_cancel_main_loop();
-    // The synthesiser loads once the title or a replay is up, so that it never holds up the
-    // first frame.
+    // The synthesiser loads, and the record is read back, once the title or a replay is up, so
+    // that neither holds up the first frame.
     if (!page.titleUp && (watching || page.game->loop.FpsCount + page.game->loop.Fps > 0)) {
         page.titleUp = true;
         kb_music_begin();
+        kb_record_begin();
     }
 }
 
@@ -113,10 +120,13 @@ bool Start(Page& page, int argc, char** argv) {
     if (const int rate = kb_effects_rate(); rate > 0) kb::SetMixerRate(rate);
     page.machine = std::make_unique<kb::Machine>(PageOptions(argc, argv));
     if (!page.machine->Open(nullptr)) return false;
-    page.game = page.machine->StartGame(
-        {.midi = &page.midi, .form2 = &page.form2, .debugWin = &page.debugWin});
+    page.game = page.machine->StartGame({.midi = &page.midi,
+                                         .form2 = &page.form2,
+                                         .debugWin = &page.debugWin,
+                                         .record = &kb::PageRecord()});
     if (!page.game) return false;
     kb::StartPageFeatures(*page.game, page.machine->Fonts());
+    kb::StartPageRecord(*page.game);
     kb::HandReplaysToPage(*page.machine, *page.game);
     page.host = std::make_unique<PageLoopHost>(page.machine->Window());
     page.loop = std::make_unique<kb::EventLoop>(*page.game, *page.host);

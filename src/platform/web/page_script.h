@@ -49,6 +49,21 @@ void kb_load_face(const char* file, const char* path);
 // Tells the page the code of the room its server keeps open ("" for none), for the link it offers.
 void kb_room_changed(const char* code);
 
+// The title is up: the page opens the record's storage and reads it back, each entry through
+// kanaburst_record_stored and then kanaburst_record_read (app/page/page_calls.h).
+void kb_record_begin();
+// Keeps one entry of the record (kind 0 a match, 1 a practice run) under key in the browser's
+// storage, as its text; an entry already kept under that key stays as it is.
+void kb_record_write(int kind, const char* key, const char* text);
+// Forgets every entry of the record in the browser's storage.
+void kb_record_wipe();
+// Shows the record's picture, w x h pixels of 4 bytes (red, green, blue, alpha), in its canvas.
+void kb_record_show(const uint8_t* rgba, int w, int h);
+// Hides the record's canvas and gives the keys back to the game.
+void kb_record_hide();
+// Offers the file at path to the player as a download named name, then removes it.
+void kb_record_download(const char* path, const char* name);
+
 // A match's replay as text, and deflated for a link in len bytes at packed (len 0: too long for
 // a link).
 void kb_replay_recorded(const char* text, const uint8_t* packed, size_t len);
