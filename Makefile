@@ -10,7 +10,7 @@ PACKAGES := g++ cmake ninja-build pkg-config \
 	libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libsdl2-mixer-dev \
 	fonts-ipafont-gothic timgm6mb-soundfont libgtest-dev libbenchmark-dev \
 	libimgui-dev libmosquitto-dev libsodium-dev libsqlite3-dev nlohmann-json3-dev libssl-dev \
-	mosquitto-dev
+	mosquitto-dev zlib1g-dev
 # The room tests start a broker of their own (the game itself needs only the client library),
 # make certificates for it and host the relay behind caddy; the firewall's test loads the
 # example rules in a network namespace of its own. The replay test plays a file in the window
@@ -240,18 +240,20 @@ web-measure: web
 # The page's build and server first (tools/web/tools-test.js: a file changed while served, a
 # compressed copy left empty or half-written, the page assembled again rewriting nothing). Same
 # code, same game: every replay played by the WebAssembly driver under node must give the
-# native driver's transcript and screenshots. The page's cut-down bank must render every piece
-# as the full bank does. Then the page itself in headless Chromium (tools/web/page-test.js): the
-# title through resizes, a match started with Enter, a word typed and fired, the result screen,
-# the player's own words, a phone, short windows, the credits, a broken music bank, network
-# matches, rooms (the lobby, Connect Lost, two relays) and, beside them, a host hidden for six
-# minutes.
+# native driver's transcript and screenshots, and every match the native driver records plays
+# in it frame for frame. The page's cut-down bank must render every piece as the full bank does.
+# Then the page itself in headless Chromium (tools/web/page-test.js): the title through resizes,
+# a match started with Enter, a word typed and fired, the result screen, the player's own words,
+# a phone, short windows, the credits, a broken music bank, network matches, rooms (the lobby,
+# Connect Lost, two relays) and, beside them, a host hidden for six minutes; and its replays
+# (tools/web/replay-page-test.js): a link, files, bad ones, a match the page recorded.
 WEB_TEST_PACKAGES := chromium websockify fluidsynth
 web-test: build web
 	@$(MAKE) --no-print-directory deps EXTRA="$(WEB_TEST_PACKAGES)"
 	node tools/web/tools-test.js $(WEB_BUILD)
 	KB_SIM_DIR=$(CURDIR)/$(WEB_BUILD)/game \
 	KB_SIM_COMMAND="$(CURDIR)/tools/web/node-nofetch $(CURDIR)/$(WEB_BUILD)/game/kanaburst-sim.js" \
-		./$(BUILD)/kanaburst_tests --gtest_filter='Scripts/*'
+		./$(BUILD)/kanaburst_tests --gtest_filter='Scripts/*:Recording.*'
 	tools/web/check-soundfont.sh $(WEB_BUILD)/game/TimGM6mb-kanaburst.sf2
+	node tools/web/replay-page-test.js $(WEB_PAGE) $(BUILD)
 	node tools/web/page-test.js $(WEB_PAGE) $(BUILD) tests/golden

@@ -7,7 +7,7 @@
 #
 # Before including this, a build defines kb_sdl2, an interface target with SDL and its
 # companion libraries (fonts, pictures, sound), kb_sodium, libsodium (the rooms' keys and sealed
-# messages), and kb_json, one with nlohmann's JSON headers.
+# messages), kb_json, one with nlohmann's JSON headers, and kb_zlib, one with zlib.
 include(${CMAKE_CURRENT_LIST_DIR}/cp932_table.cmake)
 get_filename_component(KB_SRC ${CMAKE_CURRENT_LIST_DIR}/../src ABSOLUTE)
 
@@ -36,8 +36,9 @@ kb_library(kanaburst_core shell typing battle screens audio net debug record
     PUBLIC kanaburst_platform PRIVATE kb_json)
 # The player's record drawn, and its keys.
 kb_library(kanaburst_record_view record_view PUBLIC kanaburst_core)
-# Replays: every match recorded as it is played, and played again in a game of its own.
-kb_library(kanaburst_replay replay PUBLIC kanaburst_core)
+# Replays: every match recorded as it is played, and played again in a game of its own; a
+# replay deflated for a link.
+kb_library(kanaburst_replay replay PUBLIC kanaburst_core PRIVATE kb_zlib)
 
 # The machine, in both builds.
 kb_library(kanaburst_posix platform/posix PUBLIC kanaburst_platform)

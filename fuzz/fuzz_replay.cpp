@@ -1,6 +1,7 @@
 // Replay files of any bytes: the reader refuses them with a reason or reads them, and what it
 // reads is written back to the same replay and played (its first frames) in a game of its own
-// without a crash, a hang, or a send queue with a gap.
+// without a crash, a hang, or a send queue with a gap; as a link's deflated bytes, they unpack to
+// no more than a replay holds, or are refused with a reason.
 #include <unistd.h>
 
 #include <cstddef>
@@ -11,6 +12,7 @@
 #include <string_view>
 
 #include "replay/playback.h"
+#include "replay/replay_link.h"
 #include "replay/replay_text.h"
 
 namespace {
@@ -45,6 +47,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     kb::Replay r;
     std::string why;
+    // The same bytes as a link's: unpacked to no more than a replay holds, or refused.
+    std::string unpacked;
+    if (kb::UnpackLink(text, unpacked, why))
+        Check(unpacked.size() <= kb::kReplayMaxBytes);
+    else
+        Check(!why.empty() && unpacked.empty());
+    why.clear();
     if (!kb::ReadReplay(text, r, why)) {
         Check(!why.empty());
         return 0;

@@ -37,17 +37,19 @@ inline std::string SimDir() {
     return dir ? dir : KB_BINARY_DIR;
 }
 
-// args go before the script path, e.g. "--dir /tmp/x --seed 3".
-inline SimRun RunSim(const std::string& script, std::string args = "") {
+// args go before the script path, e.g. "--dir /tmp/x --seed 3". native: the native driver,
+// whatever KB_SIM_COMMAND names.
+inline SimRun RunSim(const std::string& script, std::string args = "", bool native = false) {
     static std::atomic<int> counter{0};
     const std::filesystem::path file =
         std::filesystem::temp_directory_path() /
         ("kb-sim-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".txt");
     std::ofstream(file) << script;
-    const char* command = std::getenv("KB_SIM_COMMAND");
-    if (args.find("--dir") == std::string::npos) args += " --dir '" + SimDir() + "'";
-    const std::string cmd = (command ? std::string(command) : SimDir() + "/kanaburst-sim") + " " +
-                            args + " '" + file.string() + "' 2>&1";
+    const char* command = native ? nullptr : std::getenv("KB_SIM_COMMAND");
+    const std::string dir = native ? KB_BINARY_DIR : SimDir();
+    if (args.find("--dir") == std::string::npos) args += " --dir '" + dir + "'";
+    const std::string cmd = (command ? std::string(command) : dir + "/kanaburst-sim") + " " + args +
+                            " '" + file.string() + "' 2>&1";
     SimRun r;
     if (FILE* p = popen(cmd.c_str(), "r")) {
         char buf[4096];

@@ -87,6 +87,16 @@ mergeInto(LibraryManager.library, {
     if (window.kanaburstPage) kanaburstPage.gameEnded();
   },
 
+  // Replays (replays.js): a match's, as text and as a link's deflated bytes (none when too long
+  // for a link), and the end of watching one.
+  kb_replay_recorded: function (text, packed, len) {
+    if (window.kanaburstReplays)
+      kanaburstReplays.recorded(UTF8ToString(text), HEAPU8.slice(packed, packed + len));
+  },
+  kb_replay_closed: function () {
+    if (window.kanaburstReplays) kanaburstReplays.closed();
+  },
+
   // The player's record (record.js): its storage in the browser and its canvas.
   kb_record_begin: function () {
     if (window.kanaburstRecord) kanaburstRecord.begin(Module);

@@ -189,9 +189,12 @@
       $('canvas').focus();
     });
     document.addEventListener('dragover', (e) => e.preventDefault());
+    // A replay dropped is watched (replays.js); any other file is a word list.
     document.addEventListener('drop', (e) => {
       e.preventDefault();
-      UseWords(e.dataTransfer.files[0]);
+      const file = e.dataTransfer.files[0];
+      if (file && window.kanaburstReplays) kanaburstReplays.dropped(file, UseWords);
+      else UseWords(file);
     });
   }
 
@@ -224,18 +227,22 @@
     $('console-close').addEventListener('click', () => game && game._kanaburst_console_close());
   }
 
+  // The text of an input element put on the clipboard; done() once it is there.
+  function Copy(input, done) {
+    // The clipboard API needs a secure page; a page over plain http copies the selection.
+    if (navigator.clipboard && window.isSecureContext) {
+      navigator.clipboard.writeText(input.value).then(done);
+    } else {
+      input.select();
+      if (document.execCommand('copy')) done();
+    }
+    $('canvas').focus();
+  }
+
   // While this page's server has a room open, the link that joins it, copied with one click.
   function RoomShare() {
     $('room-copy').addEventListener('click', () => {
-      const done = () => { $('room-copy').textContent = 'Copied'; };
-      // The clipboard API needs a secure page; a page over plain http copies the selection.
-      if (navigator.clipboard && window.isSecureContext) {
-        navigator.clipboard.writeText($('room-link').value).then(done);
-      } else {
-        $('room-link').select();
-        if (document.execCommand('copy')) done();
-      }
-      $('canvas').focus();
+      Copy($('room-link'), () => { $('room-copy').textContent = 'Copied'; });
     });
   }
 
@@ -386,6 +393,7 @@
       $('ended').hidden = false;
       $('restart').focus();
     },
+    copy: Copy,
   };
 
   // Once the page is read and the game's script (loaded async) has run, not when every file
@@ -442,6 +450,7 @@
       $('words-bundled').hidden = !m.FS.analyzePath(kPlayerDir + '/str.dat').exists;
       game = m;
       window.kanaburst = m;
+      window.kanaburstReplays?.started(m);
     }, (e) => Failed('the game could not start: ' + e));
   }
 })();

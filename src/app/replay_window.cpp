@@ -1,14 +1,10 @@
 #include "app/replay_window.h"
 
-#include <SDL.h>
-
 #include <ctime>
 
 #include "platform/posix/environment.h"
 #include "platform/sdl/keymap.h"
-#include "replay/playback.h"
 #include "replay/replay_shelf.h"
-#include "replay/replay_viewer.h"
 #include "shell/form.h"
 #include "text/ustr.h"
 
@@ -37,40 +33,53 @@ void KeepReplays(Machine& machine) {
     };
 }
 
+ReplayWatch::ReplayWatch(Machine& machine, Game& behind, Replay replay)
+    : window_(machine.Window()), behind_(behind), playback_(std::move(replay), machine.Lend()) {
+    shown_.SetFonts(&machine.Fonts());
+    playback_.game().Display.onRefresh = [this](const Surface& d) {
+        ComposeWithStatus(d, viewer_.Status(), shown_);
+        window_.Present(shown_.View());
+    };
+}
+
+ReplayWatch::~ReplayWatch() {
+    window_.Present(behind_.Display.View());
+}
+
+bool ReplayWatch::Start(std::string& why) {
+    return playback_.Start(why);
+}
+
+void ReplayWatch::Handle(const SDL_Event& ev) {
+    if (ev.type == SDL_WINDOWEVENT && ev.window.windowID == window_.Id()) {
+        window_.Redraw();
+    } else if ((ev.type == SDL_KEYDOWN || ev.type == SDL_KEYUP) &&
+               ev.key.windowID == window_.Id() && !window_.TakeKey(ev.key) &&
+               ev.type == SDL_KEYDOWN) {
+        // The watcher's keys steer the watching; the game plays the recorded ones.
+        viewer_.KeyDown(VirtualKeyFromSdl(ev.key.keysym.sym, ev.key.keysym.scancode));
+        playback_.game().Display.Refresh();  // the corner shows what the key did
+    }
+}
+
 void WatchReplay(Machine& machine, Game& g, const std::string& file) {
     Replay replay;
     std::string why;
     if (!ReadReplayFile(file, replay, why)) return CannotPlay(g, why);
-    Playback p(std::move(replay), machine.Lend());
-    ReplayViewer viewer(p);
-    Surface shown;
-    shown.SetFonts(&machine.Fonts());
-    MainWindow& window = machine.Window();
-    p.game().Display.onRefresh = [&](const Surface& d) {
-        ComposeWithStatus(d, viewer.Status(), shown);
-        window.Present(shown.View());
-    };
-    if (!p.Start(why)) return CannotPlay(g, why);
+    ReplayWatch watch(machine, g, std::move(replay));
+    if (!watch.Start(why)) return CannotPlay(g, why);
     uint32_t wait = 0;
-    while (!viewer.Closed() && !g.ended) {
+    while (!watch.Closed() && !g.ended) {
         SDL_WaitEventTimeout(nullptr, static_cast<int>(wait));
         SDL_Event ev;
         while (SDL_PollEvent(&ev)) {
-            if (Closes(ev, window)) {
+            if (Closes(ev, machine.Window()))
                 Form_Unload(g);
-            } else if (ev.type == SDL_WINDOWEVENT && ev.window.windowID == window.Id()) {
-                window.Redraw();
-            } else if ((ev.type == SDL_KEYDOWN || ev.type == SDL_KEYUP) &&
-                       ev.key.windowID == window.Id() && !window.TakeKey(ev.key) &&
-                       ev.type == SDL_KEYDOWN) {
-                // The watcher's keys steer the watching; the game plays the recorded ones.
-                viewer.KeyDown(VirtualKeyFromSdl(ev.key.keysym.sym, ev.key.keysym.scancode));
-                p.game().Display.Refresh();  // the corner shows what the key did
-            }
+            else
+                watch.Handle(ev);
         }
-        wait = viewer.Tick(SDL_GetTicks());
+        wait = watch.Tick();
     }
-    window.Present(g.Display.View());
 }
 
 }  // namespace kb

@@ -262,6 +262,7 @@ void Playback::RunTo(size_t step) {
 }
 
 void Playback::SkipWhile(const std::function<bool()>& more) {
+    if (AtEnd()) return;  // the last frame stays as it is shown
     {
         Quiet quiet(*this);
         while (!AtEnd() && framesRun_ < framesTotal_ - 1 && more()) NextFrame();

@@ -105,6 +105,13 @@ TEST_F(Watched, SkippingLandsOnTheFramePlayingLandsOnUnseenAndUnheardOnTheWay) {
     EXPECT_EQ(skipped->FramesRun(), replay_.Frames());
     EXPECT_EQ(StateJson(skipped->game()), StateJson(played->game()));
     EXPECT_TRUE(SamePicture(skipped->game().Display, played->game().Display));
+
+    // At the end, a skip keeps the last picture as it is.
+    shown = 0;
+    skipped->SkipToEnd();
+    skipped->SkipToDecision();
+    EXPECT_EQ(shown, 0);
+    EXPECT_TRUE(SamePicture(skipped->game().Display, played->game().Display));
 }
 
 // Frames run by ticks every 10 ms for `ms` from `from`; returns how many ran.

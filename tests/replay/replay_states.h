@@ -39,11 +39,15 @@ inline std::string FirstDifference(const std::string& a, const std::string& b) {
 }
 
 // Every played frame is the live frame it stands for: the live frames are taken from the first
-// one of the match on (the frame, or the arrival, that began it comes before).
+// one of the last match on (the frame, or the arrival, that began it comes before), the match a
+// recording keeps.
 inline void ExpectSameFrames(const std::vector<std::string>& live,
                              const std::vector<std::string>& played, size_t atLeast) {
-    size_t first = 0;
-    while (first < live.size() && JsonField(live[first], "SceneNo") == "0") ++first;
+    size_t first = live.size();
+    for (size_t i = 0; i < live.size(); ++i)
+        if (JsonField(live[i], "SceneNo") != "0" &&
+            (i == 0 || JsonField(live[i - 1], "SceneNo") == "0"))
+            first = i;
     ASSERT_GE(played.size(), atLeast);
     ASSERT_LE(first + played.size(), live.size()) << "the replay has more frames than the match";
     for (size_t i = 0; i < played.size(); ++i)

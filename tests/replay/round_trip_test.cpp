@@ -1,5 +1,6 @@
-// Every script of tests/scripts/ played live in kanaburst-sim, its match recorded, and the
-// recording played back in kanaburst-sim: every frame of the match comes back the same.
+// Every script of tests/scripts/ played live in the native kanaburst-sim, its match recorded, and
+// the recording played back in kanaburst-sim (under `make web-test`, the page's build of it under
+// node): every frame of the match comes back the same.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -40,21 +41,22 @@ struct Recorded {
     std::string replay;
 };
 
-// Plays a script live on a word list of tests/scripts/ (or the bundled one), recording, and
-// plays its recording back on the same.
+// Plays a script live in the native driver on a word list of tests/scripts/ (or the bundled
+// one), recording, and plays its recording back on the same.
 Recorded RecordAndPlay(const std::string& script, const std::string& words, const TempDir& dir) {
     const fs::path scripts = fs::path(KB_SOURCE_DIR) / "tests" / "scripts";
-    std::string where = SimDir();
+    std::string live = KB_BINARY_DIR, played = SimDir();
     if (words != "bundled") {
         dir.WriteFile("str.dat", ReadAll(scripts / words));
-        where = dir.Path().string();
+        live = played = dir.Path().string();
     }
     const std::string file = (dir.Path() / "match.kbreplay").string();
     Recorded out;
-    out.live = RunSim(script, "--dir '" + where + "' --frame-states --save-replay '" + file + "'");
+    out.live =
+        RunSim(script, "--dir '" + live + "' --frame-states --save-replay '" + file + "'", true);
     out.replay = ReadAll(file);
     if (!out.replay.empty())
-        out.played = RunSim(out.replay, "--dir '" + where + "' --frame-states");
+        out.played = RunSim(out.replay, "--dir '" + played + "' --frame-states");
     return out;
 }
 
@@ -89,6 +91,20 @@ INSTANTIATE_TEST_SUITE_P(Scripts, RoundTrip,
                                            "com_speed5_normal", "mistypes_and_result",
                                            "player_wins_typing_every_word", "match_over_shots",
                                            "bundled_com_wins_typing_nothing"));
+
+// The script peer's first match, the game the server: the peer's launches and power-ups arrive
+// in the frames they arrived in, the collision and the end are the server's own decisions.
+TEST(Recording, TheServersSideOfANetworkMatchComesBack) {
+    Replay r = ParseReplay(fs::path(KB_SOURCE_DIR) / "tests" / "scripts" /
+                           "network_matches_with_the_script_peer.txt");
+    std::string script = Played(r);
+    script = script.substr(0, script.find("key 40               # the client item"));
+    TempDir dir;
+    const Recorded rec = RecordAndPlay(script, r.words, dir);
+    ASSERT_EQ(rec.played.status, 0) << rec.played.out;
+    EXPECT_NE(rec.replay.find("\n# VS. Player [Server]"), std::string::npos) << rec.replay;
+    ExpectSameFrames(FrameStates(rec.live), FrameStates(rec.played), 300);
+}
 
 // A session with no match in it leaves no replay.
 TEST(Recording, TitleAndConnectionScreensRecordNothing) {

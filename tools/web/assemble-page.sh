@@ -23,7 +23,8 @@ place() {
 
 for file in "$game/index.js" "$game/index.wasm" "$game/index.data" \
     "$game/TimGM6mb-kanaburst.sf2" "$game/kanaburst-gothic.ttf" \
-    web/page.js web/music.js web/record.js "$synth/externals/libfluidsynth-2.3.0.js" \
+    web/page.js web/music.js web/record.js web/replays.js \
+    "$synth/externals/libfluidsynth-2.3.0.js" \
     "$synth/dist/js-synthesizer.min.js" /usr/share/sounds/sf2/TimGM6mb.sf2 \
     tools/web/node_modules/paho-mqtt/paho-mqtt-min.js \
     /usr/share/fonts/opentype/ipafont-gothic/ipag.ttf; do

@@ -33,6 +33,11 @@ int kanaburst_host_public(const char* name);
 int kanaburst_join(const char* address);
 // Looks at the relay's lobby: kb_lobby_rooms follows with what it found.
 void kanaburst_look_at_lobby();
+// Watches the replay in the file at path (packed 1: a link's deflated bytes, 0: a replay file)
+// in the canvas. "" when it plays, else why it cannot.
+const char* kanaburst_replay_watch(const char* path, int packed);
+// The state record of the replay being watched (JSON), "" when none is.
+const char* kanaburst_replay_state();
 
 // Opens the player's record where it may open (on the title or after a match): 1 when it did.
 int kanaburst_record_open();

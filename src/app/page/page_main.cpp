@@ -21,6 +21,7 @@
 #include "app/page/page_features.h"
 #include "app/page/page_lobby.h"
 #include "app/page/page_record.h"
+#include "app/page/page_replays.h"
 #include "app/sim_state.h"
 #include "app/window_events.h"
 #include "debug/debug_log.h"
@@ -69,11 +70,13 @@ long Whole(const std::string& text) {
 // The page's settings, each as "--NAME VALUE" (web/page.js): --relay, the relay or relays that
 // rooms meet on; --bridge, the port of the WebSocket bridge on a desktop game's host; --room, a
 // room to join at once; --seed, a fixed random sequence, so that a test knows the order of the
-// words. A setting the page cannot use is left at its default.
+// words. A setting the page cannot use is left at its default. Every match is recorded.
 kb::MachineOptions PageOptions(int argc, char** argv) {
-    // The clock a hidden page's passes read as of when each frame was due.
-    kb::MachineOptions options{
-        .programDir = kProgramDir, .userDir = kb::kPlayerDir, .laggingClock = true};
+    // The clock a hidden page's passes read as of when each frame was due; every match recorded.
+    kb::MachineOptions options{.programDir = kProgramDir,
+                               .userDir = kb::kPlayerDir,
+                               .laggingClock = true,
+                               .replays = true};
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string name = argv[i], value = argv[i + 1];
         if (name == "--relay") {
@@ -123,11 +126,13 @@ void TellEnd(Page& page) {
 
 void Pass(void* arg) {
     Page& page = *static_cast<Page*>(arg);
-    page.loop->Pass(0, kHalfAnimationFrame);
+    // The game waits while a replay is watched (a link's, from the first pass on).
+    const bool watching = kb::WatchingPass();
+    if (!watching) page.loop->Pass(0, kHalfAnimationFrame);
     if (page.game->ended) return TellEnd(page);
-    // The synthesiser loads, and the record is read back, once the title is up, so that
-    // neither holds up its first frame.
-    if (!page.titleUp && page.game->loop.FpsCount + page.game->loop.Fps > 0) {
+    // The synthesiser loads, and the record is read back, once the title or a replay is up, so
+    // that neither holds up the first frame.
+    if (!page.titleUp && (watching || page.game->loop.FpsCount + page.game->loop.Fps > 0)) {
         page.titleUp = true;
         kb_music_begin();
         kb_record_begin();
@@ -148,6 +153,7 @@ bool Start(Page& page, int argc, char** argv) {
     if (!page.game) return false;
     kb::StartPageFeatures(*page.game, page.machine->Fonts());
     kb::StartPageRecord(*page.game);
+    kb::HandReplaysToPage(*page.machine, *page.game);
     page.host = std::make_unique<PageLoopHost>(page.machine->Window());
     page.loop = std::make_unique<kb::EventLoop>(*page.game, *page.host);
     return true;

@@ -70,6 +70,12 @@ void kb_record_hide();
 // Offers the file at path to the player as a download named name, then removes it.
 void kb_record_download(const char* path, const char* name);
 
+// A match's replay as text, and deflated for a link in len bytes at packed (len 0: too long for
+// a link).
+void kb_replay_recorded(const char* text, const uint8_t* packed, size_t len);
+// The replay watched in the canvas has been left: the game's own picture is back.
+void kb_replay_closed();
+
 // Opens a link to the relay at url (ws:// or wss://) as user with this client id and will (none
 // when its topic is empty); returns its handle.
 int kb_relay_open(const char* url, const char* user, const char* id, const char* will,
