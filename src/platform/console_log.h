@@ -14,6 +14,7 @@ class ConsoleLog {
     // Adds the entry and CR LF. Line breaks inside the entry start lines of their own, as they
     // would in a text box.
     void Append(std::u16string_view entry);
+    // Empties the log.
     void Clear();
 
     // The whole log, each entry ended by CR LF, and how many lines it shows.

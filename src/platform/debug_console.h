@@ -15,9 +15,11 @@ class DebugConsole {
 
     // Creates the window hidden with an empty log; nothing when it is there already.
     virtual void Load() = 0;
+    // Whether the window exists, shown or not.
     virtual bool Loaded() const = 0;
     // The user closed it: the window, its log and its command box are gone.
     virtual void Unload() = 0;
+    // Brings the window up; Visible says whether it is up.
     virtual void Show() = 0;
     virtual bool Visible() const = 0;
 

@@ -103,6 +103,7 @@ class Transport {
     virtual ~Transport() = default;
     // Whether a connection to this address (as the player typed it, trimmed) goes this way.
     virtual bool Reaches(const std::string& address) const = 0;
+    // The control that listens this way, and the one that connects this way.
     virtual std::unique_ptr<SocketControl> NewListener() = 0;
     virtual std::unique_ptr<SocketControl> NewConnection() = 0;
 };

@@ -14,11 +14,15 @@ class SoundDevice {
     // A playable buffer from a whole wave file image; the device keeps its own copy.
     virtual int32_t CreateBuffer(int32_t device, const uint8_t* image, size_t size,
                                  int32_t flags) = 0;
+    // Plays the buffer centred, at its recorded frequency; nothing while it still plays.
     virtual void Play(int32_t buffer) = 0;
     // pan -10000 (left) .. 10000 (right); frequency in hertz.
     virtual void PlayEx(int32_t buffer, int32_t value, int32_t pan, int32_t frequency) = 0;
+    // Stops the buffer where it is; nothing when it is silent.
     virtual void Stop(int32_t buffer) = 0;
+    // Forgets the buffer; its handle names nothing afterwards.
     virtual void Free(int32_t buffer) = 0;
+    // Closes the device and every buffer still on it.
     virtual void Terminate(int32_t device) = 0;
 };
 

@@ -23,6 +23,7 @@ class MqttLink {
     // empty will topic: no will.
     virtual void Open(const std::string& user, const std::string& clientId,
                       const std::string& willTopic, bool willRetained) = 0;
+    // Where the link stands now.
     virtual State LinkState() const = 0;
     // Why the link is down, for the player.
     virtual std::string Why() const = 0;
@@ -33,6 +34,7 @@ class MqttLink {
     virtual bool Flushed() const = 0;
     // Runs the connection and appends the messages that came in, in order.
     virtual void Poll(std::vector<Message>& in) = 0;
+    // Calls wake (on any thread) when something comes in, so that a sleeping loop polls.
     virtual void WakeWhenDue(const Waker& wake) = 0;
     // Sends what is queued and leaves; the will is not published.
     virtual void Close() = 0;

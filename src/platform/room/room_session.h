@@ -81,6 +81,7 @@ class RoomSession {
     virtual void Sort(const MqttLink::Message& m) = 0;
     // The channel to the peer and where its frames go; null while there is no peer.
     virtual RoomChannel* PeerChannel() = 0;
+    // The topic the peer's frames are published to.
     virtual std::string PeerTopic() const = 0;
 
     // What a topic of this room is: the room, a knock (`seat`), or a frame to client `id` from
@@ -102,6 +103,7 @@ class RoomSession {
     void FromPeer(char kind, std::string_view body);
     // Something says the peer may be gone: ask it.
     void Hint();
+    // Seals a frame of this kind and publishes it to the peer.
     void SendFrame(char kind, std::string_view body = {});
     // A message that is nobody's we know.
     void Stranger() { ++strangers_; }
@@ -152,9 +154,14 @@ class HostSession : public RoomSession {
     void Sort(const MqttLink::Message& m) override;
     RoomChannel* PeerChannel() override;
     std::string PeerTopic() const override;
+    // A guest knocks from its seat with its key; a seat not its key's, or a second knock, is a
+    // stranger's.
     void Knock(const std::string& seat, std::string_view knock);
+    // A sealed frame from a seat, opened with that guest's channel: the peer's go to the game.
     void FromGuest(const std::string& seat, std::string_view frame);
+    // Drops the seat's guest and its knock.
     void Forget(const std::string& seat);
+    // Answers the lobby's asks with the room's listing while it waits; Unlist takes it down.
     void PumpLobby();
     void Unlist();
 
