@@ -168,12 +168,20 @@ curl -sS --fail --cacert "$authority" -H 'Accept-Encoding: gzip' -D "$work/head"
     -o "$work/got.gz" https://localhost/ || fail "no page at https://localhost/"
 grep -qi '^content-encoding: gzip' "$work/head" || fail "not the gzip copy: $(cat "$work/head")"
 cmp -s "$work/got.gz" "$work/page/index.html.gz" || fail "the page served is not the page given"
-curl -sS --cacert "$authority" -D "$work/upgrade" -o /dev/null --max-time 2 \
-    -H 'Connection: Upgrade' -H 'Upgrade: websocket' -H 'Sec-WebSocket-Version: 13' \
-    -H 'Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==' -H 'Sec-WebSocket-Protocol: mqtt' \
-    --http1.1 https://localhost/mqtt || true
+# The broker restarted with its TLS listener opens its listeners a moment after the script ends.
+for _ in $(seq 100); do
+    [ -n "$(ss -ltnH 'sport = :8883')" ] && [ -n "$(ss -ltnH 'sport = :9001')" ] && break
+    sleep 0.1
+done
+for _ in $(seq 20); do
+    curl -sS --cacert "$authority" -D "$work/upgrade" -o /dev/null --max-time 2 \
+        -H 'Connection: Upgrade' -H 'Upgrade: websocket' -H 'Sec-WebSocket-Version: 13' \
+        -H 'Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==' -H 'Sec-WebSocket-Protocol: mqtt' \
+        --http1.1 https://localhost/mqtt || true
+    grep -q '^HTTP/1.1 101' "$work/upgrade" && break
+    sleep 0.5
+done
 grep -q '^HTTP/1.1 101' "$work/upgrade" || fail "no WebSocket to the relay: $(cat "$work/upgrade")"
-for _ in $(seq 100); do [ -n "$(ss -ltnH 'sport = :8883')" ] && break; sleep 0.1; done
 echo | openssl s_client -connect localhost:8883 -CAfile "$authority" -verify_hostname localhost \
     -verify_return_error >"$work/tls" 2>&1 || fail "the relay over TLS: $(tail -n 5 "$work/tls")"
 
