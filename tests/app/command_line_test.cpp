@@ -180,6 +180,14 @@ TEST(CommandLine, ACommandLineNotTakenGetsOneUsageLineAndStatusTwo) {
     }
 }
 
+TEST(CommandLine, ARoomNameThatShowsNothingIsRefusedByBothPrograms) {
+    for (const Program& p : Programs()) {
+        const CommandRun r = RunCommand(Command(p, "--host-public ' \t'"));
+        EXPECT_EQ(r.status, 2) << p.name;
+        EXPECT_EQ(r.err, p.name + ": the name for --host-public shows nothing\n");
+    }
+}
+
 TEST(CommandLine, TheWindowProgramsHelpSaysWhereThisCopyReadsItsFiles) {
     const std::string help = RunCommand(Command(Programs()[0], "--help")).out;
     // The build's copy is not installed: its own directory, and no player's folder.
