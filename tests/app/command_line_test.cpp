@@ -78,7 +78,7 @@ std::string Command(const Program& p, const std::string& args) {
 // The options the help lists, at the start of a line in its option list, with their argument.
 std::vector<std::pair<std::string, std::string>> ListedOptions(const std::string& help) {
     std::vector<std::pair<std::string, std::string>> options;
-    const std::regex line(R"(^  (--[a-z-]+)(?: ([A-Z]+))? )");
+    const std::regex line(R"(^  (--[a-z-]+)(?: ([A-Z]+))?( |$))");
     std::istringstream in(help);
     for (std::string l; std::getline(in, l);) {
         std::smatch m;
