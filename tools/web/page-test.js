@@ -16,10 +16,10 @@
 // page's lobby lists a native driver's public room and its quick match plays it; a host that
 // leaves ends the page's match with "Connect Lost", and the page offers to start again. Then the
 // page and the relay hosted over TLS as `make host` does: the page over https finds its relay
-// through caddy and plays a native driver's room, the driver on mqtts://. Beside all that, in a
-// browser that throttles hidden pages as Chromium does by default, a page hosts a room and stays
-// hidden for six minutes while the native guest plays it to its end. The player's record has its
-// own part (page-record.js). Prints the time to the title and the frame rate the game measured
+// through caddy and plays a native driver's room, the driver on mqtts://, by its code and by
+// the lobby's quick match. Beside all that, in a browser that throttles hidden pages as Chromium
+// does by default, a page hosts a room and stays hidden for six minutes while the native guest
+// plays it to its end. The player's record has its own part (page-record.js). Prints the time to the title and the frame rate the game measured
 // in the page.
 //   node page-test.js PAGE_DIR NATIVE_BUILD_DIR GOLDEN_DIR
 'use strict';
@@ -449,7 +449,8 @@ async function HiddenHost(url, seed, keys) {
 // The page and the relay hosted over TLS as `make host` hosts them (relay/host.sh: caddy and its
 // own authority, on free ports of this machine): the page, served over https and given no relay,
 // finds its relay at wss://HOST/mqtt through caddy, and joins the room of a native driver that
-// reaches the relay over mqtts:// and trusts that authority alone.
+// reaches the relay over mqtts:// and trusts that authority alone: by its code, then as the
+// lobby's quick match finds a public one.
 async function HostedOverTls(pageDir, seed, keys) {
   const out = fs.mkdtempSync(path.join(os.tmpdir(), 'kb-host-'));
   const port = 20000 + (process.pid % 10000);
