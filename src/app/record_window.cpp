@@ -56,7 +56,10 @@ bool RecordWindow::HandleEvent(const SDL_Event& ev) {
                 screen_.Export(ExportFileName(g_.sv.clock->Now()));
                 break;
             case RecordScreen::Request::kWatch:
-                if (watch) watch(screen_.ChosenReplay());
+                if (!watch) break;
+                watch(screen_.ChosenReplay());
+                // The watcher left the replay: back to the record, where it was chosen.
+                if (window_) SDL_RaiseWindow(window_->Handle());
                 break;
             case RecordScreen::Request::kSaveReplay:
                 screen_.SaveReplay(HomeFolder());
