@@ -93,7 +93,7 @@ void Answer(RecordScreen::Request request) {
             return Export();
         case RecordScreen::Request::kWatch: {
             std::string why;
-            if (WatchReplayText(screen->ChosenReplay(), why)) return Close();
+            if (WatchKeptReplay(screen->ChosenReplay(), why)) return Close();
             std::fprintf(stderr, "The replay cannot be played: %s\n", why.c_str());
             return Present();
         }

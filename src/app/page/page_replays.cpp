@@ -66,11 +66,15 @@ std::string Watch(Replay replay) {
 
 }  // namespace
 
-bool WatchReplayText(const std::string& text, std::string& why) {
+bool WatchKeptReplay(const std::string& text, std::string& why) {
     Replay replay;
     if (!ReadReplay(text, replay, why)) return false;
     why = Watch(std::move(replay));
     return why.empty();
+}
+
+bool Watching() {
+    return replays.watch != nullptr;
 }
 
 bool WatchingPass() {

@@ -13,9 +13,11 @@ namespace kb {
 void HandReplaysToPage(Machine& machine, Game& g);
 // Watches a replay (its text, one the record keeps) in the canvas. False, with why, when it
 // cannot be played.
-bool WatchReplayText(const std::string& text, std::string& why);
+bool WatchKeptReplay(const std::string& text, std::string& why);
 // For each pass of the page: while a replay is watched, its frames run in the game's place and
 // the keys go to it. False when none is watched (the game's own pass is due).
 bool WatchingPass();
+// Whether a replay is watched now (the game waits behind it).
+bool Watching();
 
 }  // namespace kb
