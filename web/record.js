@@ -1,6 +1,7 @@
 // The player's record in the page (app/page/page_record.h). Its storage: the browser's IndexedDB
 // database "kanaburst-record", with an entry for each match and each practice run under its id,
-// holding the record file's object for it; read back into the game once the title is up, and
+// holding the record file's object for it, and one for each of the newest matches' replays
+// under the match's id, holding the replay's text; read back into the game once the title is up, and
 // again whenever another tab of the page writes. An entry is only ever added, never written
 // over, so two tabs writing at once keep both tabs' matches, and an entry the game cannot read
 // stays as it is. Its canvas: over the game's, with the buttons beside it, the record file it
@@ -8,8 +9,10 @@
 (function () {
   'use strict';
   const kDatabase = 'kanaburst-record';
-  const kLayout = 1;  // the database's version: a newer game's database is left alone
-  const kStores = ['matches', 'practice'];  // by the game's kind of entry, 0 and 1
+  // The database's version: a newer game's database is left alone. 2 added the replays.
+  const kLayout = 2;
+  const kStores = ['matches', 'practice', 'replays'];  // by the game's kind of entry, 0 to 2
+  const kReplays = 2;
   // A record file is at most 64 MB (record/record_json.h): one byte more is enough for the game
   // to refuse a larger one, which is never read whole.
   const kLargestFile = 64 * 1024 * 1024;
@@ -103,7 +106,8 @@
     const until = performance.now() + kSliceMs;
     for (; next < entries.length && performance.now() < until; ++next) {
       const [kind, key, value] = entries[next];
-      const k = Text(String(key)), v = Text(JSON.stringify(value) ?? '');
+      const k = Text(String(key));
+      const v = Text(kind === kReplays ? String(value) : JSON.stringify(value) ?? '');
       game._kanaburst_record_stored(kind, k, v);
       game._free(k);
       game._free(v);
@@ -130,7 +134,13 @@
         kStores.forEach((name) => tx.objectStore(name).clear());
         continue;
       }
-      const request = tx.objectStore(kStores[w.kind]).add(w.value, w.key);
+      const store = tx.objectStore(kStores[w.kind]);
+      if (w.kind === kReplays) {
+        // A replay is the one entry let go of: the game hands it over with no text then.
+        if (w.value) store.put(w.value, w.key); else store.delete(w.key);
+        continue;
+      }
+      const request = store.add(w.value, w.key);
       // An entry already kept under this key (another tab's copy of it, or one the game cannot
       // read) stays as it is, and the rest of the writes go on.
       request.onerror = (e) => {
@@ -185,6 +195,13 @@
       if (game && !e.repeat) game._kanaburst_record_key(e.keyCode);
     });
     canvas.addEventListener('keyup', (e) => e.stopPropagation());
+    // A click on one of the latest matches watches it: in the picture's own pixels.
+    canvas.addEventListener('click', (e) => {
+      if (!game) return;
+      const box = canvas.getBoundingClientRect();
+      game._kanaburst_record_click(Math.floor((e.clientX - box.left) * canvas.width / box.width),
+                                   Math.floor((e.clientY - box.top) * canvas.height / box.height));
+    });
     canvas.addEventListener('dragover', (e) => e.preventDefault());
     canvas.addEventListener('drop', (e) => {
       e.preventDefault();
@@ -212,7 +229,7 @@
       if (window.indexedDB) Open(); else Fail('This browser keeps nothing for the page');
     },
     write(kind, key, text) {
-      Keep({ kind, key, value: JSON.parse(text) });
+      Keep({ kind, key, value: kind === kReplays ? text : JSON.parse(text) });
     },
     wipe() {
       Keep({ wipe: true });

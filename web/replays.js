@@ -1,13 +1,11 @@
-// Replays in the page (web/shell.html's #replays): the replay of each match played here, saved
-// as a file or copied as a ?replay= link (the game deflates the text; it is written here in
-// base64url), the last ten kept in this browser (localStorage, under a key of their own), and a
-// replay opened from a file, a drop or a link watched in the canvas with the window's keys. The
-// game's side is app/page/page_replays.h; window.kanaburstReplays is what it calls back.
+// Replays in the page (web/shell.html's #replays): the replay of the last match played here,
+// saved as a file or copied as a ?replay= link (the game deflates the text; it is written here in
+// base64url), and a replay opened from a file, a drop or a link watched in the canvas with the
+// window's keys. Every match's replay is kept with the match in the player's record (record.js).
+// The game's side is app/page/page_replays.h; window.kanaburstReplays is what it calls back.
 (function () {
   'use strict';
   const $ = (id) => document.getElementById(id);
-  const kStoreKey = 'kanaburst-replays';
-  const kKeep = 10;
   const kWatchPath = '/tmp/kanaburst-watch';
   // More than the game reads of a file: a larger file is refused without being read whole.
   const kReadAtMost = 2 << 20;
@@ -72,31 +70,6 @@
         (e) => Say(`${file.name} could not be read: ${e.message}`));
   }
 
-  // The replays kept in this browser, newest first: [{ name, text }].
-  function Kept() {
-    try {
-      const list = JSON.parse(localStorage.getItem(kStoreKey));
-      return Array.isArray(list) ? list : [];
-    } catch (e) {
-      return [];
-    }
-  }
-
-  function ShowKept() {
-    const list = Kept();
-    $('replay-kept-line').hidden = list.length === 0;
-    $('replay-kept').replaceChildren(...list.map((entry, i) => new Option(entry.name, i)));
-  }
-
-  function Keep(name, text) {
-    try {
-      localStorage.setItem(kStoreKey, JSON.stringify([{ name, text }, ...Kept()].slice(0, kKeep)));
-    } catch (e) {
-      Say('The replay could not be kept in this browser: ' + e.message);
-    }
-    ShowKept();
-  }
-
   function Save() {
     if (!last) return;
     const a = document.createElement('a');
@@ -124,10 +97,6 @@
     });
     $('replay-save').addEventListener('click', Save);
     $('replay-copy').addEventListener('click', CopyLink);
-    $('replay-watch-kept').addEventListener('click', () => {
-      const entry = Kept()[Number($('replay-kept').value)];
-      if (entry) Watch(new TextEncoder().encode(entry.text), false, entry.name);
-    });
   }
 
   window.kanaburstReplays = {
@@ -135,7 +104,6 @@
     started(module) {
       game = module;
       Controls();
-      ShowKept();
       if (linked !== null) WatchLink(linked);
     },
     // A file dropped on the page: watched when it is a replay, else otherwise(file).
@@ -155,7 +123,6 @@
       $('replay-last').hidden = false;
       $('replay-link').value = last.link;
       $('replay-copy').textContent = 'Copy a link to it';
-      Keep(name, text);
     },
     // The watcher left the replay: the game's keys are its own again.
     closed() {

@@ -23,7 +23,7 @@
 #include "platform/sdl/keymap.h"
 #include "platform/sqlite/sqlite_record_store.h"
 #include "record/record_actions.h"
-#include "replay/replay_shelf.h"
+#include "replay/replay_file.h"
 #include "shell/event_loop.h"
 #include "text/ustr.h"
 
@@ -148,7 +148,7 @@ Options:
                write your record to FILE (a record file) and exit, without the game
   --import FILE
                add the matches of the record file FILE to your record and exit
-  --replay FILE watch the replay in FILE first (as the game keeps one of every match; a
+  --replay FILE watch the replay in FILE first (S in the record saves a match's replay; a
                FILE.kbreplay alone does the same): Space pauses, 1, 2 and 4 set the speed,
                Right steps a frame while paused, End skips to the match's end and then the
                replay's, Escape goes on to the title
@@ -164,7 +164,7 @@ Environment:
   KB_FRAME_LOG=FILE  write the timer value of every frame start to FILE, one a line
   XDG_DATA_HOME      the player's own folder is $XDG_DATA_HOME/kanaburst/ (unset or not an
                      absolute path: ~/.local/share/kanaburst/); the record is kept there,
-                     and the replays of the last 100 matches in its replays/ folder
+                     with the replays of the last 100 matches
   SSL_CERT_FILE, SSL_CERT_DIR
                      the authorities a relay's certificate over mqtts:// may be signed by,
                      instead of the system's (/etc/ssl/certs)
@@ -188,10 +188,9 @@ Files:
   fonts-ipafont-gothic. The game keeps no settings. It keeps every match in your record,
     )" + kb::DataHomeDir() +
            R"(record.sqlite3
-  (F2 on the title or after a match shows it), and the replays of the last 100 matches in
-    )" + kb::PlayerReplayDir() +
-           R"(
-  and writes no other files but those KB_TRACE and KB_FRAME_LOG name.
+  with the replays of the last 100 matches (F2 on the title or after a match shows it;
+  Enter there watches the chosen match again, S saves its replay in your home folder), and
+  writes no other files but those KB_TRACE and KB_FRAME_LOG name.
 
 More: man 6 kanaburst
 )";
@@ -268,7 +267,7 @@ int main(int argc, char** argv) {
                                      .debugWin = &debugWin,
                                      .trace = kb::TraceFromEnvironment()});
     if (g) {
-        kb::KeepReplays(machine);
+        kb::KeepReplays(machine, *g);
         if (!replayPath.empty()) kb::WatchReplay(machine, *g, replayPath);
         debugWin.onCommandKey = [g](int key) { kb::SndTxt_KeyDown(*g, key, 0); };
         debugWin.onCopy = [g] { kb::Command1_Click(*g); };
@@ -276,6 +275,9 @@ int main(int argc, char** argv) {
         const char* frameLogPath = std::getenv("KB_FRAME_LOG");
         std::FILE* frameLog = frameLogPath ? std::fopen(frameLogPath, "w") : nullptr;
         kb::RecordWindow record(*g, machine.Window());
+        record.watch = [&machine, g](const std::string& replay) {
+            kb::WatchReplayText(machine, *g, replay);
+        };
         if (openRecord) record.Open();
         WindowLoopHost host(machine.Window(), form2, debugWin, record, frameLog);
         kb::EventLoop(*g, host).Run();

@@ -11,10 +11,13 @@
 
 namespace kb {
 
-std::string ExportFileName(const WallTime& now) {
+std::string HomeFolder() {
     const char* home = std::getenv("HOME");
-    const std::filesystem::path dir = home && *home ? home : ".";
-    return (dir / RecordFileName(now)).string();
+    return home && *home ? home : ".";
+}
+
+std::string ExportFileName(const WallTime& now) {
+    return (std::filesystem::path(HomeFolder()) / RecordFileName(now)).string();
 }
 
 bool RecordWindow::HandleEvent(const SDL_Event& ev) {
@@ -51,6 +54,15 @@ bool RecordWindow::HandleEvent(const SDL_Event& ev) {
                 return true;
             case RecordScreen::Request::kExport:
                 screen_.Export(ExportFileName(g_.sv.clock->Now()));
+                break;
+            case RecordScreen::Request::kWatch:
+                if (!watch) break;
+                watch(screen_.ChosenReplay());
+                // The watcher left the replay: back to the record, where it was chosen.
+                if (window_) SDL_RaiseWindow(window_->Handle());
+                break;
+            case RecordScreen::Request::kSaveReplay:
+                screen_.SaveReplay(HomeFolder());
                 break;
             case RecordScreen::Request::kNone:
                 break;

@@ -4,6 +4,7 @@
 // The game's window, its picture and its keys stay as they are; F2 never reaches the game.
 #include <SDL.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -27,6 +28,10 @@ class RecordWindow {
     // The record's window, 0 while it is closed.
     uint32_t Id() const { return window_ ? window_->Id() : 0; }
 
+    // Plays a chosen match's replay (its text) in the game's window, returning once the
+    // watcher has left it.
+    std::function<void(const std::string& replay)> watch;
+
   private:
     // Shows the record's picture in its window.
     void Present();
@@ -40,6 +45,8 @@ class RecordWindow {
     bool f2Held_ = false;  // F2 opened the window and is not released yet
 };
 
+// The folder E exports the record to and S saves a replay in: the home folder.
+std::string HomeFolder();
 // Where E in the record's window exports it: the home folder, under a name with the date.
 std::string ExportFileName(const WallTime& now);
 

@@ -1,10 +1,9 @@
 #include "app/replay_window.h"
 
-#include <ctime>
-
-#include "platform/posix/environment.h"
 #include "platform/sdl/keymap.h"
-#include "replay/replay_shelf.h"
+#include "record/keep_match.h"
+#include "replay/replay_file.h"
+#include "replay/replay_text.h"
 #include "shell/form.h"
 #include "text/ustr.h"
 
@@ -25,12 +24,8 @@ bool Closes(const SDL_Event& ev, const MainWindow& window) {
 
 }  // namespace
 
-void KeepReplays(Machine& machine) {
-    machine.Replays()->onRecorded = [dir = PlayerReplayDir()](const std::string& text) {
-        std::string why = dir.empty() ? "there is no home folder" : "";
-        if (!dir.empty()) ReplayShelf(dir).Keep(text, std::time(nullptr), why);
-        if (!why.empty()) SDL_Log("The match's replay is not kept: %s", why.c_str());
-    };
+void KeepReplays(Machine& machine, Game& g) {
+    machine.Replays()->onRecorded = [&g](const std::string& text) { KeepReplayOfMatch(g, text); };
 }
 
 ReplayWatch::ReplayWatch(Machine& machine, Game& behind, Replay replay)
@@ -62,10 +57,11 @@ void ReplayWatch::Handle(const SDL_Event& ev) {
     }
 }
 
-void WatchReplay(Machine& machine, Game& g, const std::string& file) {
-    Replay replay;
+namespace {
+
+// Shows replay in the window until the watcher leaves it, or the window is closed.
+void Watch(Machine& machine, Game& g, Replay replay) {
     std::string why;
-    if (!ReadReplayFile(file, replay, why)) return CannotPlay(g, why);
     ReplayWatch watch(machine, g, std::move(replay));
     if (!watch.Start(why)) return CannotPlay(g, why);
     uint32_t wait = 0;
@@ -80,6 +76,23 @@ void WatchReplay(Machine& machine, Game& g, const std::string& file) {
         }
         wait = watch.Tick();
     }
+}
+
+}  // namespace
+
+void WatchReplay(Machine& machine, Game& g, const std::string& file) {
+    Replay replay;
+    std::string why;
+    if (!ReadReplayFile(file, replay, why)) return CannotPlay(g, why);
+    Watch(machine, g, std::move(replay));
+}
+
+void WatchReplayText(Machine& machine, Game& g, const std::string& text) {
+    Replay replay;
+    std::string why;
+    if (!ReadReplay(text, replay, why)) return CannotPlay(g, why);
+    SDL_RaiseWindow(machine.Window().Handle());
+    Watch(machine, g, std::move(replay));
 }
 
 }  // namespace kb

@@ -1,6 +1,7 @@
 #pragma once
-// Replays in the game's window, the desktop's and the page's: every match kept, and a replay
-// watched in the window while the game waits behind it.
+// Replays in the game's window, the desktop's and the page's: every match's replay kept with
+// the match in the player's record, and a replay watched in the window while the game waits
+// behind it.
 #include <SDL.h>
 
 #include <cstdint>
@@ -13,8 +14,8 @@
 
 namespace kb {
 
-// From now on every match the machine's game plays is kept in the player's replays folder.
-void KeepReplays(Machine& machine);
+// From now on the replay of every match g plays is kept with the match in g's record.
+void KeepReplays(Machine& machine, Game& g);
 
 // A replay shown in the machine's window, with the watcher's status in its corner; the
 // watcher's keys steer it. When it closes, the window shows the machine's game again.
@@ -50,5 +51,7 @@ class ReplayWatch {
 // the window, which ends g); then g's title is shown again. A file that cannot be played gets a
 // message box that says why.
 void WatchReplay(Machine& machine, Game& g, const std::string& file);
+// The same for a replay as its text (one the record keeps), in front of the other windows.
+void WatchReplayText(Machine& machine, Game& g, const std::string& text);
 
 }  // namespace kb

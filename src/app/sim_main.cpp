@@ -30,6 +30,7 @@
 #include "net/connection.h"
 #include "platform/address_window.h"
 #include "platform/midi_player.h"
+#include "record/keep_match.h"
 #ifndef __EMSCRIPTEN__
 #include "platform/mosquitto/lobby_look.h"
 #endif
@@ -87,9 +88,10 @@ void PrintState(const Game& g) {
 
 class Sim {
   public:
-    Sim(Game& g, LoopHost& host, SilentMidiPlayer& midi, ScriptPeer* peer, bool frameStates,
-        std::string relay)
-        : g_(g),
+    Sim(Machine& machine, Game& g, LoopHost& host, SilentMidiPlayer& midi, ScriptPeer* peer,
+        bool frameStates, std::string relay)
+        : machine_(machine),
+          g_(g),
           loop_(g, host),
           midi_(midi),
           peer_(peer),
@@ -104,7 +106,10 @@ class Sim {
     void PrintLobby();
     // One pass of the loop; after a frame, the state when every frame's is asked for.
     bool Pass(uint32_t maxSleep = std::numeric_limits<uint32_t>::max());
+    // A replay the record chose, played to its end as the window plays it; then its state.
+    void Watch(const std::string& text);
 
+    Machine& machine_;
     Game& g_;
     EventLoop loop_;  // the players' loop: on the virtual clock its sleep moves the clock on
     SilentMidiPlayer& midi_;
@@ -118,6 +123,17 @@ bool Sim::Pass(uint32_t maxSleep) {
     const bool frameRan = loop_.Pass(maxSleep);
     if (frameRan && frameStates_ && !g_.ended) PrintState(g_);
     return frameRan;
+}
+
+void Sim::Watch(const std::string& text) {
+    Replay replay;
+    std::string why;
+    if (!ReadReplay(text, replay, why)) throw ScriptError{"the replay cannot be played: " + why};
+    Playback p(std::move(replay), machine_.Lend());
+    if (!p.Start(why)) throw ScriptError{"the replay cannot be played: " + why};
+    p.RunTo(SIZE_MAX);
+    std::cout << "record watched " << p.FramesRun() << " frames " << StateJson(p.game())
+              << std::endl;
 }
 
 void Sim::RunFrames(long n) {
@@ -219,7 +235,8 @@ void Sim::Exec(const std::string& line) {
     } else if (cmd == "lobby") {
         PrintLobby();
     } else if (cmd == "record") {
-        const std::string error = SimRecord(g_, record_, rest(), std::cout);
+        const std::string error = SimRecord(
+            g_, record_, rest(), [this](const std::string& r) { Watch(r); }, std::cout);
         if (!error.empty()) throw ScriptError{error};
     } else if (cmd == "state") {
         PrintState(g_);
@@ -281,7 +298,10 @@ Script lines (a '#' at the start of a line or after a blank starts a comment):
   address [TEXT]                 type TEXT into the open address window and press Enter there
   record open, record close      open the player's record (as F2 does in the game) or close it
   record page matches|kana       show one of its two pages
-  record key CODE                a key pressed in the record's window
+  record key CODE                a key pressed in the record's window: Up and Down (38, 40)
+                                 choose a match, Enter (13) watches its replay and prints
+                                 "record watched N frames" and the state at its end
+  record click X Y               a click on the record's picture (a match: watch it)
   record shot FILE               save the record's picture as a PNG file
   record practice                make the practice list and play on it (again: all words back)
   record export FILE, record import FILE, record wipe
@@ -468,7 +488,8 @@ int main(int argc, char** argv) {
                            }});
     if (!g) return 0;
     kb::Recorder& recorder = *machine.Replays();
-    recorder.onRecorded = [&replayPath](const std::string& text) {
+    recorder.onRecorded = [&replayPath, g](const std::string& text) {
+        kb::KeepReplayOfMatch(*g, text);
         if (replayPath.empty()) return;
         std::ofstream out(replayPath, std::ios::binary | std::ios::trunc);
         if (!(out << text).flush())
@@ -479,8 +500,8 @@ int main(int argc, char** argv) {
     if (machine.Virtual()) virtualHost.emplace(*machine.Virtual());
     const char* envRelay = std::getenv("KB_RELAY");
     if (relay.empty() && envRelay) relay = envRelay;
-    kb::Sim sim(*g, virtualHost ? static_cast<kb::LoopHost&>(*virtualHost) : realHost, midi,
-                realtime ? nullptr : &peer, frameStates, realtime ? relay : "");
+    kb::Sim sim(machine, *g, virtualHost ? static_cast<kb::LoopHost&>(*virtualHost) : realHost,
+                midi, realtime ? nullptr : &peer, frameStates, realtime ? relay : "");
     std::string line, before;
     int lineNo = 0;
     bool first = true;

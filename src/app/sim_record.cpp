@@ -38,10 +38,18 @@ std::string PracticeLine(const PracticeRun& p) {
     return line.str();
 }
 
+// Does what a key or a click asks of the program, as the record's window does.
+void Answer(RecordScreen& r, RecordScreen::Request request, const WatchReplayText& watch,
+            std::ostream& out) {
+    if (request == RecordScreen::Request::kExport) out << "record: export asked" << std::endl;
+    if (request == RecordScreen::Request::kSaveReplay) out << "record: save asked" << std::endl;
+    if (request == RecordScreen::Request::kWatch) watch(r.ChosenReplay());
+}
+
 }  // namespace
 
 std::string SimRecord(Game& g, std::optional<RecordScreen>& screen, const std::string& args,
-                      std::ostream& out) {
+                      const WatchReplayText& watch, std::ostream& out) {
     std::istringstream in(args);
     std::string what;
     in >> what;
@@ -51,8 +59,8 @@ std::string SimRecord(Game& g, std::optional<RecordScreen>& screen, const std::s
     if (!screen) screen.emplace(g);
     RecordScreen& r = *screen;
     auto say = [&] { out << "record: " << ToUtf8(r.Status()) << std::endl; };
-    const bool needsArgument =
-        what == "page" || what == "key" || what == "shot" || what == "export" || what == "import";
+    const bool needsArgument = what == "page" || what == "key" || what == "click" ||
+                               what == "shot" || what == "export" || what == "import";
     if (needsArgument == rest.empty())
         return "record " + what + (needsArgument ? " needs" : " takes no") + " argument";
 
@@ -68,8 +76,17 @@ std::string SimRecord(Game& g, std::optional<RecordScreen>& screen, const std::s
         int code = 0;
         std::istringstream number(rest);
         if (!(number >> code)) return "record key needs a key code";
-        if (r.KeyDown(code) == RecordScreen::Request::kExport)
-            out << "record: export asked" << std::endl;
+        const std::u16string before = r.Status();
+        Answer(r, r.KeyDown(code), watch, out);
+        if (r.Status() != before) say();
+    } else if (what == "click") {
+        // A click on the record's picture, at pixels x y.
+        int x = 0, y = 0;
+        std::istringstream numbers(rest);
+        if (!(numbers >> x >> y)) return "record click needs x and y";
+        const std::u16string before = r.Status();
+        Answer(r, r.Click(x, y), watch, out);
+        if (r.Status() != before) say();
     } else if (what == "shot") {
         // The picture as the player would see it now: opened if it was not.
         if (!r.IsOpen()) r.Open();

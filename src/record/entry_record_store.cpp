@@ -16,6 +16,12 @@ void EntryRecordStore::KeepPractice(PracticeRun run) {
     memory_.KeepPractice(std::move(run));
 }
 
+void EntryRecordStore::KeepReplay(const std::string& matchId, std::string text) {
+    write_(EntryKind::kReplay, matchId, text);
+    for (const std::string& gone : memory_.TakeReplay(matchId, std::move(text)))
+        write_(EntryKind::kReplay, gone, {});
+}
+
 bool EntryRecordStore::Add(const PlayerRecord& record, AddOutcome& outcome, std::string&) {
     PlayerRecord added;
     outcome = memory_.Merge(record, &added);
@@ -39,6 +45,11 @@ std::string EntryRecordStore::Problem() const {
 void EntryRecordStore::Stored(EntryKind kind, std::string_view key, std::string_view text) {
     std::string why;
     bool read = false;
+    if (kind == EntryKind::kReplay) {
+        // A replay is checked when it is watched; it is kept as it came.
+        readReplays_[std::string(key)] = std::string(text);
+        return;
+    }
     if (kind == EntryKind::kMatch) {
         MatchRecord m;
         read = MatchFromJson(text, m, why) && m.id == key;
@@ -59,6 +70,12 @@ void EntryRecordStore::Stored(EntryKind kind, std::string_view key, std::string_
 void EntryRecordStore::ReadDone() {
     memory_.Merge(read_, nullptr);
     read_ = {};
+    for (auto& [id, text] : readReplays_) {
+        if (memory_.HasReplay(id)) continue;
+        for (const std::string& gone : memory_.TakeReplay(id, std::move(text)))
+            write_(EntryKind::kReplay, gone, {});
+    }
+    readReplays_.clear();
     std::string problem;
     if (unreadable_ == 1) {
         problem =

@@ -4,7 +4,9 @@
 // to the keeper as one entry, under its id, holding the record file's object for it. Entries are
 // only ever added, never written over, so that two games writing at once keep both games'
 // matches; the entries are read back from the keeper, and one that cannot be read is reported
-// and left as it is.
+// and left as it is. A match's replay is an entry of its own under the match's id, the replay's
+// text; it is the one kind of entry let go of, handed to the keeper with no text, once it is no
+// longer among the newest kept.
 #include <functional>
 #include <string>
 #include <string_view>
@@ -14,7 +16,7 @@
 namespace kb {
 
 // What an entry holds.
-enum class EntryKind { kMatch = 0, kPractice = 1 };
+enum class EntryKind { kMatch = 0, kPractice = 1, kReplay = 2 };
 
 class EntryRecordStore : public RecordStore {
   public:
@@ -28,6 +30,8 @@ class EntryRecordStore : public RecordStore {
 
     void Keep(MatchRecord match) override;
     void KeepPractice(PracticeRun run) override;
+    void KeepReplay(const std::string& matchId, std::string text) override;
+    std::string ReplayOf(const std::string& matchId) override { return memory_.ReplayOf(matchId); }
     PlayerRecord Load(bool allKana) override { return memory_.Load(allKana); }
     bool Add(const PlayerRecord& record, AddOutcome& outcome, std::string& why) override;
     bool Wipe(std::string& why) override;
@@ -50,7 +54,8 @@ class EntryRecordStore : public RecordStore {
     std::function<void()> wipe_;
     std::string where_;
     MemoryRecordStore memory_;
-    PlayerRecord read_;              // entries read back since the last ReadDone
+    PlayerRecord read_;                               // entries read back since the last ReadDone
+    std::map<std::string, std::string> readReplays_;  // and the replays among them, by match
     int unreadable_ = 0;             // entries of that reading that could not be read
     std::string firstUnreadable_;    // the first of them and why
     std::string unreadableProblem_;  // what the last whole reading could not read, told

@@ -1,6 +1,7 @@
 #include "record/keep_match.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "record/record_store.h"
 #include "screens/result_figures.h"
@@ -25,6 +26,7 @@ void RecordWordsLoaded(Game& g) {
     k.listName = g.ownWords ? u"str.dat (yours)" : u"str.dat";
     k.listDigest = WordsDigest(k.words);
     k.playedDigest = k.listDigest;
+    k.keptMatchId.clear();  // back on the title: a replay still to come has no match
     if (k.practising) PutWordsInPlay(g);
 }
 
@@ -72,7 +74,9 @@ void KeepMatch(Game& g, const std::u16string& result) {
     const GameState& s = g.s;
     if (s.SceneNo != kSceneMatch || s.GameMode == kModeNone) return;
     const std::u16string upper = UpperAscii(result);
-    g.sv.record->Keep(MatchFromGame(g, upper == u"WIN" ? kResultWin : kResultLose));
+    MatchRecord m = MatchFromGame(g, upper == u"WIN" ? kResultWin : kResultLose);
+    g.keeping.keptMatchId = m.id;
+    g.sv.record->Keep(std::move(m));
     g.keeping.tally.Clear();
 }
 
@@ -80,8 +84,15 @@ void KeepLostMatch(Game& g) {
     const GameState& s = g.s;
     if (s.SceneNo != kSceneMatch || (s.GameMode != kModeServer && s.GameMode != kModeClient))
         return;
-    g.sv.record->Keep(MatchFromGame(g, kResultLost));
+    MatchRecord m = MatchFromGame(g, kResultLost);
+    g.keeping.keptMatchId = m.id;
+    g.sv.record->Keep(std::move(m));
     g.keeping.tally.Clear();
+}
+
+void KeepReplayOfMatch(Game& g, std::string text) {
+    const std::string id = std::exchange(g.keeping.keptMatchId, {});
+    if (!id.empty()) g.sv.record->KeepReplay(id, std::move(text));
 }
 
 }  // namespace kb

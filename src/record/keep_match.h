@@ -19,6 +19,9 @@ void PutWordsInPlay(Game& g);
 void KeepMatch(Game& g, const std::u16string& result);
 // The connection was lost: a network match in play is kept as lost.
 void KeepLostMatch(Game& g);
+// A match's replay is complete (its text): it is kept with the match kept last, under its id.
+// A replay of a match that was never kept (left before its end) is not.
+void KeepReplayOfMatch(Game& g, std::string text);
 
 // The match in play as a record, ended with result.
 MatchRecord MatchFromGame(Game& g, std::string_view result);

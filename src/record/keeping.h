@@ -17,6 +17,7 @@ struct RecordKeeping {
     bool practising = false;       // the practice list replaces the words at hand
     std::vector<WordEntry> practiceWords;
     std::string playedDigest;  // digest of the words the coming match is played on
+    std::string keptMatchId;   // the match just kept, whose replay is still to come
 };
 
 }  // namespace kb

@@ -66,18 +66,20 @@ void StopPractice(Game& g, std::u16string& message) {
     message = u"Practice off: your matches use the whole word list again.";
 }
 
-std::string RecordFileName(const WallTime& now) {
-    std::string stamp = ToUtf8(LocalTimeText(now.unixSeconds, now.utcOffsetMinutes));
+namespace {
+
+// 2026-01-01-09h00, the local time for a file's name.
+std::string FileStamp(int64_t at, int utcOffset) {
+    std::string stamp = ToUtf8(LocalTimeText(at, utcOffset));
     for (char& c : stamp)
         if (c == ' ' || c == ':') c = c == ' ' ? '-' : 'h';
-    return "kanaburst-record-" + stamp + ".json";
+    return stamp;
 }
 
-bool ExportRecord(RecordStore& store, int64_t now, const std::string& path,
-                  std::u16string& message) {
-    const PlayerRecord record = store.Load(true);
-    const std::string text = RecordToJson(record, now);
-    // Written beside the target and renamed: an export cut short never leaves half a file.
+// Writes text beside path and renames it there: a file cut short is never left half written.
+// False, with what went wrong after `failed`, when it cannot.
+bool WriteWhole(const std::string& text, const std::string& path, std::u16string_view failed,
+                std::u16string& message) {
     const std::string part = path + ".part";
     {
         std::ofstream out(part, std::ios::binary | std::ios::trunc);
@@ -86,7 +88,7 @@ bool ExportRecord(RecordStore& store, int64_t now, const std::string& path,
         if (!out) {
             std::error_code ec;
             std::filesystem::remove(part, ec);
-            message = u"Not exported: " + FromUtf8(path) + u" cannot be written.";
+            message = std::u16string(failed) + FromUtf8(path) + u" cannot be written.";
             return false;
         }
     }
@@ -94,9 +96,33 @@ bool ExportRecord(RecordStore& store, int64_t now, const std::string& path,
     std::filesystem::rename(part, path, ec);
     if (ec) {
         std::filesystem::remove(part, ec);
-        message = u"Not exported: " + FromUtf8(path) + u": " + FromUtf8(ec.message());
+        message = std::u16string(failed) + FromUtf8(path) + u": " + FromUtf8(ec.message());
         return false;
     }
+    return true;
+}
+
+}  // namespace
+
+std::string RecordFileName(const WallTime& now) {
+    return "kanaburst-record-" + FileStamp(now.unixSeconds, now.utcOffsetMinutes) + ".json";
+}
+
+std::string ReplayFileName(const MatchRecord& match) {
+    // The ending the desktop knows replay files by (replay/replay_file.h).
+    return "kanaburst-replay-" + FileStamp(match.at, match.utcOffset) + ".kbreplay";
+}
+
+bool SaveReplayFile(const std::string& text, const std::string& path, std::u16string& message) {
+    if (!WriteWhole(text, path, u"Not saved: ", message)) return false;
+    message = u"Saved the match's replay to " + FromUtf8(path);
+    return true;
+}
+
+bool ExportRecord(RecordStore& store, int64_t now, const std::string& path,
+                  std::u16string& message) {
+    const PlayerRecord record = store.Load(true);
+    if (!WriteWhole(RecordToJson(record, now), path, u"Not exported: ", message)) return false;
     message = u"Exported " + Num(static_cast<long long>(record.matches.size())) + u" matches to " +
               FromUtf8(path);
     return true;

@@ -23,6 +23,11 @@ bool ExportRecord(RecordStore& store, int64_t now, const std::string& path,
 // Adds the matches of a record file that the record does not hold yet. A file that is not a
 // good record file changes nothing, and the message says why.
 bool ImportRecord(RecordStore& store, const std::string& path, std::u16string& message);
+// The name a match's replay is saved under, with the match's local date and time:
+// kanaburst-replay-2026-01-01-09h00.kbreplay.
+std::string ReplayFileName(const MatchRecord& match);
+// Writes a match's replay (its text) to path as a replay file.
+bool SaveReplayFile(const std::string& text, const std::string& path, std::u16string& message);
 // Forgets every match and practice run.
 bool WipeRecord(RecordStore& store, std::u16string& message);
 

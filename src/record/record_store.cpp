@@ -51,6 +51,38 @@ void MemoryRecordStore::KeepPractice(PracticeRun run) {
     ++version_;
 }
 
+void MemoryRecordStore::KeepReplay(const std::string& matchId, std::string text) {
+    TakeReplay(matchId, std::move(text));
+}
+
+std::vector<std::string> MemoryRecordStore::TakeReplay(const std::string& matchId,
+                                                       std::string text) {
+    replays_[matchId] = std::move(text);
+    ++version_;
+    // The oldest matches' replays go first; one of a match not kept at all before them.
+    std::vector<std::string> dropped;
+    std::set<std::string> known;
+    for (const MatchRecord& m : record_.matches) known.insert(m.id);
+    for (auto it = replays_.begin(); it != replays_.end() && replays_.size() > kReplaysKept;) {
+        if (known.contains(it->first)) {
+            ++it;
+            continue;
+        }
+        dropped.push_back(it->first);
+        it = replays_.erase(it);
+    }
+    for (auto m = record_.matches.begin();
+         m != record_.matches.end() && replays_.size() > kReplaysKept; ++m) {
+        if (replays_.erase(m->id)) dropped.push_back(m->id);
+    }
+    return dropped;
+}
+
+std::string MemoryRecordStore::ReplayOf(const std::string& matchId) {
+    const auto it = replays_.find(matchId);
+    return it == replays_.end() ? std::string() : it->second;
+}
+
 PlayerRecord MemoryRecordStore::Load(bool allKana) {
     PlayerRecord out = record_;
     if (!allKana) KeepKanaOfWindow(out);
@@ -70,6 +102,7 @@ AddOutcome MemoryRecordStore::Merge(const PlayerRecord& record, PlayerRecord* ad
 
 bool MemoryRecordStore::Wipe(std::string&) {
     record_ = {};
+    replays_.clear();
     ++version_;
     return true;
 }

@@ -2,11 +2,15 @@
 // Where the player's record is kept: behind this interface, a database on the desktop, memory
 // in the headless driver and the tests.
 #include <cstdint>
+#include <map>
 #include <string>
 
 #include "record/match_record.h"
 
 namespace kb {
+
+// How many replays are kept: those of the newest matches that have one.
+inline constexpr std::size_t kReplaysKept = 100;
 
 // What an import did.
 struct AddOutcome {
@@ -21,6 +25,11 @@ class RecordStore {
     virtual void Keep(MatchRecord match) = 0;
     // Keeps the start of a practice run.
     virtual void KeepPractice(PracticeRun run) = 0;
+    // Keeps the replay of the kept match matchId (its text), and lets the replays go that are
+    // no longer among the newest kReplaysKept. Returns at once, as Keep does.
+    virtual void KeepReplay(const std::string& matchId, std::string text) = 0;
+    // The replay of match matchId as its text; empty when it has none.
+    virtual std::string ReplayOf(const std::string& matchId) = 0;
     // Everything kept, oldest first, matches just handed to Keep included. With allKana false
     // only the matches the figures read (KanaWindowMatches) carry their kana.
     virtual PlayerRecord Load(bool allKana) = 0;
@@ -42,6 +51,8 @@ class MemoryRecordStore : public RecordStore {
   public:
     void Keep(MatchRecord match) override;
     void KeepPractice(PracticeRun run) override;
+    void KeepReplay(const std::string& matchId, std::string text) override;
+    std::string ReplayOf(const std::string& matchId) override;
     PlayerRecord Load(bool allKana) override;
     bool Add(const PlayerRecord& record, AddOutcome& outcome, std::string& why) override;
     bool Wipe(std::string& why) override;
@@ -50,9 +61,14 @@ class MemoryRecordStore : public RecordStore {
     uint64_t Version() const override { return version_; }
     // Adds what Add adds, and puts in `added` (when given) the entries that were new.
     AddOutcome Merge(const PlayerRecord& record, PlayerRecord* added);
+    // Keeps a replay as KeepReplay does; returns the match ids whose replays were let go.
+    std::vector<std::string> TakeReplay(const std::string& matchId, std::string text);
+    // Whether match matchId has a replay here.
+    bool HasReplay(const std::string& matchId) const { return replays_.contains(matchId); }
 
   private:
     PlayerRecord record_;
+    std::map<std::string, std::string> replays_;  // by match id
     uint64_t version_ = 0;
 };
 

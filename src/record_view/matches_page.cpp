@@ -174,10 +174,19 @@ void DrawBests(Surface& d, const RecordFigures& f) {
     }
 }
 
-void DrawLatest(Surface& d, const std::vector<MatchRecord>& latest) {
-    const int px = 636, py = 412, pw = 308, ph = 186;
-    int y = Panel(d, px, py, pw, ph, u"Latest matches");
+// The panel of the latest matches, and its rows.
+constexpr int kLatestX = 636, kLatestY = 412, kLatestW = 308, kLatestH = 186;
+constexpr int kRowsTop = kLatestY + 30, kRowH = 21;
+
+void DrawLatest(Surface& d, const std::vector<MatchRecord>& latest, int chosen) {
+    const int px = kLatestX, pw = kLatestW;
+    Panel(d, px, kLatestY, pw, kLatestH, u"Latest matches");
+    int y = kRowsTop;
     for (const MatchRecord& m : latest) {
+        if (y - kRowsTop == chosen * kRowH) {
+            FillRect(d, px + 6, y, pw - 12, kRowH - 1, kGrid);
+            FrameRect(d, px + 6, y, pw - 12, kRowH - 1, kAccent);
+        }
         const uint32_t colour = m.result == kResultWin    ? kWin
                                 : m.result == kResultLost ? kLost
                                                           : kLoss;
@@ -186,18 +195,25 @@ void DrawLatest(Surface& d, const std::vector<MatchRecord>& latest) {
         Text(d, px + 106, y + 2, 8, kText, OpponentName(m) + (m.practice ? u" ·P" : u""));
         Text(d, px + pw - 12, y + 2, 8, colour,
              (m.result == kResultLost ? u"cut " : u"") + Num(m.score) + u" pts", Align::kRight);
-        y += 21;
+        y += kRowH;
     }
 }
 
 }  // namespace
 
-void DrawMatchesPage(Surface& d, const RecordFigures& f, const std::vector<MatchRecord>& latest) {
+int LatestRowAt(int x, int y) {
+    if (x < kLatestX || x >= kLatestX + kLatestW || y < kRowsTop) return -1;
+    const int row = (y - kRowsTop) / kRowH;
+    return kRowsTop + (row + 1) * kRowH <= kLatestY + kLatestH ? row : -1;
+}
+
+void DrawMatchesPage(Surface& d, const RecordFigures& f, const std::vector<MatchRecord>& latest,
+                     int chosen) {
     DrawTotals(d, f);
     DrawChart(d, f);
     DrawOpponents(d, f);
     DrawBests(d, f);
-    DrawLatest(d, latest);
+    DrawLatest(d, latest, chosen);
 }
 
 }  // namespace kb

@@ -1,5 +1,9 @@
 #include "record_view/record_screen.h"
 
+#include <algorithm>
+#include <filesystem>
+
+#include "record/figures.h"
 #include "record/record_actions.h"
 #include "record/record_store.h"
 #include "text/ustr.h"
@@ -18,6 +22,7 @@ void RecordScreen::Open() {
     open_ = true;
     info_.status.clear();
     info_.confirmingWipe = false;
+    info_.chosen = 0;
     Reload();
 }
 
@@ -27,6 +32,7 @@ void RecordScreen::Reload() {
     view_.Show(store.Load(false));
     info_.where = FromUtf8(store.Where());
     info_.problem = FromUtf8(store.Problem());
+    info_.chosen = std::clamp(info_.chosen, 0, std::max(0, LatestCount() - 1));
     Redraw();
 }
 
@@ -78,6 +84,17 @@ RecordScreen::Request RecordScreen::KeyDown(int keyCode) {
         case 'P':
             TogglePractice();
             break;
+        case kVkUp:
+        case kVkDown:
+            SetPage(RecordPage::kMatches);
+            Choose(info_.chosen + (keyCode == kVkDown ? 1 : -1));
+            break;
+        case kVkReturn:
+            return Watch();
+        case 'S':
+            if (!ChosenReplay().empty()) return Request::kSaveReplay;
+            Choose(info_.chosen);
+            break;
         case 'E':
             return Request::kExport;
         case 'W':
@@ -88,6 +105,51 @@ RecordScreen::Request RecordScreen::KeyDown(int keyCode) {
             break;
     }
     return Request::kNone;
+}
+
+RecordScreen::Request RecordScreen::Click(int x, int y) {
+    const int row = page_ == RecordPage::kMatches ? LatestRowAt(x, y) : -1;
+    if (row < 0 || row >= LatestCount()) return Request::kNone;
+    Choose(row);
+    return Watch();
+}
+
+int RecordScreen::LatestCount() const {
+    return static_cast<int>(view_.Latest().size());
+}
+
+void RecordScreen::Choose(int row) {
+    if (LatestCount() == 0) return;
+    info_.chosen = std::clamp(row, 0, LatestCount() - 1);
+    const MatchRecord& m = view_.Latest()[static_cast<size_t>(info_.chosen)];
+    const std::u16string match = LocalTimeText(m.at, m.utcOffset) + u", " + OpponentName(m);
+    info_.status = ChosenReplay().empty()
+                       ? match + u": this match has no replay (the newest " +
+                             Num(static_cast<long long>(kReplaysKept)) + u" matches keep one)."
+                       : match + u": Enter watches its replay, S saves it.";
+    Redraw();
+}
+
+RecordScreen::Request RecordScreen::Watch() {
+    if (!ChosenReplay().empty()) return Request::kWatch;
+    Choose(info_.chosen);
+    return Request::kNone;
+}
+
+std::string RecordScreen::ChosenReplay() {
+    const auto& latest = view_.Latest();
+    if (info_.chosen < 0 || info_.chosen >= LatestCount()) return {};
+    return g_.sv.record->ReplayOf(latest[static_cast<size_t>(info_.chosen)].id);
+}
+
+std::string RecordScreen::SaveReplay(const std::string& folder) {
+    const std::string text = ChosenReplay();
+    if (text.empty()) return {};
+    const MatchRecord& m = view_.Latest()[static_cast<size_t>(info_.chosen)];
+    const std::string path = (std::filesystem::path(folder) / ReplayFileName(m)).string();
+    const bool saved = SaveReplayFile(text, path, info_.status);
+    Redraw();
+    return saved ? path : std::string();
 }
 
 void RecordScreen::TogglePractice() {

@@ -17,7 +17,7 @@ inline constexpr int kRecordKey = kVkF1 + 1;
 class RecordScreen {
   public:
     // What a key asks of the program that shows the record.
-    enum class Request { kNone, kClose, kExport };
+    enum class Request { kNone, kClose, kExport, kWatch, kSaveReplay };
 
     // The record of g's store, closed, drawing with g's typeface.
     explicit RecordScreen(Game& g);
@@ -32,8 +32,12 @@ class RecordScreen {
     // Whether it is open.
     bool IsOpen() const { return open_; }
 
-    // A key pressed while the record has the keyboard (a Windows key code).
+    // A key pressed while the record has the keyboard (a Windows key code): among them Up and
+    // Down choose one of the latest matches, Enter asks to watch its replay, S to save it.
     Request KeyDown(int keyCode);
+    // A click at (x, y) of the picture: on one of the latest matches, it is chosen and its
+    // replay asked to be watched.
+    Request Click(int x, int y);
     // Shows one of the two pages.
     void SetPage(RecordPage page);
     RecordPage Page() const { return page_; }
@@ -50,8 +54,19 @@ class RecordScreen {
     bool Export(const std::string& path);  // true when written
     void Import(const std::string& path);
     void Wipe();
+    // The chosen match's replay as its text; empty when it has none.
+    std::string ChosenReplay();
+    // Saves the chosen match's replay in folder under its own name; returns the file written,
+    // empty when none was.
+    std::string SaveReplay(const std::string& folder);
 
   private:
+    // Chooses the latest match at row (0 the newest) and says on the foot what it offers.
+    void Choose(int row);
+    // Asks to watch the chosen match's replay, or says that it has none.
+    Request Watch();
+    // How many of the latest matches are shown.
+    int LatestCount() const;
     // Loads the record anew, then redraws.
     void Reload();
     // Draws the page shown with the record loaded last.

@@ -52,8 +52,8 @@ void DrawFoot(Surface& d, const RecordViewInfo& info) {
     const std::u16string_view keys =
         info.confirmingWipe
             ? u"Forget every match and practice run?   Y  yes, forget them     N  no, keep them"
-            : u"1 2 / ← →  page     P  practise weak kana     E  export     "
-              u"drop a file here  import     W  wipe     Esc  close";
+            : u"1 2 / ← →  page    ↑ ↓ Enter  watch a match    S  save its replay    "
+              u"P  practise    E  export    drop a file  import    W  wipe    Esc  close";
     Text(d, 16, top + 19, 8, info.confirmingWipe ? view::kGold : view::kDim, keys);
 }
 
@@ -90,7 +90,7 @@ const Surface& RecordView::Draw(RecordPage page, const RecordViewInfo& info) {
     FillRect(d, 0, 0, d.W(), d.H(), view::kBack);
     DrawHead(d, page);
     if (page == RecordPage::kMatches)
-        DrawMatchesPage(d, figures_, latest_);
+        DrawMatchesPage(d, figures_, latest_, info.chosen);
     else
         DrawKanaPage(d, figures_, info);
     DrawFoot(d, info);

@@ -21,6 +21,7 @@ struct RecordViewInfo {
     bool practising = false;
     int practiceWords = 0;
     bool confirmingWipe = false;  // the foot asks whether to forget everything
+    int chosen = 0;               // the latest match chosen, 0 the newest
 };
 
 class RecordView {
@@ -34,6 +35,8 @@ class RecordView {
     void Show(const PlayerRecord& record);
     // The figures of the record last shown.
     const RecordFigures& Figures() const { return figures_; }
+    // Its latest matches as the matches page lists them, newest first, without kana.
+    const std::vector<MatchRecord>& Latest() const { return latest_; }
     // Draws the page and returns the picture.
     const Surface& Draw(RecordPage page, const RecordViewInfo& info);
 
@@ -44,8 +47,12 @@ class RecordView {
 };
 
 // The two pages, drawn below the heading and above the foot.
-void DrawMatchesPage(Surface& d, const RecordFigures& f, const std::vector<MatchRecord>& latest);
+void DrawMatchesPage(Surface& d, const RecordFigures& f, const std::vector<MatchRecord>& latest,
+                     int chosen);
 void DrawKanaPage(Surface& d, const RecordFigures& f, const RecordViewInfo& info);
+
+// The row of the latest matches at (x, y) of the matches page, 0 the newest; -1 for none.
+int LatestRowAt(int x, int y);
 
 // The colour of a miss rate 0..1: green, through yellow at 10%, to red from 25%.
 uint32_t RateColour(double rate);

@@ -75,11 +75,14 @@ class RecordDriver : public ::testing::Test {
 TEST_F(RecordDriver, ThreeMatchesShownExportedWipedAndImported) {
     WordList("homework.dat");
     work.WriteFile("bad.json", "{\"format\":\"kanaburst-record\",\"version\":1,\"matches\":[{}]}");
-    const SimRun r = Run(ThreeMatches() + "record open\nrecord shot " + Path("matches.png") +
-                         "\nrecord page kana\nrecord shot " + Path("kana.png") +
-                         "\nrecord list\nrecord export " + Path("record.json") +
-                         "\nrecord wipe\nrecord list\nrecord import " + Path("record.json") +
-                         "\nrecord list\nrecord import " + Path("bad.json") + "\nrecord list\n");
+    // The newest match watched with Enter, the oldest with a click on its row (the third).
+    const SimRun r =
+        Run(ThreeMatches() + "record open\nrecord shot " + Path("matches.png") +
+            "\nrecord key 13\nrecord click 700 490\n"
+            "record page kana\nrecord shot " +
+            Path("kana.png") + "\nrecord list\nrecord export " + Path("record.json") +
+            "\nrecord wipe\nrecord list\nrecord import " + Path("record.json") +
+            "\nrecord list\nrecord key 13\nrecord import " + Path("bad.json") + "\nrecord list\n");
     ASSERT_EQ(r.status, 0) << r.out;
     ExpectGoldenFile(Path("matches.png"), "record_matches");
     ExpectGoldenFile(Path("kana.png"), "record_kana");
@@ -102,6 +105,22 @@ TEST_F(RecordDriver, ThreeMatchesShownExportedWipedAndImported) {
         EXPECT_EQ(matches[3 + i], matches[i]) << "export then import changed a match";
         EXPECT_EQ(matches[6 + i], matches[i]) << "a refused import changed a match";
     }
+    // Each watched replay ends on the result screen of its match, as the record lists it.
+    const auto watched = r.LinesStartingWith("record watched ");
+    ASSERT_EQ(watched.size(), 2u) << r.out;
+    for (const auto& [line, match] :
+         {std::pair{watched[0], matches[2]}, {watched[1], matches[0]}}) {
+        const std::string state = line.substr(line.find('{'));
+        EXPECT_EQ(JsonField(state, "SceneNo"), "2") << line;
+        const std::string result = JsonField(state, "GameResult");
+        const std::string ending = " " + result.substr(1, result.size() - 2) + " sec " +
+                                   JsonField(state, "PlaySec") + " keys " +
+                                   JsonField(state, "TypeCount") + " misses " +
+                                   JsonField(state, "MissCount") + " ";
+        EXPECT_NE(match.find(ending), std::string::npos) << ending << " in " << match;
+    }
+    // Replays do not travel with an exported record: the imported matches have none.
+    EXPECT_NE(r.out.find(": this match has no replay"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("record: Exported 3 matches to "), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("record: Every match and practice run is forgotten."), std::string::npos);
     EXPECT_NE(r.out.find("record 0 matches, 0 practice runs"), std::string::npos) << r.out;

@@ -47,6 +47,49 @@ TEST(RecordScreenTest, KeysTurnPagesAskForExportAndWipeOnlyOnYes) {
     EXPECT_EQ(r.KeyDown(kRecordKey), Request::kClose);
 }
 
+// Up and Down choose among the latest matches (the newest first, none beyond the last), a click
+// chooses the row under it; Enter, S and a click ask for the replay only of a match with one.
+TEST(RecordScreenTest, ChoosesALatestMatchAndAsksForItsReplayOnlyWhereThereIsOne) {
+    TestGame t;
+    for (int at : {1, 2, 3}) t.g.sv.record->Keep(Match(at));
+    t.g.sv.record->KeepReplay(Match(3).id, "newest");
+    t.g.sv.record->KeepReplay(Match(1).id, "oldest");
+    RecordScreen r(t.g);
+    r.Open();
+    // Rows of the latest matches begin 30 pixels into their panel at (636, 412), 21 apart.
+    const struct {
+        int key;  // 0: a click at (x, y)
+        int x, y;
+        Request request;
+        const char* replay;  // the chosen match's afterwards
+    } steps[] = {
+        {kVkReturn, 0, 0, Request::kWatch, "newest"},
+        {kVkUp, 0, 0, Request::kNone, "newest"},
+        {kVkDown, 0, 0, Request::kNone, ""},
+        {kVkReturn, 0, 0, Request::kNone, ""},
+        {'S', 0, 0, Request::kNone, ""},
+        {kVkDown, 0, 0, Request::kNone, "oldest"},
+        {kVkDown, 0, 0, Request::kNone, "oldest"},
+        {'S', 0, 0, Request::kSaveReplay, "oldest"},
+        {0, 640, 442, Request::kWatch, "newest"},
+        {0, 940, 470, Request::kNone, ""},
+        {0, 700, 440, Request::kNone, ""},  // above the rows: the choice stays
+        {0, 700, 504, Request::kWatch, "oldest"},
+        {0, 700, 505, Request::kNone, "oldest"},  // a row with no match
+        {0, 635, 442, Request::kNone, "oldest"},
+    };
+    for (std::size_t i = 0; i < std::size(steps); ++i) {
+        const auto& s = steps[i];
+        EXPECT_EQ(s.key ? r.KeyDown(s.key) : r.Click(s.x, s.y), s.request) << "step " << i;
+        EXPECT_EQ(r.ChosenReplay(), s.replay) << "step " << i;
+    }
+    r.KeyDown(kVkUp);
+    EXPECT_NE(r.Status().find(u"this match has no replay"), std::u16string::npos);
+    EXPECT_EQ(r.Page(), RecordPage::kMatches);
+    r.SetPage(RecordPage::kKana);
+    EXPECT_EQ(r.Click(640, 442), Request::kNone);  // the rows are on the matches page only
+}
+
 TEST(RecordScreenTest, PracticeTakesTheWordsOnTheTitleAtOnceAndElsewhereOnReturn) {
     TestGame t;
     t.WriteFile("str.dat", "\xEF\xBB\xBF猫,ねこ\n写真,しゃしん\n新聞,しんぶん\n");

@@ -1,6 +1,6 @@
 // The record beside the game in the window program: F2 opens it on the title and after a match
 // and never reaches the game; its window takes its own keys, closes, exports and imports a
-// file dropped on it.
+// file dropped on it, and watches or saves a match's replay.
 #include "app/record_window.h"
 
 #include <SDL.h>
@@ -139,6 +139,16 @@ TEST_F(RecordWindowTest, ExportsToTheHomeFolderAndImportsAFileDroppedOnIt) {
     ASSERT_TRUE(RecordFromJson(std::string(std::istreambuf_iterator<char>(in), {}), back, why))
         << why;
     EXPECT_EQ(back.matches, r.matches);
+
+    // Enter watches the newest match's replay in the game's window; S saves it beside the export.
+    t.g.sv.record->KeepReplay(r.matches[1].id, "kanaburst-replay of the second");
+    std::string watched;
+    w.watch = [&watched](const std::string& replay) { watched = replay; };
+    EXPECT_TRUE(w.HandleEvent(Key(w.Id(), SDLK_RETURN, true)));
+    EXPECT_EQ(watched, "kanaburst-replay of the second");
+    EXPECT_TRUE(w.HandleEvent(Key(w.Id(), SDLK_s, true)));
+    std::ifstream saved(home.Path() / "kanaburst-replay-2026-01-01-09h00.kbreplay");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), {}), watched);
     setenv("HOME", savedHome.c_str(), 1);
 }
 

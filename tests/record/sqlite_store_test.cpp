@@ -83,9 +83,62 @@ TEST(SqliteRecord, KeepsMatchesAcrossOpeningsInItsOwnSchema) {
     EXPECT_EQ(again.Load(true), r);
     const fs::path file = dir.Path() / "record.sqlite3";
     EXPECT_EQ(again.Where(), file.string());
-    EXPECT_EQ(SqlValue(file, "PRAGMA user_version"), "1");
+    EXPECT_EQ(SqlValue(file, "PRAGMA user_version"), "2");
     EXPECT_EQ(SqlValue(file, "PRAGMA journal_mode"), "wal");
     EXPECT_EQ(SqlValue(file, "SELECT count(*) FROM match"), "3");
+}
+
+// A record of the first version (no replays) steps up to this one with its matches as they
+// were, and takes replays from then on.
+TEST(SqliteRecord, AnOlderRecordStepsUpKeepingItsMatches) {
+    TempDir dir;
+    const fs::path file = dir.Path() / "record.sqlite3";
+    const PlayerRecord r = SampleRecord(3);
+    {
+        SqliteRecordStore store(dir.Path().string());
+        KeepAll(store, r);
+    }
+    Sql(file, "DROP TABLE replay; PRAGMA user_version = 1");
+    {
+        SqliteRecordStore store(dir.Path().string());
+        EXPECT_EQ(store.Problem(), "");
+        EXPECT_EQ(store.Load(true), r);
+        store.KeepReplay(r.matches[1].id, "kanaburst-replay 1");
+    }
+    EXPECT_EQ(SqlValue(file, "PRAGMA user_version"), "2");
+    SqliteRecordStore again(dir.Path().string());
+    EXPECT_EQ(again.Load(true), r);
+    EXPECT_EQ(again.ReplayOf(r.matches[1].id), "kanaburst-replay 1");
+    EXPECT_EQ(again.ReplayOf(r.matches[0].id), "");
+}
+
+// Both stores keep the replays of the newest matches only, a replay of no match going first,
+// and forget them with the record.
+TEST(SqliteRecord, KeepsTheReplaysOfTheNewestMatchesAsMemoryDoes) {
+    TempDir dir;
+    MemoryRecordStore memory;
+    SqliteRecordStore sqlite(dir.Path().string());
+    const PlayerRecord r = SampleRecord(static_cast<int>(kReplaysKept) + 2);
+    for (RecordStore* store :
+         {static_cast<RecordStore*>(&memory), static_cast<RecordStore*>(&sqlite)}) {
+        SCOPED_TRACE(store->Where());
+        store->KeepReplay("no such match", "stray");
+        // Newest first: the two oldest matches' replays are the ones let go.
+        for (auto m = r.matches.rbegin(); m != r.matches.rend(); ++m) {
+            store->Keep(*m);
+            store->KeepReplay(m->id, "replay of " + m->id);
+        }
+        ASSERT_TRUE(sqlite.WaitWritten(20000));
+        EXPECT_EQ(store->ReplayOf("no such match"), "");
+        EXPECT_EQ(store->ReplayOf(r.matches[0].id), "");
+        EXPECT_EQ(store->ReplayOf(r.matches[1].id), "");
+        EXPECT_EQ(store->ReplayOf(r.matches[2].id), "replay of " + r.matches[2].id);
+        EXPECT_EQ(store->ReplayOf(r.matches.back().id), "replay of " + r.matches.back().id);
+        std::string why;
+        ASSERT_TRUE(store->Wipe(why)) << why;
+        EXPECT_EQ(store->ReplayOf(r.matches.back().id), "");
+    }
+    EXPECT_EQ(SqlValue(dir.Path() / "record.sqlite3", "SELECT count(*) FROM replay"), "0");
 }
 
 TEST(SqliteRecord, LoadsWhatTheMemoryStoreLoads) {
@@ -140,9 +193,9 @@ TEST(SqliteRecord, LeavesFilesItCannotUseAsTheyAreAndKeepsMatchesAside) {
         {"a newer record",
          [](const fs::path& file) {
              { SqliteRecordStore store(file.parent_path().string()); }
-             Sql(file, "PRAGMA user_version = 2");
+             Sql(file, "PRAGMA user_version = 3");
          },
-         "written by a newer Kanaburst (record version 2; this one knows 1)"},
+         "written by a newer Kanaburst (record version 3; this one knows 2)"},
         {"damaged",
          [](const fs::path& file) {
              {
@@ -196,13 +249,13 @@ TEST(SqliteRecord, MatchesSetAsideJoinTheRecordOnceItCanBeUsed) {
     TempDir dir;
     const fs::path file = dir.Path() / "record.sqlite3";
     { SqliteRecordStore store(dir.Path().string()); }
-    Sql(file, "PRAGMA user_version = 2");
+    Sql(file, "PRAGMA user_version = 3");
     const MatchRecord kept = Match(9);
     {
         SqliteRecordStore newer(dir.Path().string());
         newer.Keep(kept);
     }
-    Sql(file, "PRAGMA user_version = 1");  // the newer game's record read back by its own
+    Sql(file, "PRAGMA user_version = 2");  // the newer game's record read back by its own
     SqliteRecordStore store(dir.Path().string());
     EXPECT_EQ(store.Problem(), "");
     EXPECT_EQ(store.Load(true).matches, std::vector<MatchRecord>{kept});

@@ -2,8 +2,8 @@
 // ?replay= link in a fresh browser plays at once and ends on the
 // native picture and state of that match; Escape returns to the title. The same replay as a
 // file (the picker and a drop), hostile links and files told in the page. Then a match played
-// in the page: its replay is saved as a file, offered as a link and kept for the next visit,
-// and the file plays in the native driver to the state the page's match ended in.
+// in the page: its replay is saved as a file and offered as a link, the file plays in the native
+// driver to the state the page's match ended in, and the record plays it from a click.
 //   [KB_SKIP_REPLAY=FILE] node replay-page-test.js PAGE_DIR NATIVE_BUILD_DIR
 'use strict';
 const fs = require('fs');
@@ -18,6 +18,14 @@ const [pageDir, nativeBuild] = process.argv.slice(2);
 // In the page: the state of the replay watched ('' for none), and of the page's own game.
 const kWatched = "kanaburst.ccall('kanaburst_replay_state', 'string', [], [])";
 const kLive = "JSON.parse(kanaburst.ccall('kanaburst_state', 'string', [], []))";
+// What a result screen shows of its match, compared between a match and its replay.
+const kResultFields = ['GameResult', 'PlaySec', 'MissCount', 'TypeCount', 'SpeedBonus',
+                       'MyMisState', 'EnMisState', 'SceneNo'];
+
+// The result fields in which two states differ.
+function ResultApart(a, b) {
+  return kResultFields.filter((f) => JSON.stringify(a[f]) !== JSON.stringify(b[f]));
+}
 
 // A directory with the game's files, for the native driver.
 function GameDir() {
@@ -183,7 +191,8 @@ async function Files(browser, base, native) {
 }
 
 // A match against the fastest computer, lost typing nothing, played in the page: back on the
-// title its replay is offered, kept and saved; the file plays natively to the page's end.
+// title its replay is offered and saved, and the file plays natively to the page's end; after a
+// reload the record keeps it with the match, and a click there plays it to the same end.
 async function RecordedInThePage(browser, base) {
   const page = await browser.newPage();
   const downloads = fs.mkdtempSync(path.join(os.tmpdir(), 'kb-downloads-'));
@@ -218,16 +227,30 @@ async function RecordedInThePage(browser, base) {
     const end = JSON.parse(LastState(Sim(dir, [], fs.readFileSync(saved, 'utf8') +
                                                   'skip\nstate\n')));
     fs.rmSync(dir, { recursive: true });
-    const differ = ['GameResult', 'PlaySec', 'MissCount', 'TypeCount', 'SpeedBonus', 'MyMisState',
-                    'EnMisState', 'SceneNo'].filter((f) => JSON.stringify(end[f]) !==
-                                                       JSON.stringify(over[f]));
+    const differ = ResultApart(end, over);
     Check(differ.length === 0, `the native driver plays the page's file to the page's result ` +
           `(${over.GameResult} after ${over.PlaySec} s)${differ.length ? ': ' + differ : ''}`);
+    // Kept with the match in the record: after a reload, a click on the match (the newest row
+    // of the record's latest matches, in the picture's pixels) plays it to the same result.
     await OpenTitle(page, page.url());
-    const kept = await page.$$eval('#replay-kept option', (o) => o.map((e) => e.textContent));
-    Check(kept[0] === last.name, `the replay is kept for the next visit (${kept.length} kept)`);
-    await page.click('#replay-watch-kept');
-    await WaitWatching(page, 'and plays from there');
+    await page.waitForSelector('#record-open:not([disabled])', { timeout: 10000 });
+    await page.waitForFunction(() => JSON.parse(kanaburst.ccall(
+        'kanaburst_record_file', 'string', [], [])).matches.length === 1, { timeout: 10000 });
+    await page.click('#record-open');
+    await page.waitForSelector('#record:not([hidden])', { timeout: 5000 });
+    const box = await page.$eval('#record', (c) => {
+      const r = c.getBoundingClientRect();
+      return { x: r.left, y: r.top, sx: r.width / c.width, sy: r.height / c.height };
+    });
+    await page.mouse.click(box.x + 700 * box.sx, box.y + 450 * box.sy);
+    await WaitWatching(page, 'the record keeps the match\'s replay, and a click on it plays it');
+    Check(await page.$eval('#record', (e) => e.hidden), 'the record makes way for the replay');
+    await PressEnd(page);
+    await PressEnd(page);
+    const watched = JSON.parse(await page.evaluate(kWatched));
+    const apart = ResultApart(watched, over);
+    Check(apart.length === 0, `watched from the record, it ends on the match's result ` +
+          `(${watched.GameResult} after ${watched.PlaySec} s)${apart.length ? ': ' + apart : ''}`);
     await page.keyboard.press('Escape');
     await page.waitForFunction(`${kWatched} === ''`, { timeout: 5000 });
     // A replay longer than a link holds comes without its deflated bytes (ReplayLink.*).

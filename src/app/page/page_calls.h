@@ -45,12 +45,15 @@ int kanaburst_record_open();
 void kanaburst_record_close();
 // A key pressed on the record's canvas (its code, as the desktop record window takes it).
 void kanaburst_record_key(int keyCode);
+// A click on the record's canvas at pixels (x, y) of its picture: one of the latest matches is
+// chosen and its replay watched.
+void kanaburst_record_click(int x, int y);
 // The record's export button: the record file is offered as a download.
 void kanaburst_record_export();
 // A record file the player chose or dropped on the record, named name, of length bytes: imported.
 void kanaburst_record_import(const char* name, const uint8_t* bytes, int length);
-// An entry of the browser's storage read back (kind 0 a match, 1 a practice run): its key and
-// its text.
+// An entry of the browser's storage read back (kind 0 a match, 1 a practice run, 2 a match's
+// replay): its key and its text.
 void kanaburst_record_stored(int kind, const char* key, const char* text);
 // The storage has been read to its end; returns what is wrong with the record, "" when well.
 const char* kanaburst_record_read();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/page/page_calls.h"
+#include "app/page/page_replays.h"
 #include "platform/web/page_script.h"
 #include "record/entry_record_store.h"
 #include "record/record_actions.h"
@@ -82,6 +83,32 @@ void Export() {
     Present();
 }
 
+// What a key or a click asks of the page: the record closes for a replay watched in the canvas,
+// and a replay saved is offered as a download.
+void Answer(RecordScreen::Request request) {
+    switch (request) {
+        case RecordScreen::Request::kClose:
+            return Close();
+        case RecordScreen::Request::kExport:
+            return Export();
+        case RecordScreen::Request::kWatch: {
+            std::string why;
+            if (WatchKeptReplay(screen->ChosenReplay(), why)) return Close();
+            std::fprintf(stderr, "The replay cannot be played: %s\n", why.c_str());
+            return Present();
+        }
+        case RecordScreen::Request::kSaveReplay: {
+            std::string name;
+            InFileFolder([&] { name = screen->SaveReplay(""); });
+            if (!name.empty())
+                kb_record_download((std::string(kFileFolder) + "/" + name).c_str(), name.c_str());
+            return Present();
+        }
+        case RecordScreen::Request::kNone:
+            return Present();
+    }
+}
+
 }  // namespace
 
 RecordStore& PageRecord() {
@@ -118,15 +145,11 @@ extern "C" void kanaburst_record_close() {
 }
 
 extern "C" void kanaburst_record_key(int keyCode) {
-    if (!screen || !screen->IsOpen()) return;
-    switch (screen->KeyDown(keyCode)) {
-        case kb::RecordScreen::Request::kClose:
-            return kb::Close();
-        case kb::RecordScreen::Request::kExport:
-            return kb::Export();
-        case kb::RecordScreen::Request::kNone:
-            return kb::Present();
-    }
+    if (screen && screen->IsOpen()) kb::Answer(screen->KeyDown(keyCode));
+}
+
+extern "C" void kanaburst_record_click(int x, int y) {
+    if (screen && screen->IsOpen()) kb::Answer(screen->Click(x, y));
 }
 
 extern "C" void kanaburst_record_export() {
@@ -148,7 +171,8 @@ extern "C" void kanaburst_record_import(const char* name, const uint8_t* bytes, 
 }
 
 extern "C" void kanaburst_record_stored(int kind, const char* key, const char* text) {
-    store.Stored(kind == 0 ? kb::EntryKind::kMatch : kb::EntryKind::kPractice, key, text);
+    if (kind < 0 || kind > static_cast<int>(kb::EntryKind::kReplay)) return;
+    store.Stored(static_cast<kb::EntryKind>(kind), key, text);
 }
 
 extern "C" const char* kanaburst_record_read() {

@@ -8,8 +8,9 @@
 #include "app/replay_window.h"
 #include "app/sim_state.h"
 #include "platform/web/page_script.h"
+#include "record/keep_match.h"
+#include "replay/replay_file.h"
 #include "replay/replay_link.h"
-#include "replay/replay_shelf.h"
 #include "replay/replay_text.h"
 
 namespace kb {
@@ -40,11 +41,36 @@ bool ReadLinkFile(const std::string& path, Replay& out, std::string& why) {
 void HandReplaysToPage(Machine& machine, Game& g) {
     replays.machine = &machine;
     replays.game = &g;
-    machine.Replays()->onRecorded = [](const std::string& text) {
+    machine.Replays()->onRecorded = [&g](const std::string& text) {
+        KeepReplayOfMatch(g, text);
         const std::string packed = PackForLink(text);
         kb_replay_recorded(text.c_str(), reinterpret_cast<const uint8_t*>(packed.data()),
                            packed.size());
     };
+}
+
+namespace {
+
+// Starts watching replay in the canvas, in place of any watched before. "" when it plays.
+std::string Watch(Replay replay) {
+    PageReplays& r = replays;
+    if (!r.machine) return "the game has not started";
+    if (r.game->s.SceneNo == kSceneMatch) return "a match is on: watch it after the match";
+    r.watch.reset();  // one replay at a time: a second one opened replaces the first
+    auto watch = std::make_unique<ReplayWatch>(*r.machine, *r.game, std::move(replay));
+    std::string why;
+    if (!watch->Start(why)) return why;
+    r.watch = std::move(watch);
+    return {};
+}
+
+}  // namespace
+
+bool WatchKeptReplay(const std::string& text, std::string& why) {
+    Replay replay;
+    if (!ReadReplay(text, replay, why)) return false;
+    why = Watch(std::move(replay));
+    return why.empty();
 }
 
 bool Watching() {
@@ -68,24 +94,11 @@ bool WatchingPass() {
 extern "C" const char* kanaburst_replay_watch(const char* path, int packed) {
     static std::string why;
     why.clear();
-    kb::PageReplays& r = kb::replays;
-    if (!r.machine) {
-        why = "the game has not started";
-        return why.c_str();
-    }
-    if (r.game->s.SceneNo == kb::kSceneMatch) {
-        why = "a match is on: watch it after the match";
-        return why.c_str();
-    }
     kb::Replay replay;
     const bool read =
         packed ? kb::ReadLinkFile(path, replay, why) : kb::ReadReplayFile(path, replay, why);
-    if (!read) return why.c_str();
-    r.watch.reset();  // one replay at a time: a second one opened replaces the first
-    auto watch = std::make_unique<kb::ReplayWatch>(*r.machine, *r.game, std::move(replay));
-    if (!watch->Start(why)) return why.c_str();
-    r.watch = std::move(watch);
-    return "";
+    if (read) why = kb::Watch(std::move(replay));
+    return why.c_str();
 }
 
 extern "C" const char* kanaburst_replay_state() {

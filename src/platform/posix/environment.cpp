@@ -33,11 +33,6 @@ std::string DataHomeDir() {
     return std::string(home) + "/.local/share/kanaburst/";
 }
 
-std::string PlayerReplayDir() {
-    const std::string home = DataHomeDir();
-    return home.empty() ? "" : home + "replays/";
-}
-
 std::function<void(std::string_view)> TraceFromEnvironment() {
     const char* path = std::getenv("KB_TRACE");
     if (!path || !*path) return {};

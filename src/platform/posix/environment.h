@@ -14,10 +14,6 @@ std::string PlayerDataDir(std::string_view programDir, std::string_view installD
 // wherever the program runs from: where the record is kept. Empty when neither variable says.
 std::string DataHomeDir();
 
-// Where the player's replays are kept, $XDG_DATA_HOME/kanaburst/replays/ (by default
-// ~/.local/share/kanaburst/replays/), wherever the game runs from; empty with no home at all.
-std::string PlayerReplayDir();
-
 // KB_TRACE=FILE: the game's effect lines, as the headless driver prints them, written to FILE
 // one a line. Empty (nothing written) when KB_TRACE is not set or FILE cannot be made.
 std::function<void(std::string_view)> TraceFromEnvironment();

@@ -49,6 +49,10 @@ CREATE TABLE IF NOT EXISTS practice(
     kana TEXT NOT NULL,         -- the kana practised, weakest first, between single spaces
     words INTEGER NOT NULL
 );
+CREATE TABLE IF NOT EXISTS replay(
+    id TEXT PRIMARY KEY,        -- the match's id
+    text TEXT NOT NULL          -- the replay as its file holds it
+);
 )";
 
 constexpr const char* kMatchColumns =
@@ -155,6 +159,29 @@ int InsertPractice(sqlite3* db, const PracticeRun& p) {
     return rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
 
+// Keeps a replay, and lets go of those beyond the newest matches' kReplaysKept (one of a match
+// the record does not hold goes first), in one transaction.
+int InsertReplay(sqlite3* db, const std::string& matchId, const std::string& text) {
+    int rc = Exec(db, "BEGIN IMMEDIATE");
+    if (rc != SQLITE_OK) return rc;
+    {
+        Statement st(db, "INSERT OR REPLACE INTO replay(id, text) VALUES(?,?)");
+        st.BindAll(matchId, text);
+        rc = st.Step();
+    }
+    if (rc == SQLITE_DONE) {
+        Statement st(db,
+                     "DELETE FROM replay WHERE id NOT IN (SELECT replay.id FROM replay LEFT JOIN "
+                     "match USING(id) ORDER BY match.at IS NULL, match.at DESC, replay.id DESC "
+                     "LIMIT ?)");
+        st.Bind(1, static_cast<int64_t>(kReplaysKept));
+        rc = st.Step();
+    }
+    if (rc == SQLITE_DONE) rc = Exec(db, "COMMIT");
+    if (rc != SQLITE_OK) Exec(db, "ROLLBACK");
+    return rc;
+}
+
 // Inserts everything in one transaction; outcome counts what was new.
 int InsertAll(sqlite3* db, const PlayerRecord& record, AddOutcome& outcome) {
     int rc = Exec(db, "BEGIN IMMEDIATE");
@@ -225,8 +252,8 @@ int ReadKana(sqlite3* db, PlayerRecord& record, const std::vector<size_t>& which
     return SQLITE_OK;
 }
 
-template <typename T>
-std::vector<T> Only(const std::vector<std::variant<MatchRecord, PracticeRun>>& entries) {
+template <typename T, typename Entries>
+std::vector<T> Only(const Entries& entries) {
     std::vector<T> out;
     for (const auto& e : entries)
         if (const T* t = std::get_if<T>(&e)) out.push_back(*t);
@@ -292,12 +319,14 @@ bool SqliteRecordStore::OpenDatabase() {
                    unsavedDir_ + ".");
         return false;
     }
-    if (version == 0) {
-        // Two games starting together may both get here: the schema is made once, inside the
-        // write lock, and only where it is still missing.
+    if (version < kSchemaVersion) {
+        // A new file gets the whole schema; an older one the tables it lacks, its own kept as
+        // they are. Two games starting together may both get here: the tables are made inside
+        // the write lock, and only where they are still missing.
         rc = Exec(db_, "BEGIN IMMEDIATE");
         if (rc == SQLITE_OK) rc = Exec(db_, kSchema);
-        if (rc == SQLITE_OK) rc = Exec(db_, "PRAGMA user_version = 1");
+        if (rc == SQLITE_OK)
+            rc = Exec(db_, ("PRAGMA user_version = " + std::to_string(kSchemaVersion)).c_str());
         if (rc == SQLITE_OK) rc = Exec(db_, "COMMIT");
         if (rc != SQLITE_OK) {
             Exec(db_, "ROLLBACK");
@@ -362,6 +391,28 @@ void SqliteRecordStore::KeepPractice(PracticeRun run) {
     Enqueue(std::move(run));
 }
 
+void SqliteRecordStore::KeepReplay(const std::string& matchId, std::string text) {
+    Enqueue(ReplayEntry{matchId, std::move(text)});
+}
+
+std::string SqliteRecordStore::ReplayOf(const std::string& matchId) {
+    {
+        // One on its way, or one the database could not take, is the newest.
+        std::lock_guard lock(mutex_);
+        std::vector<const Entry*> waiting;
+        for (const Entry& e : stranded_) waiting.push_back(&e);
+        if (inFlight_) waiting.push_back(&*inFlight_);
+        for (const Entry& e : queue_) waiting.push_back(&e);
+        for (auto it = waiting.rbegin(); it != waiting.rend(); ++it)
+            if (const auto* r = std::get_if<ReplayEntry>(*it); r && r->matchId == matchId)
+                return r->text;
+    }
+    if (!usable_) return {};
+    Statement st(db_, "SELECT text FROM replay WHERE id = ?");
+    st.Bind(1, matchId);
+    return st.Step() == SQLITE_ROW ? st.Text(0) : std::string();
+}
+
 void SqliteRecordStore::Enqueue(Entry entry) {
     {
         std::lock_guard lock(mutex_);
@@ -373,10 +424,18 @@ void SqliteRecordStore::Enqueue(Entry entry) {
 
 int SqliteRecordStore::WriteEntry(sqlite3* db, const Entry& entry) {
     if (const auto* m = std::get_if<MatchRecord>(&entry)) return InsertMatch(db, *m);
+    if (const auto* r = std::get_if<ReplayEntry>(&entry))
+        return InsertReplay(db, r->matchId, r->text);
     return InsertPractice(db, std::get<PracticeRun>(entry));
 }
 
 void SqliteRecordStore::SaveAside(const Entry& entry) {
+    if (std::holds_alternative<ReplayEntry>(entry)) {
+        // A record file holds no replays: this one stays in memory.
+        std::lock_guard lock(mutex_);
+        stranded_.push_back(entry);
+        return;
+    }
     PlayerRecord one;
     if (const auto* m = std::get_if<MatchRecord>(&entry))
         one.matches.push_back(*m);
@@ -526,7 +585,8 @@ bool SqliteRecordStore::Wipe(std::string& why) {
         stranded_.clear();
     }
     int rc = Exec(db_, "BEGIN IMMEDIATE");
-    if (rc == SQLITE_OK) rc = Exec(db_, "DELETE FROM match; DELETE FROM practice;");
+    if (rc == SQLITE_OK)
+        rc = Exec(db_, "DELETE FROM match; DELETE FROM practice; DELETE FROM replay;");
     if (rc == SQLITE_OK) rc = Exec(db_, "COMMIT");
     if (rc != SQLITE_OK) {
         Exec(db_, "ROLLBACK");

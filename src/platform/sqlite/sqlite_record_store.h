@@ -1,12 +1,14 @@
 #pragma once
-// The player's record in an SQLite database in their data folder (record.sqlite3), written by a
-// thread of its own so that the game never waits for the disk. The database is in WAL mode
+// The player's record in an SQLite database in their data folder (record.sqlite3), with the
+// replays of the newest matches beside their matches, written by a thread of its own so that
+// the game never waits for the disk. The database is in WAL mode
 // and every match is one transaction: a game killed at any moment loses at most the match being
 // written, and two games running at once both keep theirs.
 //
 // A file that is not a database, is damaged, comes from a newer version or cannot be opened is
 // never written to: the store says why (Problem) and keeps each match as a record file of its
-// own in unsaved/ beside it, which the next start that finds the database well adds to it.
+// own in unsaved/ beside it, which the next start that finds the database well adds to it (a
+// replay it cannot take lasts as long as the program).
 #include <sqlite3.h>
 
 #include <atomic>
@@ -24,7 +26,8 @@ namespace kb {
 
 class SqliteRecordStore : public RecordStore {
   public:
-    static constexpr int kSchemaVersion = 1;
+    // 1: matches and practice runs; 2: and replays.
+    static constexpr int kSchemaVersion = 2;
     static constexpr const char* kFileName = "record.sqlite3";
 
     // Opens (or makes) dir/record.sqlite3 and starts the writer. What went wrong is in Problem.
@@ -36,6 +39,8 @@ class SqliteRecordStore : public RecordStore {
 
     void Keep(MatchRecord match) override;
     void KeepPractice(PracticeRun run) override;
+    void KeepReplay(const std::string& matchId, std::string text) override;
+    std::string ReplayOf(const std::string& matchId) override;
     PlayerRecord Load(bool allKana) override;
     bool Add(const PlayerRecord& record, AddOutcome& outcome, std::string& why) override;
     bool Wipe(std::string& why) override;
@@ -47,7 +52,10 @@ class SqliteRecordStore : public RecordStore {
     bool WaitWritten(int timeoutMs);
 
   private:
-    using Entry = std::variant<MatchRecord, PracticeRun>;
+    struct ReplayEntry {
+        std::string matchId, text;
+    };
+    using Entry = std::variant<MatchRecord, PracticeRun, ReplayEntry>;
 
     // Opens the file, checks it is a record this version knows, and makes it if it is new;
     // false, with the problem set, where it must be left alone.
