@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "platform/room/room_lobby.h"
+
 namespace kb {
 
 std::optional<int> AnswerInfoOption(std::string_view arg, std::string_view name,
@@ -22,6 +24,13 @@ std::optional<int> AnswerInfoOption(std::string_view arg, std::string_view name,
 int BadUsage(std::string_view usage) {
     std::fprintf(stderr, "%.*s\n", static_cast<int>(usage.size()), usage.data());
     return kBadUsage;
+}
+
+std::optional<std::string> PublicRoomName(std::string_view program, std::string name) {
+    if (!ListableText(name).empty()) return name;
+    std::fprintf(stderr, "%.*s: the name for --host-public shows nothing\n",
+                 static_cast<int>(program.size()), program.data());
+    return std::nullopt;
 }
 
 std::string ExecutableDir(const char* argv0) {

@@ -20,6 +20,10 @@ std::optional<int> AnswerInfoOption(std::string_view arg, std::string_view name,
 // Prints USAGE, one line, to stderr and gives kBadUsage.
 int BadUsage(std::string_view usage);
 
+// The name a room is listed under, from --host-public's argument; when it would show nothing,
+// prints so to stderr as PROGRAM and gives none.
+std::optional<std::string> PublicRoomName(std::string_view program, std::string name);
+
 // The directory the running program lies in (links resolved), or ARGV0's when the system cannot
 // say; "." when neither names one.
 std::string ExecutableDir(const char* argv0);

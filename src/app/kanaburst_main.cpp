@@ -227,11 +227,9 @@ int main(int argc, char** argv) {
         } else if (a == "--quick" && options.publicRoom.empty()) {
             options.room = "quick";
         } else if (a == "--host-public" && i + 1 < argc && options.room.empty()) {
-            options.publicRoom = argv[++i];
-            if (kb::ListableText(options.publicRoom).empty()) {
-                std::fprintf(stderr, "kanaburst: the name for --host-public shows nothing\n");
-                return kb::kBadUsage;
-            }
+            const auto name = kb::PublicRoomName("kanaburst", argv[++i]);
+            if (!name) return kb::kBadUsage;
+            options.publicRoom = *name;
         } else if (a == "--lobby") {
             lobby = true;
         } else if (a == "--record") {

@@ -406,7 +406,9 @@ int main(int argc, char** argv) {
         } else if (a == "--quick") {
             room = "quick";
         } else if (a == "--host-public" && i + 1 < argc) {
-            publicRoom = argv[++i];
+            const auto name = kb::PublicRoomName("kanaburst-sim", argv[++i]);
+            if (!name) return kb::kBadUsage;
+            publicRoom = *name;
         } else if (a == "--record-dir" && i + 1 < argc) {
             recordDir = argv[++i];
         } else if (a == "--save-replay" && i + 1 < argc) {

@@ -78,7 +78,7 @@ std::string Command(const std::string& program, const std::string& args) {
 // The options the help lists, at the start of a line in its option list, with their argument.
 std::vector<std::pair<std::string, std::string>> ListedOptions(const std::string& help) {
     std::vector<std::pair<std::string, std::string>> options;
-    const std::regex line(R"(^  (--[a-z-]+)(?: ([A-Z]+))? )");
+    const std::regex line(R"(^  (--[a-z-]+)(?: ([A-Z]+))?( |$))");
     std::istringstream in(help);
     for (std::string l; std::getline(in, l);) {
         std::smatch m;
@@ -173,6 +173,14 @@ TEST(CommandLine, ACommandLineNotTakenGetsOneUsageLineAndStatusTwo) {
             EXPECT_TRUE(r.err.starts_with("usage: " + program + " ")) << r.err;
             EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
         }
+    }
+}
+
+TEST(CommandLine, ARoomNameThatShowsNothingIsRefusedByBothPrograms) {
+    for (const Program& p : Programs()) {
+        const CommandRun r = RunCommand(Command(p.name, "--host-public ' \t'"));
+        EXPECT_EQ(r.status, 2) << p.name;
+        EXPECT_EQ(r.err, p.name + ": the name for --host-public shows nothing\n");
     }
 }
 

@@ -32,6 +32,7 @@ stop_broker() {
     [ -z "$made_run" ] || rm -rf /run/mosquitto
 }
 hosted=
+installed=
 cleanup() {
     [ -z "$home" ] || touch "$home/guest-done"  # a host still waiting ends
     wait
@@ -42,6 +43,9 @@ cleanup() {
         rmdir /var/lib/caddy/.config 2>/dev/null || true
     fi
     stop_broker
+    # A run that failed midway takes its packages and what they made away again, so that the
+    # next run starts from the same machine.
+    [ -z "$installed" ] || dpkg --purge kanaburst kanaburst-relay >/dev/null 2>&1 || true
     userdel -r -f "$user" 2>/dev/null
     rm -rf "$work"
 }
@@ -49,6 +53,9 @@ trap cleanup EXIT
 fail() { echo "package round trip: $*" >&2; exit 1; }
 
 lintian --fail-on error --display-info "$changes"
+# An earlier run that was killed may have left the packages in; the test starts without them.
+dpkg --purge kanaburst kanaburst-relay 2>/dev/null
+installed=yes
 (cd "$(dirname "$deb")" && DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 \
     install -y "./$(basename "$deb")" "./$(basename "$relay_deb")")
 dpkg -L kanaburst kanaburst-relay | grep -vxF -e /. -e '' >"$work/files"
@@ -188,6 +195,7 @@ echo | openssl s_client -connect localhost:8883 -CAfile "$authority" -verify_hos
 # Left after the purge may only be a folder that another package owns too (/usr/games ...), or
 # one of the system's own links at the top (/lib to usr/lib, where /usr is merged).
 DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 purge -y kanaburst kanaburst-relay
+installed=
 while read -r path; do
     [ ! -e "$path" ] && [ ! -L "$path" ] && continue
     [ -L "$path" ] && [ -d "$path" ] && [ "$(dirname "$path")" = / ] && continue

@@ -201,7 +201,7 @@ async function RoomMatches(browser, url, keys) {
     Check(pageResult === 'WIN' && /send 510\d/.test(nativeOut),
           `a page joins the native driver's room ${nativeCode} and both see the end`);
     await page.close();
-    await LobbyMatch(browser, url, keys, relayUrl, tcp);
+    await LobbyMatch(browser, `${url}&relay=${relayUrl}`, keys, tcp, {}, 'on plain MQTT');
     await LostMatch(browser, url, keys, relayUrl, tcp);
     for (let i = 0; i < 3; ++i) await RoomTimes(browser, url, relayUrl);
     await TwoRelays(browser, url);
@@ -296,26 +296,27 @@ async function RoomTimes(browser, url, relayUrl) {
   }
 }
 
-// The lobby beside the canvas: a native driver hosts a public room, the page's list of waiting
-// rooms shows it, and the page's quick match joins it and plays it to its end as by code.
-async function LobbyMatch(browser, url, keys, relayUrl, tcp) {
-  const { native, done } = await NativeHost(tcp, {}, ['--host-public', 'Taro']);
+// The lobby beside the canvas: a native driver hosts a public room on `relay` (its environment
+// `env`), the lobby of the page at `pageUrl` lists it, and the page's quick match joins it and
+// plays it to its end as by code. `how` says which relay they met on.
+async function LobbyMatch(browser, pageUrl, keys, relay, env, how) {
+  const { native, done } = await NativeHost(relay, env, ['--host-public', 'Taro']);
   const page = await browser.newPage();
   try {
-    await OpenTitle(page, `${url}&relay=${relayUrl}`);
+    await OpenTitle(page, pageUrl);
     await page.click('#lobby-look');
     await page.waitForFunction(() => !document.getElementById('lobby-rooms').hidden,
                                { polling: 100, timeout: 15000 });
     const rows = await page.$$eval('#lobby-rooms tbody tr',
                                    (trs) => trs.map((tr) => tr.cells[1].textContent));
     Check(rows.length === 1 && rows[0] === 'Taro',
-          `the page's lobby lists the native driver's public room: ${JSON.stringify(rows)}`);
+          `the page's lobby lists the native driver's public room ${how}: ${JSON.stringify(rows)}`);
     await page.click('#lobby-quick');
     const result = await PlayToTheEnd(page, keys);
     native.kill('SIGTERM');
     const nativeOut = await done;
     Check(result === 'WIN' && /send 510\d/.test(nativeOut),
-          'the page\'s quick match joins that room and both see the end');
+          `the page's quick match joins that room ${how} and both see the end`);
   } finally {
     native.kill('SIGKILL');
     await page.close();
@@ -493,6 +494,11 @@ async function HostedOverTls(pageDir, seed, keys) {
     Check(sockets.includes(relayUrl), `the page over https finds its relay at ${relayUrl}`);
     Check(result === 'WIN' && /send 510\d/.test(nativeEnd),
           `a page over https and a native driver over mqtts play room ${code} to its end`);
+    await page.close();
+    await LobbyMatch(browser, `https://localhost:${ports.KB_HTTPS_PORT}/index.html?seed=${seed}`,
+                     keys, `mqtts://localhost:${ports.KB_RELAY_TLS_PORT}`,
+                     { SSL_CERT_FILE: path.join(authority, 'root.crt') },
+                     'over https and mqtts');
   } finally {
     if (native) native.kill('SIGKILL');
     if (browser) await browser.close();

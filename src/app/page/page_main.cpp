@@ -184,7 +184,8 @@ extern "C" void kanaburst_console_close() {
 }
 
 extern "C" void kanaburst_hidden_pass() {
-    if (!page.loop || page.game->ended) return;
+    // A watched replay holds the game still, as the visible passes do.
+    if (!page.loop || page.game->ended || kb::Watching()) return;
     kb::RunLateFrames(*page.loop, *page.game, *page.machine->Lagging(), kMostLateFrames);
     if (page.game->ended) TellEnd(page);
 }

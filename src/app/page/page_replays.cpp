@@ -47,6 +47,10 @@ void HandReplaysToPage(Machine& machine, Game& g) {
     };
 }
 
+bool Watching() {
+    return replays.watch != nullptr;
+}
+
 bool WatchingPass() {
     if (!replays.watch) return false;
     SDL_Event ev;

@@ -11,5 +11,7 @@ void HandReplaysToPage(Machine& machine, Game& g);
 // For each pass of the page: while a replay is watched, its frames run in the game's place and
 // the keys go to it. False when none is watched (the game's own pass is due).
 bool WatchingPass();
+// Whether a replay is watched now (the game waits behind it).
+bool Watching();
 
 }  // namespace kb
