@@ -198,15 +198,8 @@ TEST(Lobby, ProgramsHostListAndJoinFromTheCommandLine) {
                   broker.Url(), "--host-public", "Hanako"},
                  "frames 2\nwait 60000\n", log);
     // Once its room is open (a driver on a busy machine takes a while to start)...
-    std::string hosting;
-    ASSERT_TRUE(Await(
-        {},
-        [&] {
-            hosting = ReadText(log);
-            return hosting.find("log 2 Relay: listed in the lobby as Hanako") != std::string::npos;
-        },
-        30000))
-        << hosting;
+    ASSERT_NE(AwaitInLog(log, "log 2 Relay: listed in the lobby as Hanako", 30000), "")
+        << ReadText(log);
     // ... the window program's look at the lobby shows it.
     std::string listed;
     ASSERT_TRUE(Await(
@@ -219,7 +212,7 @@ TEST(Lobby, ProgramsHostListAndJoinFromTheCommandLine) {
         },
         15000))
         << listed << "\n"
-        << hosting;
+        << ReadText(log);
     EXPECT_NE(listed.find("waiting "), std::string::npos) << listed;
     const SimRun look = RunSim("lobby\n", "--realtime --relay " + broker.Url());
     ASSERT_EQ(look.LinesStartingWith("lobby ").size(), 1u) << look.out;

@@ -347,6 +347,10 @@ TEST(RoomsOverTls, EachUntrustedCertificateSaysWhy) {
         EXPECT_TRUE(PollGames({&host.g}, [&] { return NetworkProblem(host.g) == why; }))
             << row.what << ": " << ToUtf8(NetworkProblem(host.g));
     }
+    const auto unreachable = [](int port, const std::string& why) {
+        return FromUtf8("Cannot reach the relay mqtts://127.0.0.1:" + std::to_string(port) + ": " +
+                        why);
+    };
     const Broker plain;
     const struct {
         int port;
@@ -358,8 +362,7 @@ TEST(RoomsOverTls, EachUntrustedCertificateSaysWhy) {
     for (const auto& [port, why] : ports) {
         RoomGame host("mqtts://127.0.0.1:" + std::to_string(port));
         host.Host();
-        const std::u16string expected = FromUtf8(
-            "Cannot reach the relay mqtts://127.0.0.1:" + std::to_string(port) + ": " + why);
+        const std::u16string expected = unreachable(port, why);
         EXPECT_TRUE(PollGames({&host.g}, [&] { return NetworkProblem(host.g) == expected; }))
             << ToUtf8(NetworkProblem(host.g));
     }
@@ -371,8 +374,7 @@ TEST(RoomsOverTls, EachUntrustedCertificateSaysWhy) {
         RoomGame host("mqtts://127.0.0.1:" + std::to_string(service.Port()));
         host.Host();
         const std::u16string expected =
-            FromUtf8("Cannot reach the relay mqtts://127.0.0.1:" + std::to_string(service.Port()) +
-                     ": it does not answer in TLS (is that its mqtts port?)");
+            unreachable(service.Port(), "it does not answer in TLS (is that its mqtts port?)");
         bool accepted = false, answered = false;
         EXPECT_TRUE(PollGames({&host.g},
                               [&] {

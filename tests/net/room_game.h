@@ -146,20 +146,26 @@ inline std::unique_ptr<Process> Driver(const Broker& broker, const std::string& 
     return std::make_unique<Process>(args, script, log);
 }
 
-// The room code a driver's log shows in its state, once it does.
-inline std::string CodeInLog(const std::string& log) {
-    std::string code;
+// What a program's log shows of `pattern` (its first group, if it has one) once it shows it
+// within ms; empty if it never does.
+inline std::string AwaitInLog(const std::string& log, const std::string& pattern, int ms = 10000) {
+    std::string shown;
     PollGames(
         {},
         [&] {
             const std::string text = ReadText(log);
             std::smatch found;
-            if (std::regex_search(text, found, std::regex(R"re("RoomCode":"([0-9 ]{14})")re")))
-                code = found[1];
-            return !code.empty();
+            if (std::regex_search(text, found, std::regex(pattern)))
+                shown = found[found.size() > 1 ? 1 : 0];
+            return !shown.empty();
         },
-        10000);
-    return code;
+        ms);
+    return shown;
+}
+
+// The room code a driver's log shows in its state, once it does.
+inline std::string CodeInLog(const std::string& log) {
+    return AwaitInLog(log, R"re("RoomCode":"([0-9 ]{14})")re");
 }
 
 // The next message finds the connection gone: the Connect Lost box, and the program ends.
