@@ -13,7 +13,6 @@
 #include "net/protocol.h"
 #include "net/room_game.h"
 #include "net/test_certificates.h"
-#include "platform/room/room_crypto.h"
 
 namespace kb::test {
 namespace {
@@ -207,27 +206,6 @@ TEST(Rooms, AHostPlayedByHandAsOverTcp) {
     EXPECT_EQ(host.Received().back(), "k");
     host.Send('q');
     EXPECT_TRUE(EndsAsLost(guest));
-}
-
-// A room's code is its host key's fingerprint: twelve digits that the same key always gives,
-// known answers worked out apart from the game, every digit in use, and a guest that joins
-// only a host whose key has the code's fingerprint.
-TEST(Rooms, CodesAreTheHostKeysFingerprint) {
-    RoomKey zeros{}, counting{};
-    for (size_t i = 0; i < counting.size(); ++i) counting[i] = static_cast<unsigned char>(i);
-    EXPECT_EQ(RoomCodeOf(zeros), "259967183139");
-    EXPECT_EQ(RoomCodeOf(counting), "596146035267");
-    std::string seen;
-    for (int i = 0; i < 30; ++i) {
-        const std::optional<RoomKeyPair> keys = NewRoomKeyPair();
-        ASSERT_TRUE(keys);
-        const std::string code = RoomCodeOf(keys->pub);
-        ASSERT_EQ(RoomCodeIn(code), code);
-        EXPECT_EQ(code, Fingerprint(keys->pub));
-        seen += code;
-    }
-    for (char digit = '0'; digit <= '9'; ++digit) EXPECT_NE(seen.find(digit), std::string::npos);
-    EXPECT_EQ(ShownRoomCode("123456789012"), "1234 5678 9012");
 }
 
 // A room's code as a player types it: blanks, dashes or tabs between the digits, and nothing
