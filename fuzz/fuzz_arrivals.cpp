@@ -20,22 +20,14 @@
 
 namespace {
 
-void Check(bool ok) {
-    if (!ok) __builtin_trap();
-}
+using kb::fuzz::Check;
 
 // A connected data control whose traffic the input decides.
-class ScriptedSocket : public kb::SocketControl {
+class ScriptedSocket : public kb::NullSocketControl {
   public:
     std::string pendingArrival;
     bool completeNext = false;
 
-    void SetLocalPort(int) override {}
-    bool Listen(std::string&) override { return true; }
-    void Accept(int32_t) override {}
-    void SetRemoteHost(const std::string&) override {}
-    void SetRemotePort(int) override {}
-    void Connect() override {}
     bool SendData(const std::string&) override {
         Check(!inFlight_);  // one message on the wire at a time
         inFlight_ = open_;
@@ -49,7 +41,6 @@ class ScriptedSocket : public kb::SocketControl {
     kb::SocketState State() const override {
         return open_ ? kb::SocketState::kConnected : kb::SocketState::kClosed;
     }
-    std::string LocalIP() override { return "127.0.0.1"; }
     void Poll(kb::SocketEvents& events) override {
         if (completeNext && inFlight_) {
             inFlight_ = false;

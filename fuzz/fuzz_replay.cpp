@@ -2,36 +2,21 @@
 // reads is written back to the same replay and played (its first frames) in a game of its own
 // without a crash, a hang, or a send queue with a gap; as a link's deflated bytes, they unpack to
 // no more than a replay holds, or are refused with a reason.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <string_view>
 
 #include "replay/playback.h"
 #include "replay/replay_link.h"
 #include "replay/replay_text.h"
+#include "started_game.h"
 
 namespace {
 
 constexpr long kFramesPlayed = 300;  // enough for the count-down and the first words
 
-void Check(bool ok) {
-    if (!ok) __builtin_trap();
-}
-
-// The game's program directory: empty, so that loading is quick and reads nothing of ours.
-const std::string& ProgramDir() {
-    static const std::string dir = [] {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kb-fuzz-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) std::abort();
-        return pattern;
-    }();
-    return dir;
-}
+using kb::fuzz::Check;
 
 bool SameStart(const kb::ReplayStart& a, const kb::ReplayStart& b) {
     return a.KeyState == b.KeyState && a.KeyHold == b.KeyHold && a.LastKeyUp == b.LastKeyUp &&
@@ -66,7 +51,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           again.lengths.size() == r.lengths.size());
 
     kb::Services machine;
-    machine.programDir = ProgramDir();
+    // Empty, so that loading is quick and reads nothing of ours.
+    static const std::string kProgramDir = kb::fuzz::NewProgramDir("");
+    machine.programDir = kProgramDir;
     kb::Playback p(std::move(r), machine);
     if (!p.Start(why)) return 0;
     while (p.FramesRun() < kFramesPlayed && p.NextFrame()) {

@@ -29,24 +29,25 @@ constexpr char kWords[] =
     "記号,？！\r\n"
     "カタカナ,カタカナ\r\n";
 
-std::string MakeProgramDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kb-fuzz-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) std::abort();
-    std::ofstream(std::filesystem::path(pattern) / "str.dat", std::ios::binary) << kWords;
-    return pattern;
-}
-
 std::vector<Surface*> Surfaces(Game& g) {
     return {&g.Display, &g.PIC, &g.IM, &g.IM2, &g.EF, &g.EXPpic, &g.BACKpic, &g.Waku};
 }
 
 }  // namespace
 
+std::string NewProgramDir(const std::string& words) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "kb-fuzz-XXXXXX").string();
+    Check(mkdtemp(pattern.data()) != nullptr);
+    if (!words.empty())
+        std::ofstream(std::filesystem::path(pattern) / "str.dat", std::ios::binary) << words;
+    return pattern;
+}
+
 StartedGame::StartedGame(SocketControl* winsock) : clock_(3600000, 7) {
     Services sv;
     sv.clock = &clock_;
     sv.winsock = winsock;
-    sv.programDir = MakeProgramDir();
+    sv.programDir = NewProgramDir(kWords);
     game_ = std::make_unique<Game>(sv);
     if (!Form_Load(*game_)) std::abort();
     Frames(16);  // past the first second: Fps is measured

@@ -14,6 +14,15 @@
 
 namespace kb::fuzz {
 
+// Stops the run where an input breaks what the target checks.
+inline void Check(bool ok) {
+    if (!ok) __builtin_trap();
+}
+
+// A fresh program directory under the system's temporary one, holding `words` as str.dat
+// (none when empty).
+std::string NewProgramDir(const std::string& words);
+
 class StartedGame {
   public:
     // The one game of this process, put back to its state just after start-up. A data socket

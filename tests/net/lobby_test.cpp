@@ -3,9 +3,7 @@
 // that lead nobody astray. Rooms on a real broker, as in the room tests.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -13,6 +11,7 @@
 
 #include "net/room_game.h"
 #include "platform/room/room_lobby.h"
+#include "run_command.h"
 
 namespace kb::test {
 namespace {
@@ -21,30 +20,22 @@ ListingSource Listed(const std::string& name) {
     return [name] { return RoomListing{name, "kana, 120 words"}; };
 }
 
-// One look at the lobby while the games go on answering it.
-std::vector<LobbyEntry> Look(const Broker& broker, std::initializer_list<Game*> games) {
+// One look at the lobby while the games go on answering it (and `meanwhile` runs).
+std::vector<LobbyEntry> Look(
+    const Broker& broker, std::initializer_list<Game*> games,
+    const std::function<void()>& meanwhile = [] {}) {
     MosquittoLinkMaker maker(broker.Url());
     LobbyQuery lobby(maker.NewLink(""), SteadyMilliseconds);
     Await(
         games,
         [&] {
+            meanwhile();
             lobby.Pump();
             return lobby.Done();
         },
         5000);
     EXPECT_EQ(lobby.Problem(), "");
     return lobby.Rooms();
-}
-
-// What a program prints for a command line.
-std::string Output(const std::string& command) {
-    std::string out;
-    if (FILE* p = popen((command + " 2>&1").c_str(), "r")) {
-        char buf[4096];
-        for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
-        pclose(p);
-    }
-    return out;
 }
 
 TEST(Lobby, NamesAreCleanedToPrintableTextOfAFewCharacters) {
@@ -121,8 +112,7 @@ TEST(Lobby, ListedRoomsLongestWaitingFirstAndNoOthers) {
     RoomGame first(broker.Url(), Listed("Alpha")), second(broker.Url(), Listed("Beta")),
         hidden(broker.Url()), taken(broker.Url(), Listed("Gamma")), guest(broker.Url());
     const std::string firstCode = RoomCodeIn(first.Host());
-    Await(
-        {&first.g}, [] { return false; }, 1100);
+    Idle({&first.g}, 1100);
     const std::string secondCode = RoomCodeIn(second.Host());
     hidden.Host();
     guest.Join(taken.Host());
@@ -177,13 +167,11 @@ TEST(Lobby, ListingsSpeakOnlyForTheirRoomAndAtTheirPace) {
     const std::string code = RoomCodeIn(host.Host());
     RawMqtt asker(broker, "lobby", "asker"), outsider(broker, "lobby", "outsider");
     asker.Subscribe("lobby/#");
-    Await(
-        {&host.g}, [] { return false; }, 300);
+    Idle({&host.g}, 300);
     for (int i = 0; i < 50; ++i) asker.Publish("lobby/ask", "");
     outsider.Publish("lobby/" + code, "kb1\n1\nNot me\nx");
     outsider.Publish("lobby/123456789012", "kb1\n1\nNobody\nx");
-    Await(
-        {&host.g}, [] { return false; }, 1500);
+    Idle({&host.g}, 1500);
     int answers = 0;
     for (const RawMqtt::Message& m : asker.Got()) {
         if (m.topic == "lobby/ask") continue;
@@ -194,18 +182,9 @@ TEST(Lobby, ListingsSpeakOnlyForTheirRoomAndAtTheirPace) {
     EXPECT_LE(answers, 2);
 
     RawMqtt insider(broker, code.c_str(), "insider");
-    std::vector<LobbyEntry> rooms;
-    MosquittoLinkMaker maker(broker.Url());
-    LobbyQuery lobby(maker.NewLink(""), SteadyMilliseconds);
-    Await(
-        {&host.g},
-        [&] {
-            insider.Publish("lobby/" + code, "kb1\n5\nRude name\nx");
-            lobby.Pump();
-            return lobby.Done();
-        },
-        5000);
-    EXPECT_TRUE(lobby.Rooms().empty());
+    EXPECT_TRUE(Look(broker, {&host.g}, [&] {
+                    insider.Publish("lobby/" + code, "kb1\n5\nRude name\nx");
+                }).empty());
 }
 
 // The programs players run: a driver started to host a listed room at once, the window
@@ -219,28 +198,21 @@ TEST(Lobby, ProgramsHostListAndJoinFromTheCommandLine) {
                   broker.Url(), "--host-public", "Hanako"},
                  "frames 2\nwait 60000\n", log);
     // Once its room is open (a driver on a busy machine takes a while to start)...
-    std::string hosting;
-    ASSERT_TRUE(Await(
-        {},
-        [&] {
-            std::ifstream in(log);
-            hosting.assign(std::istreambuf_iterator<char>(in), {});
-            return hosting.find("log 2 Relay: listed in the lobby as Hanako") != std::string::npos;
-        },
-        30000))
-        << hosting;
+    ASSERT_NE(AwaitInLog(log, "log 2 Relay: listed in the lobby as Hanako", 30000), "")
+        << ReadText(log);
     // ... the window program's look at the lobby shows it.
     std::string listed;
     ASSERT_TRUE(Await(
         {},
         [&] {
-            listed =
-                Output(std::string(KB_BINARY_DIR) + "/kanaburst --lobby --relay " + broker.Url());
+            listed = RunCommand(std::string(KB_BINARY_DIR) + "/kanaburst --lobby --relay " +
+                                broker.Url())
+                         .out;
             return listed.find("Hanako") != std::string::npos;
         },
         15000))
         << listed << "\n"
-        << hosting;
+        << ReadText(log);
     EXPECT_NE(listed.find("waiting "), std::string::npos) << listed;
     const SimRun look = RunSim("lobby\n", "--realtime --relay " + broker.Url());
     ASSERT_EQ(look.LinesStartingWith("lobby ").size(), 1u) << look.out;

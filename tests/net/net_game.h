@@ -19,6 +19,7 @@
 #include "platform/tcp/posix_socket.h"
 #include "platform/tcp/socket_watcher.h"
 #include "shell/game.h"
+#include "typing/key_codes.h"
 
 namespace kb::test {
 
@@ -110,20 +111,34 @@ inline int UnusedPort() {
     return l.Port();
 }
 
+// A game's services with these controls, this address window and this port.
+inline Services WithSockets(SocketControl& winsock, SocketControl& winsockL, AddressWindow& form2,
+                            int port) {
+    Services sv;
+    sv.winsock = &winsock;
+    sv.winsockL = &winsockL;
+    sv.form2 = &form2;
+    sv.gamePort = port;
+    return sv;
+}
+
 // A game's own TCP sockets and address window, on a port the system picks (tests read it back).
 struct RealSockets {
     SocketWatcher watcher;
     PosixSocket winsock{watcher}, winsockL{watcher};
     HeadlessAddressWindow form2;
-    Services Make() {
-        Services sv;
-        sv.winsock = &winsock;
-        sv.winsockL = &winsockL;
-        sv.form2 = &form2;
-        sv.gamePort = 0;
-        return sv;
-    }
+    Services Make() { return WithSockets(winsock, winsockL, form2, 0); }
 };
+
+// The client item chosen, the address typed and Enter pressed (an empty one: the window left
+// open, the address still to come).
+inline void JoinAt(Game& g, HeadlessAddressWindow& form2, const std::u16string& address) {
+    g.s.GameMode = kModeClient;
+    ShowAddressWindow(g);
+    if (address.empty()) return;
+    form2.SetText(address);
+    Text1_KeyDown(g, kVkReturn, 0);
+}
 
 // Delivers the games' socket events (no frames) until done() holds; false after ms.
 inline bool PollGames(std::initializer_list<Game*> games, const std::function<bool()>& done,

@@ -57,10 +57,7 @@ class NetGame : public RealSockets, public TestGame {
     // A client that typed the address of `listener`, was accepted as `peer` and is in a match.
     bool ClientInMatch(RawListener& listener, RawPeer& peer) {
         g.sv.gamePort = listener.Port();
-        g.s.GameMode = kModeClient;
-        ShowAddressWindow(g);
-        form2.SetText(u"127.0.0.1");
-        Text1_KeyDown(g, kVkReturn, 0);
+        JoinAt(g, form2, u"127.0.0.1");
         if (!PollUntil([&] { return listener.TryAccept(peer); })) return false;
         peer.Send("00");
         if (!PollUntilTraced("send 01") || peer.Receive(2000, 2) != "01") return false;
@@ -245,10 +242,7 @@ TEST(Handshake, TwoGamesStartTheirMatchTogether) {
         SCOPED_TRACE(ToUtf8(host));
         NetGame server, client;
         client.g.sv.gamePort = server.Serve();
-        client.g.s.GameMode = kModeClient;
-        ShowAddressWindow(client.g);
-        client.form2.SetText(host);
-        Text1_KeyDown(client.g, kVkReturn, 0);
+        JoinAt(client.g, client.form2, host);
         ASSERT_TRUE(server.PollUntil([&] {
             PollNetwork(client.g);
             return server.g.s.SceneNo == kSceneMatch && client.g.s.SceneNo == kSceneMatch;
@@ -311,8 +305,7 @@ TEST(Loop, MessageQueuedBehindAnotherLeavesWithoutWaitingForAFrame) {
 // server chosen again takes a new client.
 TEST(Cancel, EscapeLeavesTheAddressWindowAndTheWaitingServer) {
     NetGame n;
-    n.g.s.GameMode = kModeClient;
-    ShowAddressWindow(n.g);
+    JoinAt(n.g, n.form2, u"");
     Text1_KeyDown(n.g, kVkReturn, 0);
     n.form2.SetText(u"127.0.0.1");
     Text1_KeyDown(n.g, kVkA, 0);
@@ -340,8 +333,7 @@ TEST(TimeOut, ClientGivesUpThirtySecondsAfterEnterWhereNothingListens) {
         }
     };
     n.g.sv.gamePort = UnusedPort();
-    n.g.s.GameMode = kModeClient;
-    ShowAddressWindow(n.g);
+    JoinAt(n.g, n.form2, u"");
     frames(100);  // time spent typing does not count
     n.form2.SetText(u"127.0.0.1");
     Text1_KeyDown(n.g, kVkReturn, 0);

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -171,15 +172,23 @@ class RawMqtt {
         std::string topic, payload;
         bool retained;
     };
-    // user: the MQTT user name (null: none); id: the client id.
+    // user: the MQTT user name (null: none); id: the client id; from: the loopback address it
+    // connects from (empty: any); trust: an authority's certificate, to reach the TLS listener
+    // as localhost.
     RawMqtt(const Broker& broker, const char* user, const std::string& id)
         : RawMqtt(broker.Port(), user, id) {}
-    RawMqtt(int port, const char* user, const std::string& id) {
+    RawMqtt(int port, const char* user, const std::string& id, const std::string& from = "",
+            const std::string& trust = "") {
         static const int kInit = mosquitto_lib_init();
         (void)kInit;
         mosq_ = mosquitto_new(id.c_str(), true, this);
         if (!mosq_) return;  // an id the library refuses (not UTF-8, say)
         if (user) mosquitto_username_pw_set(mosq_, user, nullptr);
+        if (!trust.empty())
+            mosquitto_tls_set(mosq_, trust.c_str(), nullptr, nullptr, nullptr, nullptr);
+        mosquitto_connect_callback_set(mosq_, [](mosquitto*, void* self, int rc) {
+            static_cast<RawMqtt*>(self)->answer_ = rc;
+        });
         mosquitto_message_callback_set(
             mosq_, [](mosquitto*, void* self, const mosquitto_message* m) {
                 auto& raw = *static_cast<RawMqtt*>(self);
@@ -189,7 +198,9 @@ class RawMqtt {
                                                 static_cast<size_t>(m->payloadlen)),
                                     m->retain});
             });
-        connected_ = mosquitto_connect(mosq_, "127.0.0.1", port, 30) == MOSQ_ERR_SUCCESS;
+        connected_ =
+            mosquitto_connect_bind(mosq_, trust.empty() ? "127.0.0.1" : "localhost", port, 30,
+                                   from.empty() ? nullptr : from.c_str()) == MOSQ_ERR_SUCCESS;
         // Never reconnects: a connection the broker drops stays dropped.
         mosquitto_reconnect_delay_set(mosq_, 3600, 3600, false);
         mosquitto_loop_start(mosq_);
@@ -201,6 +212,16 @@ class RawMqtt {
         mosquitto_destroy(mosq_);
     }
     bool Connected() const { return connected_; }
+    // The broker's answer to the connection: 0 taken in, 5 not authorised, -1 none in 5 s.
+    int Answer() const {
+        for (int i = 0; i < 500 && answer_ < 0; ++i) usleep(10000);
+        return answer_;
+    }
+    // Says goodbye, and gives the broker a moment to hear it.
+    void Leave() {
+        if (mosq_) mosquitto_disconnect(mosq_);
+        usleep(100000);
+    }
     void Subscribe(const std::string& filter) {
         if (mosq_) mosquitto_subscribe(mosq_, nullptr, filter.c_str(), 0);
     }
@@ -218,6 +239,7 @@ class RawMqtt {
   private:
     mosquitto* mosq_ = nullptr;
     bool connected_ = false;
+    std::atomic<int> answer_ = -1;
     std::mutex mutex_;
     std::vector<Message> got_;
 };

@@ -2,12 +2,11 @@
 // numbers made small here): connections from one address and on each listener, messages a
 // second and subscriptions a minute for each client.
 #include <gtest/gtest.h>
-#include <mosquitto.h>
 
 #include <chrono>
-#include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "net/relay_broker.h"
@@ -18,65 +17,20 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// One MQTT client run on the test's own thread, from a loopback address of its choosing, that
-// never connects again once dropped.
-class Client {
-  public:
-    Client(int port, const std::string& user, const std::string& id,
-           const std::string& from = "127.0.0.1", const std::string& trust = "") {
-        static const int kInit = mosquitto_lib_init();
-        (void)kInit;
-        mosq_ = mosquitto_new(id.c_str(), true, this);
-        mosquitto_username_pw_set(mosq_, user.c_str(), nullptr);
-        if (!trust.empty())
-            mosquitto_tls_set(mosq_, trust.c_str(), nullptr, nullptr, nullptr, nullptr);
-        mosquitto_connect_callback_set(mosq_, [](mosquitto*, void* self, int rc) {
-            static_cast<Client*>(self)->answer_ = rc;
-        });
-        mosquitto_message_callback_set(mosq_,
-                                       [](mosquitto*, void* self, const mosquitto_message* m) {
-                                           static_cast<Client*>(self)->got_.emplace_back(m->topic);
-                                       });
-        const char* host = trust.empty() ? "127.0.0.1" : "localhost";
-        if (mosquitto_connect_bind(mosq_, host, port, 30, from.c_str()) != MOSQ_ERR_SUCCESS)
-            closed_ = true;
-    }
-    ~Client() { mosquitto_destroy(mosq_); }
-    Client(const Client&) = delete;
-    Client& operator=(const Client&) = delete;
+// A client of the room's user name, from a loopback address of its own choosing.
+std::unique_ptr<RawMqtt> Client(int port, const std::string& id,
+                                const std::string& from = "127.0.0.1",
+                                const std::string& trust = "") {
+    return std::make_unique<RawMqtt>(port, "123456789012", id, from, trust);
+}
 
-    // Runs the connection for ms, or until done() holds.
-    void Run(
-        int ms, const std::function<bool()>& done = [] { return false; }) {
-        const auto until = Clock::now() + std::chrono::milliseconds(ms);
-        while (!closed_ && !done() && Clock::now() < until)
-            closed_ = mosquitto_loop(mosq_, 10, 1) != MOSQ_ERR_SUCCESS;
-    }
-    // The broker's answer to the connection: 0 taken in, 5 not authorised, -1 closed unanswered.
-    int Answer() {
-        Run(5000, [&] { return answer_ >= 0; });
-        return answer_;
-    }
-    void Publish(const std::string& topic, int count, bool retain = false) {
-        for (int i = 0; i < count; ++i)
-            mosquitto_publish(mosq_, nullptr, topic.c_str(), 1, "x", 0, retain);
-    }
-    void Subscribe(const std::string& filter) {
-        mosquitto_subscribe(mosq_, nullptr, filter.c_str(), 0);
-    }
-    void Leave() {
-        mosquitto_disconnect(mosq_);
-        Run(100);
-    }
-    // Topics of what came in.
-    const std::vector<std::string>& Got() const { return got_; }
+void Publish(RawMqtt& client, const std::string& topic, int count, bool retain = false) {
+    for (int i = 0; i < count; ++i) client.Publish(topic, "x", retain);
+}
 
-  private:
-    mosquitto* mosq_;
-    int answer_ = -1;
-    bool closed_ = false;
-    std::vector<std::string> got_;
-};
+void Wait(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 const std::string kRoom = "123456789012";
 
@@ -84,19 +38,16 @@ const std::string kRoom = "123456789012";
 // is free again when its client leaves.
 TEST(RelayLimits, ConnectionsFromOneAddress) {
     const Broker broker({.settings = {{"plugin_opt_connections_per_address", "3"}}});
-    std::vector<std::unique_ptr<Client>> clients;
-    for (int i = 0; i < 4; ++i)
-        clients.push_back(std::make_unique<Client>(broker.Port(), kRoom, "a" + std::to_string(i)));
+    std::vector<std::unique_ptr<RawMqtt>> clients;
+    for (int i = 0; i < 4; ++i) clients.push_back(Client(broker.Port(), "a" + std::to_string(i)));
     std::vector<int> answers;
     for (auto& c : clients) answers.push_back(c->Answer());
     EXPECT_EQ(answers, (std::vector<int>{0, 0, 0, 5}));
-    Client elsewhere(broker.Port(), kRoom, "b", "127.0.0.2");
-    EXPECT_EQ(elsewhere.Answer(), 0);
+    EXPECT_EQ(Client(broker.Port(), "b", "127.0.0.2")->Answer(), 0);
     clients[0]->Leave();
-    Client again(broker.Port(), kRoom, "c");
-    EXPECT_EQ(again.Answer(), 0) << broker.Log();
-    Client over(broker.Port(), kRoom, "d");
-    EXPECT_EQ(over.Answer(), 5);
+    const auto again = Client(broker.Port(), "c");
+    EXPECT_EQ(again->Answer(), 0) << broker.Log();
+    EXPECT_EQ(Client(broker.Port(), "d")->Answer(), 5);
 }
 
 // So many at once in all, on every listener together, counted right however often clients
@@ -109,16 +60,15 @@ TEST(RelayLimits, ConnectionsInAll) {
     int next = 0;
     const auto connect = [&](bool tls) {
         ++next;
-        return std::make_unique<Client>(
-            tls ? broker.TlsPort() : broker.Port(), kRoom, "c" + std::to_string(next),
-            "127.0.1." + std::to_string(next), tls ? authority.Certificate() : "");
+        return Client(tls ? broker.TlsPort() : broker.Port(), "c" + std::to_string(next),
+                      "127.0.1." + std::to_string(next), tls ? authority.Certificate() : "");
     };
     for (int i = 0; i < 4; ++i) {
         auto passing = connect(i % 2 == 1);
         ASSERT_EQ(passing->Answer(), 0);
         passing->Leave();
     }
-    std::vector<std::unique_ptr<Client>> clients;
+    std::vector<std::unique_ptr<RawMqtt>> clients;
     std::vector<int> answers;
     for (const bool tls : {false, true, false, true, false}) {
         clients.push_back(connect(tls));
@@ -126,8 +76,7 @@ TEST(RelayLimits, ConnectionsInAll) {
     }
     EXPECT_EQ(answers, (std::vector<int>{0, 0, 0, 5, 5}));
     clients[1]->Leave();
-    auto again = connect(false);
-    EXPECT_EQ(again->Answer(), 0);
+    EXPECT_EQ(connect(false)->Answer(), 0);
 }
 
 // A flood from one client is cut to its allowance (ten at once, then five a second) while its
@@ -135,26 +84,22 @@ TEST(RelayLimits, ConnectionsInAll) {
 TEST(RelayLimits, MessagesFromEachClient) {
     const Broker broker({.settings = {{"plugin_opt_messages_per_second", "5"},
                                       {"plugin_opt_message_burst", "10"}}});
-    const std::string room = "kb/" + kRoom + "/";
-    Client reader(broker.Port(), kRoom, "reader"), flooder(broker.Port(), kRoom, "flooder"),
-        player(broker.Port(), kRoom, "player");
-    ASSERT_EQ(reader.Answer(), 0);
-    ASSERT_EQ(flooder.Answer(), 0);
-    ASSERT_EQ(player.Answer(), 0);
+    const std::string inbox = "kb/" + kRoom + "/in/reader/";
+    const auto reader = Client(broker.Port(), "reader"), flooder = Client(broker.Port(), "flooder"),
+               player = Client(broker.Port(), "player");
+    for (RawMqtt* c : {reader.get(), flooder.get(), player.get()}) ASSERT_EQ(c->Answer(), 0);
     // Both write to the reader's inbox, as a room's players write to each other's.
-    reader.Subscribe(room + "in/reader/#");
-    reader.Run(200);
+    reader->Subscribe(inbox + "#");
+    Wait(200);
     const auto start = Clock::now();
-    flooder.Publish(room + "in/reader/flooder", 100);
-    player.Publish(room + "in/reader/player", 8);
-    flooder.Run(300);
-    player.Run(300);
-    reader.Run(1000);
+    Publish(*flooder, inbox + "flooder", 100);
+    Publish(*player, inbox + "player", 8);
+    Wait(1600);
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     int flooded = 0, played = 0;
-    for (const std::string& topic : reader.Got()) {
-        flooded += topic == room + "in/reader/flooder";
-        played += topic == room + "in/reader/player";
+    for (const RawMqtt::Message& m : reader->Got()) {
+        flooded += m.topic == inbox + "flooder";
+        played += m.topic == inbox + "player";
     }
     EXPECT_EQ(played, 8);
     EXPECT_GE(flooded, 10);
@@ -165,20 +110,20 @@ TEST(RelayLimits, MessagesFromEachClient) {
 TEST(RelayLimits, SubscriptionsFromEachClient) {
     const Broker broker({.settings = {{"plugin_opt_subscriptions_per_minute", "60"},
                                       {"plugin_opt_subscription_burst", "3"}}});
-    const std::string room = "kb/" + kRoom + "/";
-    Client host(broker.Port(), kRoom, "host"), lister(broker.Port(), kRoom, "lister");
-    ASSERT_EQ(host.Answer(), 0);
-    ASSERT_EQ(lister.Answer(), 0);
-    host.Publish(room + "room", 1, true);
-    host.Run(200);
+    const std::string room = "kb/" + kRoom + "/room";
+    const auto host = Client(broker.Port(), "host"), lister = Client(broker.Port(), "lister");
+    ASSERT_EQ(host->Answer(), 0);
+    ASSERT_EQ(lister->Answer(), 0);
+    Publish(*host, room, 1, true);
+    Wait(200);
     // Each subscription granted brings the retained message again.
-    for (int i = 0; i < 6; ++i) lister.Subscribe(room + "room");
-    lister.Run(500);
-    EXPECT_EQ(lister.Got().size(), 3u);
-    lister.Run(1200);
-    lister.Subscribe(room + "room");
-    lister.Run(500);
-    EXPECT_EQ(lister.Got().size(), 4u);
+    for (int i = 0; i < 6; ++i) lister->Subscribe(room);
+    Wait(500);
+    EXPECT_EQ(lister->Got().size(), 3u);
+    Wait(1200);
+    lister->Subscribe(room);
+    Wait(500);
+    EXPECT_EQ(lister->Got().size(), 4u);
 }
 
 }  // namespace

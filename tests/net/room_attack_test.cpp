@@ -33,12 +33,7 @@ std::set<std::string> NamesIn(const std::vector<RawMqtt::Message>& seen) {
         }
         if (m.payload.empty()) continue;
         names.insert(m.payload);
-        std::string hex;
-        for (unsigned char c : m.payload) {
-            hex += "0123456789abcdef"[c >> 4];
-            hex += "0123456789abcdef"[c & 15];
-        }
-        names.insert(hex);
+        names.insert(Hex(m.payload));
     }
     std::erase_if(names, [](const std::string& n) { return n.empty() || n.size() > 64; });
     return names;
@@ -139,8 +134,7 @@ TEST(RoomAttacks, AStrangerWithTheCodeBreaksNoMatchAndReadsNothing) {
     third.Join(code);
 
     // Long enough for any side that took the noise for its peer leaving to give up on it.
-    Await(
-        {&host.g, &guest.g, &third.g}, [] { return false; }, 6000);
+    Idle({&host.g, &guest.g, &third.g}, 6000);
     EXPECT_EQ(NetworkProblem(third.g), u"This room is already playing");
     EXPECT_EQ(host.g.sv.winsock->State(), SocketState::kConnected);
     EXPECT_EQ(guest.g.sv.winsock->State(), SocketState::kConnected);
@@ -191,8 +185,7 @@ TEST(RoomAttacks, AWillUnderAnotherSeatAsksNothing) {
     }));
     const auto asked = [&] { return !host.TracedStartingWith("log 2 Relay: asking").empty(); };
     spy.Publish("kb/" + code + "/knock/0123456789abcdef", "");
-    Await(
-        {&host.g, &guest.g}, [] { return false; }, 500);
+    Idle({&host.g, &guest.g}, 500);
     EXPECT_FALSE(asked());
     spy.Publish("kb/" + code + "/knock/" + seat, "");
     EXPECT_TRUE(Await({&host.g, &guest.g}, asked));
@@ -249,8 +242,7 @@ TEST(RoomAttacks, ARoomOverwrittenBeforeTheGuestComesIsPutBack) {
     crypto_kx_keypair(key.data(), secret.data());
     stranger.Publish("kb/" + code + "/room", "", true);
     stranger.Publish("kb/" + code + "/room", "kb1" + Bytes(key), true);
-    Await(
-        {&host.g}, [] { return false; }, 300);
+    Idle({&host.g}, 300);
     guest.Join(code);
     EXPECT_TRUE(InMatch(host, guest));
     EXPECT_TRUE(host.Traced("log 2 ConnectionRequest"));

@@ -3,9 +3,7 @@
 // desktop's ways to meet, frames on a virtual clock, and drivers in processes of their own.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <random>
 #include <regex>
@@ -38,12 +36,7 @@ struct RoomSockets {
         ChooseTransports(board, {.relay = relay}, std::move(listing));
     }
     Services Make() {
-        Services sv;
-        sv.winsock = &board.Connection();
-        sv.winsockL = &board.Listener();
-        sv.form2 = &form2;
-        sv.gamePort = UnusedPort();
-        return sv;
+        return WithSockets(board.Connection(), board.Listener(), form2, UnusedPort());
     }
     Switchboard board;
     HeadlessAddressWindow form2;
@@ -69,12 +62,7 @@ class RoomGame : public RoomSockets, public TestGame {
         return ToUtf8(RoomCode(g));
     }
     // The client item, the address (a code, or the quick word) typed and Enter pressed.
-    void Join(const std::string& address) {
-        g.s.GameMode = kModeClient;
-        ShowAddressWindow(g);
-        form2.SetText(FromUtf8(address));
-        Text1_KeyDown(g, kVkReturn, 0);
-    }
+    void Join(const std::string& address) { JoinAt(g, form2, FromUtf8(address)); }
     void Frame() {
         clock.Advance(67);
         FramePass(g, clock.TimeGetTime());
@@ -89,6 +77,12 @@ inline constexpr int kRoomWaitMs = 10000;
 inline bool Await(std::initializer_list<Game*> games, const std::function<bool()>& done,
                   int ms = kRoomWaitMs) {
     return PollGames(games, done, ms);
+}
+
+// Polls the games for ms, whatever happens.
+inline void Idle(std::initializer_list<Game*> games, int ms) {
+    PollGames(
+        games, [] { return false; }, ms);
 }
 
 inline bool InMatch(RoomGame& a, RoomGame& b, int ms = kRoomWaitMs) {
@@ -152,21 +146,26 @@ inline std::unique_ptr<Process> Driver(const Broker& broker, const std::string& 
     return std::make_unique<Process>(args, script, log);
 }
 
-// The room code a driver's log shows in its state, once it does.
-inline std::string CodeInLog(const std::string& log) {
-    std::string code;
+// What a program's log shows of `pattern` (its first group, if it has one) once it shows it
+// within ms; empty if it never does.
+inline std::string AwaitInLog(const std::string& log, const std::string& pattern, int ms = 10000) {
+    std::string shown;
     PollGames(
         {},
         [&] {
-            std::ifstream in(log);
-            const std::string text{std::istreambuf_iterator<char>(in), {}};
+            const std::string text = ReadText(log);
             std::smatch found;
-            if (std::regex_search(text, found, std::regex(R"re("RoomCode":"([0-9 ]{14})")re")))
-                code = found[1];
-            return !code.empty();
+            if (std::regex_search(text, found, std::regex(pattern)))
+                shown = found[found.size() > 1 ? 1 : 0];
+            return !shown.empty();
         },
-        10000);
-    return code;
+        ms);
+    return shown;
+}
+
+// The room code a driver's log shows in its state, once it does.
+inline std::string CodeInLog(const std::string& log) {
+    return AwaitInLog(log, R"re("RoomCode":"([0-9 ]{14})")re");
 }
 
 // The next message finds the connection gone: the Connect Lost box, and the program ends.
