@@ -1,8 +1,11 @@
 #pragma once
-// Records made by hand for the tests, and how failing tests show them.
+// Records made by hand for the tests, how failing tests show them, and a check of text.
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <ostream>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "record/match_record.h"
@@ -21,6 +24,14 @@ inline void PrintTo(const MatchRecord& m, std::ostream* os) {
 }
 
 namespace test {
+
+// Whether `text` holds `part`; a failure shows both.
+template <typename Text>
+::testing::AssertionResult Holds(const Text& text, const std::type_identity_t<Text>& part) {
+    if (text.find(part) != Text::npos) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "no " << ::testing::PrintToString(part) << " in " << ::testing::PrintToString(text);
+}
 
 // A computer match at time `at` (seconds after 2026-01-01) with the given kana.
 inline MatchRecord Match(int64_t at, std::string result = "WIN", std::vector<KanaCount> kana = {},

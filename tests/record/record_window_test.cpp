@@ -6,7 +6,6 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -108,9 +107,7 @@ TEST_F(RecordWindowTest, ItsOwnWindowTakesItsKeysAndCloses) {
 
 TEST_F(RecordWindowTest, ExportsToTheHomeFolderAndImportsAFileDroppedOnIt) {
     TempDir home;
-    const char* oldHome = std::getenv("HOME");
-    const std::string savedHome = oldHome ? oldHome : "";
-    setenv("HOME", home.Path().c_str(), 1);
+    const ScopedEnv atHome("HOME", home.Path().c_str());
     PlayerRecord r;
     r.matches = {Match(1), Match(2)};
     home.WriteFile("friend.json", RecordToJson(r, 0));
@@ -149,7 +146,6 @@ TEST_F(RecordWindowTest, ExportsToTheHomeFolderAndImportsAFileDroppedOnIt) {
     EXPECT_TRUE(w.HandleEvent(Key(w.Id(), SDLK_s, true)));
     std::ifstream saved(home.Path() / "kanaburst-replay-2026-01-01-09h00.kbreplay");
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), {}), watched);
-    setenv("HOME", savedHome.c_str(), 1);
 }
 
 }  // namespace
