@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -51,11 +50,6 @@ std::string ThreeMatches() {
                        "type tta\nkey 13\n" +
                            TypedWords(2)) +
            MatchScript(3, "type shukudaiwo\ntype kiyo\nkey 8\nkey 8\nkey 8\nkey 8\n", 900);
-}
-
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 class RecordDriver : public ::testing::Test {

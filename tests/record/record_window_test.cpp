@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 
@@ -132,9 +131,7 @@ TEST_F(RecordWindowTest, ExportsToTheHomeFolderAndImportsAFileDroppedOnIt) {
     EXPECT_EQ(exported.filename(), "kanaburst-record-2026-01-01-01h00.json");
     PlayerRecord back;
     std::string why;
-    std::ifstream in(exported);
-    ASSERT_TRUE(RecordFromJson(std::string(std::istreambuf_iterator<char>(in), {}), back, why))
-        << why;
+    ASSERT_TRUE(RecordFromJson(ReadText(exported), back, why)) << why;
     EXPECT_EQ(back.matches, r.matches);
 
     // Enter watches the newest match's replay in the game's window; S saves it beside the export.
@@ -144,8 +141,7 @@ TEST_F(RecordWindowTest, ExportsToTheHomeFolderAndImportsAFileDroppedOnIt) {
     EXPECT_TRUE(w.HandleEvent(Key(w.Id(), SDLK_RETURN, true)));
     EXPECT_EQ(watched, "kanaburst-replay of the second");
     EXPECT_TRUE(w.HandleEvent(Key(w.Id(), SDLK_s, true)));
-    std::ifstream saved(home.Path() / "kanaburst-replay-2026-01-01-09h00.kbreplay");
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), {}), watched);
+    EXPECT_EQ(ReadText(home.Path() / "kanaburst-replay-2026-01-01-09h00.kbreplay"), watched);
 }
 
 }  // namespace

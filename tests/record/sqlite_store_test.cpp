@@ -25,11 +25,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string FileBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 // Runs SQL on the record file from outside the store, as another program would; the first
 // value of its last result.
 std::string Sql(const fs::path& file, const std::string& sql) {
@@ -198,7 +193,7 @@ TEST(SqliteRecord, LeavesFilesItCannotUseAsTheyAreAndKeepsMatchesAside) {
         TempDir dir;
         const fs::path file = dir.Path() / "record.sqlite3";
         c.make(file);
-        const std::string before = fs::is_regular_file(file) ? FileBytes(file) : "";
+        const std::string before = fs::is_regular_file(file) ? ReadText(file) : "";
         const MatchRecord kept = Match(7);
         {
             SqliteRecordStore store(dir.Path().string());
@@ -215,12 +210,12 @@ TEST(SqliteRecord, LeavesFilesItCannotUseAsTheyAreAndKeepsMatchesAside) {
             EXPECT_TRUE(Holds(why, "cannot be written"));
         }
         if (fs::is_regular_file(file)) {
-            EXPECT_EQ(FileBytes(file), before);
+            EXPECT_EQ(ReadText(file), before);
         }
         PlayerRecord aside;
         std::string why;
         EXPECT_TRUE(
-            RecordFromJson(FileBytes(dir.Path() / "unsaved" / (kept.id + ".json")), aside, why))
+            RecordFromJson(ReadText(dir.Path() / "unsaved" / (kept.id + ".json")), aside, why))
             << why;
         EXPECT_EQ(aside.matches, std::vector<MatchRecord>{kept});
     }
