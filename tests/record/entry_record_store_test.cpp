@@ -124,8 +124,7 @@ TEST(EntryRecord, ProblemsAreToldUntilTheyGoAndEachChangeRedrawsTheView) {
     k.store.Stored(EntryKind::kPractice, "x", "{}");
     k.store.ReadDone();
     const std::string unreadable = k.store.Problem();
-    EXPECT_NE(unreadable.find("practice run x: \"id\" is missing"), std::string::npos)
-        << unreadable;
+    EXPECT_TRUE(Holds(unreadable, "practice run x: \"id\" is missing"));
 
     uint64_t version = k.store.Version();
     k.store.SetKeeperProblem("Full.");

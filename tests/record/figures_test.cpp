@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "record_samples.h"
@@ -31,23 +32,16 @@ TEST(RecordFigures, TotalsOpponentsAndBests) {
     net.opponent = "client", net.speed = 0, net.level = 0, net.score = 40;
     r.matches.push_back(net);
     const RecordFigures f = ComputeFigures(r);
-    EXPECT_EQ(f.matches, 4);
-    EXPECT_EQ(f.wins, 2);
-    EXPECT_EQ(f.losses, 1);
-    EXPECT_EQ(f.lost, 1);
-    EXPECT_EQ(f.playSec, 240);
-    EXPECT_EQ(f.keys, 480);
+    EXPECT_EQ(std::tie(f.matches, f.wins, f.losses, f.lost, f.playSec, f.keys),
+              std::make_tuple(4, 2, 1, 1, int64_t{240}, int64_t{480}));
     ASSERT_EQ(f.opponents.size(), 6u);
     EXPECT_EQ(f.opponents[2].label, u"Com 3");
-    EXPECT_EQ(f.opponents[2].wins, 1);
-    EXPECT_EQ(f.opponents[2].losses, 1);
+    EXPECT_EQ(std::tie(f.opponents[2].wins, f.opponents[2].losses), std::make_tuple(1, 1));
     EXPECT_EQ(f.opponents[4].wins, 1);
     EXPECT_EQ(f.opponents[5].label, u"Player");
-    EXPECT_EQ(f.opponents[5].lost, 1);
-    EXPECT_EQ(f.opponents[5].losses, 0);
-    EXPECT_TRUE(f.bests[2][1].any);
-    EXPECT_EQ(f.bests[2][1].score, 150);
-    EXPECT_EQ(f.bests[2][1].rate, 250);
+    EXPECT_EQ(std::tie(f.opponents[5].lost, f.opponents[5].losses), std::make_tuple(1, 0));
+    EXPECT_EQ(std::tie(f.bests[2][1].any, f.bests[2][1].score, f.bests[2][1].rate),
+              std::make_tuple(true, 150, 250));
     EXPECT_EQ(f.bests[4][2].score, 90);
     EXPECT_EQ(f.bests[5][0].score, 40);
     EXPECT_FALSE(f.bests[0][0].any);
@@ -83,8 +77,7 @@ TEST(RecordFigures, KanaSumOverTheLatestMatchesAndRankTheWeakest) {
     std::vector<std::u16string> kana;
     for (const KanaFigure& k : f.kana) kana.push_back(k.kana);
     EXPECT_EQ(kana, (std::vector<std::u16string>{u"か", u"きょ", u"し", u"ち", u"つ"}));
-    EXPECT_EQ(f.kana[0].typed, 20);
-    EXPECT_EQ(f.kana[0].missed, 8);
+    EXPECT_EQ(std::tie(f.kana[0].typed, f.kana[0].missed), std::make_tuple(20, 8));
     // か: 8 of 20 weighs 8/22; つ: 2 of 3 weighs 2/5; し: 1 of 1 weighs 1/3; ち: 1/22.
     std::vector<std::u16string> weakest;
     for (const KanaFigure& k : f.weakest) weakest.push_back(k.kana);
@@ -118,14 +111,12 @@ TEST(RecordFigures, PracticeComparesTheMatchesBeforeWithThoseSince) {
     r.practice = {{"00000000000000aa", 1767225600 + 30, 0, {u"か", u"ぬ"}, 12}};
     const RecordFigures f = ComputeFigures(r);
     ASSERT_TRUE(f.practised);
-    EXPECT_EQ(f.beforeMatches, 2);
-    EXPECT_EQ(f.sinceMatches, 1);
+    EXPECT_EQ(std::tie(f.beforeMatches, f.sinceMatches), std::make_tuple(2, 1));
     ASSERT_EQ(f.practice.size(), 2u);
     EXPECT_EQ(f.practice[0].before.kana, u"か");
-    EXPECT_EQ(f.practice[0].before.typed, 20);
-    EXPECT_EQ(f.practice[0].before.missed, 8);
-    EXPECT_EQ(f.practice[0].since.typed, 10);
-    EXPECT_EQ(f.practice[0].since.missed, 1);
+    EXPECT_EQ(std::tie(f.practice[0].before.typed, f.practice[0].before.missed,
+                       f.practice[0].since.typed, f.practice[0].since.missed),
+              std::make_tuple(20, 8, 10, 1));
     // A practised kana not typed since (nor before) shows as not seen.
     EXPECT_EQ(f.practice[1].since.kana, u"ぬ");
     EXPECT_EQ(f.practice[1].since.typed + f.practice[1].since.missed, 0);

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <tuple>
+
 #include "net/protocol.h"
 #include "record_samples.h"
 #include "shell/scenes.h"
@@ -51,16 +54,11 @@ TEST(KeepMatch, KeepsTheResultScreensFiguresOnceAMatchEnds) {
         const auto matches = t.g.sv.record->Load(true).matches;
         ASSERT_EQ(matches.size(), 1u) << c.opponent;
         const MatchRecord& m = matches[0];
-        EXPECT_EQ(m.opponent, c.opponent);
-        EXPECT_EQ(m.speed, c.speed);
-        EXPECT_EQ(m.level, c.level);
-        EXPECT_EQ(m.result, c.kept);
-        EXPECT_EQ(m.score, c.score) << c.opponent;
-        EXPECT_EQ(m.rate, 193);
-        EXPECT_EQ(m.ratio, 3000);
-        EXPECT_EQ(m.keys, 120);
-        EXPECT_EQ(m.misses, 4);
-        EXPECT_EQ(m.playSec, 60);
+        EXPECT_EQ(std::tie(m.opponent, m.speed, m.level, m.result, m.score),
+                  std::make_tuple(std::string(c.opponent), c.speed, c.level, std::string(c.kept),
+                                  c.score));
+        EXPECT_EQ(std::tie(m.rate, m.ratio, m.keys, m.misses, m.playSec),
+                  std::make_tuple(193, 3000, 120, 4, 60));
         EXPECT_EQ(m.at, 1767225600 + 3600);  // the virtual clock's date
         EXPECT_EQ(m.id.size(), 16u);
     }

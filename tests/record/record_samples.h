@@ -1,11 +1,16 @@
 #pragma once
-// Records made by hand for the tests, and how failing tests show them.
+// Records made by hand for the tests, how failing tests show them, and a check of text.
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <filesystem>
 #include <ostream>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "record/match_record.h"
+#include "shell/game.h"
 #include "text/ustr.h"
 
 namespace kb {
@@ -21,6 +26,19 @@ inline void PrintTo(const MatchRecord& m, std::ostream* os) {
 }
 
 namespace test {
+
+// The file's bytes; none when it cannot be read.
+inline std::string ReadText(const std::filesystem::path& file) {
+    return ReadFileBytes(file.string()).bytes;
+}
+
+// Whether `text` holds `part`; a failure shows both.
+template <typename Text>
+::testing::AssertionResult Holds(const Text& text, const std::type_identity_t<Text>& part) {
+    if (text.find(part) != Text::npos) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "no " << ::testing::PrintToString(part) << " in " << ::testing::PrintToString(text);
+}
 
 // A computer match at time `at` (seconds after 2026-01-01) with the given kana.
 inline MatchRecord Match(int64_t at, std::string result = "WIN", std::vector<KanaCount> kana = {},

@@ -6,9 +6,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 
@@ -108,9 +106,7 @@ TEST_F(RecordWindowTest, ItsOwnWindowTakesItsKeysAndCloses) {
 
 TEST_F(RecordWindowTest, ExportsToTheHomeFolderAndImportsAFileDroppedOnIt) {
     TempDir home;
-    const char* oldHome = std::getenv("HOME");
-    const std::string savedHome = oldHome ? oldHome : "";
-    setenv("HOME", home.Path().c_str(), 1);
+    const ScopedEnv atHome("HOME", home.Path().c_str());
     PlayerRecord r;
     r.matches = {Match(1), Match(2)};
     home.WriteFile("friend.json", RecordToJson(r, 0));
@@ -135,9 +131,7 @@ TEST_F(RecordWindowTest, ExportsToTheHomeFolderAndImportsAFileDroppedOnIt) {
     EXPECT_EQ(exported.filename(), "kanaburst-record-2026-01-01-01h00.json");
     PlayerRecord back;
     std::string why;
-    std::ifstream in(exported);
-    ASSERT_TRUE(RecordFromJson(std::string(std::istreambuf_iterator<char>(in), {}), back, why))
-        << why;
+    ASSERT_TRUE(RecordFromJson(ReadText(exported), back, why)) << why;
     EXPECT_EQ(back.matches, r.matches);
 
     // Enter watches the newest match's replay in the game's window; S saves it beside the export.
@@ -147,9 +141,7 @@ TEST_F(RecordWindowTest, ExportsToTheHomeFolderAndImportsAFileDroppedOnIt) {
     EXPECT_TRUE(w.HandleEvent(Key(w.Id(), SDLK_RETURN, true)));
     EXPECT_EQ(watched, "kanaburst-replay of the second");
     EXPECT_TRUE(w.HandleEvent(Key(w.Id(), SDLK_s, true)));
-    std::ifstream saved(home.Path() / "kanaburst-replay-2026-01-01-09h00.kbreplay");
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), {}), watched);
-    setenv("HOME", savedHome.c_str(), 1);
+    EXPECT_EQ(ReadText(home.Path() / "kanaburst-replay-2026-01-01-09h00.kbreplay"), watched);
 }
 
 }  // namespace

@@ -25,31 +25,20 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string FileBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-// Runs SQL on the record file from outside the store, as another program would.
-void Sql(const fs::path& file, const std::string& sql) {
+// Runs SQL on the record file from outside the store, as another program would; the first
+// value of its last result.
+std::string Sql(const fs::path& file, const std::string& sql) {
     sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    std::string value;
+    auto first = [](void* out, int, char** values, char**) {
+        *static_cast<std::string*>(out) = values[0] ? values[0] : "";
+        return 0;
+    };
     char* error = nullptr;
-    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK)
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), first, &value, &error), SQLITE_OK)
         << (error ? error : "");
     sqlite3_free(error);
-    sqlite3_close(db);
-}
-
-std::string SqlValue(const fs::path& file, const std::string& sql) {
-    sqlite3* db = nullptr;
-    sqlite3_open(file.c_str(), &db);
-    sqlite3_stmt* st = nullptr;
-    std::string value;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK &&
-        sqlite3_step(st) == SQLITE_ROW)
-        value = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-    sqlite3_finalize(st);
     sqlite3_close(db);
     return value;
 }
@@ -69,8 +58,11 @@ void KeepAll(RecordStore& store, const PlayerRecord& r) {
     for (const PracticeRun& p : r.practice) store.KeepPractice(p);
 }
 
-TEST(SqliteRecord, KeepsMatchesAcrossOpeningsInItsOwnSchema) {
+// A record keeps its matches across openings in its own schema; one of the first version (no
+// replays) steps up to this one with its matches as they were, and takes replays from then on.
+TEST(SqliteRecord, AnOlderRecordStepsUpKeepingItsMatches) {
     TempDir dir;
+    const fs::path file = dir.Path() / "record.sqlite3";
     const PlayerRecord r = SampleRecord(3);
     {
         SqliteRecordStore store(dir.Path().string());
@@ -79,25 +71,8 @@ TEST(SqliteRecord, KeepsMatchesAcrossOpeningsInItsOwnSchema) {
         // Before the writer is done, the record shows them already.
         EXPECT_EQ(store.Load(true), r);
     }
-    SqliteRecordStore again(dir.Path().string());
-    EXPECT_EQ(again.Load(true), r);
-    const fs::path file = dir.Path() / "record.sqlite3";
-    EXPECT_EQ(again.Where(), file.string());
-    EXPECT_EQ(SqlValue(file, "PRAGMA user_version"), "2");
-    EXPECT_EQ(SqlValue(file, "PRAGMA journal_mode"), "wal");
-    EXPECT_EQ(SqlValue(file, "SELECT count(*) FROM match"), "3");
-}
-
-// A record of the first version (no replays) steps up to this one with its matches as they
-// were, and takes replays from then on.
-TEST(SqliteRecord, AnOlderRecordStepsUpKeepingItsMatches) {
-    TempDir dir;
-    const fs::path file = dir.Path() / "record.sqlite3";
-    const PlayerRecord r = SampleRecord(3);
-    {
-        SqliteRecordStore store(dir.Path().string());
-        KeepAll(store, r);
-    }
+    EXPECT_EQ(Sql(file, "PRAGMA journal_mode"), "wal");
+    EXPECT_EQ(Sql(file, "SELECT count(*) FROM match"), "3");
     Sql(file, "DROP TABLE replay; PRAGMA user_version = 1");
     {
         SqliteRecordStore store(dir.Path().string());
@@ -105,8 +80,9 @@ TEST(SqliteRecord, AnOlderRecordStepsUpKeepingItsMatches) {
         EXPECT_EQ(store.Load(true), r);
         store.KeepReplay(r.matches[1].id, "kanaburst-replay 1");
     }
-    EXPECT_EQ(SqlValue(file, "PRAGMA user_version"), "2");
+    EXPECT_EQ(Sql(file, "PRAGMA user_version"), "2");
     SqliteRecordStore again(dir.Path().string());
+    EXPECT_EQ(again.Where(), file.string());
     EXPECT_EQ(again.Load(true), r);
     EXPECT_EQ(again.ReplayOf(r.matches[1].id), "kanaburst-replay 1");
     EXPECT_EQ(again.ReplayOf(r.matches[0].id), "");
@@ -138,7 +114,7 @@ TEST(SqliteRecord, KeepsTheReplaysOfTheNewestMatchesAsMemoryDoes) {
         ASSERT_TRUE(store->Wipe(why)) << why;
         EXPECT_EQ(store->ReplayOf(r.matches.back().id), "");
     }
-    EXPECT_EQ(SqlValue(dir.Path() / "record.sqlite3", "SELECT count(*) FROM replay"), "0");
+    EXPECT_EQ(Sql(dir.Path() / "record.sqlite3", "SELECT count(*) FROM replay"), "0");
 }
 
 TEST(SqliteRecord, LoadsWhatTheMemoryStoreLoads) {
@@ -217,12 +193,12 @@ TEST(SqliteRecord, LeavesFilesItCannotUseAsTheyAreAndKeepsMatchesAside) {
         TempDir dir;
         const fs::path file = dir.Path() / "record.sqlite3";
         c.make(file);
-        const std::string before = fs::is_regular_file(file) ? FileBytes(file) : "";
+        const std::string before = fs::is_regular_file(file) ? ReadText(file) : "";
         const MatchRecord kept = Match(7);
         {
             SqliteRecordStore store(dir.Path().string());
-            EXPECT_NE(store.Problem().find(c.problem), std::string::npos) << store.Problem();
-            EXPECT_NE(store.Problem().find("left as it is"), std::string::npos) << store.Problem();
+            EXPECT_TRUE(Holds(store.Problem(), c.problem));
+            EXPECT_TRUE(Holds(store.Problem(), "left as it is"));
             store.Keep(kept);
             ASSERT_TRUE(store.WaitWritten(10000));
             // What is set aside is still the player's record.
@@ -231,35 +207,18 @@ TEST(SqliteRecord, LeavesFilesItCannotUseAsTheyAreAndKeepsMatchesAside) {
             EXPECT_EQ(shown.matches[0], kept);
             std::string why;
             EXPECT_FALSE(store.Wipe(why));
-            EXPECT_NE(why.find("cannot be written"), std::string::npos) << why;
+            EXPECT_TRUE(Holds(why, "cannot be written"));
         }
         if (fs::is_regular_file(file)) {
-            EXPECT_EQ(FileBytes(file), before);
+            EXPECT_EQ(ReadText(file), before);
         }
         PlayerRecord aside;
         std::string why;
         EXPECT_TRUE(
-            RecordFromJson(FileBytes(dir.Path() / "unsaved" / (kept.id + ".json")), aside, why))
+            RecordFromJson(ReadText(dir.Path() / "unsaved" / (kept.id + ".json")), aside, why))
             << why;
         EXPECT_EQ(aside.matches, std::vector<MatchRecord>{kept});
     }
-}
-
-TEST(SqliteRecord, MatchesSetAsideJoinTheRecordOnceItCanBeUsed) {
-    TempDir dir;
-    const fs::path file = dir.Path() / "record.sqlite3";
-    { SqliteRecordStore store(dir.Path().string()); }
-    Sql(file, "PRAGMA user_version = 3");
-    const MatchRecord kept = Match(9);
-    {
-        SqliteRecordStore newer(dir.Path().string());
-        newer.Keep(kept);
-    }
-    Sql(file, "PRAGMA user_version = 2");  // the newer game's record read back by its own
-    SqliteRecordStore store(dir.Path().string());
-    EXPECT_EQ(store.Problem(), "");
-    EXPECT_EQ(store.Load(true).matches, std::vector<MatchRecord>{kept});
-    EXPECT_TRUE(fs::is_empty(dir.Path() / "unsaved"));
 }
 
 TEST(SqliteRecord, ALockedFileMakesMatchesWaitNotVanish) {
@@ -271,12 +230,12 @@ TEST(SqliteRecord, ALockedFileMakesMatchesWaitNotVanish) {
     ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
     store.Keep(Match(1));
     EXPECT_FALSE(store.WaitWritten(3000));
-    EXPECT_NE(store.Problem().find("locked by another program"), std::string::npos);
+    EXPECT_TRUE(Holds(store.Problem(), "locked by another program"));
     EXPECT_EQ(store.Load(true).matches.size(), 1u);  // shown while it waits
     sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
     EXPECT_TRUE(store.WaitWritten(10000));
     EXPECT_EQ(store.Problem(), "");
-    EXPECT_EQ(SqlValue(file, "SELECT count(*) FROM match"), "1");
+    EXPECT_EQ(Sql(file, "SELECT count(*) FROM match"), "1");
 
     // Still locked when the game ends: the match goes aside, and the next start adds it.
     ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
@@ -289,6 +248,7 @@ TEST(SqliteRecord, ALockedFileMakesMatchesWaitNotVanish) {
     EXPECT_TRUE(fs::exists(dir.Path() / "unsaved" / (Match(2).id + ".json")));
     SqliteRecordStore next(dir.Path().string());
     EXPECT_EQ(next.Load(true).matches, (std::vector<MatchRecord>{Match(1), Match(2)}));
+    EXPECT_TRUE(fs::is_empty(dir.Path() / "unsaved"));
 }
 
 TEST(SqliteRecord, TwoGamesWritingAtOnceBothKeepTheirMatches) {
@@ -356,7 +316,7 @@ TEST(SqliteRecord, KilledWhileWritingLosesAtMostTheMatchBeingWritten) {
         for (const MatchRecord& m : store.Load(false).matches) kept.insert(m.id);
         for (const std::string& id : written) EXPECT_TRUE(kept.count(id)) << "lost " << id;
         EXPECT_LE(kept.size(), written.size() + round + 1);
-        EXPECT_EQ(SqlValue(dir.Path() / "record.sqlite3", "PRAGMA integrity_check"), "ok");
+        EXPECT_EQ(Sql(dir.Path() / "record.sqlite3", "PRAGMA integrity_check"), "ok");
     }
 }
 

@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,10 +41,9 @@ class CountedSound : public SilentSoundDevice {
 class Watched : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::ifstream words(std::string(KB_SOURCE_DIR) + "/tests/scripts/jugemu.dat",
-                            std::ios::binary);
         game_ = std::make_unique<RecordedGame>(
-            Services{}, std::string(std::istreambuf_iterator<char>(words), {}));
+            Services{},
+            ReadFileBytes(std::string(KB_SOURCE_DIR) + "/tests/scripts/jugemu.dat").bytes);
         ASSERT_TRUE(game_->started);
         game_->Frames(2);
         Press(game_->t.g, kVkReturn);

@@ -41,11 +41,7 @@ TEST(ReplayFile, AReplayFileIsReadWithinWhatAReplayHolds) {
 // The folder is the player's data folder under XDG_DATA_HOME when that is absolute, else under
 // the home folder; wherever the game runs from.
 TEST(ReplayFile, TheRecordWithItsReplaysIsInThePlayersDataFolder) {
-    const char* savedHome = std::getenv("HOME");
-    const char* savedData = std::getenv("XDG_DATA_HOME");
-    const std::string home = savedHome ? savedHome : "", data = savedData ? savedData : "";
-    setenv("HOME", "/home/p", 1);
-    setenv("XDG_DATA_HOME", "/data", 1);
+    ScopedEnv home("HOME", "/home/p"), data("XDG_DATA_HOME", "/data");
     EXPECT_EQ(DataHomeDir(), "/data/kanaburst/");
     setenv("XDG_DATA_HOME", "relative", 1);
     EXPECT_EQ(DataHomeDir(), "/home/p/.local/share/kanaburst/");
@@ -53,8 +49,6 @@ TEST(ReplayFile, TheRecordWithItsReplaysIsInThePlayersDataFolder) {
     EXPECT_EQ(DataHomeDir(), "/home/p/.local/share/kanaburst/");
     unsetenv("HOME");
     EXPECT_EQ(DataHomeDir(), "");
-    savedHome ? setenv("HOME", home.c_str(), 1) : unsetenv("HOME");
-    savedData ? setenv("XDG_DATA_HOME", data.c_str(), 1) : unsetenv("XDG_DATA_HOME");
 }
 
 }  // namespace

@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 
@@ -31,8 +29,7 @@ std::string StoredBlock(const std::string& bytes) {
 }
 
 TEST(ReplayLink, AMatchOfNinetySecondsFitsInAboutTwoThousandCharacters) {
-    std::ifstream in(std::string(KB_SOURCE_DIR) + "/assets/str.dat", std::ios::binary);
-    const std::string words{std::istreambuf_iterator<char>(in), {}};
+    const std::string words = ReadFileBytes(std::string(KB_SOURCE_DIR) + "/assets/str.dat").bytes;
     const LongMatch m = RecordLongMatch(words, 2, 90 * 15L, [](const Game&) { return ""; });
     ASSERT_GE(m.playSec, 90);
     const std::string packed = PackForLink(m.replay);

@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <string>
 
 #include "app/sim_state.h"
@@ -17,8 +16,7 @@ namespace kb::test {
 namespace {
 
 std::string BundledWords() {
-    std::ifstream in(std::string(KB_SOURCE_DIR) + "/assets/str.dat", std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
+    return ReadFileBytes(std::string(KB_SOURCE_DIR) + "/assets/str.dat").bytes;
 }
 
 TEST(ReplaySize, AMatchOfThreeMinutesFitsInFourKilobytes) {

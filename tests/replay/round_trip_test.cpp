@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 
@@ -18,11 +16,6 @@ namespace kb::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadAll(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 // The script without its own state and shot lines: the states come from every frame here.
 std::string Played(const Replay& r) {
@@ -47,14 +40,14 @@ Recorded RecordAndPlay(const std::string& script, const std::string& words, cons
     const fs::path scripts = fs::path(KB_SOURCE_DIR) / "tests" / "scripts";
     std::string live = KB_BINARY_DIR, played = SimDir();
     if (words != "bundled") {
-        dir.WriteFile("str.dat", ReadAll(scripts / words));
+        dir.WriteFile("str.dat", ReadFileBytes((scripts / words).string()).bytes);
         live = played = dir.Path().string();
     }
     const std::string file = (dir.Path() / "match.kbreplay").string();
     Recorded out;
     out.live =
         RunSim(script, "--dir '" + live + "' --frame-states --save-replay '" + file + "'", true);
-    out.replay = ReadAll(file);
+    out.replay = ReadFileBytes(file).bytes;
     if (!out.replay.empty())
         out.played = RunSim(out.replay, "--dir '" + played + "' --frame-states");
     return out;

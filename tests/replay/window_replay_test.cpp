@@ -5,8 +5,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -41,8 +39,7 @@ TEST(WindowReplay, TheWindowPlaysAReplayFileToItsEndAndEscapeLeadsToTheTitle) {
     ASSERT_EQ(RunSim("frames 15\nkey 13\nframes 3000\n", "--save-replay '" + replay.string() + "'")
                   .status,
               0);
-    std::ifstream in(replay, std::ios::binary);
-    const std::string text(std::istreambuf_iterator<char>(in), {});
+    const std::string text = ReadFileBytes(replay.string()).bytes;
     const SimRun driver = RunSim(text + "shot " + reference.string() + "\n");
     ASSERT_EQ(driver.status, 0) << driver.out;
 
