@@ -86,11 +86,12 @@ class Hosted {
     }
     ~Hosted() { host_->Stop(); }
 
-    // Up: serving the page, and the relay listening over TLS.
+    // Up: serving the page, and the relay listening over TLS. The page is asked for, since the
+    // step says it is up a moment before it finds that caddy could not take its port.
     bool Ready() const {
         RawPeer probe;
         return ReadText(Log()).find("desktop games") != std::string::npos &&
-               probe.ConnectTo(tlsPort_);
+               probe.ConnectTo(tlsPort_) && !Get(httpsPort_, Authority(), "").empty();
     }
     std::string Log() const { return (out_.Path() / "host.log").string(); }
     std::string Caddy() const { return (out_.Path() / "out/caddy/data/caddy").string(); }

@@ -105,13 +105,15 @@ inline bool Delivered(RoomGame& from, RoomGame& to) {
 }
 
 // Frames on both sides in step until done() holds: each frame waits for the messages the last
-// one sent to arrive, since the broker's hop may lag far behind the virtual clock.
+// one sent to arrive, since the broker's hop may lag far behind the virtual clock. A frame
+// whose messages never arrive ends it: the relay is gone.
 inline bool PlayUntil(RoomGame& a, RoomGame& b, const std::function<bool()>& done,
                       int frames = 600) {
     for (int i = 0; i < frames && !done(); ++i) {
         a.Frame();
         b.Frame();
-        Await({&a.g, &b.g}, [&] { return done() || (Delivered(a, b) && Delivered(b, a)); });
+        if (!Await({&a.g, &b.g}, [&] { return done() || (Delivered(a, b) && Delivered(b, a)); }))
+            break;
     }
     return done();
 }
