@@ -24,6 +24,11 @@
 
 namespace kb::test {
 
+// The file's bytes; none when it cannot be read.
+inline std::string ReadText(const std::filesystem::path& file) {
+    return ReadFileBytes(file.string()).bytes;
+}
+
 // Sets or (with nullptr) unsets a variable for one scope, and puts it back.
 class ScopedEnv {
   public:

@@ -9,12 +9,10 @@
 
 #include <atomic>
 #include <cstdio>
-#include <fstream>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -69,13 +67,6 @@ class Process {
     }
     pid_t pid_ = -1;
 };
-
-inline std::string ReadText(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // A certificate and its key, in PEM files.
 struct TlsFiles {

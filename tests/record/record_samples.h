@@ -3,14 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <ostream>
 #include <string>
 #include <type_traits>
 #include <vector>
 
 #include "record/match_record.h"
-#include "shell/game.h"
+#include "test_game.h"
 #include "text/ustr.h"
 
 namespace kb {
@@ -26,11 +25,6 @@ inline void PrintTo(const MatchRecord& m, std::ostream* os) {
 }
 
 namespace test {
-
-// The file's bytes; none when it cannot be read.
-inline std::string ReadText(const std::filesystem::path& file) {
-    return ReadFileBytes(file.string()).bytes;
-}
 
 // Whether `text` holds `part`; a failure shows both.
 template <typename Text>

@@ -78,7 +78,7 @@ bool Watching() {
 }
 
 bool WatchingPass() {
-    if (!replays.watch) return false;
+    if (!Watching()) return false;
     SDL_Event ev;
     while (SDL_PollEvent(&ev)) replays.watch->Handle(ev);
     replays.watch->Tick();
