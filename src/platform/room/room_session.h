@@ -181,7 +181,9 @@ class HostSession : public RoomSession {
     const RoomListing listing_;
     const int64_t openedAt_;
     std::optional<int64_t> answered_;  // when the lobby last had an answer
-    bool asked_ = false;               // an ask not yet answered
+    // An ask not yet answered. A room that opens tells the lobby once unasked: a look already
+    // under way may have asked before the room could hear it.
+    bool asked_ = true;
 };
 
 // A guest's side: finds the room's host, knocks, and once taken talks to it.
