@@ -1,9 +1,12 @@
 // The player's record: the frame in which a match ends and is kept (in SQLite, written by the
 // store's own thread, against the same frame keeping it in memory), and opening the record
-// over 10,000 matches: loading them, computing the figures and drawing a page.
+// over 10,000 matches: loading them, computing the figures and drawing a page; and the record
+// file of 10,000 matches with the replays of the newest 100, written and read back.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <random>
@@ -13,9 +16,14 @@
 #include "bench_game.h"
 #include "platform/sqlite/sqlite_record_store.h"
 #include "record/figures.h"
+#include "record/record_actions.h"
+#include "record/record_json.h"
 #include "record_view/record_view.h"
+#include "replay/long_match.h"
+#include "replay/replay_file.h"
 #include "shell/main_loop.h"
 #include "shell/scenes.h"
+#include "text/ustr.h"
 
 namespace kb::bench {
 namespace {
@@ -144,6 +152,33 @@ void RecordViewOpens(benchmark::State& state) {
         (size("record.sqlite3") + size("record.sqlite3-wal")) / matches;
 }
 
+// The whole record exported to a file, and that file imported into an empty record: 10,000
+// matches, the newest 100 with the replay of a three-minute match typed throughout.
+void RecordFileWithReplays(benchmark::State& state) {
+    std::ifstream in(std::string(AssetDir()) + "/str.dat", std::ios::binary);
+    const std::string words(std::istreambuf_iterator<char>(in), {});
+    const std::string replay =
+        test::RecordLongMatch(words, 2, 180 * 15, [](const Game&) { return std::string(); }).replay;
+    MemoryRecordStore store;
+    std::string why;
+    AddOutcome outcome;
+    PlayerRecord record = LongRecord(static_cast<int>(state.range(0)));
+    for (std::size_t i = record.matches.size() - kReplaysKept; i < record.matches.size(); ++i)
+        record.replays[record.matches[i].id] = replay;
+    store.Add(record, outcome, why);
+    TempFolder dir;
+    const std::string file = dir.Path() + "/record.json";
+    for (auto _ : state) {
+        std::u16string message;
+        MemoryRecordStore empty;
+        if (!ExportRecord(store, 0, file, message) ||
+            !ImportRecord(empty, file, ReplayPlays, message))
+            state.SkipWithError(ToUtf8(message).c_str());
+    }
+    state.counters["file_bytes"] = static_cast<double>(fs::file_size(file));
+    state.counters["replay_bytes"] = static_cast<double>(replay.size());
+}
+
 BENCHMARK(MatchEndFrameKeptInMemory)->Unit(benchmark::kMicrosecond);
 BENCHMARK(MatchEndFrameKeptInSqlite)->Unit(benchmark::kMicrosecond);
 BENCHMARK(RecordViewOpens)
@@ -152,6 +187,7 @@ BENCHMARK(RecordViewOpens)
     ->Args({100, 0})
     ->Unit(benchmark::kMillisecond)
     ->ArgNames({"matches", "kana_page"});
+BENCHMARK(RecordFileWithReplays)->Arg(10000)->Unit(benchmark::kMillisecond)->ArgName("matches");
 
 }  // namespace
 }  // namespace kb::bench

@@ -34,8 +34,8 @@ kb_library(kanaburst_platform platform PUBLIC kanaburst_text)
 # as it plays (each kana typed, each match's end) and which reads the game's words and figures.
 kb_library(kanaburst_core shell typing battle screens audio net debug record
     PUBLIC kanaburst_platform PRIVATE kb_json)
-# The player's record drawn, and its keys.
-kb_library(kanaburst_record_view record_view PUBLIC kanaburst_core)
+# The player's record drawn, and its keys; the replays of a record file read as replays are.
+kb_library(kanaburst_record_view record_view PUBLIC kanaburst_core PRIVATE kanaburst_replay)
 # Replays: every match recorded as it is played, and played again in a game of its own; a
 # replay deflated for a link.
 kb_library(kanaburst_replay replay PUBLIC kanaburst_core PRIVATE kb_zlib)

@@ -209,7 +209,7 @@ int RecordFileCommand(const std::string& recordDir, bool exporting, const std::s
     std::u16string message;
     kb::SystemClock clock;
     const bool done = exporting ? kb::ExportRecord(store, clock.Now().unixSeconds, file, message)
-                                : kb::ImportRecord(store, file, message);
+                                : kb::ImportRecord(store, file, kb::ReplayPlays, message);
     if (!store.Problem().empty()) std::fprintf(stderr, "kanaburst: %s\n", store.Problem().c_str());
     std::fprintf(done ? stdout : stderr, "%s\n", kb::ToUtf8(message).c_str());
     return done ? 0 : 1;

@@ -28,6 +28,7 @@ bool EntryRecordStore::Add(const PlayerRecord& record, AddOutcome& outcome, std:
     for (const MatchRecord& m : added.matches) write_(EntryKind::kMatch, m.id, MatchToJson(m));
     for (const PracticeRun& p : added.practice)
         write_(EntryKind::kPractice, p.id, PracticeToJson(p));
+    for (auto& [id, text] : ReplaysOfAdded(record, added)) KeepReplay(id, std::move(text));
     return true;
 }
 

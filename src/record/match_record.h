@@ -2,6 +2,7 @@
 // The player's record as plain data: one entry per finished match and one per practice run.
 // Everything here is what the desktop's database and the export file hold, field for field.
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -63,6 +64,9 @@ struct PracticeRun {
 struct PlayerRecord {
     std::vector<MatchRecord> matches;   // oldest first
     std::vector<PracticeRun> practice;  // oldest first
+    // The matches' replays (their text) by match id: only what a record file carries, from
+    // export to import; a store keeps its own.
+    std::map<std::string, std::string> replays;
     bool operator==(const PlayerRecord&) const = default;
 };
 

@@ -121,14 +121,22 @@ bool SaveReplayFile(const std::string& text, const std::string& path, std::u16st
 
 bool ExportRecord(RecordStore& store, int64_t now, const std::string& path,
                   std::u16string& message) {
-    const PlayerRecord record = store.Load(true);
+    PlayerRecord record = store.Load(true);
+    // The store keeps the replays of the newest matches that have one, kReplaysKept at most.
+    for (auto m = record.matches.rbegin();
+         m != record.matches.rend() && record.replays.size() < kReplaysKept; ++m) {
+        if (std::string text = store.ReplayOf(m->id); !text.empty())
+            record.replays.emplace(m->id, std::move(text));
+    }
     if (!WriteWhole(RecordToJson(record, now), path, u"Not exported: ", message)) return false;
-    message = u"Exported " + Num(static_cast<long long>(record.matches.size())) + u" matches to " +
+    message = u"Exported " + Num(static_cast<long long>(record.matches.size())) + u" matches (" +
+              Num(static_cast<long long>(record.replays.size())) + u" with their replays) to " +
               FromUtf8(path);
     return true;
 }
 
-bool ImportRecord(RecordStore& store, const std::string& path, std::u16string& message) {
+bool ImportRecord(RecordStore& store, const std::string& path, ReplayReader readReplay,
+                  std::u16string& message) {
     const std::u16string name = FromUtf8(path);
     std::error_code ec;
     const auto size = std::filesystem::file_size(path, ec);
@@ -144,8 +152,8 @@ bool ImportRecord(RecordStore& store, const std::string& path, std::u16string& m
     PlayerRecord record;
     std::string why = "it cannot be read";
     AddOutcome outcome;
-    const bool added =
-        file.whole && RecordFromJson(file.bytes, record, why) && store.Add(record, outcome, why);
+    const bool added = file.whole && RecordFromJson(file.bytes, record, why, readReplay) &&
+                       store.Add(record, outcome, why);
     if (!added) {
         message = u"Not imported, nothing changed: " + name + u": " + FromUtf8(why);
         return false;

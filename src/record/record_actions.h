@@ -3,6 +3,7 @@
 // wipe it. Each says what it did in a line for the player.
 #include <string>
 
+#include "record/record_json.h"
 #include "record/record_store.h"
 #include "shell/game.h"
 
@@ -17,12 +18,15 @@ void StopPractice(Game& g, std::u16string& message);
 
 // The name an export takes, with the local date and time: kanaburst-record-2026-01-01-09h00.json.
 std::string RecordFileName(const WallTime& now);
-// Writes the whole record to path as a record file, stamped with the time now.
+// Writes the whole record to path as a record file, stamped with the time now, with the
+// replays the record keeps.
 bool ExportRecord(RecordStore& store, int64_t now, const std::string& path,
                   std::u16string& message);
-// Adds the matches of a record file that the record does not hold yet. A file that is not a
-// good record file changes nothing, and the message says why.
-bool ImportRecord(RecordStore& store, const std::string& path, std::u16string& message);
+// Adds the matches of a record file that the record does not hold yet, with their replays,
+// each read by readReplay. A file that is not a good record file changes nothing, and the
+// message says why.
+bool ImportRecord(RecordStore& store, const std::string& path, ReplayReader readReplay,
+                  std::u16string& message);
 // The name a match's replay is saved under, with the match's local date and time:
 // kanaburst-replay-2026-01-01-09h00.kbreplay.
 std::string ReplayFileName(const MatchRecord& match);

@@ -206,6 +206,15 @@ MatchRecord MatchOf(const Json& o, const std::string& where) {
     return m;
 }
 
+// A match's replay, as the game reads it.
+std::string ReplayOf(const Json& v, ReplayReader readReplay, const std::string& where) {
+    if (!v.is_string()) Refuse(where, "\"replay\" is not text");
+    if (!readReplay) Refuse(where, "replays are not read here");
+    std::string text = v.get<std::string>(), why;
+    if (!readReplay(text, why)) Refuse(where, "replay: " + why);
+    return text;
+}
+
 Json PracticeJson(const PracticeRun& p) {
     Json kana = Json::array();
     for (const auto& k : p.kana) kana.push_back(ToUtf8(k));
@@ -278,7 +287,11 @@ bool PracticeFromJson(std::string_view text, PracticeRun& run, std::string& why)
 
 std::string RecordToJson(const PlayerRecord& record, int64_t exportedAt) {
     Json matches = Json::array(), practice = Json::array();
-    for (const MatchRecord& m : record.matches) matches.push_back(MatchJson(m));
+    for (const MatchRecord& m : record.matches) {
+        matches.push_back(MatchJson(m));
+        if (const auto r = record.replays.find(m.id); r != record.replays.end())
+            matches.back()["replay"] = r->second;
+    }
     for (const PracticeRun& p : record.practice) practice.push_back(PracticeJson(p));
     const Json file = {{"format", kFormatName},
                        {"version", kRecordFormatVersion},
@@ -297,7 +310,8 @@ std::string RecordToJson(const PlayerRecord& record, int64_t exportedAt) {
     return out + "]}\n";
 }
 
-bool RecordFromJson(std::string_view text, PlayerRecord& record, std::string& why) {
+bool RecordFromJson(std::string_view text, PlayerRecord& record, std::string& why,
+                    ReplayReader readReplay) {
     try {
         const Json root = Parse(text);
         if (!root.is_object() || root.value("format", "") != kFormatName)
@@ -310,8 +324,13 @@ bool RecordFromJson(std::string_view text, PlayerRecord& record, std::string& wh
         if (!matches.is_array()) Refuse("", "\"matches\" is not a list");
         if (matches.size() > kMaxMatches) Refuse("", "more matches than a record holds");
         PlayerRecord read;
-        for (std::size_t i = 0; i < matches.size(); ++i)
-            read.matches.push_back(MatchOf(matches[i], "match " + std::to_string(i + 1)));
+        for (std::size_t i = 0; i < matches.size(); ++i) {
+            const std::string where = "match " + std::to_string(i + 1);
+            read.matches.push_back(MatchOf(matches[i], where));
+            if (matches[i].contains("replay"))
+                read.replays.emplace(read.matches.back().id,
+                                     ReplayOf(matches[i]["replay"], readReplay, where));
+        }
         if (root.contains("practice")) {
             const Json& practice = root["practice"];
             if (!practice.is_array() || practice.size() > kMaxPracticeRuns)

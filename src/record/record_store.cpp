@@ -35,6 +35,15 @@ AddOutcome MergeRecord(PlayerRecord& into, const PlayerRecord& from, PlayerRecor
     return outcome;
 }
 
+std::vector<std::pair<std::string, std::string>> ReplaysOfAdded(const PlayerRecord& record,
+                                                                const PlayerRecord& added) {
+    std::vector<std::pair<std::string, std::string>> out;
+    for (const MatchRecord& m : added.matches)
+        if (const auto r = record.replays.find(m.id); r != record.replays.end())
+            out.emplace_back(m.id, r->second);
+    return out;
+}
+
 void MemoryRecordStore::Keep(MatchRecord match) {
     // Matches come in time order: each goes after those of its time, not through a sort.
     auto& m = record_.matches;
@@ -90,7 +99,9 @@ PlayerRecord MemoryRecordStore::Load(bool allKana) {
 }
 
 bool MemoryRecordStore::Add(const PlayerRecord& record, AddOutcome& outcome, std::string&) {
-    outcome = Merge(record, nullptr);
+    PlayerRecord added;
+    outcome = Merge(record, &added);
+    for (const auto& [id, text] : ReplaysOfAdded(record, added)) TakeReplay(id, text);
     return true;
 }
 

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "record/match_record.h"
 
@@ -33,8 +35,9 @@ class RecordStore {
     // Everything kept, oldest first, matches just handed to Keep included. With allKana false
     // only the matches the figures read (KanaWindowMatches) carry their kana.
     virtual PlayerRecord Load(bool allKana) = 0;
-    // Adds, in one go, the matches and practice runs that are not kept yet (told apart by id).
-    // False, with why and nothing added, when it cannot.
+    // Adds, in one go, the matches and practice runs that are not kept yet (told apart by id),
+    // and the replays of the matches added, as KeepReplay keeps them. False, with why and
+    // nothing added, when it cannot.
     virtual bool Add(const PlayerRecord& record, AddOutcome& outcome, std::string& why) = 0;
     // Forgets every match and practice run. False, with why, when it cannot.
     virtual bool Wipe(std::string& why) = 0;
@@ -75,5 +78,8 @@ class MemoryRecordStore : public RecordStore {
 // Adds to `into` the entries of `from` whose ids it does not hold yet, and keeps it in order;
 // those entries also go to `added` when it is given.
 AddOutcome MergeRecord(PlayerRecord& into, const PlayerRecord& from, PlayerRecord* added = nullptr);
+// The replays that `record` carries for the matches in `added`, with their match ids.
+std::vector<std::pair<std::string, std::string>> ReplaysOfAdded(const PlayerRecord& record,
+                                                                const PlayerRecord& added);
 
 }  // namespace kb

@@ -6,6 +6,7 @@
 #include "record/figures.h"
 #include "record/record_actions.h"
 #include "record/record_store.h"
+#include "replay/replay_file.h"
 #include "text/ustr.h"
 
 namespace kb {
@@ -168,7 +169,7 @@ bool RecordScreen::Export(const std::string& path) {
 }
 
 void RecordScreen::Import(const std::string& path) {
-    ImportRecord(*g_.sv.record, path, info_.status);
+    ImportRecord(*g_.sv.record, path, ReplayPlays, info_.status);
     Reload();
 }
 

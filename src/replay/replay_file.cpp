@@ -29,4 +29,9 @@ bool ReadReplayFile(const std::string& path, Replay& out, std::string& why) {
     return ReadReplay(text, out, why);
 }
 
+bool ReplayPlays(std::string_view text, std::string& why) {
+    Replay replay;
+    return ReadReplay(text, replay, why);
+}
+
 }  // namespace kb

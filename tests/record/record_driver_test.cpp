@@ -1,6 +1,6 @@
 // The record as a test plays it through the headless driver: three computer matches, the
-// record's pictures, export, wipe and import, practice on a known record, and a record file the
-// game cannot use.
+// record's pictures, export, wipe and import (replays and all, into the desktop's database too),
+// practice on a known record, and a record file the game cannot use.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,6 +11,7 @@
 #include "record/practice.h"
 #include "record/record_json.h"
 #include "record_samples.h"
+#include "replay/replay_file.h"
 #include "sim_runner.h"
 #include "test_game.h"
 
@@ -100,11 +101,32 @@ TEST_F(RecordDriver, ThreeMatchesShownExportedWipedAndImported) {
         EXPECT_EQ(matches[3 + i], matches[i]) << "export then import changed a match";
         EXPECT_EQ(matches[6 + i], matches[i]) << "a refused import changed a match";
     }
-    // Each watched replay ends on the result screen of its match, as the record lists it.
-    const auto watched = r.LinesStartingWith("record watched ");
-    ASSERT_EQ(watched.size(), 2u) << r.out;
-    for (const auto& [line, match] :
-         {std::pair{watched[0], matches[2]}, {watched[1], matches[0]}}) {
+    // An empty record on the desktop's database takes the exported file: the same replays
+    // play, and export again.
+    TempDir database;
+    const SimRun d =
+        Run("record open\nrecord import " + Path("record.json") +
+                "\nrecord key 13\nrecord click 700 490\nrecord export " + Path("again.json") + "\n",
+            "--record-dir '" + database.Path().string() + "'");
+    ASSERT_EQ(d.status, 0) << d.out;
+    PlayerRecord exported, again;
+    std::string why;
+    ASSERT_TRUE(RecordFromJson(ReadText(Path("record.json")), exported, why, ReplayPlays)) << why;
+    ASSERT_TRUE(RecordFromJson(ReadText(Path("again.json")), again, why, ReplayPlays)) << why;
+    EXPECT_EQ(exported.replays.size(), 3u);
+    EXPECT_EQ(again, exported);
+
+    // Each watched replay ends on the result screen of its match, as the record lists it: the
+    // newest and the oldest played, and after the import the newest again; on the database,
+    // the newest and the oldest.
+    auto watched = r.LinesStartingWith("record watched ");
+    for (const std::string& line : d.LinesStartingWith("record watched ")) watched.push_back(line);
+    ASSERT_EQ(watched.size(), 5u) << r.out << d.out;
+    for (const auto& [line, match] : {std::pair{watched[0], matches[2]},
+                                      {watched[1], matches[0]},
+                                      {watched[2], matches[2]},
+                                      {watched[3], matches[2]},
+                                      {watched[4], matches[0]}}) {
         const std::string state = line.substr(line.find('{'));
         EXPECT_EQ(JsonField(state, "SceneNo"), "2") << line;
         const std::string result = JsonField(state, "GameResult");
@@ -114,21 +136,13 @@ TEST_F(RecordDriver, ThreeMatchesShownExportedWipedAndImported) {
                                    JsonField(state, "MissCount") + " ";
         EXPECT_TRUE(Holds(match, ending));
     }
-    // Replays do not travel with an exported record: the imported matches have none.
     const std::string said[] = {
-        ": this match has no replay",
-        "record: Exported 3 matches to ",
-        "record: Every match and practice run is forgotten.",
-        "record 0 matches, 0 practice runs",
+        "record: Exported 3 matches (3 with their replays) to ",
+        "record: Every match and practice run is forgotten.", "record 0 matches, 0 practice runs",
         "record: Imported " + Path("record.json") + ": 3 new, 0 already kept.",
         "record: Not imported, nothing changed: " + Path("bad.json") +
             ": match 1: \"id\" is missing"};
     for (const std::string& part : said) EXPECT_TRUE(Holds(r.out, part));
-
-    // The exported file is a record file of the three matches.
-    PlayerRecord exported;
-    std::string why;
-    ASSERT_TRUE(RecordFromJson(ReadText(Path("record.json")), exported, why)) << why;
     EXPECT_EQ(exported.matches.size(), 3u);
 }
 

@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <regex>
 #include <string>
 
 #include "record_samples.h"
+#include "replay/replay.h"
+#include "replay/replay_file.h"
 
 namespace kb::test {
 namespace {
@@ -132,6 +135,52 @@ TEST(RecordFile, EachEntryAloneIsTheFilesObjectAndIsRefusedAsTheFileIs) {
     }
     EXPECT_FALSE(PracticeFromJson(match, back, why));
     EXPECT_EQ(why, "a kana is not text");
+}
+
+// A match's replay goes with it, read as the game reads a replay: one that would not play
+// refuses the whole file, naming the match.
+TEST(RecordFile, CarriesTheMatchesReplaysAndRefusesOneThatDoesNotPlay) {
+    const std::string replay = ReadText(std::filesystem::path(KB_SOURCE_DIR) /
+                                        "fuzz/corpus/replay/client_lost_at_once.kbreplay");
+    PlayerRecord r = Sample();
+    r.replays[r.matches[1].id] = replay;
+    PlayerRecord back;
+    std::string why;
+    ASSERT_TRUE(RecordFromJson(RecordToJson(r, 0), back, why, ReplayPlays)) << why;
+    EXPECT_EQ(back, r);
+    EXPECT_FALSE(RecordFromJson(RecordToJson(r, 0), back, why));
+    EXPECT_EQ(why, "match 2: replays are not read here");
+
+    auto withReplay = [&](const std::string& text) {
+        PlayerRecord bad = r;
+        bad.replays[r.matches[1].id] = text;
+        return RecordToJson(bad, 0);
+    };
+    const auto from = [&](const std::string& a, const std::string& b) {
+        return std::regex_replace(replay, std::regex(a), b);
+    };
+    const struct {
+        std::string text;
+        std::string why;  // a part of the reason given
+    } cases[] = {
+        {withReplay(replay.substr(0, replay.size() / 2)),
+         "match 2: replay: the replay is cut short"},
+        {withReplay(from("kanaburst-replay 1 ", "kanaburst-replay 2 ")),
+         "match 2: replay: it was recorded by Kanaburst 1.1 in replay format 2"},
+        {withReplay(from("15\\|15\n", "15|15 999999\n")),
+         "match 2: replay: a count of frames must be 1 to 54000"},
+        {withReplay(std::string(kReplayMaxBytes + 1, '#')),
+         "match 2: replay: the file is too large"},
+        {withReplay(""), "match 2: replay: this is not a Kanaburst replay"},
+        {std::regex_replace(withReplay("x"), std::regex("\"replay\":\"x\""), "\"replay\":42"),
+         "match 2: \"replay\" is not text"},
+    };
+    for (const auto& c : cases) {
+        PlayerRecord kept = Sample();
+        EXPECT_FALSE(RecordFromJson(c.text, kept, why, ReplayPlays)) << c.why;
+        EXPECT_TRUE(Holds(why, c.why));
+        EXPECT_EQ(kept, Sample()) << "a refused file changed the record: " << c.why;
+    }
 }
 
 TEST(RecordFile, SkipsFieldsItDoesNotKnow) {

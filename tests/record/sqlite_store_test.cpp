@@ -9,12 +9,14 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 #include <set>
 #include <string>
 #include <thread>
 
 #include "platform/sqlite/sqlite_record_store.h"
+#include "record/entry_record_store.h"
 #include "record/figures.h"
 #include "record/record_json.h"
 #include "record_samples.h"
@@ -115,6 +117,47 @@ TEST(SqliteRecord, KeepsTheReplaysOfTheNewestMatchesAsMemoryDoes) {
         EXPECT_EQ(store->ReplayOf(r.matches.back().id), "");
     }
     EXPECT_EQ(Sql(dir.Path() / "record.sqlite3", "SELECT count(*) FROM replay"), "0");
+}
+
+// An import keeps the replays of the matches it adds as keeping them does, in every store: the
+// newest matches' only, and a match already kept keeps its own.
+TEST(SqliteRecord, AnImportKeepsTheReplaysOfTheMatchesItAddsInEveryStore) {
+    TempDir dir;
+    MemoryRecordStore memory;
+    SqliteRecordStore sqlite(dir.Path().string());
+    std::map<std::string, std::string> entries;  // the page's keeper: replays by match id
+    EntryRecordStore page(
+        [&](EntryKind kind, const std::string& key, const std::string& text) {
+            if (kind != EntryKind::kReplay) return;
+            if (text.empty())
+                entries.erase(key);
+            else
+                entries[key] = text;
+        },
+        [] {}, "the page");
+    PlayerRecord file = SampleRecord(static_cast<int>(kReplaysKept) + 2);
+    for (const MatchRecord& m : file.matches) file.replays[m.id] = "replay of " + m.id;
+    const MatchRecord& newest = file.matches.back();
+    for (RecordStore* store :
+         {static_cast<RecordStore*>(&memory), static_cast<RecordStore*>(&sqlite),
+          static_cast<RecordStore*>(&page)}) {
+        SCOPED_TRACE(store->Where());
+        store->Keep(newest);
+        store->KeepReplay(newest.id, "mine");
+        ASSERT_TRUE(sqlite.WaitWritten(20000));
+        AddOutcome outcome;
+        std::string why;
+        ASSERT_TRUE(store->Add(file, outcome, why)) << why;
+        EXPECT_EQ(outcome.known, 1);
+        EXPECT_EQ(store->ReplayOf(newest.id), "mine");
+        EXPECT_EQ(store->ReplayOf(file.matches[0].id), "");
+        EXPECT_EQ(store->ReplayOf(file.matches[1].id), "");
+        EXPECT_EQ(store->ReplayOf(file.matches[2].id), "replay of " + file.matches[2].id);
+    }
+    EXPECT_EQ(Sql(dir.Path() / "record.sqlite3", "SELECT count(*) FROM replay"),
+              std::to_string(kReplaysKept));
+    EXPECT_EQ(entries.size(), kReplaysKept);
+    EXPECT_EQ(entries[newest.id], "mine");
 }
 
 TEST(SqliteRecord, LoadsWhatTheMemoryStoreLoads) {

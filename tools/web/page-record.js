@@ -1,9 +1,10 @@
 // The player's record in the page, as a player meets it (tools/web/page-test.js runs it): three
 // computer matches on the player's own word list, the record opened by its button with all
 // three and their kana, its two pages pixel for pixel the native driver's pictures of the
-// record the page exports (which the driver imports as the desktop does), practice built and
-// played, export, wipe and import giving the same record, and the record kept over a reload and
-// a restart of the browser. Then two tabs writing at once keep both tabs' matches, and an entry
+// record the page exports (which the driver imports as the desktop does, replays and all, and
+// exports again), practice built and played, export, wipe and import (of the desktop's file,
+// then the page's) giving the same record and replays, and the record kept over a reload and a
+// restart of the browser. Then two tabs writing at once keep both tabs' matches, and an entry
 // of the browser's storage the game cannot read is told and never written over.
 'use strict';
 const fs = require('fs');
@@ -80,9 +81,10 @@ function Stored(page) {
     const open = indexedDB.open('kanaburst-record');
     open.onerror = () => reject(open.error);
     open.onsuccess = () => {
-      const tx = open.result.transaction(['matches', 'practice']);
+      const names = ['matches', 'practice', 'replays'];
+      const tx = open.result.transaction(names);
       const out = {};
-      for (const name of ['matches', 'practice']) {
+      for (const name of names) {
         out[name] = {};
         const cursor = tx.objectStore(name).openCursor();
         cursor.onsuccess = () => {
@@ -94,6 +96,17 @@ function Stored(page) {
       tx.oncomplete = () => { open.result.close(); resolve(out); };
     };
   }));
+}
+
+// The browser's entries once it keeps n replays (written after their matches), or as they are
+// after a few seconds.
+async function StoredWithReplays(page, n) {
+  let stored = await Stored(page);
+  for (let i = 0; i < 50 && Object.keys(stored.replays).length !== n; ++i) {
+    await Sleep(100);
+    stored = await Stored(page);
+  }
+  return stored;
 }
 
 // How many pixels of the record's canvas, above its foot, differ from the PNG file.
@@ -143,14 +156,17 @@ async function Export(page, browser) {
   return done;
 }
 
-// The native driver with the page's record file imported: its list and its two pages' pictures.
+// The native driver with the page's record file imported: its list, its two pages' pictures,
+// the newest match's replay watched, and the record exported again.
 function NativeRecord(nativeBuild, file, dir) {
   const matches = path.join(dir, 'native-matches.png'), kana = path.join(dir, 'native-kana.png');
+  const exported = path.join(dir, 'native-record.json');
   const out = execFileSync(path.join(nativeBuild, 'kanaburst-sim'), [], {
     input: `record import ${file}\nrecord shot ${matches}\nrecord page kana\n` +
-           `record shot ${kana}\nrecord list\n`,
+           `record shot ${kana}\nrecord list\nrecord page matches\nrecord key 13\n` +
+           `record export ${exported}\n`,
   }).toString();
-  return { out, matches, kana };
+  return { out, matches, kana, exported };
 }
 
 async function Launch(launch, profile, downloads) {
@@ -197,13 +213,24 @@ async function PlayerRecord(launch, url, nativeBuild, dir) {
               three.matches[2].misses === 0,
           'the record holds the three matches with their kana and slips');
 
-    // The desktop takes the page's file, and draws it as the page does.
+    // The desktop takes the page's file, replays and all, and draws it as the page does.
     const exported = await Export(page, browser);
+    const replays = (file) => JSON.parse(fs.readFileSync(file)).matches.map((m) => m.replay);
+    const pageReplays = replays(exported.file);
+    Check(pageReplays.every((r) => /^kanaburst-replay 1 /.test(r)),
+          'the page exports each match with its replay');
     const native = NativeRecord(nativeBuild, exported.file, dir);
     const nativeIds = [...native.out.matchAll(/^record match ([0-9a-f]{16}) /gm)].map((m) => m[1]);
     Check(JSON.stringify(nativeIds) === JSON.stringify(three.matches.map((m) => m.id)) &&
           native.out.includes(' しゅ:1/') && native.out.includes('(SUx1)'),
           `the file the page exports (${exported.name}) imports on the desktop`);
+    const watched = native.out.match(/^record watched \d+ frames (\{.*\})$/m);
+    const end = watched && JSON.parse(watched[1]);
+    Check(end && end.SceneNo === 2 && end.PlaySec === three.matches[2].play_sec &&
+          end.TypeCount === three.matches[2].keys &&
+          JSON.stringify(replays(native.exported)) === JSON.stringify(pageReplays),
+          'the desktop plays an imported match\'s replay to its result screen and exports the ' +
+          'replays again as they came');
     const matchesDiffer = await DifferingFromPicture(page, native.matches);
     await RecordKey(page, 'Digit2');
     const kanaDiffer = await DifferingFromPicture(page, native.kana);
@@ -224,24 +251,31 @@ async function PlayerRecord(launch, url, nativeBuild, dir) {
           `practice on ${kept.practice[0].kana.join(' ')} is built and played`);
 
     // Exported, wiped (W then Y), imported: the same record.
+    // The desktop's file goes first: the three matches it holds keep the replays it carried.
     await OpenRecord(page);
     const file = (await Export(page, browser)).file;
+    const replaysKept = (await StoredWithReplays(page, 4)).replays;
     await RecordKey(page, 'KeyW');
     await RecordKey(page, 'KeyY');
     await MatchesKept(page, 0);
     const wiped = await Stored(page);
-    Check(Object.keys(wiped.matches).length === 0 && Object.keys(wiped.practice).length === 0,
-          'wiped: the browser keeps nothing');
+    Check(Object.keys(wiped.matches).length === 0 && Object.keys(wiped.practice).length === 0 &&
+          Object.keys(wiped.replays).length === 0, 'wiped: the browser keeps nothing');
+    await (await page.$('#record-file')).uploadFile(native.exported);
+    await MatchesKept(page, 3);
     await (await page.$('#record-file')).uploadFile(file);
     await MatchesKept(page, 4);
     const again = await page.evaluate(kRecordOf);
     Check(JSON.stringify(again.matches) === JSON.stringify(kept.matches) &&
           JSON.stringify(again.practice) === JSON.stringify(kept.practice),
           'export, wipe and import give the same record');
-    const stored = await Stored(page);
+    const stored = await StoredWithReplays(page, 4);
     Check(Object.keys(stored.matches).length === 4 && kept.matches.every((m) =>
               JSON.stringify(stored.matches[m.id]) === JSON.stringify(m)),
           'the browser keeps each match as its own entry, the record file\'s object');
+    Check(Object.keys(replaysKept).length === 4 &&
+          JSON.stringify(stored.replays) === JSON.stringify(replaysKept),
+          'the replays come back with the record, the desktop\'s file\'s and the page\'s');
 
     await OpenTitle(page, url);
     await MatchesKept(page, 4);

@@ -159,30 +159,39 @@ int InsertPractice(sqlite3* db, const PracticeRun& p) {
     return rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
 
-// Keeps a replay, and lets go of those beyond the newest matches' kReplaysKept (one of a match
-// the record does not hold goes first), in one transaction.
+// Puts a replay in; SQLITE_OK when it is.
+int PutReplay(sqlite3* db, const std::string& matchId, const std::string& text) {
+    Statement st(db, "INSERT OR REPLACE INTO replay(id, text) VALUES(?,?)");
+    st.BindAll(matchId, text);
+    const int rc = st.Step();
+    return rc == SQLITE_DONE ? SQLITE_OK : rc;
+}
+
+// Lets go of the replays beyond the newest matches' kReplaysKept (one of a match the record
+// does not hold goes first).
+int DropOldReplays(sqlite3* db) {
+    Statement st(db,
+                 "DELETE FROM replay WHERE id NOT IN (SELECT replay.id FROM replay LEFT JOIN "
+                 "match USING(id) ORDER BY match.at IS NULL, match.at DESC, replay.id DESC "
+                 "LIMIT ?)");
+    st.Bind(1, static_cast<int64_t>(kReplaysKept));
+    const int rc = st.Step();
+    return rc == SQLITE_DONE ? SQLITE_OK : rc;
+}
+
+// Keeps a replay, and lets go of those no longer kept, in one transaction.
 int InsertReplay(sqlite3* db, const std::string& matchId, const std::string& text) {
     int rc = Exec(db, "BEGIN IMMEDIATE");
     if (rc != SQLITE_OK) return rc;
-    {
-        Statement st(db, "INSERT OR REPLACE INTO replay(id, text) VALUES(?,?)");
-        st.BindAll(matchId, text);
-        rc = st.Step();
-    }
-    if (rc == SQLITE_DONE) {
-        Statement st(db,
-                     "DELETE FROM replay WHERE id NOT IN (SELECT replay.id FROM replay LEFT JOIN "
-                     "match USING(id) ORDER BY match.at IS NULL, match.at DESC, replay.id DESC "
-                     "LIMIT ?)");
-        st.Bind(1, static_cast<int64_t>(kReplaysKept));
-        rc = st.Step();
-    }
-    if (rc == SQLITE_DONE) rc = Exec(db, "COMMIT");
+    rc = PutReplay(db, matchId, text);
+    if (rc == SQLITE_OK) rc = DropOldReplays(db);
+    if (rc == SQLITE_OK) rc = Exec(db, "COMMIT");
     if (rc != SQLITE_OK) Exec(db, "ROLLBACK");
     return rc;
 }
 
-// Inserts everything in one transaction; outcome counts what was new.
+// Inserts everything in one transaction, with the replays of the matches that were new;
+// outcome counts what was new.
 int InsertAll(sqlite3* db, const PlayerRecord& record, AddOutcome& outcome) {
     int rc = Exec(db, "BEGIN IMMEDIATE");
     if (rc != SQLITE_OK) return rc;
@@ -191,10 +200,17 @@ int InsertAll(sqlite3* db, const PlayerRecord& record, AddOutcome& outcome) {
         if (code == SQLITE_OK) (sqlite3_changes(db) ? outcome.added : outcome.known) += 1;
         return code;
     };
-    for (const MatchRecord& m : record.matches)
+    for (const MatchRecord& m : record.matches) {
         if ((rc = count(InsertMatch(db, m))) != SQLITE_OK) break;
+        // A match the record held keeps what it has.
+        const auto replay = record.replays.find(m.id);
+        if (sqlite3_changes(db) > 0 && replay != record.replays.end() &&
+            (rc = PutReplay(db, m.id, replay->second)) != SQLITE_OK)
+            break;
+    }
     for (const PracticeRun& p : record.practice)
         if (rc == SQLITE_OK && (rc = count(InsertPractice(db, p))) != SQLITE_OK) break;
+    if (rc == SQLITE_OK && !record.replays.empty()) rc = DropOldReplays(db);
     if (rc == SQLITE_OK) rc = Exec(db, "COMMIT");
     if (rc != SQLITE_OK) Exec(db, "ROLLBACK");
     return rc;
@@ -431,7 +447,8 @@ int SqliteRecordStore::WriteEntry(sqlite3* db, const Entry& entry) {
 
 void SqliteRecordStore::SaveAside(const Entry& entry) {
     if (std::holds_alternative<ReplayEntry>(entry)) {
-        // A record file holds no replays: this one stays in memory.
+        // A file set aside holds one match or practice run, as it comes: a replay, which comes
+        // after its match, stays in memory.
         std::lock_guard lock(mutex_);
         stranded_.push_back(entry);
         return;
@@ -516,7 +533,7 @@ PlayerRecord SqliteRecordStore::Load(bool allKana) {
         if (rc == SQLITE_OK) rc = ReadRecord(db_, record);
         if (rc == SQLITE_OK) {
             PlayerRecord all = record;
-            MergeRecord(all, {Only<MatchRecord>(waiting), Only<PracticeRun>(waiting)});
+            MergeRecord(all, {Only<MatchRecord>(waiting), Only<PracticeRun>(waiting), {}});
             // The window's matches that the database holds get their kana from it.
             std::vector<size_t> which;
             if (allKana) {
@@ -552,7 +569,7 @@ PlayerRecord SqliteRecordStore::Load(bool allKana) {
             if (RecordFromJson(text, aside, why)) MergeRecord(record, aside);
         }
     }
-    MergeRecord(record, {Only<MatchRecord>(waiting), Only<PracticeRun>(waiting)});
+    MergeRecord(record, {Only<MatchRecord>(waiting), Only<PracticeRun>(waiting), {}});
     if (!allKana) KeepKanaOfWindow(record);
     return record;
 }
