@@ -17,6 +17,9 @@
   // to refuse a larger one, which is never read whole.
   const kLargestFile = 64 * 1024 * 1024;
   const kSliceMs = 8;  // of a 67 ms frame, for handing the entries read to the game
+  // Entries one request brings: the browser hands a request's result over in one piece, so one
+  // request for a long record would hold up a frame.
+  const kReadChunk = 500;
   const kLastsTheTab = 'this tab\'s matches last as long as it is open.';
   const $ = (id) => document.getElementById(id);
   const others = window.BroadcastChannel ? new BroadcastChannel(kDatabase) : null;
@@ -83,20 +86,24 @@
     }
     reading = true;
     const tx = db.transaction(kStores, 'readonly');
-    const found = kStores.map((name) => {
-      const store = tx.objectStore(name);
-      return { keys: store.getAllKeys(), values: store.getAll() };
-    });
-    tx.oncomplete = () => {
-      const entries = [];
-      found.forEach(({ keys, values }, kind) => {
-        keys.result.forEach((key, i) => entries.push([kind, key, values.result[i]]));
-      });
-      HandOver(entries, 0);
-    };
+    const entries = [];
+    kStores.forEach((name, kind) => ReadFrom(tx.objectStore(name), kind, null, entries));
+    tx.oncomplete = () => HandOver(entries, 0);
     tx.onabort = () => {
       reading = false;
       Fail('The record in this browser cannot be read', tx.error);
+    };
+  }
+
+  // A store's entries after the key `after` (from the first when null) into entries, a chunk a
+  // request, the next asked for as one arrives.
+  function ReadFrom(store, kind, after, entries) {
+    const range = after === null ? null : IDBKeyRange.lowerBound(after, true);
+    const keys = store.getAllKeys(range, kReadChunk);
+    const values = store.getAll(range, kReadChunk);
+    values.onsuccess = () => {
+      keys.result.forEach((key, i) => entries.push([kind, key, values.result[i]]));
+      if (keys.result.length === kReadChunk) ReadFrom(store, kind, keys.result.at(-1), entries);
     };
   }
 

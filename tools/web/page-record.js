@@ -300,9 +300,13 @@ async function PlayerRecord(launch, url, nativeBuild, dir) {
 async function TwoTabs(browser, first, url, dir) {
   const second = await NewPage(browser, url);
   const before = (await second.evaluate(kRecordOf)).matches.length;
+  // More matches than the storage hands over in one request, so that the first tab reads them
+  // back in several.
+  const kFar = 1200;
   const far = { format: 'kanaburst-record', version: 1, exported: 0, matches: [], practice: [] };
-  for (const id of ['0f0f0f0f0f0f0f01', '0f0f0f0f0f0f0f02']) {
-    far.matches.push({ ...(await second.evaluate(kRecordOf)).matches[0], id });
+  const model = (await second.evaluate(kRecordOf)).matches[0];
+  for (let i = 1; i <= kFar; ++i) {
+    far.matches.push({ ...model, id: '0f0f0f0f0f0f' + i.toString(16).padStart(4, '0') });
   }
   // In the test's folder until it ends: the browser reads a chosen file only when the page asks
   // for its bytes, after uploadFile has returned.
@@ -310,13 +314,13 @@ async function TwoTabs(browser, first, url, dir) {
   fs.writeFileSync(file, JSON.stringify(far));
   await OpenRecord(second);
   await (await second.$('#record-file')).uploadFile(file);
-  await MatchesKept(second, before + 2);
+  await MatchesKept(second, before + kFar);
   await first.bringToFront();
   await PlayMatch(first);
-  await MatchesKept(first, before + 3);
-  await MatchesKept(second, before + 3);
+  await MatchesKept(first, before + kFar + 1);
+  await MatchesKept(second, before + kFar + 1);
   const stored = await Stored(first);
-  Check(Object.keys(stored.matches).length === before + 3,
+  Check(Object.keys(stored.matches).length === before + kFar + 1,
         'two tabs writing at once keep both tabs\' matches, and each tab sees them');
   await second.close();
 }
