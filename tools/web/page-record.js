@@ -226,11 +226,15 @@ async function PlayerRecord(launch, url, nativeBuild, dir) {
           `the file the page exports (${exported.name}) imports on the desktop`);
     const watched = native.out.match(/^record watched \d+ frames (\{.*\})$/m);
     const end = watched && JSON.parse(watched[1]);
-    Check(end && end.SceneNo === 2 && end.PlaySec === three.matches[2].play_sec &&
-          end.TypeCount === three.matches[2].keys &&
-          JSON.stringify(replays(native.exported)) === JSON.stringify(pageReplays),
+    const newest = three.matches[2];
+    const sameReplays = JSON.stringify(replays(native.exported)) === JSON.stringify(pageReplays);
+    Check(end && end.SceneNo === 2 && end.PlaySec === newest.play_sec &&
+          end.TypeCount === newest.keys && sameReplays,
           'the desktop plays an imported match\'s replay to its result screen and exports the ' +
-          'replays again as they came');
+          `replays again as they came (played: scene ${end && end.SceneNo}, ${end && end.PlaySec} ` +
+          `s, ${end && end.TypeCount} keys; kept: ${newest.play_sec} s, ${newest.keys} keys; ` +
+          `replays ${sameReplays ? 'the same' : 'differ'})`);
+    if (!end || end.SceneNo !== 2) console.log(native.out);
     const matchesDiffer = await DifferingFromPicture(page, native.matches);
     await RecordKey(page, 'Digit2');
     const kanaDiffer = await DifferingFromPicture(page, native.kana);
