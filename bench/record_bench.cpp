@@ -5,8 +5,6 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <memory>
 #include <random>
@@ -155,8 +153,7 @@ void RecordViewOpens(benchmark::State& state) {
 // The whole record exported to a file, and that file imported into an empty record: 10,000
 // matches, the newest 100 with the replay of a three-minute match typed throughout.
 void RecordFileWithReplays(benchmark::State& state) {
-    std::ifstream in(std::string(AssetDir()) + "/str.dat", std::ios::binary);
-    const std::string words(std::istreambuf_iterator<char>(in), {});
+    const std::string words = ReadFileBytes(std::string(AssetDir()) + "/str.dat").bytes;
     const std::string replay =
         test::RecordLongMatch(words, 2, 180 * 15, [](const Game&) { return std::string(); }).replay;
     MemoryRecordStore store;

@@ -101,7 +101,7 @@ PlayerRecord MemoryRecordStore::Load(bool allKana) {
 bool MemoryRecordStore::Add(const PlayerRecord& record, AddOutcome& outcome, std::string&) {
     PlayerRecord added;
     outcome = Merge(record, &added);
-    for (const auto& [id, text] : ReplaysOfAdded(record, added)) TakeReplay(id, text);
+    for (auto& [id, text] : ReplaysOfAdded(record, added)) TakeReplay(id, std::move(text));
     return true;
 }
 
